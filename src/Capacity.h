@@ -1,0 +1,32 @@
+// Every fixed capacity of Velmo, named once. Pools and tables are sized from
+// these; an overflow is refused (null, false or a dropped item), never written
+// past the end.
+#pragma once
+
+#include <cstddef>
+
+namespace cap {
+
+// Item store
+inline constexpr std::size_t kEntries = 6000;          // entry table
+inline constexpr std::size_t kPoolBlockBytes = 16384;  // one pool block
+inline constexpr std::size_t kPoolBlocks = 48;         // blocks per pool
+inline constexpr std::size_t kEntriesPerBlock = 256;   // entries in one EntryPool block
+inline constexpr std::size_t kMonthCacheSlots = 3;     // expanded months kept
+inline constexpr std::size_t kLabels = 8;              // label-visibility flags
+
+// Files
+inline constexpr std::size_t kFileName = 256;          // file-name buffers
+
+// Toolkit
+inline constexpr std::size_t kEventQueue = 128;        // message ring
+inline constexpr std::size_t kChildren = 32;           // children of one object
+inline constexpr std::size_t kTimers = 5;              // interval timers
+inline constexpr std::size_t kToolbarSlots = 10;       // function-key bar
+
+// Graphics and host
+inline constexpr std::size_t kKeyQueue = 100;          // host key queue
+inline constexpr int kScreenWidth = 640;
+inline constexpr int kScreenHeight = 240;
+
+}  // namespace cap
