@@ -14,19 +14,30 @@ inline constexpr std::size_t kPoolBlocks = 48;         // blocks per pool
 inline constexpr std::size_t kEntriesPerBlock = 256;   // entries in one EntryPool block
 inline constexpr std::size_t kMonthCacheSlots = 3;     // expanded months kept
 inline constexpr std::size_t kLabels = 8;              // label-visibility flags
+inline constexpr std::size_t kMonthDays = 31;
+inline constexpr std::size_t kMonthOccurrences = kEntries * kMonthDays;  // every entry on every day
+inline constexpr std::size_t kLabelNameBuffer = 16;    // one label name
 
 // Files
 inline constexpr std::size_t kFileName = 256;          // file-name buffers
+inline constexpr std::size_t kSettingsLine = 256;      // continuation-file line
 
 // Toolkit
 inline constexpr std::size_t kEventQueue = 128;        // message ring
 inline constexpr std::size_t kChildren = 32;           // children of one object
 inline constexpr std::size_t kTimers = 5;              // interval timers
 inline constexpr std::size_t kToolbarSlots = 10;       // function-key bar
+inline constexpr std::size_t kModalDepth = 16;         // nested modal loops
+inline constexpr int kParentChain = 64;                 // longest parent chain walked
+inline constexpr int kTimerCatchUp = 10;                // intervals a timer may lag before it skips ahead
+inline constexpr int kTimerMaxWaitMs = 60000;           // longest wait between timer checks
 
 // Graphics and host
 inline constexpr std::size_t kKeyQueue = 100;          // host key queue
 inline constexpr int kScreenWidth = 640;
 inline constexpr int kScreenHeight = 240;
+
+// Record file
+inline constexpr std::size_t kRecordReadMax = 4u << 20;  // a load never consumes more of a file
 
 }  // namespace cap

@@ -1,0 +1,133 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ZebTestScreen.h"
+#include "host/common/ZebGlyph.h"
+#include "host/common/ZebPng.h"
+
+namespace {
+
+int InkCount(const ZebGlyph& glyph) {
+  int n = 0;
+  for (int r = 0; r < glyph.height; ++r) n += __builtin_popcount(glyph.rows[r]);
+  return n;
+}
+
+TEST(Glyphs, FontsOpen) {
+  const char* failure = nullptr;
+  EXPECT_TRUE(ZebGlyph_Open(&failure)) << (failure ? failure : "");
+  EXPECT_EQ(failure, nullptr);
+}
+
+TEST(Glyphs, EveryGlyphSizeHasRealInkOfTheRightWidth) {
+  const unsigned codes[] = {'A', 'z', 0xB1 /* ｱ */, 0x82A0 /* あ */, 0x8341 /* ア */, 0x889F /* 亜 */,
+                            0x9FFC /* 滌 */, 0xE040 /* 漾 */, 0xEA9F /* 堯 */};
+  for (const int size : {12, 16, 24, 7, 8}) {
+    for (const unsigned code : codes) {
+      ZebGlyph glyph{};
+      ASSERT_TRUE(Zeb_RenderGlyph(code, size, glyph)) << size << " " << std::hex << code;
+      EXPECT_EQ(glyph.height, size);
+      EXPECT_EQ(glyph.width, code >= 0x100 ? size : size / 2);
+      EXPECT_GT(InkCount(glyph), 3) << size << " " << std::hex << code;
+      for (int r = 0; r < glyph.height; ++r) EXPECT_EQ(glyph.rows[r] >> glyph.width, 0u);
+    }
+  }
+}
+
+TEST(Glyphs, DistinctCharactersHaveDistinctMasks) {
+  ZebGlyph a{}, b{};
+  ASSERT_TRUE(Zeb_RenderGlyph(0x82A0, 16, a));  // あ
+  ASSERT_TRUE(Zeb_RenderGlyph(0x82A2, 16, b));  // い
+  EXPECT_NE(std::memcmp(a.rows, b.rows, 16 * sizeof(std::uint32_t)), 0);
+}
+
+TEST(Glyphs, EachGlyphIsRenderedOnce) {
+  ZebGlyph first{}, again{};
+  ASSERT_TRUE(Zeb_RenderGlyph(0x8E9E /* 時 */, 12, first));
+  const long renders = ZebGlyph_RenderCount();
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(Zeb_RenderGlyph(0x8E9E, 12, again));
+  EXPECT_EQ(ZebGlyph_RenderCount(), renders);
+  EXPECT_EQ(again.rows, first.rows);
+  ASSERT_TRUE(Zeb_RenderGlyph(0x8E9E, 16, again));  // another size is another glyph
+  EXPECT_EQ(ZebGlyph_RenderCount(), renders + 1);
+}
+
+TEST(Glyphs, MalformedCodesAndSizesHaveNoGlyph) {
+  ZebGlyph glyph{};
+  EXPECT_FALSE(Zeb_RenderGlyph(0x8130, 12, glyph));   // trail byte out of class
+  EXPECT_FALSE(Zeb_RenderGlyph(0xF040, 12, glyph));   // user-defined row
+  EXPECT_FALSE(Zeb_RenderGlyph(0x4142, 12, glyph));   // no lead byte
+  EXPECT_FALSE(Zeb_RenderGlyph(0x10000, 12, glyph));
+  EXPECT_FALSE(Zeb_RenderGlyph('A', 0, glyph));
+  EXPECT_FALSE(Zeb_RenderGlyph('A', 33, glyph));
+  EXPECT_EQ(glyph.rows, nullptr);
+  EXPECT_TRUE(Zeb_RenderGlyph('A', 10, glyph));      // an odd size still gets a real face
+  EXPECT_EQ(glyph.width, 5);
+}
+
+// Reads back the PNG's signature and size fields.
+std::vector<unsigned char> ReadFile(const std::string& path) {
+  std::vector<unsigned char> bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    unsigned char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+using Screenshot = ZebScreenTest;
+
+// Every font number with ASCII, hiragana, katakana, kanji and half-width
+// katakana, plain, bold and slanted; written for a person to look at.
+TEST_F(Screenshot, AllFontsToPng) {
+  // "Ag あいう アイウ 漢字表示 ｱｲｳ" in Shift-JIS.
+  const char* sample = "Ag \x82\xa0\x82\xa2\x82\xa4 \x83\x41\x83\x43\x83\x45 \x8a\xbf\x8e\x9a\x95\x5c\x8e\xa6 \xb1\xb2\xb3";
+  int y = 0;
+  for (const int font : {1, 2, 3, 4, 5}) {
+    Zeb_SetFont(ctx, font);
+    Zeb_SetColor(ctx, 3);
+    char label[4] = {static_cast<char>('0' + font), ':', ' ', 0};
+    Zeb_DrawText(ctx, 0, y, label, 3);
+    Zeb_DrawText(ctx, 3 * ctx.cellWidth / 2, y, sample, static_cast<int>(std::strlen(sample)));
+    y += ctx.cellHeight + 2;
+  }
+  Zeb_SetFont(ctx, 2);
+  Zeb_SetTextStyle(ctx, ZEB_STYLE_BOLD);
+  Zeb_DrawText(ctx, 0, y, sample, static_cast<int>(std::strlen(sample)));
+  y += 18;
+  Zeb_SetTextStyle(ctx, ZEB_STYLE_SLANTED);
+  Zeb_DrawText(ctx, 0, y, sample, static_cast<int>(std::strlen(sample)));
+  y += 18;
+  Zeb_SetTextStyle(ctx, ZEB_STYLE_PLAIN);
+  Zeb_SetColor(ctx, 1);
+  Zeb_FillBox(ctx, {0, y, 640, 20});
+  Zeb_DrawEdge(ctx, {0, y, 640, 20});
+  Zeb_SetColor(ctx, 3);
+  Zeb_DrawText(ctx, 4, y + 2, sample, static_cast<int>(std::strlen(sample)));
+  Zeb_InvertBox(ctx, {320, y + 2, 100, 16});
+
+  const std::string path = std::string(VELMO_BINARY_DIR) + "/graphics_fonts.png";
+  ASSERT_TRUE(ZebPng_Write(path.c_str()));
+  const std::vector<unsigned char> png = ReadFile(path);
+  ASSERT_GT(png.size(), 33u);
+  EXPECT_EQ(std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8), 0);
+  const auto be32 = [&](std::size_t at) {
+    return (png[at] << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3];
+  };
+  EXPECT_EQ(be32(16), 640);
+  EXPECT_EQ(be32(20), 240);
+  EXPECT_EQ(png[24], 8);  // bit depth
+  EXPECT_EQ(png[25], 0);  // grey
+}
+
+TEST(Png, RefusesAnUnwritablePath) {
+  EXPECT_FALSE(ZebPng_Write("/nonexistent-dir/x.png"));
+  ZebBitmap empty{};
+  EXPECT_FALSE(ZebPng_WriteBitmap("/tmp/never.png", empty));
+}
+
+}  // namespace
