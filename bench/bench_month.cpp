@@ -1,0 +1,76 @@
+// Cold month expansion over a full store: 6000 entries of every kind and
+// repeat rule spread over three years, expanded right after an invalidation.
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+#include "store/MonthRec.h"
+#include "store/MonthRecReference.h"
+#include "store/Store.h"
+
+namespace {
+
+void Fill() {
+  Store_Init();
+  std::mt19937 rng(42);
+  const int from = Date_ToDayNo(2023, 1, 1);
+  for (const monthref::Ref& r : monthref::RandomEntries(rng, static_cast<int>(cap::kEntries), from, 3 * 365)) {
+    Entry* e = Store_AllocEntries(1);
+    *e = Entry{};
+    e->size = ENTRY_NEW_SIZE;
+    e->kind = static_cast<EntryKind>(r.kind);
+    e->label = static_cast<std::uint16_t>(r.label);
+    e->startDay = static_cast<DayNo>(r.start);
+    e->endDay = static_cast<DayNo>(r.end);
+    e->repeat = static_cast<RepeatType>(r.repeat);
+    e->interval = static_cast<std::uint8_t>(r.interval);
+    e->weekMask = static_cast<std::uint8_t>(r.weekMask);
+    e->weekdayMask = static_cast<std::uint8_t>(r.weekdayMask);
+    e->startHour = static_cast<std::uint8_t>(r.startHour);
+    e->startMinute = static_cast<std::uint8_t>(r.startMinute);
+    if (r.kind == KIND_TASK) e->rank = static_cast<std::uint8_t>(r.rank);
+    if (r.doneDay >= 0) {
+      e->done = Store_AllocWords(1);
+      e->done[0] = static_cast<DayNo>(r.doneDay);
+      e->doneLen = 2;
+    }
+    Store_Register(e);
+  }
+}
+
+const MonthNo kMonth = 12 * (2024 - 1900) + 5;  // June 2024, mid-range
+
+void BM_ColdMonth(benchmark::State& state) {
+  Fill();
+  std::size_t occurrences = 0;
+  for (auto _ : state) {
+    Store_Invalidate();
+    const MonthRec& rec = MonthRec_GetByMonthNo(kMonth);
+    benchmark::DoNotOptimize(&rec);
+    occurrences = 0;
+    for (int d = 1; d <= rec.days; ++d) occurrences += rec.count[d];
+  }
+  state.counters["occurrences"] = static_cast<double>(occurrences);
+  Store_Shutdown();
+}
+BENCHMARK(BM_ColdMonth)->Unit(benchmark::kMicrosecond);
+
+void BM_ColdThreeMonths(benchmark::State& state) {
+  Fill();
+  for (auto _ : state) {
+    Store_Invalidate();
+    for (MonthNo m = kMonth - 1; m <= kMonth + 1; ++m) benchmark::DoNotOptimize(&MonthRec_GetByMonthNo(m));
+  }
+  Store_Shutdown();
+}
+BENCHMARK(BM_ColdThreeMonths)->Unit(benchmark::kMicrosecond);
+
+void BM_CachedMonth(benchmark::State& state) {
+  Fill();
+  MonthRec_GetByMonthNo(kMonth);
+  for (auto _ : state) benchmark::DoNotOptimize(&MonthRec_GetByMonthNo(kMonth));
+  Store_Shutdown();
+}
+BENCHMARK(BM_CachedMonth);
+
+}  // namespace

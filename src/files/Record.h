@@ -1,0 +1,51 @@
+// The record file: a run of little-endian entry records closed by an end
+// record (u16 4, u16 2). Loading fills the entry store; saving writes the
+// whole store to a temporary file and renames it over the record file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+struct Entry;
+
+// Why a load stopped short.
+enum RecordStop : std::uint8_t {
+  RECORD_OK = 0,
+  RECORD_UNREADABLE,        // cannot open or stat the file
+  RECORD_DAMAGED,           // record longer than the bytes left, size disagrees with lengths, dates refused
+  RECORD_BLOCK_TOO_LONG,    // a data block longer than one pool block
+  RECORD_NO_MEMORY,         // a pool is exhausted
+  RECORD_TABLE_FULL,        // the entry table already holds its 6000 entries
+};
+
+struct RecordLoadInfo {
+  RecordStop stop;           // RECORD_OK when the load succeeded
+  std::uint32_t stopOffset;  // byte offset of the record where it stopped
+  std::uint16_t loaded;      // entries registered by this load
+};
+
+// Called for every entry registered by a load, with its record's byte offset.
+using RecordEntryFn = void (*)(const Entry& e, std::uint32_t offset, void* context);
+
+bool Record_SetPath(const char* name);  // false (path unchanged) for null or longer than 255
+const char* Record_Path();              // default "record"
+
+// Reads the whole file named by Record_Path and parses it into the store.
+bool Record_Load(RecordEntryFn onEntry = nullptr, void* context = nullptr);
+// Parses a file image already in memory; never reads outside it.
+bool Record_LoadSpan(std::span<const std::uint8_t> bytes, RecordEntryFn onEntry = nullptr,
+                     void* context = nullptr);
+const RecordLoadInfo& Record_LastLoad();
+const char* Record_StopText(RecordStop stop);  // short English reason
+
+// Writes the store (deleted entries left out when the drop switch is on) to a
+// temporary file beside the record file, syncs it and renames it over. On any
+// failure the old file is untouched, the temporary removed, and false returned.
+// Recomputes each saved entry's size.
+bool Record_Save();
+// The four kind-part bytes of e as they are saved (zeros for kinds without one).
+void Record_KindPart(const Entry& e, std::uint8_t out[4]);
+// The image Record_Save writes; null (size 0) when an entry cannot be encoded.
+// Valid until the next call.
+std::span<const std::uint8_t> Record_BuildImage();

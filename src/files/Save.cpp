@@ -1,0 +1,200 @@
+#include "files/Save.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "Capacity.h"
+#include "files/Record.h"
+
+namespace {
+
+// "ファイルに保存しました"
+constexpr const char* kSaved =
+    "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc9\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
+// "保存に失敗しました"
+constexpr const char* kSaveFailed =
+    "\x95\xdb\x91\xb6\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
+// "記録ファイルが壊れています\n保存時に元のファイルを\n.damagedとして残します"
+constexpr const char* kDamaged =
+    "\x8b\x4c\x98\x5e\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x89\xf3\x82\xea\x82\xc4\x82\xa2"
+    "\x82\xdc\x82\xb7\n"
+    "\x95\xdb\x91\xb6\x8e\x9e\x82\xc9\x8c\xb3\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\n"
+    ".damaged\x82\xc6\x82\xb5\x82\xc4\x8e\x63\x82\xb5\x82\xdc\x82\xb7";
+
+constexpr unsigned kDamagedTries = 100;  // ".damaged", ".damaged.1" .. ".damaged.99"
+constexpr std::size_t kCopyChunk = 8192;
+
+struct SaveState {
+  bool immediateSave = true;
+  bool modified = false;
+  bool backupMade = false;
+  bool damagedPending = false;  // the load stopped short: keep the whole file before saving
+  bool failureTold = false;     // a failing immediate save is told once, not at every change
+  DataNoticeHook hook = nullptr;
+  bool noticeHeld = false;
+  char heldNotice[cap::kFileName];
+  char damagedCopy[cap::kFileName];
+};
+
+SaveState state;
+
+// Name of path + suffix; false when it does not fit (a cut name could be the
+// record file itself).
+bool JoinName(char* out, std::size_t size, const char* path, const char* suffix) {
+  const int n = std::snprintf(out, size, "%s%s", path, suffix);
+  return n > 0 && static_cast<std::size_t>(n) < size;
+}
+
+bool CopyBytes(std::FILE* in, std::FILE* out) {
+  char chunk[kCopyChunk];
+  for (;;) {
+    const std::size_t got = std::fread(chunk, 1, sizeof chunk, in);
+    if (got > 0 && std::fwrite(chunk, 1, got, out) != got) return false;
+    if (got < sizeof chunk) return !std::ferror(in);
+  }
+}
+
+// Copies from into a new file to; mode "wbx" never replaces an existing one.
+bool CopyInto(std::FILE* in, const char* to, const char* mode) {
+  std::FILE* out = std::fopen(to, mode);
+  if (out == nullptr) return false;
+  const bool copied = CopyBytes(in, out);
+  const bool closed = std::fclose(out) == 0;
+  if (copied && closed) return true;
+  std::remove(to);
+  return false;
+}
+
+// The whole file as loaded, under a name no earlier copy holds.
+bool KeepDamagedFile() {
+  std::FILE* in = std::fopen(Record_Path(), "rb");
+  if (in == nullptr) return errno == ENOENT;  // nothing left to keep
+  bool kept = false;
+  for (unsigned i = 0; i < kDamagedTries && !kept; ++i) {
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, i == 0 ? ".damaged" : ".damaged.%u", i);
+    char name[cap::kFileName];
+    if (!JoinName(name, sizeof name, Record_Path(), suffix)) break;
+    std::rewind(in);
+    if (CopyInto(in, name, "wbx")) {
+      kept = true;
+      std::snprintf(state.damagedCopy, sizeof state.damagedCopy, "%s", name);
+    } else if (errno != EEXIST) {
+      break;
+    }
+  }
+  std::fclose(in);
+  return kept;
+}
+
+// Backup, then the record file. The record file is replaced whole by
+// Record_Save, so a failure at any step leaves a complete file behind.
+bool SaveNow() {
+  if (state.damagedPending) {
+    if (!KeepDamagedFile()) return false;
+    state.damagedPending = false;
+  }
+  Data_Backup();
+  return Record_Save();
+}
+
+void AfterSave(bool saved) {
+  state.modified = !saved;
+  if (saved) state.failureTold = false;
+}
+
+}  // namespace
+
+void Data_SetNoticeHook(DataNoticeHook hook) {
+  state.hook = hook;
+  if (hook == nullptr || !state.noticeHeld) return;
+  state.noticeHeld = false;
+  hook(state.heldNotice);
+}
+
+void Data_Notice(const char* text) {
+  if (state.hook != nullptr) {
+    state.hook(text);
+    return;
+  }
+  std::snprintf(state.heldNotice, sizeof state.heldNotice, "%s", text);
+  state.noticeHeld = true;
+}
+
+void Data_StartRun() {
+  state.modified = false;
+  state.backupMade = false;
+  state.failureTold = false;
+  state.damagedCopy[0] = '\0';
+  const RecordStop stop = Record_LastLoad().stop;
+  state.damagedPending = stop != RECORD_OK && stop != RECORD_UNREADABLE;
+  if (state.damagedPending) Data_Notice(kDamaged);
+}
+
+void Data_Changed() {
+  if (!state.immediateSave) {
+    state.modified = true;
+    return;
+  }
+  const bool saved = SaveNow();
+  const bool tell = !saved && !state.failureTold;
+  AfterSave(saved);
+  if (!tell) return;
+  state.failureTold = true;
+  Data_Notice(kSaveFailed);
+}
+
+bool Data_SaveCommand() {
+  bool saved = true;
+  if (state.modified) {
+    saved = SaveNow();
+    AfterSave(saved);
+  }
+  Data_Notice(saved ? kSaved : kSaveFailed);
+  return saved;
+}
+
+bool Data_SaveIfModified() {
+  if (!state.modified) return true;
+  const bool saved = SaveNow();
+  AfterSave(saved);
+  return saved;
+}
+
+bool Data_BackupPath(char* out, unsigned size) { return JoinName(out, size, Record_Path(), ".bak"); }
+
+// A copy, not a rename: the record file stays complete while the backup is
+// written, and the backup is replaced only by a finished copy.
+bool Data_Backup() {
+  if (state.backupMade) return true;
+  char backup[cap::kFileName];
+  char temp[cap::kFileName];
+  if (!Data_BackupPath(backup, sizeof backup) || !JoinName(temp, sizeof temp, backup, ".tmp")) {
+    return false;
+  }
+  std::FILE* in = std::fopen(Record_Path(), "rb");
+  if (in == nullptr) {
+    // No record file at the start of the run: nothing to keep, and an older
+    // backup is worth more than a copy of this run's first save.
+    state.backupMade = errno == ENOENT;
+    return state.backupMade;
+  }
+  const bool copied = CopyInto(in, temp, "wb");
+  std::fclose(in);
+  if (!copied) return false;
+  if (std::rename(temp, backup) != 0) {
+    std::remove(temp);
+    return false;
+  }
+  state.backupMade = true;
+  return true;
+}
+
+bool Data_Modified() { return state.modified; }
+void Data_SetModified(bool on) { state.modified = on; }
+bool Data_BackupMade() { return state.backupMade; }
+void Data_SetBackupMade(bool on) { state.backupMade = on; }
+bool Data_ImmediateSave() { return state.immediateSave; }
+void Data_SetImmediateSave(bool on) { state.immediateSave = on; }
+const char* Data_DamagedCopyPath() { return state.damagedCopy; }

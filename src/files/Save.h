@@ -1,0 +1,47 @@
+// Saving and backup: every change of the entries is written at once; the
+// record file as it stood at the start of the run is kept once per run as
+// "<record>.bak" (a copy, so a complete record file always exists).
+#pragma once
+
+// The data layer cannot reach the message box: it tells the user things
+// through this hook (a Shift-JIS text, lines separated by line feeds, at most
+// three lines). Until a hook is set, the latest notice is held and handed to
+// the hook as soon as one is set.
+using DataNoticeHook = void (*)(const char* sjisText);
+void Data_SetNoticeHook(DataNoticeHook hook);
+void Data_Notice(const char* sjisText);
+
+// Start of a run, after Record_Load: modified and backupMade off; if the load
+// stopped at a damaged record, the next save first keeps the whole file as
+// "<record>.damaged" (".damaged.N" when that exists) and the user is told now.
+void Data_StartRun();
+
+// After every change of the entries (before Store_Invalidate). With
+// immediateSave on, saves at once; a failed save leaves modified on (the
+// next change, the save command or shutdown tries again) and is told once.
+void Data_Changed();
+
+// The save command: saves when modified, then tells the outcome
+// ("ファイルに保存しました" or "保存に失敗しました"). Returns the outcome.
+bool Data_SaveCommand();
+
+// Shutdown: saves when modified. True when nothing is left unsaved.
+bool Data_SaveIfModified();
+
+// Copies the record file to its backup once per run. True when the backup of
+// this run exists (or there was no record file to keep).
+bool Data_Backup();
+
+// The backup's name ("%s.bak" of the record file); false when it does not fit.
+bool Data_BackupPath(char* out, unsigned size);
+
+// Flags (BrowseState reads them through these).
+bool Data_Modified();
+void Data_SetModified(bool on);
+bool Data_BackupMade();
+void Data_SetBackupMade(bool on);
+bool Data_ImmediateSave();
+void Data_SetImmediateSave(bool on);
+
+// Name of the damaged-file copy made in this run (empty when none).
+const char* Data_DamagedCopyPath();
