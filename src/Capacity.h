@@ -37,6 +37,16 @@ inline constexpr std::size_t kKeyQueue = 100;          // host key queue
 inline constexpr int kScreenWidth = 640;
 inline constexpr int kScreenHeight = 240;
 
+// Shell
+inline constexpr std::size_t kTitleText = 144;         // text the title line shows
+inline constexpr std::size_t kTitleLine = 80;          // a formatted title ("Velmo  %s")
+inline constexpr std::size_t kTitleIconBytes = 80;     // "#ZBV" header and 16 x 16 x 2 bits
+
+// Hosts
+inline constexpr std::size_t kHostCaption = 128;       // window caption
+inline constexpr std::size_t kHostBanner = 256;        // version banner of the About box
+inline constexpr std::size_t kScriptLine = 4096;       // longest headless-script line
+
 // Record file
 inline constexpr std::size_t kRecordReadMax = 4u << 20;  // a load never consumes more of a file
 

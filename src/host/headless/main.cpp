@@ -1,0 +1,126 @@
+// velmo-headless: Velmo on the headless host, driven by a script on a
+// virtual clock, in the working directory.
+//
+//   velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [-- ARGS...]
+//
+// Exit status: the application's own (0, or 1 after its fatal stop); 2 for
+// bad options or a script that cannot be read; 3 when a shot could not be
+// written.
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "host/common/ZebGlyph.h"
+#include "host/headless/Headless.h"
+#include "host/headless/Script.h"
+#include "shell/Shell.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitShot = 3;
+
+struct Options {
+  const char* now = nullptr;
+  const char* script = nullptr;
+  std::vector<char*> appArgs;
+};
+
+int Usage(const char* why) {
+  std::fprintf(stderr,
+               "velmo-headless: %s\n"
+               "usage: velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [-- ARGS...]\n",
+               why);
+  return kExitUsage;
+}
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+  static char program[] = "velmo";
+  o.appArgs.push_back(program);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0) {
+      for (++i; i < argc; ++i) o.appArgs.push_back(argv[i]);
+      break;
+    }
+    const bool hasValue = i + 1 < argc;
+    if (std::strcmp(argv[i], "--now") == 0 && hasValue) {
+      o.now = argv[++i];
+    } else if (std::strcmp(argv[i], "--script") == 0 && hasValue) {
+      o.script = argv[++i];
+    } else {
+      return false;
+    }
+  }
+  o.appArgs.push_back(nullptr);
+  return true;
+}
+
+bool InRange(int v, int low, int high) { return v >= low && v <= high; }
+
+// YYYY-MM-DDTHH:MM[:SS], local time.
+bool SetNow(const char* text) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
+  const int n = std::sscanf(text, "%4d-%2d-%2dT%2d:%2d%n:%2d%n", &y, &mo, &d, &h, &mi, &used, &s, &used);
+  if (n < 5 || text[used] != '\0') return false;
+  if (!InRange(y, 1900, 2079) || !InRange(mo, 1, 12) || !InRange(d, 1, 31) || !InRange(h, 0, 23) ||
+      !InRange(mi, 0, 59) || !InRange(s, 0, 59))
+    return false;
+  Headless_SetLocalTime(y, mo, d, h, mi, s);
+  return true;
+}
+
+void SetNowFromSystem() {
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&t, &local);
+  Headless_SetLocalTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                        local.tm_sec > 59 ? 59 : local.tm_sec);
+}
+
+bool ReadScript(const char* path, Script& script) {
+  std::string error;
+  bool ok = false;
+  if (path) {
+    std::ifstream in(path);
+    if (!in) {
+      std::fprintf(stderr, "velmo-headless: cannot read script %s\n", path);
+      return false;
+    }
+    ok = Script_Parse(in, script, error);
+  } else {
+    ok = Script_Parse(std::cin, script, error);
+  }
+  if (!ok) std::fprintf(stderr, "velmo-headless: script %s: %s\n", path ? path : "(stdin)", error.c_str());
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return Usage("bad arguments");
+  Headless_Install();
+  if (!options.now) {
+    SetNowFromSystem();
+  } else if (!SetNow(options.now)) {
+    return Usage("--now wants YYYY-MM-DDTHH:MM[:SS]");
+  }
+  Script script;
+  if (!ReadScript(options.script, script)) return kExitUsage;
+  const char* failure = nullptr;
+  if (!ZebGlyph_Open(&failure)) std::fprintf(stderr, "velmo-headless: %s\n", failure ? failure : "no fonts");
+  ScriptPlayer_Start(script);
+  const int status = Velmo_Main(static_cast<int>(options.appArgs.size()) - 1, options.appArgs.data());
+  ScriptPlayer_Flush();
+  ZebGlyph_Close();
+  std::string shotError;
+  if (ScriptPlayer_Failed(shotError)) {
+    std::fprintf(stderr, "velmo-headless: %s\n", shotError.c_str());
+    if (status == 0) return kExitShot;
+  }
+  return status;
+}

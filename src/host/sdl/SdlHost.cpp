@@ -1,0 +1,432 @@
+#include "host/sdl/SdlHost.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "Capacity.h"
+#include "graphics/Zeb.h"
+#include "graphics/ZebKey.h"
+#include "host/common/Host.h"
+#include "host/common/HostKeys.h"
+#include "host/common/HostText.h"
+#include "host/common/ZebGlyph.h"
+#include "host/common/ZebPng.h"
+#include "host/sdl/SdlTest.h"
+#include "shell/Shell.h"
+
+namespace {
+
+constexpr int kW = cap::kScreenWidth;
+constexpr int kH = cap::kScreenHeight;
+constexpr int kIdlePollMs = 100;   // also how soon a signal is noticed
+constexpr int kTestPollMs = 2;
+constexpr std::size_t kBoxBytes = 1024;
+constexpr const char* kDebugTitle = "Zeb Debug Message";
+constexpr const char* kAboutTitle = "About";
+constexpr const char* kGraphicsBanner = "Zeb graphics layer\nSDL2 host for Linux";
+// "未実装です。 m(__)m"
+constexpr const char* kNotImplemented = "\x96\xa2\x8e\xc0\x91\x95\x82\xc5\x82\xb7\x81\x42 m(__)m";
+
+enum UserEvent : int { EV_REPAINT, EV_APP_DONE, EV_IME, EV_DEBUG, EV_COUNT };
+
+// The picture the window shows: written by the application thread at each
+// transfer, read by the window thread when it paints.
+struct Picture {
+  std::mutex lock;
+  std::array<std::uint8_t, kW * kH> grey{};
+};
+
+// A debug message of the application thread, shown by the window thread.
+struct DebugBox {
+  std::mutex lock;
+  std::condition_variable done;
+  const char* text = nullptr;
+  bool showing = false;
+};
+
+struct Window {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  char caption[HOST_CAPTION_BYTES] = "";
+};
+
+Picture picture;
+DebugBox debugBox;
+Window win;
+Uint32 eventBase = 0;
+std::atomic<bool> repaintPending{false};
+std::atomic<bool> imeOpen{false};
+std::atomic<bool> appDone{false};
+std::atomic<int> waits{0};
+std::thread::id windowThread;
+volatile std::sig_atomic_t signalled = 0;
+
+bool PushUser(UserEvent what) {
+  SDL_Event e{};
+  e.type = eventBase;
+  e.user.code = what;
+  return SDL_PushEvent(&e) > 0;
+}
+
+void ShowBox(const char* title, const char* sjisText) {
+  char utf8[kBoxBytes];
+  HostKeys_ToUtf8(sjisText, utf8, sizeof utf8);
+  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, utf8, win.window) < 0)
+    std::fprintf(stderr, "%s: %s\n", title, utf8);
+}
+
+// --- host operations (application thread) --------------------------------
+
+void Transfer() {
+  waits.fetch_add(1);
+  ZebRect box{};
+  if (!Zeb_GetDirty(box)) return;
+  {
+    std::lock_guard<std::mutex> guard(picture.lock);
+    Zeb_ToGrey(box, picture.grey.data(), kW);
+  }
+  Zeb_ClearDirty();
+  if (!repaintPending.exchange(true)) PushUser(EV_REPAINT);
+}
+
+bool IsImeOpen() { return imeOpen.load(); }
+
+void ToggleIme() {
+  imeOpen = !imeOpen.load();
+  PushUser(EV_IME);
+}
+
+void DebugMessage(const char* text) {
+  if (std::this_thread::get_id() == windowThread) {
+    ShowBox(kDebugTitle, text);
+    return;
+  }
+  std::unique_lock<std::mutex> guard(debugBox.lock);
+  debugBox.text = text;
+  debugBox.showing = true;
+  if (!PushUser(EV_DEBUG)) {
+    debugBox.showing = false;
+    guard.unlock();
+    ShowBox(kDebugTitle, text);
+    return;
+  }
+  debugBox.done.wait(guard, [] { return !debugBox.showing; });
+}
+
+// --- window thread --------------------------------------------------------
+
+void UpdateCaption() {
+  char caption[HOST_CAPTION_BYTES];
+  HostText_Caption(caption, sizeof caption);
+  if (std::strcmp(caption, win.caption) == 0) return;
+  std::memcpy(win.caption, caption, sizeof caption);
+  char utf8[HOST_CAPTION_BYTES * 2];
+  HostKeys_ToUtf8(caption, utf8, sizeof utf8);
+  SDL_SetWindowTitle(win.window, utf8);
+}
+
+void Paint() {
+  repaintPending = false;
+  UpdateCaption();
+  if (!win.texture) return;
+  static std::array<Uint32, kW * kH> argb;
+  {
+    std::lock_guard<std::mutex> guard(picture.lock);
+    for (std::size_t i = 0; i < argb.size(); ++i) {
+      const Uint32 g = picture.grey[i];
+      argb[i] = 0xFF000000u | g << 16 | g << 8 | g;
+    }
+  }
+  SDL_UpdateTexture(win.texture, nullptr, argb.data(), kW * static_cast<int>(sizeof(Uint32)));
+  SDL_RenderClear(win.renderer);
+  SDL_RenderCopy(win.renderer, win.texture, nullptr, nullptr);
+  SDL_RenderPresent(win.renderer);
+}
+
+void ShowDebugOfApp() {
+  const char* text = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(debugBox.lock);
+    text = debugBox.text;
+  }
+  ShowBox(kDebugTitle, text);
+  {
+    std::lock_guard<std::mutex> guard(debugBox.lock);
+    debugBox.showing = false;
+  }
+  debugBox.done.notify_all();
+}
+
+void ShowAbout() {
+  char banner[HOST_BANNER_BYTES];
+  HostText_Banner(banner, sizeof banner);
+  char text[kBoxBytes];
+  std::snprintf(text, sizeof text, "%s\n\n%s", banner, kGraphicsBanner);
+  ShowBox(kAboutTitle, text);
+}
+
+void RunShortcut(const HostShortcut& s) {
+  switch (s.action) {
+    case HOSTACT_RESTART:
+    case HOSTACT_STOP:
+      ShowBox(kDebugTitle, kNotImplemented);
+      return;
+    case HOSTACT_EXIT:
+      Host_PushKey(KEY_HOST_CLOSE);
+      return;
+    case HOSTACT_ABOUT:
+      ShowAbout();
+      return;
+    case HOSTACT_COMMAND:
+      Host_PushKey(Key_HostCommand(s.command));
+      return;
+  }
+}
+
+unsigned HostMods(Uint16 mod, int key) {
+  unsigned mods = 0;
+  if (mod & KMOD_SHIFT) mods |= HOSTMOD_SHIFT;
+  if (mod & KMOD_CTRL) mods |= HOSTMOD_CTRL;
+  if ((mod & KMOD_CAPS) && key >= 'a' && key <= 'z') mods ^= HOSTMOD_SHIFT;
+  return mods;
+}
+
+void OnKeyDown(const SDL_KeyboardEvent& k) {
+  const int key = SdlHost_KeyOf(k.keysym.sym, k.keysym.scancode);
+  if (key == HOSTKEY_NONE) return;
+  const Uint16 mod = k.keysym.mod;
+  if (mod & KMOD_GUI) return;  // the desktop's own shortcuts
+  if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) {
+    const HostShortcut* s = HostKeys_Shortcut(key);
+    if (s && !k.repeat) RunShortcut(*s);
+    SdlTest_Delivered(waits.load());
+    return;
+  }
+  const bool character = key >= 32 && key <= 126;
+  // With the input method open, characters arrive as text input.
+  if (character && imeOpen.load() && !(mod & KMOD_CTRL)) return;
+  const int code = HostKeys_Code(key, HostMods(mod, key));
+  if (code < 0) return;
+  Host_PushKey(code);
+  SdlTest_Delivered(waits.load());
+}
+
+void OnText(const SDL_TextInputEvent& t) {
+  if (!imeOpen.load()) return;
+  char sjis[sizeof t.text * 2];
+  const int n = HostKeys_ToShiftJis(t.text, sjis, sizeof sjis);
+  for (int i = 0; i < n; ++i) Host_PushKey(static_cast<unsigned char>(sjis[i]));
+}
+
+void OnUser(const SDL_UserEvent& u) {
+  switch (u.code) {
+    case EV_REPAINT: Paint(); return;
+    case EV_APP_DONE: appDone = true; return;
+    case EV_IME:
+      if (imeOpen.load()) {
+        SDL_StartTextInput();
+      } else {
+        SDL_StopTextInput();
+      }
+      return;
+    case EV_DEBUG: ShowDebugOfApp(); return;
+    default: return;
+  }
+}
+
+void OnWindowEvent(const SDL_WindowEvent& w) {
+  if (w.event == SDL_WINDOWEVENT_EXPOSED || w.event == SDL_WINDOWEVENT_SIZE_CHANGED) Paint();
+}
+
+void Handle(const SDL_Event& e) {
+  if (e.type == eventBase) {
+    OnUser(e.user);
+    return;
+  }
+  switch (e.type) {
+    case SDL_QUIT: Host_PushKey(KEY_HOST_CLOSE); return;
+    case SDL_KEYDOWN: OnKeyDown(e.key); return;
+    case SDL_TEXTINPUT: OnText(e.text); return;
+    case SDL_WINDOWEVENT: OnWindowEvent(e.window); return;
+    default: return;
+  }
+}
+
+void OnSignal(int) { signalled = 1; }
+
+void CatchSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+bool OpenWindow(int scale) {
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  win.window = SDL_CreateWindow("Velmo", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kW * scale, kH * scale,
+                                SDL_WINDOW_SHOWN);
+  if (!win.window) return false;
+  win.renderer = SDL_CreateRenderer(win.window, -1, 0);
+  if (!win.renderer) win.renderer = SDL_CreateRenderer(win.window, -1, SDL_RENDERER_SOFTWARE);
+  if (win.renderer) {
+    SDL_RenderSetLogicalSize(win.renderer, kW, kH);
+    SDL_RenderSetIntegerScale(win.renderer, SDL_TRUE);
+    win.texture = SDL_CreateTexture(win.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kW, kH);
+  }
+  SDL_StopTextInput();
+  return true;
+}
+
+void CloseWindow() {
+  if (win.texture) SDL_DestroyTexture(win.texture);
+  if (win.renderer) SDL_DestroyRenderer(win.renderer);
+  if (win.window) SDL_DestroyWindow(win.window);
+  win = Window{};
+}
+
+void InstallHost() {
+  HostOps ops{};
+  ops.transferDirty = Transfer;
+  ops.isImeOpen = IsImeOpen;
+  ops.toggleIme = ToggleIme;
+  ops.debugMessage = DebugMessage;
+  Host_Install(ops);
+  Host_ClearKeys();
+}
+
+// The window's picture as the last transfer left it.
+bool WriteShot(const char* path) {
+  static std::array<std::uint8_t, kW * kH / 4> pixels;
+  pixels.fill(0);
+  for (int i = 0; i < kW * kH; ++i) {
+    const int level = (255 - picture.grey[static_cast<std::size_t>(i)] + 42) / 85;
+    pixels[static_cast<std::size_t>(i / 4)] |= static_cast<std::uint8_t>(level << ((i % 4) * 2));
+  }
+  ZebBitmap image{};
+  return Zeb_InitBitmap(image, pixels.data(), kW, kH) && ZebPng_WriteBitmap(path, image);
+}
+
+void PumpUntilAppDone(bool testing) {
+  while (!appDone.load()) {
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, testing ? kTestPollMs : kIdlePollMs)) {
+      Handle(e);
+      while (SDL_PollEvent(&e)) Handle(e);
+    }
+    if (signalled) {
+      signalled = 0;
+      Host_PushKey(KEY_HOST_CLOSE);
+    }
+    if (testing) SdlTest_Step(waits.load(), Host_KeyCount());
+  }
+}
+
+}  // namespace
+
+int SdlHost_Run(const SdlOptions& options) {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "velmo: cannot open the display: %s\n", SDL_GetError());
+    return 1;
+  }
+  windowThread = std::this_thread::get_id();
+  eventBase = SDL_RegisterEvents(EV_COUNT);
+  CatchSignals();
+  if (eventBase == static_cast<Uint32>(-1) || !OpenWindow(options.scale)) {
+    std::fprintf(stderr, "velmo: cannot open a window: %s\n", SDL_GetError());
+    SDL_Quit();
+    return 1;
+  }
+  const char* failure = nullptr;
+  if (!ZebGlyph_Open(&failure)) std::fprintf(stderr, "velmo: %s\n", failure ? failure : "no fonts");
+  InstallHost();
+  int status = 0;
+  std::thread app([&] {
+    status = Velmo_Main(options.appArgc, options.appArgv);
+    appDone = true;
+    PushUser(EV_APP_DONE);
+  });
+  PumpUntilAppDone(options.testKeys != nullptr);
+  app.join();
+  if (options.shotAtExit && !WriteShot(options.shotAtExit))
+    std::fprintf(stderr, "velmo: cannot write %s\n", options.shotAtExit);
+  ZebGlyph_Close();
+  CloseWindow();
+  SDL_Quit();
+  return status;
+}
+
+// --- key table ------------------------------------------------------------
+
+namespace {
+
+struct SdlKey {
+  SDL_Keycode sym;
+  SDL_Scancode scan;
+  int key;
+};
+constexpr std::array<SdlKey, 25> kSdlKeys{{
+    {SDLK_RETURN, SDL_SCANCODE_RETURN, HOSTKEY_RETURN},
+    {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, HOSTKEY_RETURN},
+    {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, HOSTKEY_ESCAPE},
+    {SDLK_TAB, SDL_SCANCODE_TAB, HOSTKEY_TAB},
+    {SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, HOSTKEY_BACKSPACE},
+    {SDLK_DELETE, SDL_SCANCODE_DELETE, HOSTKEY_DELETE},
+    {SDLK_INSERT, SDL_SCANCODE_INSERT, HOSTKEY_INSERT},
+    {SDLK_HOME, SDL_SCANCODE_HOME, HOSTKEY_HOME},
+    {SDLK_END, SDL_SCANCODE_END, HOSTKEY_END},
+    {SDLK_UP, SDL_SCANCODE_UP, HOSTKEY_UP},
+    {SDLK_DOWN, SDL_SCANCODE_DOWN, HOSTKEY_DOWN},
+    {SDLK_LEFT, SDL_SCANCODE_LEFT, HOSTKEY_LEFT},
+    {SDLK_RIGHT, SDL_SCANCODE_RIGHT, HOSTKEY_RIGHT},
+    {SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, HOSTKEY_PAGEUP},
+    {SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN, HOSTKEY_PAGEDOWN},
+    {SDLK_F1, SDL_SCANCODE_F1, HOSTKEY_F1 + 0},
+    {SDLK_F2, SDL_SCANCODE_F2, HOSTKEY_F1 + 1},
+    {SDLK_F3, SDL_SCANCODE_F3, HOSTKEY_F1 + 2},
+    {SDLK_F4, SDL_SCANCODE_F4, HOSTKEY_F1 + 3},
+    {SDLK_F5, SDL_SCANCODE_F5, HOSTKEY_F1 + 4},
+    {SDLK_F6, SDL_SCANCODE_F6, HOSTKEY_F1 + 5},
+    {SDLK_F7, SDL_SCANCODE_F7, HOSTKEY_F1 + 6},
+    {SDLK_F8, SDL_SCANCODE_F8, HOSTKEY_F1 + 7},
+    {SDLK_F9, SDL_SCANCODE_F9, HOSTKEY_F1 + 8},
+    {SDLK_F10, SDL_SCANCODE_F10, HOSTKEY_F1 + 9},
+}};
+
+}  // namespace
+
+int SdlHost_KeyOf(SDL_Keycode sym, SDL_Scancode scan) {
+  // The conversion keys of a Japanese keyboard have no key symbol.
+  if (scan == SDL_SCANCODE_INTERNATIONAL4) return HOSTKEY_HENKAN;
+  if (scan == SDL_SCANCODE_INTERNATIONAL5) return HOSTKEY_MUHENKAN;
+  for (const SdlKey& k : kSdlKeys)
+    if (k.sym == sym) return k.key;
+  if (sym >= 32 && sym <= 126) return (sym >= 'A' && sym <= 'Z') ? sym - 'A' + 'a' : sym;
+  return HOSTKEY_NONE;
+}
+
+bool SdlHost_SdlKeyOf(int hostKey, SDL_Keycode& sym, SDL_Scancode& scan) {
+  if (hostKey == HOSTKEY_HENKAN || hostKey == HOSTKEY_MUHENKAN) {
+    sym = SDLK_UNKNOWN;
+    scan = hostKey == HOSTKEY_HENKAN ? SDL_SCANCODE_INTERNATIONAL4 : SDL_SCANCODE_INTERNATIONAL5;
+    return true;
+  }
+  for (const SdlKey& k : kSdlKeys)
+    if (k.key == hostKey) {
+      sym = k.sym;
+      scan = k.scan;
+      return true;
+    }
+  if (hostKey < 32 || hostKey > 126) return false;
+  sym = hostKey;
+  scan = SDL_GetScancodeFromKey(sym);
+  return true;
+}

@@ -1,0 +1,26 @@
+// The desktop host on SDL2: a window showing the 640 x 240 screen scaled by
+// a whole number, the application on its own thread, keys in the codes the
+// application expects, and the host menu as keyboard shortcuts.
+#pragma once
+
+#include <SDL.h>
+
+struct SdlOptions {
+  int scale = 2;                         // whole-number zoom, 1..8
+  const char* shotAtExit = nullptr;      // PNG of the window's picture at exit
+  const char* testKeys = nullptr;        // hidden: key names to type, for tests
+  int appArgc = 0;
+  char** appArgv = nullptr;
+};
+
+inline constexpr int SDL_MAX_SCALE = 8;
+
+// Runs the application in a window until it ends. Returns the process's
+// exit status.
+int SdlHost_Run(const SdlOptions& options);
+
+// The host key of an SDL key (HostKey, or a character 32..126); HOSTKEY_NONE
+// for keys the application never sees.
+int SdlHost_KeyOf(SDL_Keycode sym, SDL_Scancode scan);
+// The SDL key that types a host key (for the test key driver).
+bool SdlHost_SdlKeyOf(int hostKey, SDL_Keycode& sym, SDL_Scancode& scan);

@@ -1,0 +1,101 @@
+#include "host/sdl/SdlTest.h"
+
+#include <SDL.h>
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "host/common/HostKeys.h"
+#include "host/sdl/SdlHost.h"
+
+namespace {
+
+constexpr int kQuit = -1;
+
+struct TestKey {
+  int key;        // host key, or kQuit
+  unsigned mods;  // HOSTMOD_*
+  bool alt;       // "A-" prefix: a host shortcut
+};
+
+struct Driver {
+  std::vector<TestKey> keys;
+  std::size_t next = 0;
+  bool loaded = false;
+  bool awaiting = false;  // a pushed event not yet delivered
+  int deliveredAt = 0;    // transfers when the last key was delivered
+  bool quitSent = false;
+};
+
+Driver driver;
+
+Uint16 SdlMods(unsigned mods, bool alt) {
+  Uint16 mod = alt ? KMOD_LALT : KMOD_NONE;
+  if (mods & HOSTMOD_SHIFT) mod |= KMOD_LSHIFT;
+  if (mods & HOSTMOD_CTRL) mod |= KMOD_LCTRL;
+  return mod;
+}
+
+void PushQuit() {
+  SDL_Event e{};
+  e.type = SDL_QUIT;
+  SDL_PushEvent(&e);
+  driver.quitSent = true;
+}
+
+void PushKey(const TestKey& k) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.state = SDL_PRESSED;
+  SdlHost_SdlKeyOf(k.key, e.key.keysym.sym, e.key.keysym.scancode);
+  e.key.keysym.mod = SdlMods(k.mods, k.alt);
+  driver.awaiting = true;
+  SDL_PushEvent(&e);
+}
+
+}  // namespace
+
+bool SdlTest_Load(const char* path, std::string& error) {
+  std::ifstream in(path);
+  if (!in) {
+    error = std::string("cannot read ") + path;
+    return false;
+  }
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n) {
+    std::istringstream words(line);
+    std::string word;
+    while (words >> word && word[0] != '#') {
+      TestKey k{kQuit, 0, word.rfind("A-", 0) == 0 && word.size() > 2};
+      if (k.alt) word.erase(0, 2);
+      SDL_Keycode sym;
+      SDL_Scancode scan;
+      if (word != "quit" &&
+          (!HostKeys_ParseName(word, k.key, k.mods) || !SdlHost_SdlKeyOf(k.key, sym, scan))) {
+        error = "line " + std::to_string(n) + ": unknown key '" + word + "'";
+        return false;
+      }
+      driver.keys.push_back(k);
+    }
+  }
+  driver.loaded = true;
+  return true;
+}
+
+void SdlTest_Delivered(int waits) {
+  if (!driver.awaiting) return;
+  driver.awaiting = false;
+  driver.deliveredAt = waits;
+}
+
+void SdlTest_Step(int waits, int keysWaiting) {
+  if (!driver.loaded || driver.quitSent || driver.awaiting) return;
+  // The application took the last key and came back to wait for the next.
+  if (keysWaiting != 0 || waits <= driver.deliveredAt) return;
+  if (driver.next >= driver.keys.size() || driver.keys[driver.next].key == kQuit) {
+    PushQuit();
+    return;
+  }
+  PushKey(driver.keys[driver.next++]);
+}

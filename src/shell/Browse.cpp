@@ -1,0 +1,269 @@
+#include "shell/Browse.h"
+
+#include <cstdint>
+
+#include "files/Settings.h"
+#include "graphics/ZebKey.h"
+#include "shell/ItemCommand.h"
+#include "shell/Shell.h"
+#include "store/Label.h"
+#include "store/MonthRec.h"
+#include "toolkit/nw.h"
+#include "views/View.h"
+
+namespace {
+
+// Which modifiers a key row accepts: one bit per modifier value 0..3.
+constexpr std::uint8_t M_NONE = 1u << KEY_MOD_NONE;
+constexpr std::uint8_t M_CTRL_ONLY = 1u << KEY_MOD_CTRL;
+constexpr std::uint8_t M_SHIFT = 1u << KEY_MOD_SHIFT;
+constexpr std::uint8_t M_CTRL_SHIFT = 1u << KEY_MOD_CTRL_SHIFT;
+constexpr std::uint8_t M_CTRL = M_CTRL_ONLY | M_CTRL_SHIFT;  // with or without SHIFT
+constexpr std::uint8_t M_ANY = M_NONE | M_CTRL | M_SHIFT;
+
+enum Action : std::uint8_t {
+  A_COMMAND,        // post Command arg to the main area
+  A_KEY,            // post KeyDown arg to the main area
+  A_QUIT,           // post Destroy to the main area
+  A_TAKE,           // nothing, but taken
+  A_SPACE,          // done toggle of a selected item, then the view
+  A_RETURN,         // change the selected item, or the RETURN toggle
+  A_RETURN_TOGGLE,
+  A_REVERSE_TOGGLE,
+  A_PAGE,           // key arg with SelectItemByPageUpDown, else the view
+};
+
+struct KeyRow {
+  int key;
+  std::uint8_t modifiers;
+  Action action;
+  int arg;
+};
+
+// Command numbers of the browse screen.
+enum : int {
+  CMD_CHANGE_SIZE = 3002,
+  CMD_NOW = 3003,
+  CMD_CALENDAR = 3005,
+  CMD_WEEKS = 3006,
+  CMD_WEEK = 3007,
+  CMD_DAY = 3008,
+  CMD_JUMP = 3017,
+  CMD_SEARCH = 3018,
+  CMD_SEARCH_NEXT = 3019,
+  CMD_ADD_SCHEDULE = 3020,
+  CMD_ADD_TASK = 3021,
+  CMD_ADD_HOLIDAY = 3022,
+  CMD_LABEL_ALL = 3028,
+  CMD_LABEL_4 = 3032,
+  CMD_LABEL_CUSTOM = 3033,
+  CMD_UNUSED_M = 3039,
+  CMD_SAVE = 4501,
+  CMD_NOTHING = 4504,
+  CMD_CUT = 4506,
+  CMD_COPY = 4507,
+  CMD_PASTE = 4508,
+  CMD_DELETE = 4509,
+  CMD_CHANGE_SIZE_ALT = 4517,
+  CMD_CALENDAR_ALT = 4518,
+  CMD_WEEKS_ALT = 4519,
+  CMD_WEEK_ALT = 4520,
+  CMD_DAY_ALT = 4521,
+  CMD_VERSION = 4523,
+  CMD_HELP = 4524,
+};
+
+// First matching row wins, so the CTRL+SHIFT rows come before their CTRL rows.
+constexpr KeyRow kKeys[] = {
+    {'t', M_NONE | M_SHIFT, A_COMMAND, CMD_ADD_TASK},
+    {'s', M_NONE | M_SHIFT, A_COMMAND, CMD_ADD_SCHEDULE},
+    {'s', M_CTRL, A_COMMAND, CMD_SAVE},
+    {'h', M_NONE, A_COMMAND, CMD_ADD_HOLIDAY},
+    {'f', M_NONE, A_COMMAND, CMD_SEARCH},
+    {'f', M_CTRL, A_KEY, KEY_RIGHT},
+    {'g', M_NONE, A_COMMAND, CMD_SEARCH_NEXT},
+    {'j', M_NONE, A_COMMAND, CMD_JUMP},
+    {'j', M_CTRL, A_RETURN_TOGGLE, 0},
+    {'c', M_NONE, A_COMMAND, CMD_CALENDAR},
+    {'c', M_CTRL, A_COMMAND, CMD_COPY},
+    {'d', M_NONE, A_COMMAND, CMD_CHANGE_SIZE},
+    {'d', M_CTRL, A_KEY, KEY_DELETE},
+    {'v', M_NONE, A_COMMAND, CMD_VERSION},
+    {'v', M_CTRL, A_COMMAND, CMD_PASTE},
+    {'x', M_CTRL, A_COMMAND, CMD_CUT},
+    {'l', M_CTRL, A_COMMAND, CMD_NOW},
+    {'b', M_CTRL, A_KEY, KEY_LEFT},
+    {'p', M_NONE, A_KEY, VIEW_KEY_PREV_ITEM},
+    {'p', M_CTRL_SHIFT, A_KEY, VIEW_KEY_HOURS_SHRINK},
+    {'p', M_CTRL, A_KEY, KEY_UP},
+    {'n', M_NONE, A_KEY, VIEW_KEY_NEXT_ITEM},
+    {'n', M_CTRL_SHIFT, A_KEY, VIEW_KEY_HOURS_EXTEND},
+    {'n', M_CTRL, A_KEY, KEY_DOWN},
+    {'q', M_NONE, A_QUIT, 0},
+    {'m', M_NONE, A_COMMAND, CMD_UNUSED_M},
+    {'?', M_NONE, A_COMMAND, CMD_HELP},
+    {'0', M_NONE, A_COMMAND, CMD_LABEL_ALL},
+    {'1', M_NONE, A_COMMAND, CMD_LABEL_ALL + 1},
+    {'2', M_NONE, A_COMMAND, CMD_LABEL_ALL + 2},
+    {'3', M_NONE, A_COMMAND, CMD_LABEL_ALL + 3},
+    {'4', M_NONE, A_COMMAND, CMD_LABEL_4},
+    {'9', M_NONE, A_COMMAND, CMD_LABEL_CUSTOM},
+    {KEY_ESCAPE, M_ANY, A_TAKE, 0},
+    {KEY_SPACE, M_ANY, A_SPACE, 0},
+    {KEY_RETURN, M_NONE, A_RETURN, 0},
+    {KEY_UP, M_CTRL_ONLY, A_KEY, VIEW_KEY_PREV_ITEM},
+    {KEY_DOWN, M_CTRL_ONLY, A_KEY, VIEW_KEY_NEXT_ITEM},
+    {KEY_PAGEUP, M_ANY, A_PAGE, VIEW_KEY_PREV_ITEM},
+    {KEY_PAGEDOWN, M_ANY, A_PAGE, VIEW_KEY_NEXT_ITEM},
+    {KEY_INSERT, M_ANY, A_REVERSE_TOGGLE, 0},
+    {KEY_DELETE, M_ANY, A_COMMAND, CMD_DELETE},
+};
+
+// Commands the item command handler carries out.
+constexpr int kItemCommands[] = {
+    3001, 3009, 3017, 3018, 3019, 3020, 3021, 3022, 3041, 4501, 4502, 4506,
+    4507, 4508, 4509, 4510, 4511, 4512, 4515, 4516, 4522, 4523, 4524, 4530,
+};
+
+const KeyRow* FindKey(int key, int modifiers) {
+  if (modifiers < KEY_MOD_NONE || modifiers > KEY_MOD_CTRL_SHIFT) return nullptr;
+  const std::uint8_t bit = static_cast<std::uint8_t>(1u << modifiers);
+  for (const KeyRow& row : kKeys) {
+    if (row.key == key && (row.modifiers & bit) != 0) return &row;
+  }
+  return nullptr;
+}
+
+bool IsItemCommand(int command) {
+  for (int c : kItemCommands) {
+    if (c == command) return true;
+  }
+  return false;
+}
+
+void PostCommand(int command) { nwEvent_PostTo(&mainArea, NW_COMMAND, command); }
+
+void PostKey(int key) { nwEvent_PostTo(&mainArea, NW_KEY_DOWN, key, KEY_MOD_NONE); }
+
+bool IsWeeksView(std::uint16_t v) { return v >= VIEW_FIVE_WEEKS && v <= VIEW_TWO_WEEKS; }
+bool IsWeekView(std::uint16_t v) { return v == VIEW_WEEK || v == VIEW_WEEK_LIST; }
+
+// RETURN (or CTRL+J) leaves the calendar, or opens the next finer view.
+void ReturnToggle() {
+  const std::uint16_t v = browse.currentView;
+  if (v == VIEW_THREE_MONTHS) {
+    View_GoBack();
+  } else if (IsWeeksView(v)) {
+    PostCommand(CMD_WEEK);
+  } else if (IsWeekView(v)) {
+    PostCommand(CMD_DAY);
+  } else if (v == VIEW_DAY) {
+    PostCommand(CMD_WEEKS);
+  }
+}
+
+// Insert walks the views the other way round.
+void ReverseToggle() {
+  const std::uint16_t v = browse.currentView;
+  if (v == VIEW_THREE_MONTHS) {
+    View_GoBack();
+  } else if (IsWeeksView(v)) {
+    PostCommand(CMD_DAY);
+  } else if (IsWeekView(v)) {
+    PostCommand(CMD_WEEKS);
+  } else if (v == VIEW_DAY) {
+    PostCommand(CMD_WEEK);
+  }
+}
+
+bool RunKeyRow(const KeyRow& row, int key, int modifiers) {
+  switch (row.action) {
+    case A_COMMAND: PostCommand(row.arg); return true;
+    case A_KEY: PostKey(row.arg); return true;
+    case A_QUIT: nwEvent_PostTo(&mainArea, NW_DESTROY); return true;
+    case A_TAKE: return true;
+    case A_SPACE:
+      if (browse.selectionState == VIEW_SEL_ITEM) ItemCommand_Key(KEY_SPACE);
+      View_Key(key, modifiers);
+      return true;
+    case A_RETURN:
+      if (browse.selectionState == VIEW_SEL_ITEM) {
+        ItemCommand_Key(KEY_RETURN);
+      } else {
+        ReturnToggle();
+      }
+      return true;
+    case A_RETURN_TOGGLE: ReturnToggle(); return true;
+    case A_REVERSE_TOGGLE: ReverseToggle(); return true;
+    case A_PAGE:
+      if (Settings_Get().selectItemByPageUpDown != 0) {
+        PostKey(row.arg);
+        return true;
+      }
+      return View_Key(key, modifiers);
+  }
+  return false;
+}
+
+// Special keys carry SHIFT and CTRL in their low byte as well; the rows that
+// take any modifier take those codes too.
+int SpecialBase(int key) {
+  if (key < 0x100 || key > 0xFFFF) return key;
+  const int low = key & 0xFF;
+  const bool marked = low == 0x0F || low == 0xF0 || low == 0xFF;
+  return marked ? key & 0xFF00 : key;
+}
+
+void Now() {
+  const int hour = Shell_ReadToday();
+  browse.cursorDate = View_ClampDay(browse.today);
+  browse.cursorHour = static_cast<std::uint16_t>(hour);
+}
+
+bool SelectLabel(int command) {
+  if (command == CMD_LABEL_CUSTOM) {
+    browse.currentLabel = LABEL_CUSTOM;
+    Label_ApplyCustom();
+  } else {
+    browse.currentLabel = static_cast<std::uint16_t>(command - CMD_LABEL_ALL);
+    Store_SelectLabel(browse.currentLabel);
+  }
+  if (browse.selectionState == VIEW_SEL_ITEM) View_RefreshAfterEdit();
+  View_RedrawAll();
+  return true;
+}
+
+}  // namespace
+
+bool Browse_Key(int key, int modifiers) {
+  if (const KeyRow* row = FindKey(key, modifiers)) return RunKeyRow(*row, key, modifiers);
+  const int base = SpecialBase(key);
+  if (base != key) {
+    const KeyRow* row = FindKey(base, modifiers);
+    if (row != nullptr && row->modifiers == M_ANY) return RunKeyRow(*row, key, modifiers);
+  }
+  return View_Key(key, modifiers);
+}
+
+bool Browse_Command(int command) {
+  switch (command) {
+    case CMD_CHANGE_SIZE:
+    case CMD_CHANGE_SIZE_ALT: return View_ChangeSize();
+    case CMD_NOW: Now(); return View_Command(command);
+    case CMD_CALENDAR:
+    case CMD_CALENDAR_ALT: return View_SwitchTo(browse.monthView);
+    case CMD_WEEKS:
+    case CMD_WEEKS_ALT: return View_SwitchTo(browse.weeksView);
+    case CMD_WEEK:
+    case CMD_WEEK_ALT: return View_SwitchTo(browse.weekView);
+    case CMD_DAY:
+    case CMD_DAY_ALT: return View_SwitchTo(browse.dayView);
+    case CMD_NOTHING: return true;
+    default: break;
+  }
+  if ((command >= CMD_LABEL_ALL && command <= CMD_LABEL_4) || command == CMD_LABEL_CUSTOM) {
+    return SelectLabel(command);
+  }
+  if (IsItemCommand(command)) return ItemCommand_Command(command);
+  return View_Command(command);
+}

@@ -1,0 +1,189 @@
+// The application's main: start-up, the main loop and shutdown, in their
+// fixed order.
+#include <clocale>
+#include <cstring>
+
+#include "calendar/Date.h"
+#include "files/Record.h"
+#include "files/Save.h"
+#include "files/Settings.h"
+#include "host/common/Host.h"
+#include "host/common/HostText.h"
+#include "shell/Shell.h"
+#include "shell/Title.h"
+#include "store/Label.h"
+#include "store/Store.h"
+
+BrowseState browse{};
+nwObject titleBar{};
+nwToolbar toolbar{};
+nwObject mainArea{};
+
+namespace {
+
+constexpr const char* kCaption = "Velmo for Win32";
+constexpr const char* kBanner =
+    "Velmo for Linux  Rel 1.4.2\n"
+    "(C) 2026 the Velmo team\n"
+    "SDL2 and headless edition 1.0";
+constexpr const char* kToEucOption = "-sjistoeuc";
+
+constexpr ZebRect kScreenRect{0, 0, cap::kScreenWidth, cap::kScreenHeight};
+constexpr ZebRect kToolbarRect{0, 220, 640, 20};
+constexpr ZebRect kMainAreaRect{0, 20, 640, 200};
+
+// Every read of the time goes through the host.
+void HostDateClock(DateClock& out) {
+  HostClock now{};
+  Host_ReadClock(now);
+  out.seconds = now.seconds;
+  out.micros = now.micros;
+  out.year = now.year;
+  out.month = now.month;
+  out.mday = now.mday;
+  out.hour = now.hour;
+  out.minute = now.minute;
+  out.second = now.second;
+}
+
+// Until the message box exists, the data layer's notices reach the user
+// through the host's debug message.
+void ShowNotice(const char* sjisText) { Host_DebugMessage(sjisText); }
+
+void CursorFromSettings() {
+  const Settings& s = Settings_Get();
+  const SettingsCursor& c = s.cursor;
+  browse.currentView = c.currentView;
+  browse.monthView = c.monthView;
+  browse.weeksView = c.weeksView;
+  browse.weekView = c.weekView;
+  browse.dayView = c.dayView;
+  browse.listView = c.listView;
+  browse.previousView = c.previousView;
+  browse.cursorDate = c.cursorDate;
+  browse.cursorHour = c.cursorHour;
+  browse.currentLabel = c.currentLabel;
+  browse.today = s.today.day;
+  browse.todayYear = s.today.year;
+  browse.todayMonth = s.today.month;
+  browse.todayDay = s.today.mday;
+}
+
+void CursorToSettings() {
+  SettingsCursor& c = Settings_Get().cursor;
+  c.currentView = browse.currentView;
+  c.monthView = browse.monthView;
+  c.weeksView = browse.weeksView;
+  c.weekView = browse.weekView;
+  c.dayView = browse.dayView;
+  c.listView = browse.listView;
+  c.previousView = browse.previousView;
+  c.cursorDate = browse.cursorDate;
+  c.cursorHour = browse.cursorHour;
+  c.currentLabel = browse.currentLabel;
+}
+
+void ResetBrowse() {
+  browse = BrowseState{};
+  browse.currentView = VIEW_THREE_WEEKS;
+  browse.monthView = VIEW_THREE_MONTHS;
+  browse.weeksView = VIEW_TWO_WEEKS;
+  browse.weekView = VIEW_WEEK_LIST;
+  browse.dayView = VIEW_DAY;
+  browse.listView = VIEW_LIST;
+  browse.previousView = VIEW_THREE_WEEKS;
+  browse.hourSpan = 1;
+  browse.screenMode = MODE_BROWSE;
+  browse.cursorHour = static_cast<std::uint16_t>(Shell_ReadToday());
+  browse.cursorDate = browse.today;
+}
+
+void LoadData() {
+  Store_Init();
+  Store_SetDropDeleted(true);
+  Store_SetStampValue(0);
+  Settings_Load();
+  CursorFromSettings();
+  if (Settings_Get().powerOnToday) browse.cursorDate = browse.today;
+  Label_InitNames();
+  Label_LoadFile();
+  Label_ApplySelection();
+  Record_Load();
+  Data_StartRun();
+}
+
+void FillScreen(int level) {
+  Zeb_SetColor(nwContext, level);
+  Zeb_FillBox(nwContext, kScreenRect);
+}
+
+void OpenScreen() {
+  Zeb_OpenScreen(nwContext);
+  nwEvent_Reset();
+  nwTimer_Reset();
+  FillScreen(ZEB_WHITE);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  nwObject_Create(&titleBar, Title_Handler, nullptr, &kScreenRect);
+  nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &kToolbarRect);
+  FillScreen(ZEB_LIGHT_GREY);
+  nwEvent_PostTo(&titleBar, NW_SHOW);
+  nwEvent_PostTo(&titleBar, NW_SET_ICON, static_cast<int>(Title_Icon.size()), 0,
+                 const_cast<unsigned char*>(Title_Icon.data()));
+  nwObject_Create(&mainArea, MainArea_Handler, nullptr, &kMainAreaRect);
+  nwFocus_Set(&mainArea);
+  nwEvent_PostTo(&mainArea, NW_SHOW);
+  Title_FillBrowseToolbar();
+}
+
+void Startup(int argc, char** argv) {
+  Date_SetClock(HostDateClock);
+  Data_SetNoticeHook(ShowNotice);
+  ResetBrowse();
+  LoadData();
+  OpenScreen();
+  if (argc > 1 && argv[1] && std::strcmp(argv[1], kToEucOption) == 0)
+    nwEvent_PostTo(&mainArea, NW_COMMAND, SHELL_CMD_TO_EUC);
+}
+
+void RunLoop() {
+  while (nwMessage* message = nwEvent_Next(true)) {
+    if (nwEvent_Filter(message)) continue;
+    nwEvent_Dispatch(message);
+  }
+}
+
+void Shutdown() {
+  Data_SaveIfModified();
+  Store_Shutdown();
+  CursorToSettings();
+  Settings_Save();
+  nwTimer_Reset();
+  nwEvent_Reset();
+  FillScreen(ZEB_WHITE);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_CloseScreen(nwContext);
+}
+
+}  // namespace
+
+int Shell_ReadToday() {
+  std::uint16_t year = 0, month = 0, mday = 0;
+  std::uint8_t hour = 0, minute = 0;
+  browse.today = Date_Now(year, month, mday, hour, minute);
+  browse.todayYear = year;
+  browse.todayMonth = month;
+  browse.todayDay = mday;
+  return hour;
+}
+
+int Velmo_Main(int argc, char** argv) {
+  std::setlocale(LC_TIME, "");
+  zebScreenWidth = cap::kScreenWidth;
+  zebScreenHeight = cap::kScreenHeight;
+  HostText_SetCaption(kCaption);
+  HostText_SetBanner(kBanner);
+  Startup(argc, argv);
+  RunLoop();
+  Shutdown();
+  return 0;
+}

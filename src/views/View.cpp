@@ -1,0 +1,241 @@
+#include "views/View.h"
+
+#include "calendar/Date.h"
+#include "graphics/Zeb.h"
+#include "shell/Shell.h"
+#include "shell/Title.h"
+#include "store/MonthRec.h"
+#include "toolkit/nw.h"
+#include "views/ThreeMonths.h"
+
+namespace {
+
+constexpr std::uint16_t kViewSlots = VIEW_DAY + 1;
+constexpr int kStatusTicks = 2;  // ticks between the last move and the refresh
+
+constexpr ViewOps kThreeMonthsOps{ThreeMonths_Create, ThreeMonths_Destroy, ThreeMonths_Redraw,
+                                  ThreeMonths_Tick,   ThreeMonths_Key,     ThreeMonths_Command};
+
+// Indexed by view number; the several-weeks views, the one-week time tables
+// and the one-day view plug into slots 3..8.
+constexpr const ViewOps* kViews[kViewSlots] = {
+    nullptr,            // 0
+    nullptr,            // 1
+    &kThreeMonthsOps,   // VIEW_THREE_MONTHS
+    nullptr,            // VIEW_FIVE_WEEKS
+    nullptr,            // VIEW_THREE_WEEKS
+    nullptr,            // VIEW_TWO_WEEKS
+    nullptr,            // VIEW_WEEK
+    nullptr,            // VIEW_WEEK_LIST
+    nullptr,            // VIEW_DAY
+};
+
+// The area a view owns below the title line (the destroy erases it).
+constexpr ZebRect kViewArea{0, 21, 640, 200};
+
+ViewDayList dayList{};
+int cellState = VIEW_SEL_DAY;
+
+const ViewOps* Current() { return View_Ops(browse.currentView); }
+
+bool HasDayList() { return dayList.redraw != nullptr && dayList.visibleRows > 0; }
+
+void InvertRow() {
+  const ZebRect row{dayList.x, dayList.y + dayList.rowHeight * (dayList.index - dayList.top),
+                    dayList.width, dayList.rowHeight};
+  Zeb_InvertBox(nwContext, row);
+}
+
+void SelectPrevious(int count) {
+  if (count > dayList.visibleRows && dayList.top > 0 && dayList.index == dayList.top) {
+    dayList.top = dayList.index - 1;
+    dayList.index = dayList.top;
+    dayList.redraw();
+    return;
+  }
+  if (dayList.index > 0) dayList.index--;
+}
+
+void SelectNext(int count) {
+  if (count > dayList.visibleRows && dayList.top < count - dayList.visibleRows &&
+      dayList.index - dayList.top == dayList.visibleRows - 1) {
+    dayList.top++;
+    dayList.index++;
+    dayList.redraw();
+    return;
+  }
+  if (dayList.index < count - 1) dayList.index++;
+}
+
+void ResetDayList() {
+  dayList.index = 0;
+  dayList.top = 0;
+}
+
+}  // namespace
+
+// --- shell side -------------------------------------------------------------
+
+bool View_CreateCurrent() {
+  browse.statusDelay = 0;
+  const ViewOps* ops = Current();
+  if (ops == nullptr) return true;
+  // Continuation files can hold any date; every view starts inside the bounds.
+  View_SetCursorDate(browse.cursorDate);
+  return ops->create();
+}
+
+void View_DestroyCurrent() {
+  if (const ViewOps* ops = Current()) ops->destroy();
+  dayList = ViewDayList{};
+  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
+  Zeb_FillBox(nwContext, kViewArea);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+}
+
+void View_RedrawAll() {
+  Title_DateLine();
+  if (const ViewOps* ops = Current()) ops->redraw();
+}
+
+void View_StatusTick() {
+  if (browse.statusDelay == 0) return;
+  if (--browse.statusDelay > 0) return;
+  if (browse.screenMode != MODE_BROWSE) return;
+  Title_DateLine();
+  if (const ViewOps* ops = Current()) ops->tick();
+}
+
+void View_ArmStatusRefresh() { browse.statusDelay = kStatusTicks; }
+
+bool View_SwitchTo(std::uint16_t view) {
+  if (browse.currentView == view) return true;
+  View_DestroyCurrent();
+  browse.previousView = browse.currentView;
+  browse.currentView = view;
+  const bool created = View_CreateCurrent();
+  View_RedrawAll();
+  return created;
+}
+
+void View_GoBack() {
+  View_DestroyCurrent();
+  browse.currentView = browse.previousView;
+  browse.previousView = VIEW_THREE_MONTHS;
+  View_CreateCurrent();
+  View_RedrawAll();
+}
+
+bool View_ChangeSize() {
+  std::uint16_t next = 0;
+  switch (browse.currentView) {
+    case VIEW_FIVE_WEEKS: next = VIEW_THREE_WEEKS; break;
+    case VIEW_THREE_WEEKS: next = VIEW_TWO_WEEKS; break;
+    case VIEW_TWO_WEEKS: next = VIEW_FIVE_WEEKS; break;
+    case VIEW_WEEK: next = VIEW_WEEK_LIST; break;
+    case VIEW_WEEK_LIST: next = VIEW_WEEK; break;
+    default: return false;
+  }
+  View_DestroyCurrent();
+  browse.currentView = next;
+  if (next == VIEW_WEEK || next == VIEW_WEEK_LIST) {
+    browse.weekView = next;
+  } else {
+    browse.weeksView = next;
+  }
+  browse.previousView = next;
+  View_CreateCurrent();
+  View_RedrawAll();
+  return true;
+}
+
+int View_SelectedIndex() { return dayList.index; }
+
+bool View_IsTimeTable() {
+  return browse.currentView == VIEW_WEEK || browse.currentView == VIEW_WEEK_LIST ||
+         browse.currentView == VIEW_DAY;
+}
+
+void View_RefreshAfterEdit() {
+  const int count = View_DayCount(browse.cursorDate);
+  if (count == 0) {
+    ResetDayList();
+    browse.selectionState = cellState;
+    return;
+  }
+  if (dayList.index > count - 1) dayList.index = count - 1;
+  if (dayList.index < 0) dayList.index = 0;
+  dayList.top = dayList.index + 1 > dayList.visibleRows ? dayList.index - dayList.visibleRows + 1 : 0;
+}
+
+bool View_Key(int key, int modifiers) {
+  const ViewOps* ops = Current();
+  return ops != nullptr && ops->key(key, modifiers);
+}
+
+bool View_Command(int command) {
+  const ViewOps* ops = Current();
+  return ops != nullptr && ops->command(command);
+}
+
+// --- view side --------------------------------------------------------------
+
+const ViewOps* View_Ops(std::uint16_t view) { return view < kViewSlots ? kViews[view] : nullptr; }
+
+std::uint16_t View_ClampDay(std::int32_t day) {
+  if (day < VIEW_FIRST_DAY) return VIEW_FIRST_DAY;
+  if (day > VIEW_LAST_DAY) return VIEW_LAST_DAY;
+  return static_cast<std::uint16_t>(day);
+}
+
+void View_SetCursorDate(std::int32_t day) { browse.cursorDate = View_ClampDay(day); }
+
+void View_MoveCursor(std::int32_t day) {
+  View_SetCursorDate(day);
+  View_EndItemSelection();
+}
+
+void View_BeginCellState(int state, const ViewDayList* list) {
+  cellState = state;
+  browse.selectionState = state;
+  dayList = list != nullptr ? *list : ViewDayList{};
+  ResetDayList();
+}
+
+int View_CellState() { return cellState; }
+
+ViewDayList& View_DayList() { return dayList; }
+
+int View_DayCount(std::uint16_t day) {
+  MonthNo month = 0;
+  std::uint16_t mday = 0;
+  DayNo_ToMonthNo(day, month, mday);
+  if (day == DAY_NONE || month > MONTH_LAST || mday < 1 || mday > 31) return 0;
+  return MonthRec_GetByMonthNo(month).count[mday];
+}
+
+bool View_SelectItemKey(int key) {
+  if (!HasDayList()) return false;
+  const int count = View_DayCount(browse.cursorDate);
+  if (count == 0) return true;
+  if (browse.selectionState != VIEW_SEL_ITEM) {
+    if (dayList.index > count - 1) ResetDayList();
+    InvertRow();
+    browse.selectionState = VIEW_SEL_ITEM;
+    return true;
+  }
+  InvertRow();
+  if (key == VIEW_KEY_PREV_ITEM) {
+    SelectPrevious(count);
+  } else {
+    SelectNext(count);
+  }
+  InvertRow();
+  return true;
+}
+
+void View_EndItemSelection() {
+  if (browse.selectionState != VIEW_SEL_ITEM) return;
+  ResetDayList();
+  browse.selectionState = cellState;
+}

@@ -1,0 +1,76 @@
+// The view framework: every view number has six operations, reached through
+// one dispatch table indexed by the current view. The shell-side operations
+// below are what the main area and the browse handlers call.
+#pragma once
+
+#include <cstdint>
+
+// Operations of one view. A null slot means the number names no view: create
+// then reports success, key and command report not handled.
+struct ViewOps {
+  bool (*create)();
+  void (*destroy)();
+  void (*redraw)();
+  void (*tick)();
+  bool (*key)(int key, int modifiers);
+  bool (*command)(int command);
+};
+
+// Cursor bounds: every view can show the months around any day in this range
+// without leaving the 16-bit day numbers (1 Jan 1901 .. 31 Dec 2078).
+inline constexpr std::uint16_t VIEW_FIRST_DAY = 366;
+inline constexpr std::uint16_t VIEW_LAST_DAY = 65379;
+
+// Synthetic keys of the views.
+inline constexpr int VIEW_KEY_PREV_ITEM = 6001;
+inline constexpr int VIEW_KEY_NEXT_ITEM = 6002;
+inline constexpr int VIEW_KEY_HOURS_SHRINK = 6003;
+inline constexpr int VIEW_KEY_HOURS_EXTEND = 6004;
+inline constexpr int VIEW_KEY_UP = 6005;
+inline constexpr int VIEW_KEY_DOWN = 6006;
+inline constexpr int VIEW_KEY_LEFT = 6007;
+inline constexpr int VIEW_KEY_RIGHT = 6008;
+
+// selectionState values
+inline constexpr int VIEW_SEL_DAY = 1;    // cursor on a day cell
+inline constexpr int VIEW_SEL_HOUR = 2;   // cursor on an hour cell
+inline constexpr int VIEW_SEL_ITEM = 3;   // an item of the cursor day is selected
+
+// The day list beside a grid or time table (views 4, 7, 8). The view that
+// shows one fills the geometry and the redraw hook on create.
+struct ViewDayList {
+  int index;         // selected occurrence of the cursor day
+  int top;           // first occurrence shown
+  int visibleRows;   // rows that fit
+  int x, y, width;   // list rows area: top-left and width
+  int rowHeight;
+  void (*redraw)();  // redraws the list (header and rows); null: no list
+};
+
+// --- shell side -----------------------------------------------------------
+bool View_CreateCurrent();            // statusDelay = 0, then the view's create
+void View_DestroyCurrent();           // the view's destroy, then clear the area
+void View_RedrawAll();                // date line, then the view's redraw
+void View_StatusTick();               // each timer-1 tick of the main area
+void View_ArmStatusRefresh();         // statusDelay = 2
+bool View_SwitchTo(std::uint16_t view);
+void View_GoBack();
+bool View_ChangeSize();               // false in views without sizes
+int View_SelectedIndex();             // day-list index for the item commands
+bool View_IsTimeTable();
+void View_RefreshAfterEdit();
+bool View_Key(int key, int modifiers);   // current view's key operation
+bool View_Command(int command);          // current view's command operation
+
+// --- view side ------------------------------------------------------------
+const ViewOps* View_Ops(std::uint16_t view);   // null outside the table
+std::uint16_t View_ClampDay(std::int32_t day);  // into the cursor bounds
+void View_SetCursorDate(std::int32_t day);      // clamped cursorDate
+// Every cursor move of a view: clamped cursorDate, item selection ended.
+void View_MoveCursor(std::int32_t day);
+void View_BeginCellState(int cellState, const ViewDayList* list);
+int View_CellState();
+ViewDayList& View_DayList();
+int View_DayCount(std::uint16_t day);           // occurrences of a day
+bool View_SelectItemKey(int key);               // 6001 / 6002
+void View_EndItemSelection();                   // on every cursor move

@@ -1,0 +1,55 @@
+// The desktop program under SDL's dummy video driver: it takes synthesized
+// key events, shows what the headless host shows for the same keys, and a
+// close request ends it through the application's own shutdown.
+#include <gtest/gtest.h>
+
+#include "support/Headless.h"
+
+namespace {
+
+using velmo_test::HeadlessFolder;
+using velmo_test::Picture;
+
+constexpr const char* kDummy = "SDL_VIDEODRIVER=dummy timeout 60";
+constexpr int kClockX = 576, kClockW = 36;
+
+TEST(SdlSmoke, SynthesizedKeysGiveTheHeadlessScreenAndCloseSavesTheContinuationFile) {
+  const std::string keys = "F7 C-S-n S-TAB F8 # the weeks view\nF7\n";
+  HeadlessFolder window;
+  window.Write("keys.txt", keys);
+  const auto run = window.Run("", {.program = "velmo", .extra = "--test-keys keys.txt --shot-at-exit s.png",
+                                   .environment = kDummy});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const std::string cont = window.File("continue").value_or("");
+  EXPECT_NE(cont.find("CurrentView:            2\n"), std::string::npos) << cont;
+  EXPECT_NE(cont.find("CurrentViewWeeks:       5\n"), std::string::npos);
+
+  HeadlessFolder headless;
+  ASSERT_EQ(headless.Run(keys + "shot s.png\n", {.now = ""}).status, 0);
+  const Picture a = window.Shot("s.png"), b = headless.Shot("s.png");
+  ASSERT_TRUE(a.Valid());
+  ASSERT_TRUE(b.Valid());
+  // Everything but the clock, which shows the real time in the window.
+  EXPECT_TRUE(a.SameIn(b, 0, 0, kClockX, 240));
+  EXPECT_TRUE(a.SameIn(b, kClockX, 20, kClockW, 220));
+  EXPECT_TRUE(a.SameIn(b, kClockX + kClockW, 0, 640 - kClockX - kClockW, 240));
+}
+
+TEST(SdlSmoke, AltShortcutsSendCommandsAndExitSavesLikeClosing) {
+  HeadlessFolder folder;
+  folder.Write("keys.txt", "A-1 A-x F8\n");  // calendar by command 4518, then Exit
+  const auto run = folder.Run("", {.program = "velmo", .extra = "--test-keys keys.txt", .environment = kDummy});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const std::string cont = folder.File("continue").value_or("");
+  EXPECT_NE(cont.find("CurrentView:            2\n"), std::string::npos) << cont;  // F8 never arrived
+}
+
+TEST(SdlSmoke, BadOptionsAndUnknownTestKeysAreRefused) {
+  HeadlessFolder folder;
+  folder.Write("keys.txt", "F7 F13\n");
+  EXPECT_EQ(folder.Run("", {.program = "velmo", .extra = "--test-keys keys.txt", .environment = kDummy}).status, 2);
+  EXPECT_EQ(folder.Run("", {.program = "velmo", .extra = "--scale 0", .environment = kDummy}).status, 2);
+  EXPECT_FALSE(folder.Exists("continue"));
+}
+
+}  // namespace

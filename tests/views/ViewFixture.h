@@ -1,0 +1,76 @@
+// A browse screen without the main loop: screen, store, title line and the
+// browse state set up directly, so the views can be driven call by call.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "calendar/Date.h"
+#include "graphics/Zeb.h"
+#include "host/headless/Headless.h"
+#include "shell/Shell.h"
+#include "shell/Title.h"
+#include "store/MonthRec.h"
+#include "store/Store.h"
+#include "toolkit/nw.h"
+#include "views/View.h"
+
+class ViewFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Headless_Install();
+    Store_Init();
+    zebScreenWidth = 640;
+    zebScreenHeight = 240;
+    Zeb_OpenScreen(nwContext);
+    nwEvent_Reset();
+    nwTimer_Reset();
+    const ZebRect screen{0, 0, 640, 240};
+    nwObject_Create(&titleBar, Title_Handler, nullptr, &screen);
+    nwEvent_Reset();  // what its creation posted
+    Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
+    Zeb_FillBox(nwContext, screen);
+    browse = BrowseState{};
+    browse.currentView = VIEW_THREE_MONTHS;
+    browse.monthView = VIEW_THREE_MONTHS;
+    browse.weeksView = VIEW_TWO_WEEKS;
+    browse.weekView = VIEW_WEEK_LIST;
+    browse.dayView = VIEW_DAY;
+    browse.previousView = VIEW_THREE_WEEKS;
+    browse.screenMode = MODE_BROWSE;
+    browse.hourSpan = 1;
+    SetToday(2024, 1, 10);
+    browse.cursorDate = Date_ToDayNo(2024, 1, 31);
+  }
+
+  void TearDown() override {
+    Store_Shutdown();
+    Date_SetClock(nullptr);
+  }
+
+  static void SetToday(int year, int month, int mday) {
+    browse.todayYear = static_cast<std::uint16_t>(year);
+    browse.todayMonth = static_cast<std::uint16_t>(month);
+    browse.todayDay = static_cast<std::uint16_t>(mday);
+    browse.today = Date_ToDayNo(browse.todayYear, browse.todayMonth, browse.todayDay);
+  }
+
+  static DayNo Day(int year, int month, int mday) {
+    return Date_ToDayNo(static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month),
+                        static_cast<std::uint16_t>(mday));
+  }
+
+  // A one-day entry of the given kind, registered in the store.
+  static Entry* AddEntry(EntryKind kind, DayNo day) {
+    Entry* e = Store_AllocEntries(1);
+    *e = Entry{};
+    e->size = ENTRY_NEW_SIZE;
+    e->kind = kind;
+    e->startDay = day;
+    e->endDay = day;
+    EXPECT_TRUE(Store_Register(e));
+    Store_Invalidate();
+    return e;
+  }
+
+  static bool Key(int key) { return View_Key(key, 0); }
+};

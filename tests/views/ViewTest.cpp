@@ -1,0 +1,198 @@
+// The view framework: dispatch by view number, switching, going back, the
+// display sizes, and the day-list selection that the list views share.
+#include "graphics/ZebKey.h"
+#include "views/ThreeMonths.h"
+#include "views/ViewFixture.h"
+
+namespace {
+
+using ViewFramework = ViewFixture;
+
+TEST_F(ViewFramework, NumbersWithoutAViewCreateButTakeNothing) {
+  for (std::uint16_t v : {0, 1, 3, 4, 5, 6, 7, 8, 11, 65535}) {
+    browse.currentView = v;
+    EXPECT_EQ(View_Ops(v), nullptr) << v;
+    EXPECT_TRUE(View_CreateCurrent()) << v;
+    EXPECT_FALSE(View_Key(KEY_UP, 0)) << v;
+    EXPECT_FALSE(View_Command(3003)) << v;
+    View_RedrawAll();
+    View_StatusTick();
+  }
+  EXPECT_NE(View_Ops(VIEW_THREE_MONTHS), nullptr);
+}
+
+TEST_F(ViewFramework, DestroyClearsTheMainArea) {
+  View_CreateCurrent();
+  View_RedrawAll();
+  View_DestroyCurrent();
+  for (int y = 21; y <= 220; y += 11) {
+    for (int x = 0; x < 640; x += 13) ASSERT_EQ(Zeb_GetPixel(x, y), ZEB_LIGHT_GREY) << x << "," << y;
+  }
+}
+
+TEST_F(ViewFramework, SwitchingToTheShownViewChangesNothing) {
+  View_CreateCurrent();
+  browse.previousView = VIEW_DAY;
+  EXPECT_TRUE(View_SwitchTo(VIEW_THREE_MONTHS));
+  EXPECT_EQ(browse.currentView, VIEW_THREE_MONTHS);
+  EXPECT_EQ(browse.previousView, VIEW_DAY);
+}
+
+TEST_F(ViewFramework, GoingBackReturnsToTheViewTheCalendarWasOpenedFrom) {
+  browse.currentView = VIEW_WEEK_LIST;
+  View_CreateCurrent();
+  EXPECT_TRUE(View_SwitchTo(VIEW_THREE_MONTHS));
+  EXPECT_EQ(browse.previousView, VIEW_WEEK_LIST);
+  EXPECT_EQ(ThreeMonths_State().cursorBlock, 1);
+  View_GoBack();
+  EXPECT_EQ(browse.currentView, VIEW_WEEK_LIST);
+  EXPECT_EQ(browse.previousView, VIEW_THREE_MONTHS);
+  EXPECT_EQ(browse.cursorDate, Day(2024, 1, 31));
+}
+
+TEST_F(ViewFramework, DisplaySizeCyclesTheFamiliesAndRemembersTheSize) {
+  browse.currentView = VIEW_FIVE_WEEKS;
+  for (std::uint16_t expected : {VIEW_THREE_WEEKS, VIEW_TWO_WEEKS, VIEW_FIVE_WEEKS}) {
+    EXPECT_TRUE(View_ChangeSize());
+    EXPECT_EQ(browse.currentView, expected);
+    EXPECT_EQ(browse.weeksView, expected);
+    EXPECT_EQ(browse.previousView, expected);
+  }
+  browse.currentView = VIEW_WEEK;
+  EXPECT_TRUE(View_ChangeSize());
+  EXPECT_EQ(browse.currentView, VIEW_WEEK_LIST);
+  EXPECT_EQ(browse.weekView, VIEW_WEEK_LIST);
+  EXPECT_TRUE(View_ChangeSize());
+  EXPECT_EQ(browse.weekView, VIEW_WEEK);
+
+  for (std::uint16_t v : {VIEW_THREE_MONTHS, VIEW_DAY, VIEW_LIST}) {
+    browse.currentView = v;
+    browse.previousView = VIEW_WEEK;
+    EXPECT_FALSE(View_ChangeSize());
+    EXPECT_EQ(browse.currentView, v);
+    EXPECT_EQ(browse.previousView, VIEW_WEEK);
+  }
+}
+
+TEST_F(ViewFramework, TimeTablesAreTheWeekAndDayViews) {
+  for (std::uint16_t v = 0; v < 12; ++v) {
+    browse.currentView = v;
+    EXPECT_EQ(View_IsTimeTable(), v >= VIEW_WEEK && v <= VIEW_DAY) << v;
+  }
+}
+
+TEST_F(ViewFramework, ClampKeepsDaysInsideTheBounds) {
+  EXPECT_EQ(View_ClampDay(-7), VIEW_FIRST_DAY);
+  EXPECT_EQ(View_ClampDay(0), VIEW_FIRST_DAY);
+  EXPECT_EQ(View_ClampDay(VIEW_FIRST_DAY + 1), VIEW_FIRST_DAY + 1);
+  EXPECT_EQ(View_ClampDay(65535 + 1), VIEW_LAST_DAY);
+  EXPECT_EQ(VIEW_FIRST_DAY, Day(1901, 1, 1));
+  EXPECT_EQ(VIEW_LAST_DAY, Day(2078, 12, 31));
+}
+
+// A day list of three visible rows at (100, 100), 200 wide, rows of 10.
+class DayList : public ViewFixture {
+ protected:
+  static inline int redraws = 0;
+  static void Redraw() { ++redraws; }
+
+  void SetUp() override {
+    ViewFixture::SetUp();
+    redraws = 0;
+    browse.currentView = VIEW_LIST;  // no view of its own: the list alone
+    ViewDayList list{};
+    list.visibleRows = 3;
+    list.x = 100;
+    list.y = 100;
+    list.width = 200;
+    list.rowHeight = 10;
+    list.redraw = Redraw;
+    View_BeginCellState(VIEW_SEL_DAY, &list);
+  }
+  static void Entries(int n) {
+    for (int i = 0; i < n; ++i) AddEntry(KIND_SCHEDULE, browse.cursorDate);
+  }
+  static bool Sel(int key) { return View_SelectItemKey(key); }
+  static int RowInk(int row) { return Zeb_GetPixel(150, 100 + 10 * row + 5); }
+};
+
+TEST_F(DayList, FirstKeyOnlyHighlightsThenKeysMoveAndScroll) {
+  Entries(5);
+  EXPECT_TRUE(Sel(VIEW_KEY_NEXT_ITEM));
+  EXPECT_EQ(browse.selectionState, VIEW_SEL_ITEM);
+  EXPECT_EQ(View_SelectedIndex(), 0);
+  EXPECT_EQ(RowInk(0), ZEB_DARK_GREY);  // light grey inverted
+  Sel(VIEW_KEY_NEXT_ITEM);
+  Sel(VIEW_KEY_NEXT_ITEM);
+  EXPECT_EQ(View_SelectedIndex(), 2);
+  EXPECT_EQ(RowInk(0), ZEB_LIGHT_GREY);
+  EXPECT_EQ(RowInk(2), ZEB_DARK_GREY);
+  EXPECT_EQ(redraws, 0);
+  Sel(VIEW_KEY_NEXT_ITEM);  // past the last visible row: scroll one down
+  EXPECT_EQ(View_SelectedIndex(), 3);
+  EXPECT_EQ(View_DayList().top, 1);
+  EXPECT_EQ(redraws, 1);
+  Sel(VIEW_KEY_NEXT_ITEM);
+  Sel(VIEW_KEY_NEXT_ITEM);  // at the last occurrence: stays
+  EXPECT_EQ(View_SelectedIndex(), 4);
+  EXPECT_EQ(View_DayList().top, 2);
+  Sel(VIEW_KEY_PREV_ITEM);
+  Sel(VIEW_KEY_PREV_ITEM);
+  EXPECT_EQ(View_SelectedIndex(), 2);
+  EXPECT_EQ(View_DayList().top, 2);
+  Sel(VIEW_KEY_PREV_ITEM);  // at the top row: scroll one up
+  EXPECT_EQ(View_SelectedIndex(), 1);
+  EXPECT_EQ(View_DayList().top, 1);
+  Sel(VIEW_KEY_PREV_ITEM);
+  Sel(VIEW_KEY_PREV_ITEM);
+  EXPECT_EQ(View_SelectedIndex(), 0);
+  EXPECT_EQ(View_DayList().top, 0);
+}
+
+TEST_F(DayList, ADayWithoutOccurrencesSelectsNothing) {
+  EXPECT_TRUE(Sel(VIEW_KEY_NEXT_ITEM));
+  EXPECT_EQ(browse.selectionState, VIEW_SEL_DAY);
+  EXPECT_EQ(RowInk(0), ZEB_LIGHT_GREY);
+}
+
+TEST_F(DayList, ViewsWithoutAListIgnoreTheSelectionKeys) {
+  Entries(2);
+  View_BeginCellState(VIEW_SEL_HOUR, nullptr);
+  EXPECT_FALSE(Sel(VIEW_KEY_NEXT_ITEM));
+  EXPECT_EQ(browse.selectionState, VIEW_SEL_HOUR);
+}
+
+TEST_F(DayList, ACursorMoveEndsTheSelection) {
+  Entries(5);
+  for (int i = 0; i < 4; ++i) Sel(VIEW_KEY_NEXT_ITEM);
+  View_MoveCursor(browse.cursorDate + 1);
+  EXPECT_EQ(browse.selectionState, VIEW_SEL_DAY);
+  EXPECT_EQ(View_SelectedIndex(), 0);
+  EXPECT_EQ(View_DayList().top, 0);
+}
+
+TEST_F(DayList, RefreshAfterAnEditClampsTheIndexToTheCount) {
+  Entries(5);
+  for (int i = 0; i < 5; ++i) Sel(VIEW_KEY_NEXT_ITEM);
+  ASSERT_EQ(View_SelectedIndex(), 4);
+  Store_Delete(Store_At(4));
+  Store_Delete(Store_At(3));
+  View_RefreshAfterEdit();
+  EXPECT_EQ(View_SelectedIndex(), 2);
+  EXPECT_EQ(View_DayList().top, 0);
+  EXPECT_EQ(browse.selectionState, VIEW_SEL_ITEM);
+  for (std::uint16_t i = 0; i < 3; ++i) Store_Delete(Store_At(i));
+  View_RefreshAfterEdit();
+  EXPECT_EQ(View_SelectedIndex(), 0);
+  EXPECT_EQ(browse.selectionState, VIEW_SEL_DAY);
+}
+
+TEST_F(DayList, RefreshKeepsTheSelectedRowVisible) {
+  Entries(6);
+  for (int i = 0; i < 6; ++i) Sel(VIEW_KEY_NEXT_ITEM);
+  ASSERT_EQ(View_SelectedIndex(), 5);
+  View_RefreshAfterEdit();
+  EXPECT_EQ(View_DayList().top, 3);
+}
+
+}  // namespace
