@@ -46,7 +46,7 @@ run: build
 	  echo "velmo: no display here; use $(BUILD)/velmo-headless to run Velmo without a window."; \
 	  exit 0; fi
 	mkdir -p "$(VELMO_HOME)"
-	cd "$(VELMO_HOME)" && exec "$(CURDIR)/$(BUILD)/velmo"
+	cd "$(VELMO_HOME)" && exec "$(abspath $(BUILD))/velmo"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -145,34 +145,29 @@ void PostCommand(int command) { nwEvent_PostTo(&mainArea, NW_COMMAND, command); 
 
 void PostKey(int key) { nwEvent_PostTo(&mainArea, NW_KEY_DOWN, key, KEY_MOD_NONE); }
 
-bool IsWeeksView(std::uint16_t v) { return v >= VIEW_FIVE_WEEKS && v <= VIEW_TWO_WEEKS; }
-bool IsWeekView(std::uint16_t v) { return v == VIEW_WEEK || v == VIEW_WEEK_LIST; }
+// The RETURN and reverse toggles by view; CMD_GO_BACK leaves the calendar.
+constexpr int CMD_GO_BACK = 0;
+struct Toggle {
+  std::uint16_t firstView, lastView;
+  int onReturn, onReverse;
+};
+constexpr Toggle kToggles[] = {
+    {VIEW_THREE_MONTHS, VIEW_THREE_MONTHS, CMD_GO_BACK, CMD_GO_BACK},
+    {VIEW_FIVE_WEEKS, VIEW_TWO_WEEKS, CMD_WEEK, CMD_DAY},
+    {VIEW_WEEK, VIEW_WEEK_LIST, CMD_DAY, CMD_WEEKS},
+    {VIEW_DAY, VIEW_DAY, CMD_WEEKS, CMD_WEEK},
+};
 
-// RETURN (or CTRL+J) leaves the calendar, or opens the next finer view.
-void ReturnToggle() {
-  const std::uint16_t v = browse.currentView;
-  if (v == VIEW_THREE_MONTHS) {
-    View_GoBack();
-  } else if (IsWeeksView(v)) {
-    PostCommand(CMD_WEEK);
-  } else if (IsWeekView(v)) {
-    PostCommand(CMD_DAY);
-  } else if (v == VIEW_DAY) {
-    PostCommand(CMD_WEEKS);
-  }
-}
-
-// Insert walks the views the other way round.
-void ReverseToggle() {
-  const std::uint16_t v = browse.currentView;
-  if (v == VIEW_THREE_MONTHS) {
-    View_GoBack();
-  } else if (IsWeeksView(v)) {
-    PostCommand(CMD_DAY);
-  } else if (IsWeekView(v)) {
-    PostCommand(CMD_WEEKS);
-  } else if (v == VIEW_DAY) {
-    PostCommand(CMD_WEEK);
+void RunToggle(bool reverse) {
+  for (const Toggle& t : kToggles) {
+    if (browse.currentView < t.firstView || browse.currentView > t.lastView) continue;
+    const int command = reverse ? t.onReverse : t.onReturn;
+    if (command == CMD_GO_BACK) {
+      View_GoBack();
+    } else {
+      PostCommand(command);
+    }
+    return;
   }
 }
 
@@ -190,11 +185,11 @@ bool RunKeyRow(const KeyRow& row, int key, int modifiers) {
       if (browse.selectionState == VIEW_SEL_ITEM) {
         ItemCommand_Key(KEY_RETURN);
       } else {
-        ReturnToggle();
+        RunToggle(false);
       }
       return true;
-    case A_RETURN_TOGGLE: ReturnToggle(); return true;
-    case A_REVERSE_TOGGLE: ReverseToggle(); return true;
+    case A_RETURN_TOGGLE: RunToggle(false); return true;
+    case A_REVERSE_TOGGLE: RunToggle(true); return true;
     case A_PAGE:
       if (Settings_Get().selectItemByPageUpDown != 0) {
         PostKey(row.arg);

@@ -94,6 +94,22 @@ constexpr const char* kDateFormat = "%4d\x94\x4e%2d\x8c\x8e%2d\x93\xfa(%s)";
 // The same followed by the label's name.
 constexpr const char* kDateLabelFormat = "%4d\x94\x4e%2d\x8c\x8e%2d\x93\xfa(%s) %8s";
 
+// A text cut to its buffer ends before a double-byte character it would
+// split.
+void DropSplitCharacter(char* text) {
+  std::size_t at = 0;
+  while (text[at] != '\0') {
+    if (Zeb_IsLeadByte(static_cast<unsigned char>(text[at]))) {
+      if (text[at + 1] == '\0') {
+        text[at] = '\0';
+        return;
+      }
+      ++at;
+    }
+    ++at;
+  }
+}
+
 int ClockX() { return (title.flags & TITLE_NARROW) ? TITLE_NARROW_CLOCK_X : TITLE_CLOCK_X; }
 
 void DrawTitleLine() {
@@ -142,6 +158,7 @@ void OnSetStyle(const nwMessage* message) {
 void OnSetText(const nwMessage* message) {
   const char* text = static_cast<const char*>(message->ptr);
   std::snprintf(title.text, sizeof title.text, "%s", text ? text : "");
+  DropSplitCharacter(title.text);
 }
 
 // Only a 16 x 16 picture is taken; anything else leaves the icon as it is.
@@ -160,7 +177,8 @@ const std::array<unsigned char, TITLE_ICON_BYTES> Title_Icon = BuildIcon();
 
 void Title_Set(const char* text) {
   char line[TITLE_FORMAT_BYTES];
-  std::snprintf(line, sizeof line, "Velmo  %s", text);
+  std::snprintf(line, sizeof line, "Velmo  %s", text ? text : "");
+  DropSplitCharacter(line);
   nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, line);
   nwEvent_PostTo(&titleBar, NW_REDRAW);
 }

@@ -162,7 +162,9 @@ TEST(ShellRun, ScriptErrorsStopWithStatus2AndTheLineNumber) {
 
   const auto missing = folder.Run("", {.extra = "--script nowhere.txt"});
   EXPECT_EQ(missing.status, 2);
-  EXPECT_EQ(folder.Run("", {.now = "2024-13-01T00:00"}).status, 2);
+  for (const char* now : {"2024-13-01T00:00", "2023-02-29T00:00", "2079-06-06T00:00"})
+    EXPECT_EQ(folder.Run("", {.now = now}).status, 2) << now;
+  EXPECT_EQ(folder.Run("", {.now = "2079-06-05T23:59:59"}).status, 0);
 }
 
 TEST(ShellRun, CommandsOfTheScriptReachTheFocusChain) {

@@ -81,6 +81,14 @@ TEST_F(TitleTest, TitleTextIsCutToItsBuffer) {
   EXPECT_EQ(std::strlen(Title_Text()), TITLE_FORMAT_BYTES - 1u);
   nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, const_cast<char*>(longText.c_str()));
   EXPECT_EQ(std::strlen(Title_Text()), TITLE_TEXT_BYTES - 1u);
+  // A cut never leaves half of a double-byte character.
+  std::string days;
+  for (int i = 0; i < 100; ++i) days += "\x93\xfa";  // 日
+  nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, days.data());
+  EXPECT_EQ(std::strlen(Title_Text()), TITLE_TEXT_BYTES - 2u);
+  Title_Set(("x" + days).c_str());
+  EXPECT_EQ(std::strlen(Title_Text()), TITLE_FORMAT_BYTES - 2u);
+  nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, const_cast<char*>(longText.c_str()));
   nwEvent_SendTo(&titleBar, NW_SET_STYLE, TITLE_NARROW, 1);
   nwEvent_SendTo(&titleBar, NW_REDRAW);
   EXPECT_EQ(Zeb_GetPixel(470, 20), ZEB_BLACK);

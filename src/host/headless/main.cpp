@@ -6,6 +6,7 @@
 // Exit status: the application's own (0, or 1 after its fatal stop); 2 for
 // bad options or a script that cannot be read; 3 when a shot could not be
 // written.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/Date.h"
 #include "host/common/ZebGlyph.h"
 #include "host/headless/Headless.h"
 #include "host/headless/Script.h"
@@ -61,14 +63,23 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 
 bool InRange(int v, int low, int high) { return v >= low && v <= high; }
 
+// A real date that has a day number (1 January 1900 .. 5 June 2079).
+bool IsDay(int y, int mo, int d) {
+  if (!InRange(y, DATE_FIRST_YEAR, DATE_LAST_YEAR) || !InRange(mo, 1, 12) || !InRange(d, 1, 31)) return false;
+  const auto year = static_cast<std::uint16_t>(y), month = static_cast<std::uint16_t>(mo),
+             mday = static_cast<std::uint16_t>(d);
+  std::uint16_t y2 = 0, m2 = 0, d2 = 0;
+  const DayNo day = Date_ToDayNo(year, month, mday);
+  DayNo_ToDate(day, y2, m2, d2);
+  return day != DAY_NONE && y2 == year && m2 == month && d2 == mday;
+}
+
 // YYYY-MM-DDTHH:MM[:SS], local time.
 bool SetNow(const char* text) {
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
   const int n = std::sscanf(text, "%4d-%2d-%2dT%2d:%2d%n:%2d%n", &y, &mo, &d, &h, &mi, &used, &s, &used);
   if (n < 5 || text[used] != '\0') return false;
-  if (!InRange(y, 1900, 2079) || !InRange(mo, 1, 12) || !InRange(d, 1, 31) || !InRange(h, 0, 23) ||
-      !InRange(mi, 0, 59) || !InRange(s, 0, 59))
-    return false;
+  if (!IsDay(y, mo, d) || !InRange(h, 0, 23) || !InRange(mi, 0, 59) || !InRange(s, 0, 59)) return false;
   Headless_SetLocalTime(y, mo, d, h, mi, s);
   return true;
 }

@@ -194,7 +194,8 @@ unsigned HostMods(Uint16 mod, int key) {
   unsigned mods = 0;
   if (mod & KMOD_SHIFT) mods |= HOSTMOD_SHIFT;
   if (mod & KMOD_CTRL) mods |= HOSTMOD_CTRL;
-  if ((mod & KMOD_CAPS) && key >= 'a' && key <= 'z') mods ^= HOSTMOD_SHIFT;
+  // Caps Lock types capitals but leaves CTRL+letter a control code.
+  if ((mod & KMOD_CAPS) && !(mod & KMOD_CTRL) && key >= 'a' && key <= 'z') mods ^= HOSTMOD_SHIFT;
   return mods;
 }
 
@@ -222,6 +223,8 @@ void OnText(const SDL_TextInputEvent& t) {
   if (!imeOpen.load()) return;
   char sjis[sizeof t.text * 2];
   const int n = HostKeys_ToShiftJis(t.text, sjis, sizeof sjis);
+  // Text that no longer fits the queue is dropped whole, never half a character.
+  if (n <= 0 || Host_KeyCount() + n > static_cast<int>(cap::kKeyQueue)) return;
   for (int i = 0; i < n; ++i) Host_PushKey(static_cast<unsigned char>(sjis[i]));
 }
 
