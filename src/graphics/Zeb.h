@@ -14,6 +14,7 @@ struct ZebRect {
   std::int32_t x, y;  // top-left pixel
   std::int32_t w, h;  // size in pixels
 };
+static_assert(sizeof(ZebRect) == 16, "four signed 32-bit fields");
 
 // The one drawing context of the system, the screen context.
 struct ZebContext {
@@ -110,11 +111,14 @@ void ZebRect_Copy(ZebRect& destination, const ZebRect& source);
 // Screen and context
 
 // Allocates (once) and clears the frame buffer, pen 3, initialises ctx.
-// Without memory: "malloc of physical_screen" on stderr, exit status 1.
+// Without memory: "malloc of physical_screen" as a debug message, exit status 1.
 void Zeb_OpenScreen(ZebContext& ctx);
 void Zeb_CloseScreen(ZebContext& ctx);       // text metrics to size 0
 void Zeb_Update(ZebContext& ctx);            // end of a drawing step
 void Zeb_SetColor(ZebContext& ctx, int level);
+
+// Shows a text in the host's "Zeb Debug Message" box.
+void Zeb_DebugMessage(const char* text);
 
 const ZebBitmap& Zeb_Screen();               // the frame buffer record
 int Zeb_Pen();                               // current pen 0..4

@@ -59,11 +59,13 @@ void FillClipped(const ZebRect& area) {
   MarkRect(area);
 }
 
-void Column(int x, int y1, int y2) {
+// Wide bounds, so a rectangle at the edge of the int range steps safely.
+void Column(int x, long long y1, long long y2) {
   if (static_cast<unsigned>(x) >= static_cast<unsigned>(zebScreen.frame.width)) return;
-  y1 = std::max(y1, 0);
-  y2 = std::min(y2, zebScreen.frame.height - 1);
-  for (int y = y1; y <= y2; ++y) ZebScreen_PlotInside(x, y);
+  const long long height = zebScreen.frame.height;
+  const int top = static_cast<int>(std::clamp(y1, 0LL, height));
+  const int bottom = static_cast<int>(std::clamp(y2, -1LL, height - 1));
+  for (int y = top; y <= bottom; ++y) ZebScreen_PlotInside(x, y);
 }
 
 // Edges of a rectangle whose far corner fits an int; false when empty.
@@ -111,8 +113,8 @@ void Zeb_DrawBox(ZebContext& ctx, const ZebRect& rect) {
     ZebScreen_Span(rect.x, x2, rect.y);
     if (rect.h > 1) ZebScreen_Span(rect.x, x2, y2);
     if (rect.h > 2) {
-      Column(rect.x, rect.y + 1, y2 - 1);
-      if (rect.w > 1) Column(x2, rect.y + 1, y2 - 1);
+      Column(rect.x, rect.y + 1LL, y2 - 1LL);
+      if (rect.w > 1) Column(x2, rect.y + 1LL, y2 - 1LL);
     }
     Zeb_MarkDirty(rect.x, rect.y, x2, y2);
   }

@@ -3,12 +3,12 @@
 #include "graphics/ZebScreen.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "Capacity.h"
+#include "host/common/Host.h"
 
 int zebScreenWidth = cap::kScreenWidth;
 int zebScreenHeight = cap::kScreenHeight;
@@ -56,7 +56,7 @@ void Zeb_OpenScreen(ZebContext& ctx) {
     height = cap::kScreenHeight;
   }
   if (!AllocateFrame(width, height)) {
-    std::fputs("malloc of physical_screen\n", stderr);
+    Zeb_DebugMessage("malloc of physical_screen");
     std::exit(1);
   }
   ZebScreen_SetPen(ZEB_BLACK);
@@ -70,6 +70,8 @@ void Zeb_OpenScreen(ZebContext& ctx) {
 }
 
 void Zeb_Update(ZebContext&) {}
+
+void Zeb_DebugMessage(const char* text) { Host_DebugMessage(text); }
 
 void Zeb_SetColor(ZebContext& ctx, int level) {
   ctx.color = level;

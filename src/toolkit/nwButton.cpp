@@ -4,8 +4,6 @@
 
 namespace {
 
-char emptyText[1] = "";
-
 nwButton* AsButton(nwObject* object) { return static_cast<nwButton*>(object); }
 
 void Recount(nwButton* button) {
@@ -15,27 +13,18 @@ void Recount(nwButton* button) {
 }
 
 void SetFont(nwButton* button, int font) {
-  button->fontNo = font;
-  button->advance = Zeb_FontAdvance(font);
-  button->lineHeight = Zeb_FontLineHeight(font);
+  nwText_SetFont(button, font);
   Recount(button);
 }
 
 void OnCreate(nwButton* button) {
   button->reserved = NW_WIDGET;
   button->focused = 0;
-  button->text = emptyText;
+  button->text = nwText_Empty;
   button->textSize = 0;
   button->textLength = 0;
   button->command = 0;
   SetFont(button, ZEB_FONT_16);
-}
-
-void SetBuffer(nwButton* button, void* buffer, int size) {
-  const bool usable = buffer != nullptr && size > 0;
-  button->text = usable ? static_cast<char*>(buffer) : emptyText;
-  button->textSize = usable ? size : 0;
-  if (button->textLength > button->textSize) button->textLength = button->textSize;
 }
 
 void Draw(nwButton* button) {
@@ -62,11 +51,7 @@ void Draw(nwButton* button) {
 }
 
 void OnFocus(nwButton* button, bool gained) {
-  button->focused = gained ? 1 : 0;
-  if (button->parent != nullptr) {
-    nwEvent_PostTo(button->parent, gained ? NW_GAIN_FOCUS_NOTIFY : NW_LOST_FOCUS_NOTIFY, button->serial,
-                   button->id, button);
-  }
+  nwText_FocusChanged(button, gained);
   Draw(button);
 }
 
@@ -94,11 +79,8 @@ bool nwButton_Handler(nwObject* object, nwMessage* message) {
     case NW_KEY_DOWN: return OnKey(button, message);
     case NW_SET_COMMAND: button->command = message->param; return true;
     case NW_SET_FONT: SetFont(button, message->param); return true;
-    case NW_SET_BUFFER: SetBuffer(button, message->ptr, message->param); return true;
-    case NW_SET_TEXT:
-      button->textLength = nwText_Copy(button->text, button->textSize,
-                                       static_cast<const char*>(message->ptr), message->param);
-      return true;
+    case NW_SET_BUFFER: nwText_SetBuffer(button, message->ptr, message->param); return true;
+    case NW_SET_TEXT: nwText_SetText(button, message->ptr, message->param); return true;
     case NW_SET_RECT:
       nwObject_DefaultHandler(object, message);
       if (button->reserved == NW_WIDGET) Recount(button);

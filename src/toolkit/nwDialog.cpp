@@ -1,9 +1,13 @@
 // Dialogs: a tab order over the children and the modal loop.
+#include <array>
+
 #include "toolkit/nwInternal.h"
 
 namespace {
 
 int modalDepth = 0;
+// Per loop level: the result an EndModal sent to a handler asked for, or -1.
+std::array<int, cap::kModalDepth> endRequest{};
 
 int LowestTabStop(const nwDialog* dialog) {
   for (int slot = 0; slot < static_cast<int>(cap::kChildren); ++slot) {
@@ -98,26 +102,31 @@ void FocusFirstChild(nwDialog* dialog) {
   }
 }
 
-// Runs until an EndModal is taken (its low byte is the result), or every
-// loop level ends on a Quit or close request (NW_MODAL_CANCEL).
+// Runs until an EndModal is taken (its low byte is the result) or reaches a
+// handler, or every loop level ends on a Quit or close request
+// (NW_MODAL_CANCEL).
 int RunModal(nwDialog* dialog) {
   if (modalDepth >= static_cast<int>(cap::kModalDepth)) {
     nwLog("Kiln: warning!! modal loops nested too deep.");
     return NW_MODAL_CANCEL;
   }
+  int& request = endRequest[static_cast<std::size_t>(modalDepth)];
+  request = -1;
   ++modalDepth;
   nwEvent_PostTo(dialog, NW_SHOW);
   FocusFirstChild(dialog);
-  int result = NW_MODAL_CANCEL;
-  while (nwMessage* message = nwEvent_Next(true)) {
+  nwMessage* message = nullptr;
+  while (request < 0 && (message = nwEvent_Next(true)) != nullptr) {
     if (nwEvent_Filter(message)) continue;
     if (message->code == NW_END_MODAL) {
-      result = message->param & 0xFF;
+      request = message->param & 0xFF;
       message->code = NW_NONE;
-      break;
+    } else {
+      nwEvent_Dispatch(message);
     }
-    nwEvent_Dispatch(message);
   }
+  const int result = request >= 0 ? request : NW_MODAL_CANCEL;
+  request = -1;
   --modalDepth;
   return result;
 }
@@ -172,3 +181,9 @@ int nwDialog_DoModal(nwObject* dialog) {
 }
 
 int nwDialog_Depth() { return modalDepth; }
+
+bool nwDialog_RequestEnd(int result) {
+  if (modalDepth == 0) return false;
+  endRequest[static_cast<std::size_t>(modalDepth - 1)] = result & 0xFF;
+  return true;
+}

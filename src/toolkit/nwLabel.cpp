@@ -4,8 +4,6 @@
 
 namespace {
 
-char emptyText[1] = "";
-
 nwLabel* AsLabel(nwObject* object) { return static_cast<nwLabel*>(object); }
 
 void Recount(nwLabel* label) {
@@ -22,28 +20,19 @@ void Recount(nwLabel* label) {
 }
 
 void SetFont(nwLabel* label, int font) {
-  label->fontNo = font;
-  label->advance = Zeb_FontAdvance(font);
-  label->lineHeight = Zeb_FontLineHeight(font);
+  nwText_SetFont(label, font);
   Recount(label);
 }
 
 void OnCreate(nwLabel* label) {
   label->reserved = NW_WIDGET;
   label->focused = 0;
-  label->text = emptyText;
+  label->text = nwText_Empty;
   label->textSize = 0;
   label->textLength = 0;
   label->align = NW_ALIGN_LEFT;
   label->style = NW_LABEL_PLAIN;
   SetFont(label, ZEB_FONT_16);
-}
-
-void SetBuffer(nwLabel* label, void* buffer, int size) {
-  const bool usable = buffer != nullptr && size > 0;
-  label->text = usable ? static_cast<char*>(buffer) : emptyText;
-  label->textSize = usable ? size : 0;
-  if (label->textLength > label->textSize) label->textLength = label->textSize;
 }
 
 int TextX(const nwLabel* label) {
@@ -81,9 +70,7 @@ void Draw(nwLabel* label) {
 }
 
 void OnFocus(nwLabel* label, bool gained) {
-  label->focused = gained ? 1 : 0;
-  if (label->parent != nullptr) nwEvent_PostTo(label->parent, gained ? NW_GAIN_FOCUS_NOTIFY : NW_LOST_FOCUS_NOTIFY, label->serial,
-                 label->id, label);
+  nwText_FocusChanged(label, gained);
   Draw(label);
 }
 
@@ -105,11 +92,8 @@ bool nwLabel_Handler(nwObject* object, nwMessage* message) {
     case NW_SET_FONT: SetFont(label, message->param); return true;
     case NW_SET_ALIGN: label->align = message->param; return true;
     case NW_SET_STYLE: label->style = message->param; Recount(label); return true;
-    case NW_SET_BUFFER: SetBuffer(label, message->ptr, message->param); return true;
-    case NW_SET_TEXT:
-      label->textLength = nwText_Copy(label->text, label->textSize, static_cast<const char*>(message->ptr),
-                                      message->param);
-      return true;
+    case NW_SET_BUFFER: nwText_SetBuffer(label, message->ptr, message->param); return true;
+    case NW_SET_TEXT: nwText_SetText(label, message->ptr, message->param); return true;
     case NW_SET_RECT:
       nwObject_DefaultHandler(object, message);
       if (label->reserved == NW_WIDGET) Recount(label);

@@ -98,6 +98,7 @@ bool nwObject_DefaultHandler(nwObject* object, nwMessage* message) {
     case NW_GET_RECT: return GetRect(object, message->ptr);
     case NW_SET_ID: object->id = message->param; return true;
     case NW_GET_ID: return Fill(message->ptr, object->id);
+    case NW_END_MODAL: return nwDialog_RequestEnd(message->param);
     default: return false;
   }
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <set>
@@ -85,10 +86,13 @@ TEST_F(Draw, InvertedOutlineFlipsEachPixelOnce) {
   }
 }
 
-TEST_F(Draw, EmptyBoxesDrawNothing) {
+TEST_F(Draw, EmptyAndFarAwayBoxesDrawNothing) {
   Zeb_DrawBox(ctx, {5, 5, 0, 4});
   Zeb_FillBox(ctx, {5, 5, 4, -1});
   Zeb_DrawEdge(ctx, {5, 5, -3, 3});
+  Zeb_DrawBox(ctx, {5, INT32_MAX - 1, 3, 3});
+  Zeb_DrawBox(ctx, {INT32_MAX - 1, 5, 3, 3});
+  Zeb_DrawEdge(ctx, {5, INT32_MAX, 3, 3});
   EXPECT_EQ(CountLevel(0), 640 * 240);
 }
 

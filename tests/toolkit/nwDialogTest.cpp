@@ -15,6 +15,7 @@ bool TestDialog_Handler(nwObject* object, nwMessage* message) {
     switch (message->param) {
       case 'e': nwEvent_PostTo(dlg, NW_END_MODAL, 258); return true;
       case 'i': nwEvent_PostTo(dlg, NW_END_MODAL, 5); return true;
+      case 's': nwEvent_SendTo(dlg, NW_END_MODAL, 259); return true;
       case 'o':
         if (dlg->closeBeforeInner) Headless_RequestClose();
         dlg->results.push_back(nwDialog_DoModal(dlg->inner));
@@ -125,6 +126,13 @@ TEST_F(Dialogs, NestedModalLoopsEndInnermostFirst) {
   ASSERT_EQ(outer.results.size(), 1u);
   EXPECT_EQ(outer.results[0], 5);
   EXPECT_EQ(nwDialog_Depth(), 0);
+  // An EndModal sent to a handler ends the innermost loop just the same,
+  // and outside any loop it is not handled.
+  for (int key : {'o', 's', 'x', 's'}) Headless_PushKey(key);
+  EXPECT_EQ(nwDialog_DoModal(&outer), 3);
+  ASSERT_EQ(outer.results.size(), 2u);
+  EXPECT_EQ(outer.results[1], 3);
+  EXPECT_FALSE(nwEvent_SendTo(&outer, NW_END_MODAL, 1));
 }
 
 TEST_F(Dialogs, ACloseRequestEndsNestedLoopsWithCancelAndThenTheMainLoop) {
