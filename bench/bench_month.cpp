@@ -5,7 +5,7 @@
 #include <random>
 
 #include "store/MonthRec.h"
-#include "store/MonthRecReference.h"
+#include "store/MonthRecEntry.h"
 #include "store/Store.h"
 
 namespace {
@@ -15,26 +15,7 @@ void Fill() {
   std::mt19937 rng(42);
   const int from = Date_ToDayNo(2023, 1, 1);
   for (const monthref::Ref& r : monthref::RandomEntries(rng, static_cast<int>(cap::kEntries), from, 3 * 365)) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = static_cast<EntryKind>(r.kind);
-    e->label = static_cast<std::uint16_t>(r.label);
-    e->startDay = static_cast<DayNo>(r.start);
-    e->endDay = static_cast<DayNo>(r.end);
-    e->repeat = static_cast<RepeatType>(r.repeat);
-    e->interval = static_cast<std::uint8_t>(r.interval);
-    e->weekMask = static_cast<std::uint8_t>(r.weekMask);
-    e->weekdayMask = static_cast<std::uint8_t>(r.weekdayMask);
-    e->startHour = static_cast<std::uint8_t>(r.startHour);
-    e->startMinute = static_cast<std::uint8_t>(r.startMinute);
-    if (r.kind == KIND_TASK) e->rank = static_cast<std::uint8_t>(r.rank);
-    if (r.doneDay >= 0) {
-      e->done = Store_AllocWords(1);
-      e->done[0] = static_cast<DayNo>(r.doneDay);
-      e->doneLen = 2;
-    }
-    Store_Register(e);
+    monthref::AddToStore(r);
   }
 }
 

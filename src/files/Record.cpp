@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -171,6 +172,13 @@ bool Finish(RecordStop stop, std::size_t offset) {
   return stop == RECORD_OK;
 }
 
+// Only a missing file may be replaced unread: anything else is the user's
+// data that this run could not see.
+bool FinishUnread(int error) {
+  lastLoad.error = error;
+  return Finish(Record_NoSuchFile(error) ? RECORD_MISSING : RECORD_UNREADABLE, 0);
+}
+
 std::size_t EncodedLength(const Entry& e) { return HeaderLength(e.kind) + DataLength(e); }
 
 void EncodeKindPart(const Entry& e, std::uint8_t part[4]) {
@@ -246,9 +254,14 @@ std::uint8_t* PutEntry(std::uint8_t* p, Entry& e) {
 
 bool Saved(const Entry& e, bool dropDeleted) { return !(dropDeleted && e.kind == KIND_DELETED); }
 
+// The replacement keeps the permissions of the file it replaces (a private
+// record file stays private).
 bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
+  struct stat old{};
+  const bool replacing = stat(recordPath, &old) == 0;
   std::FILE* f = std::fopen(name, "wb");
   if (f == nullptr) return false;
+  if (replacing) fchmod(fileno(f), old.st_mode & 07777);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = ok && std::fflush(f) == 0;
   ok = ok && fsync(fileno(f)) == 0;
@@ -288,10 +301,13 @@ void Record_KindPart(const Entry& e, std::uint8_t out[4]) { EncodeKindPart(e, ou
 
 const RecordLoadInfo& Record_LastLoad() { return lastLoad; }
 
+bool Record_NoSuchFile(int error) { return error == ENOENT || error == ENOTDIR; }
+
 const char* Record_StopText(RecordStop stop) {
   switch (stop) {
     case RECORD_OK: return "loaded";
     case RECORD_UNREADABLE: return "cannot be read";
+    case RECORD_MISSING: return "no such file";
     case RECORD_DAMAGED: return "damaged record";
     case RECORD_BLOCK_TOO_LONG: return "data block longer than a pool block";
     case RECORD_NO_MEMORY: return "memory exhausted";
@@ -319,11 +335,13 @@ bool Record_LoadSpan(std::span<const std::uint8_t> bytes, RecordEntryFn onEntry,
 bool Record_Load(RecordEntryFn onEntry, void* context) {
   lastLoad = RecordLoadInfo{};
   std::FILE* f = std::fopen(recordPath, "rb");
-  if (f == nullptr) return Finish(RECORD_UNREADABLE, 0);
+  if (f == nullptr) return FinishUnread(errno);
   struct stat st{};
-  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+  const bool statted = fstat(fileno(f), &st) == 0;
+  if (!statted || !S_ISREG(st.st_mode)) {
+    const int error = !statted ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     std::fclose(f);
-    return Finish(RECORD_UNREADABLE, 0);
+    return FinishUnread(error);
   }
   std::size_t want = static_cast<std::size_t>(st.st_size);
   if (want > cap::kRecordReadMax) want = cap::kRecordReadMax;
@@ -336,10 +354,11 @@ bool Record_Load(RecordEntryFn onEntry, void* context) {
     std::fclose(f);
     return Finish(RECORD_NO_MEMORY, 0);
   }
+  errno = 0;
   const std::size_t got = std::fread(buffer.get(), 1, want, f);
-  const bool readError = std::ferror(f) != 0;
+  const int error = std::ferror(f) != 0 ? (errno != 0 ? errno : EIO) : 0;
   std::fclose(f);
-  if (readError) return Finish(RECORD_UNREADABLE, 0);
+  if (error != 0) return FinishUnread(error);
   return Record_LoadSpan(std::span<const std::uint8_t>(buffer.get(), got), onEntry, context);
 }
 

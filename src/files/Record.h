@@ -12,17 +12,19 @@ struct Entry;
 // Why a load stopped short.
 enum RecordStop : std::uint8_t {
   RECORD_OK = 0,
-  RECORD_UNREADABLE,        // cannot open or stat the file
+  RECORD_UNREADABLE,        // there but cannot be opened, stat'ed or read: never to be saved over
   RECORD_DAMAGED,           // record longer than the bytes left, size disagrees with lengths, dates refused
   RECORD_BLOCK_TOO_LONG,    // a data block longer than one pool block
   RECORD_NO_MEMORY,         // a pool is exhausted
   RECORD_TABLE_FULL,        // the entry table already holds its 6000 entries
+  RECORD_MISSING,           // no such file (a first run)
 };
 
 struct RecordLoadInfo {
   RecordStop stop;           // RECORD_OK when the load succeeded
   std::uint32_t stopOffset;  // byte offset of the record where it stopped
   std::uint16_t loaded;      // entries registered by this load
+  int error;                 // errno when missing or unreadable
 };
 
 // Called for every entry registered by a load, with its record's byte offset.
@@ -37,6 +39,8 @@ bool Record_Load(RecordEntryFn onEntry = nullptr, void* context = nullptr);
 bool Record_LoadSpan(std::span<const std::uint8_t> bytes, RecordEntryFn onEntry = nullptr,
                      void* context = nullptr);
 const RecordLoadInfo& Record_LastLoad();
+// Whether an open that failed with this errno means the file is not there.
+bool Record_NoSuchFile(int error);
 const char* Record_StopText(RecordStop stop);  // short English reason
 
 // Writes the store (deleted entries left out when the drop switch is on) to a

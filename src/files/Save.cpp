@@ -1,5 +1,7 @@
 #include "files/Save.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,6 +31,7 @@ struct SaveState {
   bool immediateSave = true;
   bool modified = false;
   bool backupMade = false;
+  bool startReplaced = false;   // the file as it stood at the start is gone: no later backup
   bool damagedPending = false;  // the load stopped short: keep the whole file before saving
   bool failureTold = false;     // a failing immediate save is told once, not at every change
   DataNoticeHook hook = nullptr;
@@ -66,25 +69,33 @@ bool CopyInto(std::FILE* in, const char* to, const char* mode) {
   return false;
 }
 
-// The whole file as loaded, under a name no earlier copy holds.
+// Moves the record file to name unless name is taken (errno EEXIST then).
+bool MoveAside(const char* name) {
+  struct stat st{};
+  if (lstat(name, &st) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return std::rename(Record_Path(), name) == 0;
+}
+
+// The whole file as loaded, under a name no earlier copy holds. A file this
+// run could not read is moved there, since it cannot be copied.
 bool KeepDamagedFile() {
   std::FILE* in = std::fopen(Record_Path(), "rb");
-  if (in == nullptr) return errno == ENOENT;  // nothing left to keep
+  if (in == nullptr && Record_NoSuchFile(errno)) return true;  // nothing left to keep
   bool kept = false;
   for (unsigned i = 0; i < kDamagedTries && !kept; ++i) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, i == 0 ? ".damaged" : ".damaged.%u", i);
     char name[cap::kFileName];
     if (!JoinName(name, sizeof name, Record_Path(), suffix)) break;
-    std::rewind(in);
-    if (CopyInto(in, name, "wbx")) {
-      kept = true;
-      std::snprintf(state.damagedCopy, sizeof state.damagedCopy, "%s", name);
-    } else if (errno != EEXIST) {
-      break;
-    }
+    if (in != nullptr) std::rewind(in);
+    kept = in != nullptr ? CopyInto(in, name, "wbx") : MoveAside(name);
+    if (kept) std::snprintf(state.damagedCopy, sizeof state.damagedCopy, "%s", name);
+    if (!kept && errno != EEXIST) break;
   }
-  std::fclose(in);
+  if (in != nullptr) std::fclose(in);
   return kept;
 }
 
@@ -96,7 +107,9 @@ bool SaveNow() {
     state.damagedPending = false;
   }
   Data_Backup();
-  return Record_Save();
+  if (!Record_Save()) return false;
+  state.startReplaced = true;
+  return true;
 }
 
 void AfterSave(bool saved) {
@@ -125,10 +138,11 @@ void Data_Notice(const char* text) {
 void Data_StartRun() {
   state.modified = false;
   state.backupMade = false;
+  state.startReplaced = false;
   state.failureTold = false;
   state.damagedCopy[0] = '\0';
   const RecordStop stop = Record_LastLoad().stop;
-  state.damagedPending = stop != RECORD_OK && stop != RECORD_UNREADABLE;
+  state.damagedPending = stop != RECORD_OK && stop != RECORD_MISSING;
   if (state.damagedPending) Data_Notice(kDamaged);
 }
 
@@ -168,6 +182,9 @@ bool Data_BackupPath(char* out, unsigned size) { return JoinName(out, size, Reco
 // written, and the backup is replaced only by a finished copy.
 bool Data_Backup() {
   if (state.backupMade) return true;
+  // After a save without backup, a copy would put a state from the middle
+  // of this run over the backup an earlier run left.
+  if (state.startReplaced) return false;
   char backup[cap::kFileName];
   char temp[cap::kFileName];
   if (!Data_BackupPath(backup, sizeof backup) || !JoinName(temp, sizeof temp, backup, ".tmp")) {
@@ -177,7 +194,7 @@ bool Data_Backup() {
   if (in == nullptr) {
     // No record file at the start of the run: nothing to keep, and an older
     // backup is worth more than a copy of this run's first save.
-    state.backupMade = errno == ENOENT;
+    state.backupMade = Record_NoSuchFile(errno);
     return state.backupMade;
   }
   const bool copied = CopyInto(in, temp, "wb");

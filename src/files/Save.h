@@ -12,8 +12,9 @@ void Data_SetNoticeHook(DataNoticeHook hook);
 void Data_Notice(const char* sjisText);
 
 // Start of a run, after Record_Load: modified and backupMade off; if the load
-// stopped at a damaged record, the next save first keeps the whole file as
-// "<record>.damaged" (".damaged.N" when that exists) and the user is told now.
+// stopped at a damaged record (or the file is there but could not be read),
+// the next save first keeps the whole file as "<record>.damaged" (".damaged.N"
+// when that exists; an unreadable file is moved there) and the user is told now.
 void Data_StartRun();
 
 // After every change of the entries (before Store_Invalidate). With
@@ -28,8 +29,9 @@ bool Data_SaveCommand();
 // Shutdown: saves when modified. True when nothing is left unsaved.
 bool Data_SaveIfModified();
 
-// Copies the record file to its backup once per run. True when the backup of
-// this run exists (or there was no record file to keep).
+// Copies the record file to its backup once per run, before this run first
+// replaces it. True when the backup of this run exists (or there was no record
+// file to keep); false, and never tried again, once a save went ahead without it.
 bool Data_Backup();
 
 // The backup's name ("%s.bak" of the record file); false when it does not fit.

@@ -134,7 +134,7 @@ TEST_F(RecordTest, EmptyFileAndEndRecordLoadAsEmptyStore) {
 
 TEST_F(RecordTest, MissingFileFailsAndLeavesTheStoreEmpty) {
   EXPECT_FALSE(Record_Load());
-  EXPECT_EQ(Record_LastLoad().stop, RECORD_UNREADABLE);
+  EXPECT_EQ(Record_LastLoad().stop, RECORD_MISSING);
   EXPECT_EQ(Store_Count(), 0);
   fs::create_directory(path);
   EXPECT_FALSE(Record_Load());
@@ -145,6 +145,10 @@ TEST_F(RecordTest, SavingAnEmptyStoreWritesTheEndRecord) {
   ASSERT_TRUE(Record_Save());
   EXPECT_EQ(ReadAll(path), (Bytes{4, 0, 2, 0}));
   EXPECT_FALSE(fs::exists(dir / "record.tmp"));
+  // The replacement keeps the old file's permissions.
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(Record_Save());
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(RecordTest, ATaskWithAThreeByteTextIsFortyThreeBytes) {

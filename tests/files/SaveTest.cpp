@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -173,6 +174,32 @@ TEST_F(SaveTest, AFailedSaveLeavesTheRecordFileIntactAndTriesAgain) {
   EXPECT_FALSE(Data_Modified());
   EXPECT_EQ(Read("record"), Bytes({Task("one"), Task("two")}));
   EXPECT_EQ(Read("record.bak"), start);
+}
+
+TEST_F(SaveTest, ABackupThatFailedIsNotMadeLaterFromTheMiddleOfTheRun) {
+  const std::string start = Bytes({Task("one")});
+  Write("record", start);
+  Write("record.bak", "older");
+  Start();
+  // The backup's temporary cannot be created while a folder has its name.
+  ASSERT_EQ(mkdir("record.bak.tmp", 0755), 0);
+  AddTask("two");
+  EXPECT_FALSE(Data_Modified());  // the change itself is saved
+  EXPECT_FALSE(Data_BackupMade());
+  std::filesystem::remove_all("record.bak.tmp");
+  AddTask("three");
+  EXPECT_EQ(Read("record.bak"), "older");
+  EXPECT_EQ(Read("record"), Bytes({Task("one"), Task("two"), Task("three")}));
+}
+
+TEST_F(SaveTest, ARecordFileThatCannotBeReadIsMovedAsideNotSavedOver) {
+  ASSERT_EQ(symlink("record", "record"), 0);  // opening it fails, yet it is there
+  Start();
+  EXPECT_EQ(Record_LastLoad().stop, RECORD_UNREADABLE);
+  ASSERT_EQ(notices.size(), 1u);
+  AddTask("new");
+  EXPECT_EQ(std::filesystem::read_symlink("record.damaged"), "record");
+  EXPECT_EQ(Read("record"), Bytes({Task("new")}));
 }
 
 TEST_F(SaveTest, ADamagedFileIsKeptWholeBeforeTheFirstSave) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "files/Save.h"
-#include "store/MonthRecReference.h"
+#include "store/MonthRecEntry.h"
 
 namespace {
 
@@ -24,31 +24,8 @@ class MonthRecTest : public ::testing::Test {
   }
 
   static Entry* Add(const monthref::Ref& r) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = static_cast<EntryKind>(r.kind);
-    e->label = static_cast<std::uint16_t>(r.label);
-    e->startDay = static_cast<DayNo>(r.start);
-    e->endDay = static_cast<DayNo>(r.end);
-    e->repeat = static_cast<RepeatType>(r.repeat);
-    e->interval = static_cast<std::uint8_t>(r.interval);
-    e->weekMask = static_cast<std::uint8_t>(r.weekMask);
-    e->weekdayMask = static_cast<std::uint8_t>(r.weekdayMask);
-    if (r.kind == KIND_TASK) {
-      e->rank = static_cast<std::uint8_t>(r.rank);
-    } else {
-      e->startHour = static_cast<std::uint8_t>(r.startHour);
-      e->startMinute = static_cast<std::uint8_t>(r.startMinute);
-      e->endHour = static_cast<std::uint8_t>(r.endHour);
-      e->endMinute = static_cast<std::uint8_t>(r.endMinute);
-    }
-    if (r.doneDay >= 0) {
-      e->done = Store_AllocWords(1);
-      e->done[0] = static_cast<DayNo>(r.doneDay);
-      e->doneLen = 2;
-    }
-    EXPECT_TRUE(Store_Register(e));
+    Entry* e = monthref::AddToStore(r);
+    EXPECT_NE(e, nullptr);
     return e;
   }
 

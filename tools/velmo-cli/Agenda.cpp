@@ -214,7 +214,7 @@ void LoadData(const AgendaArgs& args) {
   Label_LoadFile();
   if (args.label >= 0) Settings_Get().cursor.currentLabel = static_cast<std::uint16_t>(args.label);
   Label_ApplySelection();
-  if (!Record_Load() && Record_LastLoad().stop != RECORD_UNREADABLE) {
+  if (!Record_Load() && Record_LastLoad().stop != RECORD_MISSING) {
     const RecordLoadInfo& info = Record_LastLoad();
     std::fprintf(stderr, "velmo-cli agenda: %s: stopped at byte %u (%s); showing what loaded\n",
                  Record_Path(), unsigned{info.stopOffset}, Record_StopText(info.stop));

@@ -1,6 +1,5 @@
 // velmo-cli dump [FILE]: every entry the record file loads, one JSON object a
 // line, in table order.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -141,8 +140,8 @@ int Cli_Dump(int argc, char** argv) {
   offsets.count = 0;
   const bool loaded = Record_Load(RememberOffset, &offsets);
   const RecordLoadInfo& info = Record_LastLoad();
-  if (info.stop == RECORD_UNREADABLE) {
-    std::fprintf(stderr, "velmo-cli: cannot open %s: %s\n", file, std::strerror(errno));
+  if (info.stop == RECORD_MISSING || info.stop == RECORD_UNREADABLE) {
+    std::fprintf(stderr, "velmo-cli: cannot open %s: %s\n", file, std::strerror(info.error));
     return 1;
   }
   std::uint16_t pos = Store_First();
