@@ -123,7 +123,10 @@ int main(int argc, char** argv) {
   Script script;
   if (!ReadScript(options.script, script)) return kExitUsage;
   const char* failure = nullptr;
-  if (!ZebGlyph_Open(&failure)) std::fprintf(stderr, "velmo-headless: %s\n", failure ? failure : "no fonts");
+  if (!ZebGlyph_Open(&failure)) {
+    std::fprintf(stderr, "velmo-headless: %s\n", failure ? failure : "no fonts");
+    return 1;
+  }
   ScriptPlayer_Start(script);
   const int status = Velmo_Main(static_cast<int>(options.appArgs.size()) - 1, options.appArgs.data());
   ScriptPlayer_Flush();

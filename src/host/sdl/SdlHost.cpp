@@ -335,6 +335,12 @@ void PumpUntilAppDone(bool testing) {
 }  // namespace
 
 int SdlHost_Run(const SdlOptions& options) {
+  // Without its fonts Velmo cannot show a single text: stop before a window opens.
+  const char* failure = nullptr;
+  if (!ZebGlyph_Open(&failure)) {
+    std::fprintf(stderr, "velmo: %s\n", failure ? failure : "no fonts");
+    return 1;
+  }
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "velmo: cannot open the display: %s\n", SDL_GetError());
@@ -348,8 +354,6 @@ int SdlHost_Run(const SdlOptions& options) {
     SDL_Quit();
     return 1;
   }
-  const char* failure = nullptr;
-  if (!ZebGlyph_Open(&failure)) std::fprintf(stderr, "velmo: %s\n", failure ? failure : "no fonts");
   InstallHost();
   int status = 0;
   std::thread app([&] {
