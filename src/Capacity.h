@@ -28,6 +28,9 @@ inline constexpr std::size_t kChildren = 32;           // children of one object
 inline constexpr std::size_t kTimers = 5;              // interval timers
 inline constexpr std::size_t kToolbarSlots = 10;       // function-key bar
 inline constexpr std::size_t kModalDepth = 16;         // nested modal loops
+inline constexpr std::size_t kMessageBoxLines = 3;     // text lines of a message box
+inline constexpr std::size_t kMessageBoxButtons = 2;   // buttons of a message box
+inline constexpr std::size_t kMessageBoxText = 80;     // text buffer of each line and button
 inline constexpr int kParentChain = 64;                 // longest parent chain walked
 inline constexpr int kTimerCatchUp = 10;                // intervals a timer may lag before it skips ahead
 inline constexpr int kTimerMaxWaitMs = 60000;           // longest wait between timer checks
@@ -45,6 +48,7 @@ inline constexpr std::size_t kTitleIconBytes = 80;     // "#ZBV" header and 16 x
 // Hosts
 inline constexpr std::size_t kHostCaption = 128;       // window caption
 inline constexpr std::size_t kHostBanner = 256;        // version banner of the About box
+inline constexpr std::size_t kVersionBanner = 256;     // version notice
 inline constexpr std::size_t kScriptLine = 4096;       // longest headless-script line
 
 // Record file

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "calendar/Date.h"
+#include "dialogs/Notice.h"
 #include "files/Record.h"
 #include "files/Save.h"
 #include "files/Settings.h"
@@ -22,10 +23,6 @@ nwObject mainArea{};
 namespace {
 
 constexpr const char* kCaption = "Velmo for Win32";
-constexpr const char* kBanner =
-    "Velmo for Linux  Rel 1.4.2\n"
-    "(C) 2026 the Velmo team\n"
-    "SDL2 and headless edition 1.0";
 constexpr const char* kToEucOption = "-sjistoeuc";
 
 constexpr ZebRect kScreenRect{0, 0, cap::kScreenWidth, cap::kScreenHeight};
@@ -45,10 +42,6 @@ void HostDateClock(DateClock& out) {
   out.minute = now.minute;
   out.second = now.second;
 }
-
-// Until the message box exists, the data layer's notices reach the user
-// through the host's debug message.
-void ShowNotice(const char* sjisText) { Host_DebugMessage(sjisText); }
 
 void CursorFromSettings() {
   const Settings& s = Settings_Get();
@@ -137,10 +130,11 @@ void OpenScreen() {
 
 void Startup(int argc, char** argv) {
   Date_SetClock(HostDateClock);
-  Data_SetNoticeHook(ShowNotice);
   ResetBrowse();
   LoadData();
   OpenScreen();
+  // The data layer holds its notices (a damaged record file) until now.
+  Notice_Attach();
   if (argc > 1 && argv[1] && std::strcmp(argv[1], kToEucOption) == 0)
     nwEvent_PostTo(&mainArea, NW_COMMAND, SHELL_CMD_TO_EUC);
 }
@@ -153,6 +147,8 @@ void RunLoop() {
 }
 
 void Shutdown() {
+  // Every loop level has ended: a notice from here on goes to the debug message.
+  Notice_Detach();
   Data_SaveIfModified();
   Store_Shutdown();
   CursorToSettings();
@@ -181,7 +177,7 @@ int Velmo_Main(int argc, char** argv) {
   zebScreenWidth = cap::kScreenWidth;
   zebScreenHeight = cap::kScreenHeight;
   HostText_SetCaption(kCaption);
-  HostText_SetBanner(kBanner);
+  HostText_SetBanner(Notice_Banner());
   Startup(argc, argv);
   RunLoop();
   Shutdown();

@@ -260,3 +260,86 @@ bool nwToolbar_Handler(nwObject* object, nwMessage* message);
 // Left edge of toolbar slot 0..9 relative to the bar: three groups of four,
 // four and two keys with 10-pixel gaps.
 constexpr int nwToolbar_SlotX(int slot) { return 53 * slot + 10 * (slot / 4); }
+
+// ---------------------------------------------------------------------------
+// Text editor (nwEdit.cpp): edits a caller's Shift-JIS buffer in place, one
+// line scrolling sideways or several lines wrapping, never splitting a
+// double-byte character. SetBuffer: ptr = buffer, param = largest text
+// length; the buffer holds param + 1 bytes. Posts EditNotify to the parent
+// after each edit, SetText and SetCursor.
+
+struct nwEdit : nwObject {
+  std::uint8_t focused;
+  char* text;             // caller's buffer (SetBuffer); a toolkit "" before
+  int capacity;           // largest text length; the buffer holds capacity + 1
+  int length;
+  int columns;            // half-width cells per line
+  int visibleLines;
+  int scroll;             // single line: first shown byte
+  int topLine;            // multi-line: first shown line
+  int cursor;             // byte index 0..length
+  int mark;               // bytes after the cursor that are marked
+  int fontNo;
+  int advance;
+  int lineHeight;
+  std::uint8_t multiLine;
+  std::uint8_t dropTrail; // a lead byte was refused: its trail byte goes too
+};
+
+bool nwEdit_Handler(nwObject* object, nwMessage* message);
+// Line arithmetic of the multi-line mode, for tests and callers that place
+// the cursor: the start of line n (length when there is no such line), and
+// the line a byte position belongs to.
+int nwEdit_LineStart(const nwEdit* edit, int line);
+int nwEdit_LineOf(const nwEdit* edit, int position);
+
+// ---------------------------------------------------------------------------
+// List box (nwListBox.cpp): fixed-width text rows in a caller's buffer, one
+// selected row shown inverted. SetBuffer: ptr = rows, param = bytes per row,
+// param2 = rows. SetText: ptr = text, param = row, param2 = length.
+// GetResult: the selected row, top + cursor.
+
+struct nwListBox : nwObject {
+  std::uint8_t focused;
+  char* rows;             // rowCapacity rows of rowSize bytes
+  int rowCapacity;
+  int rowSize;
+  int columns;
+  int visibleRows;
+  int top;                // first shown row
+  int cursor;             // selected position among the shown rows
+  int rowCount;           // one more than the highest row set
+  int fontNo;
+  int advance;
+  int lineHeight;
+};
+
+bool nwListBox_Handler(nwObject* object, nwMessage* message);
+
+// ---------------------------------------------------------------------------
+// Message box (nwMessageBox.cpp): up to three centred lines (split at line
+// feeds; further lines are dropped) and one or two buttons in a fixed 240x120
+// box in the middle of the screen, run modally. Its records are static and
+// reused, so one box is open at a time.
+
+// Box types (only the low four bits count; any other type gets "OK" alone).
+inline constexpr int NW_MB_OK = 1;           // "OK"
+inline constexpr int NW_MB_OK_NG = 2;        // "OK", "NG"
+inline constexpr int NW_MB_OK_CANCEL = 4;    // "OK", "CANCEL"
+// Results: the command of the button pressed.
+inline constexpr int NW_MB_RESULT_OK = 1;
+inline constexpr int NW_MB_RESULT_NG = 2;
+inline constexpr int NW_MB_RESULT_CANCEL = 4;
+// No button was pressed: the box was not opened (one is open already, or a
+// Quit or close request has been taken) or it was closed by one.
+inline constexpr int NW_MB_NO_ANSWER = -1;
+
+inline constexpr ZebRect NW_MB_RECT{200, 70, 240, 120};   // on the screen
+
+// Shows the box and returns the command of the button pressed, or
+// NW_MB_NO_ANSWER.
+int nwMessageBox(const char* text, int type);
+// The object boxes are created on (the whole-screen title object); null: none.
+void nwMessageBox_SetParent(nwObject* parent);
+bool nwMessageBox_Handler(nwObject* object, nwMessage* message);
+bool nwMessageBox_IsOpen();

@@ -1,0 +1,54 @@
+#include "dialogs/Notice.h"
+
+#include <cstdio>
+
+#include "files/Save.h"
+#include "host/common/Host.h"
+#include "shell/Shell.h"
+
+namespace {
+
+// Each line fits the box's 28 half-width columns.
+constexpr const char* kBannerFormat =
+    "Velmo for Linux  Rel %s\n"
+    "(C) 2026 the Velmo team\n"
+    "SDL2/headless edition 1.0";
+
+bool attached = false;
+
+void DataNotice(const char* text) { Notice_Show(text, NOTICE_OK); }
+
+}  // namespace
+
+int Notice_Show(const char* text, int type) {
+  const int result = attached ? nwMessageBox(text, type) : NOTICE_NO_ANSWER;
+  // Not seen in a box (no screen yet, shutting down, a box already open):
+  // the text must not simply vanish.
+  if (result == NOTICE_NO_ANSWER && text != nullptr) Host_DebugMessage(text);
+  if (attached) nwEvent_PostTo(&mainArea, NW_REDRAW);
+  return result;
+}
+
+bool Notice_Confirm(const char* text) { return Notice_Show(text, NOTICE_CONFIRM) == NOTICE_YES; }
+
+const char* Notice_Banner() {
+  static char banner[cap::kVersionBanner];
+  std::snprintf(banner, sizeof banner, kBannerFormat, SHELL_RELEASE);
+  return banner;
+}
+
+void Notice_Version() { Notice_Show(Notice_Banner(), NOTICE_OK); }
+
+void Notice_NotImplemented() { Notice_Show(NOTICE_NOT_IMPLEMENTED, NOTICE_OK); }
+
+void Notice_Attach() {
+  nwMessageBox_SetParent(&titleBar);
+  attached = true;
+  Data_SetNoticeHook(DataNotice);
+}
+
+void Notice_Detach() {
+  attached = false;
+  nwMessageBox_SetParent(nullptr);
+  Data_SetNoticeHook(DataNotice);
+}
