@@ -7,6 +7,9 @@
 #include "store/MonthRec.h"
 #include "toolkit/nw.h"
 #include "views/ThreeMonths.h"
+#include "views/Weeks.h"
+#include "views/WeekTable.h"
+#include "views/DayTable.h"
 
 namespace {
 
@@ -22,12 +25,12 @@ constexpr const ViewOps* kViews[kViewSlots] = {
     nullptr,            // 0
     nullptr,            // 1
     &kThreeMonthsOps,   // VIEW_THREE_MONTHS
-    nullptr,            // VIEW_FIVE_WEEKS
-    nullptr,            // VIEW_THREE_WEEKS
-    nullptr,            // VIEW_TWO_WEEKS
-    nullptr,            // VIEW_WEEK
-    nullptr,            // VIEW_WEEK_LIST
-    nullptr,            // VIEW_DAY
+    &WEEKS_VIEW_OPS,    // VIEW_FIVE_WEEKS
+    &WEEKS_VIEW_OPS,    // VIEW_THREE_WEEKS
+    &WEEKS_VIEW_OPS,    // VIEW_TWO_WEEKS
+    &WEEK_TABLE_OPS,    // VIEW_WEEK
+    &WEEK_TABLE_OPS,    // VIEW_WEEK_LIST
+    &DAY_TABLE_OPS,     // VIEW_DAY
 };
 
 // The area a view owns below the title line (the destroy erases it).

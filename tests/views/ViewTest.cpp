@@ -9,7 +9,7 @@ namespace {
 using ViewFramework = ViewFixture;
 
 TEST_F(ViewFramework, NumbersWithoutAViewCreateButTakeNothing) {
-  for (std::uint16_t v : {0, 1, 3, 4, 5, 6, 7, 8, 11, 65535}) {
+  for (std::uint16_t v : {0, 1, 9, 11, 65535}) {
     browse.currentView = v;
     EXPECT_EQ(View_Ops(v), nullptr) << v;
     EXPECT_TRUE(View_CreateCurrent()) << v;
@@ -18,7 +18,7 @@ TEST_F(ViewFramework, NumbersWithoutAViewCreateButTakeNothing) {
     View_RedrawAll();
     View_StatusTick();
   }
-  EXPECT_NE(View_Ops(VIEW_THREE_MONTHS), nullptr);
+  for (std::uint16_t v = VIEW_THREE_MONTHS; v <= VIEW_DAY; ++v) EXPECT_NE(View_Ops(v), nullptr) << v;
 }
 
 TEST_F(ViewFramework, DestroyClearsTheMainArea) {

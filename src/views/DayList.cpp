@@ -1,0 +1,223 @@
+#include "views/DayList.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "calendar/Date.h"
+#include "graphics/Zeb.h"
+#include "shell/Shell.h"
+#include "store/MonthRec.h"
+#include "toolkit/nw.h"
+
+namespace {
+
+constexpr int kTimeColumns = 7;       // "hh:mm" and a gap before the text
+constexpr int kWideTimeColumns = 13;  // "hh:mm-hh:mm" and a gap
+constexpr int kHeaderFontWide = 8;    // font 2 advance
+constexpr int kHeaderFontNarrow = 6;  // font 1 advance
+constexpr int kMarkInset = 13;        // header scroll marks from the right edge
+constexpr int kStrikeInset = 8;
+constexpr int kTaskPrefixBytes = 6;
+
+constexpr const char* kLinkMark = "<";
+constexpr const char* kUpMark = "\x81\xaa";    // ↑
+constexpr const char* kDownMark = "\x81\xab";  // ↓
+
+constexpr DayListLayout kView4{449, 21, 191, 21, 180, 15, 12, ZEB_FONT_12, 6, 12, 31, false};
+constexpr DayListLayout kView7{474, 21, 166, 21, 180, 15, 12, ZEB_FONT_12, 6, 12, 27, false};
+constexpr DayListLayout kView8{197, 21, 443, 21, 180, 18, 10, ZEB_FONT_16, 8, 16, 55, true};
+
+DayListLayout panel{};
+bool active = false;
+
+int Right() { return panel.left + panel.width - 1; }
+int ListTop() { return panel.top + panel.headerHeight; }
+
+void Fill(const ZebRect& rect, int grey) {
+  Zeb_SetColor(nwContext, grey);
+  Zeb_FillBox(nwContext, rect);
+}
+
+void HLine(int x1, int x2, int y, int grey) {
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawLine(nwContext, x1, y, x2, y);
+}
+
+// Bytes of `text` to show in at most `limit` bytes: the first line only, and
+// never half of a double-byte character.
+int Cut(const char* text, int length, int limit) {
+  if (text == nullptr || limit <= 0) return 0;
+  const int end = length < limit ? length : limit;
+  int i = 0;
+  while (i < end) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (byte == '\n' || byte == '\r' || byte == 0) break;
+    const int step = Zeb_IsLeadByte(byte) ? 2 : 1;
+    if (i + step > end) break;
+    i += step;
+  }
+  return i;
+}
+
+// Row text, clipped to the panel so no kind's text reaches past its edge.
+void RowText(int x, int y, const char* text, int count) {
+  if (count <= 0) return;
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawTextClipped(nwContext, x, y, text, count, panel.left, ListTop(), Right() + 1,
+                      ListTop() + panel.listHeight);
+}
+
+void EntryText(const Entry& e, int x, int y, int limit) {
+  RowText(x, y, e.text, Cut(e.text, e.textLen, limit));
+}
+
+void LinkMark(const Entry& e, int x, int y) {
+  if (e.linkLen > 0) RowText(x, y, kLinkMark, 1);
+}
+
+void DrawSchedule(const Entry& e, int x, int y) {
+  const int cw = panel.charWidth;
+  const int columns = panel.wideTime ? kWideTimeColumns : kTimeColumns;
+  const int limit = panel.charsPerRow - columns;
+  LinkMark(e, x, y);
+  char time[16];
+  if (e.endHour == 0 && e.endMinute == 0) {
+    EntryText(e, x + columns * cw + 1, y, limit);
+    return;
+  }
+  const bool sameTimes = e.startHour == e.endHour && e.startMinute == e.endMinute;
+  if (!panel.wideTime || sameTimes) {
+    std::snprintf(time, sizeof time, "%2d:%02d", e.startHour, e.startMinute);
+    RowText(x + cw + 1, y, time, static_cast<int>(std::strlen(time)));
+    EntryText(e, x + columns * cw + 1, y, limit);
+    return;
+  }
+  std::snprintf(time, sizeof time, "%2d:%02d-", e.startHour, e.startMinute);
+  RowText(x + cw + 1, y, time, static_cast<int>(std::strlen(time)));
+  std::snprintf(time, sizeof time, "%2d:%02d", e.endHour, e.endMinute);
+  RowText(x + kTimeColumns * cw + 1, y, time, static_cast<int>(std::strlen(time)));
+  EntryText(e, x + kWideTimeColumns * cw + 1, y, limit);
+}
+
+void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
+  const int cw = panel.charWidth;
+  Fill(row, ZEB_LIGHT_GREY);
+  LinkMark(e, row.x, y);
+  const int count = Cut(e.text, e.textLen, panel.charsPerRow - 1);
+  const int x = row.x + cw + (row.w - cw - count * cw) / 2;
+  RowText(x, y, e.text, count);
+}
+
+void DrawTask(const Entry& e, const ZebRect& row, int y) {
+  const int cw = panel.charWidth;
+  LinkMark(e, row.x, y);
+  char rank[16];
+  std::snprintf(rank, sizeof rank, "   \x81\x91%d", e.rank);  // ￠
+  RowText(row.x, y, rank, kTaskPrefixBytes);
+  EntryText(e, row.x + kTimeColumns * cw + 1, y, panel.charsPerRow - kTimeColumns);
+  if (e.doneLen == 0) return;
+  const int half = panel.charHeight / 2;
+  HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y - 1 + half, ZEB_DARK_GREY);
+  HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y + 3 + half, ZEB_DARK_GREY);
+}
+
+void DrawRow(const Entry& e, int k) {
+  const ZebRect row = DayList_RowRect(k);
+  const int y = row.y + 1;
+  Fill(row, ZEB_WHITE);
+  switch (e.kind) {
+    case KIND_SCHEDULE: DrawSchedule(e, row.x, y); break;
+    case KIND_HOLIDAY: DrawHoliday(e, row, y); break;
+    case KIND_TASK: DrawTask(e, row, y); break;
+    default:
+      LinkMark(e, row.x, y);
+      EntryText(e, row.x + panel.charWidth + 1, y, panel.charsPerRow);
+      break;
+  }
+  HLine(row.x, Right(), row.y + row.h - 1, ZEB_DARK_GREY);
+}
+
+}  // namespace
+
+const DayListLayout* DayList_Layout(std::uint16_t view) {
+  switch (view) {
+    case VIEW_THREE_WEEKS: return &kView4;
+    case VIEW_WEEK_LIST: return &kView7;
+    case VIEW_DAY: return &kView8;
+    default: return nullptr;
+  }
+}
+
+ViewDayList DayList_Setup(std::uint16_t view) {
+  const DayListLayout* layout = DayList_Layout(view);
+  active = layout != nullptr;
+  panel = active ? *layout : DayListLayout{};
+  if (!active) return ViewDayList{};
+  return ViewDayList{0, 0, panel.visibleRows, panel.left, ListTop(), panel.width, panel.rowHeight,
+                     DayList_Redraw};
+}
+
+ZebRect DayList_RowRect(int k) {
+  return ZebRect{panel.left, ListTop() + panel.rowHeight * k, panel.width, panel.rowHeight};
+}
+
+void DayList_DrawHeader() {
+  if (!active) return;
+  const ZebRect header{panel.left, panel.top, panel.width, panel.headerHeight};
+  Fill(header, ZEB_LIGHT_GREY);
+  Zeb_DrawEdge(nwContext, header);
+
+  std::uint16_t year = 0, month = 0, mday = 0;
+  DayNo_ToDate(browse.cursorDate, year, month, mday);
+  char text[48];
+  // "%d年%2d月%2d日(%s)  "
+  std::snprintf(text, sizeof text, "%d\x94\x4e%2d\x8c\x8e%2d\x93\xfa(%s)  ", year, month, mday,
+                WeekdayName[browse.cursorDate % 7]);
+  const int length = static_cast<int>(std::strlen(text));
+  const bool wide = kHeaderFontWide * length < panel.width;
+  const int advance = wide ? kHeaderFontWide : kHeaderFontNarrow;
+  const int height = wide ? 16 : 12;
+  Zeb_SetFont(nwContext, wide ? ZEB_FONT_16 : ZEB_FONT_12);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawText(nwContext, panel.left + (panel.width - advance * length) / 2,
+               panel.top + (panel.headerHeight - height) / 2, text, length);
+
+  const int count = View_DayCount(browse.cursorDate);
+  const ViewDayList& list = View_DayList();
+  if (count <= panel.visibleRows) return;
+  Zeb_SetFont(nwContext, ZEB_FONT_12);
+  const int x = Right() - kMarkInset;
+  if (list.top > 0) Zeb_DrawText(nwContext, x, panel.top + 2, kUpMark, 2);
+  if (list.top + panel.visibleRows < count) Zeb_DrawText(nwContext, x, panel.top + 2, kDownMark, 2);
+}
+
+void DayList_DrawRows() {
+  if (!active) return;
+  Fill(ZebRect{panel.left, ListTop(), panel.width, panel.listHeight}, ZEB_WHITE);
+  const int count = View_DayCount(browse.cursorDate);
+  const int top = View_DayList().top;
+  Zeb_SetFont(nwContext, panel.font);
+  for (int k = 0; k < panel.visibleRows && top + k < count; ++k) {
+    const Entry* e = MonthRec_EntryAt(browse.cursorDate, static_cast<std::uint16_t>(top + k));
+    if (e != nullptr) DrawRow(*e, k);
+  }
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+}
+
+void DayList_Redraw() {
+  DayList_DrawHeader();
+  DayList_DrawRows();
+}
+
+void DayList_DrawHighlight() {
+  if (!active || browse.selectionState != VIEW_SEL_ITEM) return;
+  const ViewDayList& list = View_DayList();
+  const int k = list.index - list.top;
+  if (k < 0 || k >= panel.visibleRows) return;
+  Zeb_InvertBox(nwContext, DayList_RowRect(k));
+}
+
+void DayList_Tick() {
+  DayList_Redraw();
+  DayList_DrawHighlight();
+}

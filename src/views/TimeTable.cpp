@@ -1,0 +1,353 @@
+#include "views/TimeTable.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "files/Settings.h"
+#include "graphics/ZebKey.h"
+#include "shell/Shell.h"
+#include "store/MonthRec.h"
+#include "toolkit/nw.h"
+#include "views/DayList.h"
+#include "views/View.h"
+
+namespace {
+
+constexpr int kNineOClock = 9;
+constexpr int kMinutesPerHour = 60;
+constexpr int kBarTextInset = 2;
+constexpr int kStripTextTop = 2;
+
+// left, top, label, header, hours w x h, strip, column, row, columns x rows,
+// strip lines, font with its cell, text bytes
+constexpr TimeTableLayout kWeek{0, 21, 38, 20, 602, 119, 62, 86, 17, 7, 7, 3, ZEB_FONT_16, 8, 16, 10};
+constexpr TimeTableLayout kWeekList{0, 21, 32, 15, 441, 130, 56, 63, 13, 7, 10, 4, ZEB_FONT_12, 6, 12, 10};
+constexpr TimeTableLayout kDay{1, 22, 32, 0, 163, 198, 0, 163, 18, 1, 11, 0, ZEB_FONT_16, 8, 16, 20};
+
+constexpr ZebRect kViewArea{0, 21, 640, TIME_TABLE_AREA_BOTTOM - 21 + 1};
+
+TimeTableLayout L = kWeek;
+TimeTableState st{};
+
+void Fill(const ZebRect& rect, int grey) {
+  Zeb_SetColor(nwContext, grey);
+  Zeb_FillBox(nwContext, rect);
+}
+
+void Line(int x1, int y1, int x2, int y2, int grey) {
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawLine(nwContext, x1, y1, x2, y2);
+}
+
+void Text(int x, int y, const char* text, int count) {
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawText(nwContext, x, y, text, count);
+}
+
+int ColumnLeft(int column) { return TimeTable_DayLeft() + L.columnWidth * column; }
+
+// First column of the week holding `day`.
+int WeekColumn(DayNo day) {
+  const int weekday = day % 7;
+  return Settings_Get().weekStartsFromMonday != 0 ? (weekday + 6) % 7 : weekday;
+}
+
+// The day's month record and day of month; the reference is used at once.
+const MonthRec& MonthOf(DayNo day, std::uint16_t& mday) {
+  MonthNo month = 0;
+  DayNo_ToMonthNo(day, month, mday);
+  return MonthRec_GetByMonthNo(month);
+}
+
+// The bottom strip's height inside the view area.
+int StripHeight() {
+  const int room = TIME_TABLE_AREA_BOTTOM + 1 - TimeTable_StripTop();
+  return L.stripHeight < room ? L.stripHeight : room;
+}
+
+void DrawBar(int column, const Entry& e) {
+  TimeTableBar bar{};
+  const int start = e.startHour * kMinutesPerHour + e.startMinute;
+  const int end = e.endHour * kMinutesPerHour + e.endMinute;
+  if (!TimeTable_BarRows(start, end, bar)) return;
+  const int x0 = ColumnLeft(column) + 1;
+  const int x1 = ColumnLeft(column) + L.columnWidth - 1;
+  const int y0 = TimeTable_RowsTop() + bar.top;
+  const int y1 = TimeTable_RowsTop() + bar.bottom;
+  ZebRect box{};
+  ZebRect_SetCorners(box, x0, y0, x1, y1);
+  Fill(box, ZEB_LIGHT_GREY);
+  Line(x0, y0, x0, y1, ZEB_BLACK);
+  Line(x1, y0, x1, y1, ZEB_BLACK);
+  if (bar.endVisible) Line(x0, y1, x1, y1, ZEB_BLACK);
+  if (bar.startVisible) Line(x0, y0, x1, y0, ZEB_BLACK);
+  if (bar.startVisible && L.hoursHeight - bar.top > L.charHeight) {
+    Text(x0 + kBarTextInset, y0 + 1, e.text, TimeTable_TextCut(e.text, e.textLen, L.textChars));
+  }
+}
+
+bool HasEndTime(const Entry& e) { return e.endHour != 0 || e.endMinute != 0; }
+
+void DrawLabelsAndHours() {
+  TimeTable_DrawLabels();
+  for (int c = 0; c < L.columns; ++c) TimeTable_DrawHours(c);
+}
+
+// Row steps of the last selected hour; the window scrolls at its edges.
+void RowDown() {
+  if (st.firstHour + L.rows < TIME_TABLE_HOURS && st.cursorRow == L.rows - 1) {
+    st.firstHour++;
+    DrawLabelsAndHours();
+  } else if (st.cursorRow < L.rows - 1) {
+    st.cursorRow++;
+  }
+}
+
+void RowUp() {
+  if (st.firstHour > 0 && st.cursorRow == 0) {
+    st.firstHour--;
+    DrawLabelsAndHours();
+  } else if (st.cursorRow > 0) {
+    st.cursorRow--;
+  }
+}
+
+int LastHour() { return browse.cursorHour + browse.hourSpan - 1; }
+
+void Up() {
+  TimeTable_Collapse();
+  if (browse.cursorHour > 0) {
+    browse.cursorHour--;
+    RowUp();
+  }
+}
+
+void Down() {
+  TimeTable_Collapse();
+  if (browse.cursorHour < TIME_TABLE_HOURS - 1) {
+    browse.cursorHour++;
+    RowDown();
+  }
+}
+
+void Shrink() {
+  if (browse.hourSpan >= 2) {
+    browse.hourSpan--;
+    RowUp();
+  } else if (browse.cursorHour > 0) {
+    browse.cursorHour--;
+    RowUp();
+  }
+}
+
+void Extend() {
+  if (browse.cursorHour + browse.hourSpan < TIME_TABLE_HOURS) {
+    browse.hourSpan++;
+    RowDown();
+  }
+}
+
+}  // namespace
+
+const TimeTableLayout* TimeTable_Layout(std::uint16_t view) {
+  switch (view) {
+    case VIEW_WEEK: return &kWeek;
+    case VIEW_WEEK_LIST: return &kWeekList;
+    case VIEW_DAY: return &kDay;
+    default: return nullptr;
+  }
+}
+
+void TimeTable_Begin(std::uint16_t view) {
+  const TimeTableLayout* layout = TimeTable_Layout(view);
+  L = layout != nullptr ? *layout : kWeek;
+  if (Settings_Get().timeTableStartsNine != 0) browse.cursorHour = kNineOClock;
+  if (DayList_Layout(view) != nullptr) {
+    const ViewDayList list = DayList_Setup(view);
+    View_BeginCellState(VIEW_SEL_HOUR, &list);
+  } else {
+    View_BeginCellState(VIEW_SEL_HOUR, nullptr);
+  }
+  TimeTable_Anchor();
+}
+
+void TimeTable_Anchor() {
+  View_SetCursorDate(browse.cursorDate);
+  // A continuation file can hold any hour.
+  if (browse.cursorHour >= TIME_TABLE_HOURS) browse.cursorHour = TIME_TABLE_HOURS - 1;
+  TimeTable_AnchorDay();
+  if (browse.cursorHour + L.rows <= TIME_TABLE_HOURS) {
+    st.firstHour = browse.cursorHour;
+    st.cursorRow = 0;
+  } else {
+    st.firstHour = TIME_TABLE_HOURS - L.rows;
+    st.cursorRow = browse.cursorHour - st.firstHour;
+  }
+  browse.hourSpan = 1;
+}
+
+void TimeTable_AnchorDay() {
+  st.cursorColumn = L.columns == 1 ? 0 : WeekColumn(browse.cursorDate);
+  st.firstDay = static_cast<DayNo>(browse.cursorDate - st.cursorColumn);
+}
+
+const TimeTableLayout& TimeTable_Current() { return L; }
+const TimeTableState& TimeTable_State() { return st; }
+int TimeTable_RowsTop() { return L.top + L.headerHeight; }
+int TimeTable_DayLeft() { return L.left + L.labelWidth; }
+int TimeTable_StripTop() { return TimeTable_RowsTop() + L.hoursHeight; }
+
+void TimeTable_ClearArea() { Fill(kViewArea, ZEB_LIGHT_GREY); }
+
+void TimeTable_DrawLabels() {
+  Fill(ZebRect{L.left, TimeTable_RowsTop(), L.labelWidth, L.hoursHeight}, ZEB_LIGHT_GREY);
+  Zeb_SetFont(nwContext, ZEB_FONT_12);
+  for (int i = 0; i < L.rows; ++i) {
+    char label[8];
+    std::snprintf(label, sizeof label, "%2d:00", (st.firstHour + i) % TIME_TABLE_HOURS);
+    Text(L.left + 1, TimeTable_RowsTop() + L.rowHeight * i, label, static_cast<int>(std::strlen(label)));
+  }
+}
+
+void TimeTable_DrawHeader() {
+  if (L.headerHeight == 0) return;
+  Fill(ZebRect{TimeTable_DayLeft(), L.top, L.hoursWidth, L.headerHeight}, ZEB_LIGHT_GREY);
+  Zeb_SetFont(nwContext, L.font);
+  const bool monday = Settings_Get().weekStartsFromMonday != 0;
+  for (int i = 0; i < L.columns; ++i) {
+    const int x = ColumnLeft(i);
+    Line(x, L.top, x, L.top + L.headerHeight - 1, ZEB_BLACK);
+    Zeb_DrawEdge(nwContext, ZebRect{x + 1, L.top, L.columnWidth - 1, L.headerHeight});
+    char text[16];
+    const int weekday = monday ? (i + 1) % 7 : i;
+    std::snprintf(text, sizeof text, "%2d  %s", DayNo_Mday(static_cast<DayNo>(st.firstDay + i)),
+                  WeekdayName[weekday]);
+    const int length = static_cast<int>(std::strlen(text));
+    Text(x + (L.columnWidth - length * L.charWidth) / 2, L.top + 1, text, length);
+  }
+}
+
+void TimeTable_DrawHours(int column) {
+  const int x = ColumnLeft(column);
+  const int top = TimeTable_RowsTop();
+  Fill(ZebRect{x, top, L.columnWidth, L.hoursHeight}, ZEB_WHITE);
+  Line(x, top, x, top + L.hoursHeight - 1, ZEB_DARK_GREY);
+  for (int i = 0; i < L.rows; ++i) {
+    Line(x, top + L.rowHeight * i, x + L.columnWidth - 1, top + L.rowHeight * i, ZEB_DARK_GREY);
+  }
+  Zeb_SetFont(nwContext, L.font);
+  std::uint16_t mday = 0;
+  const MonthRec& rec = MonthOf(static_cast<DayNo>(st.firstDay + column), mday);
+  for (int k = 0; k < rec.count[mday]; ++k) {
+    const Entry& e = *rec.list[mday][k];
+    if (e.kind == KIND_SCHEDULE && HasEndTime(e)) DrawBar(column, e);
+  }
+}
+
+void TimeTable_DrawStrip(int column) {
+  if (L.stripHeight == 0) return;
+  const int x = ColumnLeft(column);
+  const int top = TimeTable_StripTop();
+  std::uint16_t mday = 0;
+  const MonthRec& rec = MonthOf(static_cast<DayNo>(st.firstDay + column), mday);
+  Fill(ZebRect{x, top, L.columnWidth, StripHeight()}, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
+  Line(x, top, x, top + StripHeight() - 1, ZEB_DARK_GREY);
+  Line(x, top, x + L.columnWidth - 1, top, ZEB_BLACK);
+  Zeb_SetFont(nwContext, L.font);
+  const int shown = rec.count[mday] < L.stripLines ? rec.count[mday] : L.stripLines;
+  int line = 0;
+  for (int k = 0; k < shown; ++k) {
+    const Entry& e = *rec.list[mday][k];
+    if (e.kind == KIND_TASK) break;
+    const bool untimed = e.kind == KIND_SCHEDULE && !HasEndTime(e);
+    if (e.kind != KIND_HOLIDAY && !untimed) continue;
+    Text(x + kBarTextInset, top + kStripTextTop + line * (L.charHeight + 1), e.text,
+         TimeTable_TextCut(e.text, e.textLen, L.textChars));
+    ++line;
+  }
+}
+
+void TimeTable_DrawColumns() {
+  TimeTable_DrawHeader();
+  for (int c = 0; c < L.columns; ++c) {
+    TimeTable_DrawHours(c);
+    TimeTable_DrawStrip(c);
+  }
+}
+
+ZebRect TimeTable_CursorRect() {
+  const int first = st.cursorRow + 1 - browse.hourSpan > 0 ? st.cursorRow + 1 - browse.hourSpan : 0;
+  ZebRect rect{};
+  ZebRect_SetCorners(rect, ColumnLeft(st.cursorColumn), TimeTable_RowsTop() + L.rowHeight * first,
+                     ColumnLeft(st.cursorColumn) + L.columnWidth - 1,
+                     TimeTable_RowsTop() + L.rowHeight * (st.cursorRow + 1) - 1);
+  return rect;
+}
+
+void TimeTable_InvertCursor() { Zeb_InvertBox(nwContext, TimeTable_CursorRect()); }
+
+bool TimeTable_HourKey(int key) {
+  void (*step)() = nullptr;
+  switch (key) {
+    case KEY_UP:
+    case VIEW_KEY_UP: step = Up; break;
+    case KEY_DOWN:
+    case VIEW_KEY_DOWN: step = Down; break;
+    case VIEW_KEY_HOURS_SHRINK: step = Shrink; break;
+    case VIEW_KEY_HOURS_EXTEND: step = Extend; break;
+    default: return false;
+  }
+  TimeTable_InvertCursor();
+  step();
+  TimeTable_InvertCursor();
+  TimeTable_EndItemSelection();
+  return true;
+}
+
+void TimeTable_Collapse() {
+  browse.cursorHour = static_cast<std::uint16_t>(LastHour());
+  browse.hourSpan = 1;
+}
+
+void TimeTable_EndItemSelection() {
+  if (browse.selectionState != VIEW_SEL_ITEM) return;
+  DayList_DrawHighlight();
+  View_EndItemSelection();
+}
+
+bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar) {
+  const int window = st.firstHour * kMinutesPerHour;
+  const int h = L.hoursHeight;
+  int top = (startMinutes - window) * L.rowHeight / kMinutesPerHour;
+  int bottom = (endMinutes - window) * L.rowHeight / kMinutesPerHour;
+  if (bottom < top) return false;  // end before start: only a damaged file has it
+  bar.startVisible = top >= 0 && top <= h;
+  bar.endVisible = bottom >= 0 && bottom <= h;
+  const bool crosses = top < 0 && bottom > h;
+  if (!bar.startVisible && !bar.endVisible && !crosses) return false;
+  if (!bar.startVisible) top = 0;
+  if (!bar.endVisible) bottom = h - 1;
+  // An end on the window's lower edge stays inside the hours area.
+  if (bottom > h - 1) bottom = h - 1;
+  if (top > h - 1) return false;
+  bar.top = top;
+  bar.bottom = bottom;
+  return true;
+}
+
+int TimeTable_TextCut(const char* text, int length, int limit) {
+  if (text == nullptr) return 0;
+  const int max = length < limit ? length : limit;
+  int i = 0;
+  while (i < max) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n' || c == '\r' || c == '\0') break;
+    if (Zeb_IsLeadByte(c)) {
+      if (i + 2 > max) break;
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return i;
+}

@@ -1,0 +1,315 @@
+#include "views/Weeks.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "files/Settings.h"
+#include "graphics/ZebKey.h"
+#include "shell/Shell.h"
+#include "store/MonthRec.h"
+#include "toolkit/nw.h"
+#include "views/DayList.h"
+#include "views/View.h"
+
+namespace {
+
+constexpr int kCommandNow = 3003;
+constexpr int kColumns = 7;
+constexpr int kAreaBottom = 220;  // the function-key bar starts here
+constexpr int kListSeparatorX = 448;
+constexpr int kMonthEndDays = 7;  // the last seven days close the month's step
+constexpr const char* kMoreMark = "\x81\xab";  // ↓
+
+constexpr WeeksLayout kFiveWeeks{0, 21, 637, 16, 185, 91, 37, 5, 3, ZEB_FONT_8, 5, 8, 18, false};
+constexpr WeeksLayout kThreeWeeks{0, 21, 448, 15, 186, 64, 62, 3, 4, ZEB_FONT_12, 6, 12, 10, true};
+constexpr WeeksLayout kTwoWeeks{0, 21, 637, 19, 182, 91, 91, 2, 4, ZEB_FONT_16, 8, 16, 10, false};
+
+WeeksLayout layout = kTwoWeeks;
+WeeksState state{};
+
+int GridTop() { return layout.top + layout.headerHeight; }
+int TextMargin() { return (layout.cellWidth - layout.charWidth * layout.charsPerLine) / 2 + 1; }
+int LinePitch() { return (layout.cellHeight - (layout.charHeight + 1)) / layout.linesPerCell; }
+bool MondayFirst() { return Settings_Get().weekStartsFromMonday != 0; }
+
+// The grid's last pixel rows would reach into the function-key bar; every
+// drawing of the grid stops above it.
+ZebRect Clip(ZebRect rect) {
+  if (rect.y + rect.h > kAreaBottom) rect.h = kAreaBottom - rect.y;
+  if (rect.h < 0) rect.h = 0;
+  return rect;
+}
+
+void Fill(const ZebRect& rect, int grey) {
+  const ZebRect clipped = Clip(rect);
+  if (clipped.h == 0) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_FillBox(nwContext, clipped);
+}
+
+void HLine(int x1, int x2, int y, int grey) {
+  if (y >= kAreaBottom) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawLine(nwContext, x1, y, x2, y);
+}
+
+void VLine(int x, int y1, int y2, int grey) {
+  if (y2 >= kAreaBottom) y2 = kAreaBottom - 1;
+  if (y1 > y2) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawLine(nwContext, x, y1, x, y2);
+}
+
+void Text(int x, int y, const char* text, int count, int grey) {
+  if (count <= 0) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawText(nwContext, x, y, text, count);
+}
+
+// Bytes of an entry's first line that fit `limit`, never half a character.
+int Cut(const char* text, int length, int limit) {
+  if (text == nullptr) return 0;
+  const int end = length < limit ? length : limit;
+  int i = 0;
+  while (i < end) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (byte == '\n' || byte == '\r' || byte == 0) break;
+    const int step = Zeb_IsLeadByte(byte) ? 2 : 1;
+    if (i + step > end) break;
+    i += step;
+  }
+  return i;
+}
+
+void InvertCursor() {
+  const ZebRect cell = Clip(Weeks_CellRect(state.column, state.row));
+  if (cell.h > 0) Zeb_InvertBox(nwContext, cell);
+}
+
+void Anchor() {
+  const int weekday = browse.cursorDate % 7;
+  state.column = MondayFirst() ? (weekday + 6) % 7 : weekday;
+  state.firstDay = static_cast<DayNo>(browse.cursorDate - state.column);
+  state.row = 0;
+}
+
+void DrawHeader() {
+  const bool wide = layout.font == ZEB_FONT_16;
+  const int cw = wide ? 8 : 6;
+  Zeb_SetFont(nwContext, wide ? ZEB_FONT_16 : ZEB_FONT_12);
+  for (int i = 0; i < kColumns; ++i) {
+    const int x = layout.left + layout.cellWidth * i;
+    VLine(x, layout.top, layout.top + layout.headerHeight - 1, ZEB_BLACK);
+    const ZebRect rest{x + 1, layout.top, layout.cellWidth - 1, layout.headerHeight};
+    Fill(rest, ZEB_LIGHT_GREY);
+    Zeb_DrawEdge(nwContext, rest);
+    const int weekday = MondayFirst() ? (i + 1) % 7 : i;
+    Text(x + (layout.cellWidth - 2 * cw) / 2, layout.top + 1, WeekdayName[weekday], 2, ZEB_BLACK);
+  }
+}
+
+void DrawBorders(const ZebRect& cell, int mday, int monthDays) {
+  const int x0 = cell.x, y0 = cell.y;
+  const int x1 = cell.x + cell.w - 1, y1 = cell.y + cell.h - 1;
+  if (mday == 1) {
+    VLine(x0, y0, y1, ZEB_BLACK);
+    VLine(x0 + 1, y0, y1, ZEB_LIGHT_GREY);
+    HLine(x0, x1, y1, ZEB_DARK_GREY);
+  } else if (mday > monthDays - kMonthEndDays) {
+    VLine(x0, y0, y1, ZEB_DARK_GREY);
+    HLine(x0, x1, y1 - 1, ZEB_LIGHT_GREY);
+    HLine(x0, x1, y1, ZEB_BLACK);
+  } else {
+    VLine(x0, y0, y1, ZEB_DARK_GREY);
+    HLine(x0, x1, y1, ZEB_DARK_GREY);
+  }
+}
+
+void DrawDateLabel(const ZebRect& cell, DayNo day, int month, int mday) {
+  char label[16];
+  if (mday == 1) {
+    std::snprintf(label, sizeof label, "%2d/%2d", month, mday);
+  } else {
+    std::snprintf(label, sizeof label, "%2d", mday);
+  }
+  const int n = static_cast<int>(std::strlen(label));
+  const int x0 = cell.x, y0 = cell.y;
+  const int boxRight = x0 + layout.charWidth * n + 2;
+  const int boxBottom = y0 + layout.charHeight;
+  int grey = ZEB_BLACK;
+  if (day == browse.today) {
+    Fill(ZebRect{x0 + 1, y0, boxRight - x0, boxBottom - y0 + 1}, ZEB_BLACK);
+    grey = ZEB_WHITE;
+  } else {
+    VLine(boxRight, y0, boxBottom, ZEB_DARK_GREY);
+    HLine(x0 + 1, boxRight, boxBottom, ZEB_DARK_GREY);
+  }
+  Text(x0 + 1, y0, label, n, grey);
+}
+
+void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
+  const int count = rec.count[mday];
+  Entry* const* list = rec.list[mday];
+  const int x = cell.x + TextMargin();
+  const int y = cell.y + layout.charHeight + 1;
+  int i = 0;
+  for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
+    const Entry& e = *list[i];
+    Text(x, y + i * LinePitch(), e.text, Cut(e.text, e.textLen, layout.charsPerLine), ZEB_BLACK);
+  }
+  if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {
+    Text(cell.x + cell.w - 2 * layout.charWidth - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
+  }
+}
+
+void DrawCell(int column, int row) {
+  const DayNo day = static_cast<DayNo>(state.firstDay + column + kColumns * row);
+  MonthNo monthNo = 0;
+  std::uint16_t mday = 0;
+  DayNo_ToMonthNo(day, monthNo, mday);
+  const MonthRec& rec = MonthRec_GetByMonthNo(monthNo);
+  const ZebRect cell = Weeks_CellRect(column, row);
+  Zeb_SetFont(nwContext, layout.font);
+  Fill(cell, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
+  DrawBorders(cell, mday, rec.days);
+  DrawDateLabel(cell, day, monthNo % 12 + 1, mday);
+  DrawEntries(cell, rec, mday);
+}
+
+void DrawRow(int row) {
+  for (int c = 0; c < kColumns; ++c) DrawCell(c, row);
+}
+
+void DrawCells() {
+  for (int r = 0; r < layout.rows; ++r) DrawRow(r);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+}
+
+// Moves the shown rows one week; the newly uncovered row is drawn afresh.
+void ScrollRows(int weeks) {
+  const int pitch = layout.cellHeight;
+  ZebRect moved{layout.left, GridTop() + (weeks < 0 ? 0 : pitch), layout.width,
+                pitch * (layout.rows - 1)};
+  const int destinationY = moved.y - weeks * pitch;
+  if (destinationY + moved.h > kAreaBottom) moved.h = kAreaBottom - destinationY;
+  state.firstDay = static_cast<DayNo>(state.firstDay + kColumns * weeks);
+  if (moved.h > 0) Zeb_ScrollBox(nwContext, moved, 0, -weeks * pitch);
+  DrawRow(weeks < 0 ? 0 : layout.rows - 1);
+}
+
+// The list keeps its rows until the tick; only the highlight goes at once.
+void LeaveItemSelection() {
+  if (layout.dayList) DayList_DrawHighlight();
+}
+
+void AfterMove() {
+  InvertCursor();
+  View_ArmStatusRefresh();
+}
+
+// A step of `days` (±1 or ±7) inside the grid, scrolling one week at its ends.
+void Step(int days) {
+  const std::int32_t target = browse.cursorDate + days;
+  if (View_ClampDay(target) != target) return;
+  InvertCursor();
+  LeaveItemSelection();
+  View_MoveCursor(target);
+  int index = state.row * kColumns + state.column + days;
+  if (index < 0) {
+    ScrollRows(-1);
+    index += kColumns;
+  } else if (index >= layout.rows * kColumns) {
+    ScrollRows(1);
+    index -= kColumns;
+  }
+  state.row = index / kColumns;
+  state.column = index % kColumns;
+  AfterMove();
+}
+
+void Page(int direction) {
+  const int days = kColumns * layout.rows * direction;
+  const std::int32_t target = browse.cursorDate + days;
+  InvertCursor();
+  LeaveItemSelection();
+  View_MoveCursor(target);
+  if (browse.cursorDate == target) {
+    state.firstDay = static_cast<DayNo>(state.firstDay + days);
+  } else {
+    Anchor();  // stopped at the cursor bounds
+  }
+  DrawCells();
+  AfterMove();
+}
+
+}  // namespace
+
+const WeeksLayout* Weeks_Layout(std::uint16_t view) {
+  switch (view) {
+    case VIEW_FIVE_WEEKS: return &kFiveWeeks;
+    case VIEW_THREE_WEEKS: return &kThreeWeeks;
+    case VIEW_TWO_WEEKS: return &kTwoWeeks;
+    default: return nullptr;
+  }
+}
+
+const WeeksState& Weeks_State() { return state; }
+
+ZebRect Weeks_CellRect(int column, int row) {
+  return ZebRect{layout.left + layout.cellWidth * column, GridTop() + layout.cellHeight * row,
+                 layout.cellWidth, layout.cellHeight};
+}
+
+bool Weeks_Create() {
+  const WeeksLayout* chosen = Weeks_Layout(browse.currentView);
+  layout = chosen != nullptr ? *chosen : kTwoWeeks;
+  View_SetCursorDate(browse.cursorDate);
+  Anchor();
+  const ViewDayList list = DayList_Setup(layout.dayList ? browse.currentView : 0);
+  View_BeginCellState(VIEW_SEL_DAY, &list);
+  return true;
+}
+
+void Weeks_Destroy() {}
+
+void Weeks_Redraw() {
+  DrawHeader();
+  DrawCells();
+  if (layout.dayList) {
+    VLine(kListSeparatorX, layout.top, kAreaBottom, ZEB_BLACK);
+    DayList_Redraw();
+  }
+  InvertCursor();
+  if (layout.dayList) DayList_DrawHighlight();
+}
+
+void Weeks_Tick() {
+  if (layout.dayList) DayList_Tick();
+}
+
+bool Weeks_Key(int key, int /*modifiers*/) {
+  switch (key) {
+    case KEY_LEFT:
+    case VIEW_KEY_LEFT: Step(-1); return true;
+    case KEY_RIGHT:
+    case VIEW_KEY_RIGHT: Step(1); return true;
+    case KEY_UP:
+    case VIEW_KEY_UP: Step(-kColumns); return true;
+    case KEY_DOWN:
+    case VIEW_KEY_DOWN: Step(kColumns); return true;
+    case KEY_PAGEUP: Page(-1); return true;
+    case KEY_PAGEDOWN: Page(1); return true;
+    case VIEW_KEY_PREV_ITEM:
+    case VIEW_KEY_NEXT_ITEM: return layout.dayList && View_SelectItemKey(key);
+    default: return false;
+  }
+}
+
+bool Weeks_Command(int command) {
+  if (command != kCommandNow) return false;
+  View_SetCursorDate(browse.cursorDate);
+  Anchor();
+  View_EndItemSelection();
+  View_RedrawAll();
+  return true;
+}
