@@ -45,11 +45,17 @@ inline constexpr std::size_t kTitleText = 144;         // text the title line sh
 inline constexpr std::size_t kTitleLine = 80;          // a formatted title ("Velmo  %s")
 inline constexpr std::size_t kTitleIconBytes = 80;     // "#ZBV" header and 16 x 16 x 2 bits
 
+// Entry dialog
+inline constexpr std::size_t kEntryDialogText = 2047;  // bytes of an entry's text in the dialog
+
 // Hosts
 inline constexpr std::size_t kHostCaption = 128;       // window caption
 inline constexpr std::size_t kHostBanner = 256;        // version banner of the About box
 inline constexpr std::size_t kVersionBanner = 256;     // version notice
 inline constexpr std::size_t kScriptLine = 4096;       // longest headless-script line
+
+// Dialogs
+inline constexpr std::size_t kDialogFields = 24;       // fields one dialog registers
 
 // Record file
 inline constexpr std::size_t kRecordReadMax = 4u << 20;  // a load never consumes more of a file

@@ -1,5 +1,270 @@
 #include "shell/ItemCommand.h"
 
-// The item commands arrive with their own issue; until then none is taken.
-bool ItemCommand_Command(int) { return false; }
-bool ItemCommand_Key(int) { return false; }
+#include <cstdint>
+#include <cstring>
+
+#include "dialogs/EntryDialog.h"
+#include "dialogs/Notice.h"
+#include "dialogs/Search.h"
+#include "files/Csv.h"
+#include "files/Euc.h"
+#include "files/Save.h"
+#include "graphics/ZebKey.h"
+#include "shell/Help.h"
+#include "shell/Shell.h"
+#include "store/MonthRec.h"
+#include "views/View.h"
+
+namespace {
+
+// Command numbers of the item commands (the add commands are the dialog's).
+enum : int {
+  CMD_HELP = 3001,
+  CMD_HELP_KEY = 4524,
+  CMD_NOT_IMPLEMENTED = 3009,
+  CMD_NOT_IMPLEMENTED_2 = 4502,
+  CMD_NOT_IMPLEMENTED_3 = 4522,
+  CMD_JUMP = 3017,
+  CMD_SEARCH = 3018,
+  CMD_SEARCH_ALT = 4515,
+  CMD_SEARCH_NEXT = 3019,
+  CMD_SEARCH_NEXT_ALT = 4516,
+  CMD_ADD_SCHEDULE_ALT = 4510,
+  CMD_ADD_TASK_ALT = 4511,
+  CMD_ADD_HOLIDAY_ALT = 4512,
+  CMD_TO_EUC = SHELL_CMD_TO_EUC,
+  CMD_SAVE = 4501,
+  CMD_CUT = 4506,
+  CMD_COPY = 4507,
+  CMD_PASTE = 4508,
+  CMD_DELETE = 4509,
+  CMD_VERSION = 4523,
+  CMD_EXPORT = 4530,
+};
+
+Clipboard clipboard{nullptr, 0};
+
+bool ItemSelected() { return browse.selectionState == VIEW_SEL_ITEM; }
+
+Entry* EntryAt(DayNo day, int index) {
+  if (index < 0 || index > UINT16_MAX) return nullptr;
+  return MonthRec_EntryAt(day, static_cast<std::uint16_t>(index));
+}
+
+void RefreshAndRedraw() {
+  View_RefreshAfterEdit();
+  View_RedrawAll();
+}
+
+// Copies length bytes into fresh pool space; a length of 0 gives null.
+bool DuplicateBytes(const char* from, std::uint16_t length, char*& to) {
+  to = nullptr;
+  if (length == 0) return true;
+  if (from == nullptr) return false;
+  to = Store_AllocBytes(length);
+  if (to == nullptr) return false;
+  std::memcpy(to, from, length);
+  return true;
+}
+
+bool DuplicateDone(const Entry& from, Entry& to) {
+  to.done = nullptr;
+  if (from.doneLen == 0) return true;
+  if (from.done == nullptr) return false;
+  to.done = Store_AllocWords((from.doneLen + 1u) / 2u);
+  if (to.done == nullptr) return false;
+  std::memcpy(to.done, from.done, from.doneLen);
+  return true;
+}
+
+// Moves the dates to day; false when the range would leave the day numbers.
+bool MoveDates(Entry& e, DayNo day) {
+  if (e.kind == KIND_TASK) {
+    e.startDay = day;
+    // A done task shows only on its done day; keep it on the day pasted so
+    // it is not left before its own start, where no view could show it.
+    if (e.doneLen >= 2) e.done[0] = day;
+    return true;
+  }
+  if (e.endDay == DAY_OPEN_END) {
+    e.startDay = day;
+    return true;
+  }
+  const std::int32_t end = std::int32_t{day} + (std::int32_t{e.endDay} - std::int32_t{e.startDay});
+  if (end < day || end >= DAY_OPEN_END) return false;
+  e.startDay = day;
+  e.endDay = static_cast<DayNo>(end);
+  return true;
+}
+
+void ReanchorRepeat(Entry& e, DayNo day) {
+  if (e.repeat == REPEAT_NONE) return;
+  std::uint16_t year = 0, month = 0, mday = 0;
+  DayNo_ToDate(day, year, month, mday);
+  const std::uint8_t weekday = WeekdayBit(DayNo_Weekday(day));
+  switch (e.repeat) {
+    case REPEAT_WEEKS:
+      e.weekMask = weekday;
+      break;
+    case REPEAT_MONTH_WEEKDAY:
+    case REPEAT_YEAR_WEEKDAY:
+      e.weekMask = Date_RuleWeekBit(mday, Date_MonthLength(year, month));
+      e.weekdayMask = weekday;
+      break;
+    default:
+      break;
+  }
+}
+
+// The add commands and their alternatives open the dialog by 3020..3022.
+int AddCommand(int command) {
+  switch (command) {
+    case CMD_ADD_SCHEDULE_ALT: return CMD_ADD_SCHEDULE;
+    case CMD_ADD_TASK_ALT: return CMD_ADD_TASK;
+    case CMD_ADD_HOLIDAY_ALT: return CMD_ADD_HOLIDAY;
+    default: return command;
+  }
+}
+
+bool Add(int command) {
+  EntryDialog_Add(AddCommand(command));
+  if (EntryDialog_Accepted()) RefreshAndRedraw();
+  return true;
+}
+
+bool Cut() {
+  if (ItemSelected() && ItemCommand_Cut(browse.cursorDate, View_SelectedIndex())) RefreshAndRedraw();
+  return true;
+}
+
+bool Copy() {
+  if (ItemSelected()) ItemCommand_Copy(browse.cursorDate, View_SelectedIndex());
+  return true;
+}
+
+bool Paste() {
+  if (ItemCommand_Paste(browse.cursorDate)) RefreshAndRedraw();
+  return true;
+}
+
+bool Delete() {
+  if (!ItemSelected()) return false;
+  if (!Notice_Confirm(NOTICE_DELETE_CONFIRM)) return true;
+  if (Entry_DeleteAt(browse.cursorDate, View_SelectedIndex())) RefreshAndRedraw();
+  return true;
+}
+
+bool Export() {
+  if (Notice_Confirm(NOTICE_CSV_CONFIRM)) {
+    Notice_Show(Csv_Export() ? NOTICE_CSV_DONE : NOTICE_FAILED, NOTICE_OK);
+  }
+  return View_Command(CMD_EXPORT);
+}
+
+bool ConvertToEuc() {
+  if (!Notice_Confirm(NOTICE_EUC_CONFIRM)) return true;
+  const bool converted = Euc_ConvertAll();
+  Notice_Show(converted ? NOTICE_EUC_DONE : NOTICE_FAILED, NOTICE_OK);
+  if (converted) RefreshAndRedraw();
+  return true;
+}
+
+bool NotImplemented(int command) {
+  Notice_NotImplemented();
+  return View_Command(command);
+}
+
+bool ToggleDone() {
+  const int index = View_SelectedIndex();
+  if (index < 0 || index > UINT16_MAX) return true;
+  if (Entry_ToggleDone(browse.cursorDate, static_cast<std::uint16_t>(index))) RefreshAndRedraw();
+  return true;
+}
+
+bool Change() {
+  EntryDialog_Change(browse.cursorDate, View_SelectedIndex());
+  if (EntryDialog_Accepted()) RefreshAndRedraw();
+  return true;
+}
+
+}  // namespace
+
+bool ItemCommand_Command(int command) {
+  switch (command) {
+    case CMD_HELP:
+    case CMD_HELP_KEY: return Help_Open();
+    case CMD_NOT_IMPLEMENTED:
+    case CMD_NOT_IMPLEMENTED_2:
+    case CMD_NOT_IMPLEMENTED_3: return NotImplemented(command);
+    case CMD_JUMP: Jump_ToDate(); return true;
+    case CMD_SEARCH:
+    case CMD_SEARCH_ALT: Search_Start(); return true;
+    case CMD_SEARCH_NEXT:
+    case CMD_SEARCH_NEXT_ALT: Search_Next(); return true;
+    case CMD_ADD_SCHEDULE:
+    case CMD_ADD_SCHEDULE_ALT:
+    case CMD_ADD_TASK:
+    case CMD_ADD_TASK_ALT:
+    case CMD_ADD_HOLIDAY:
+    case CMD_ADD_HOLIDAY_ALT: return Add(command);
+    case CMD_TO_EUC: return ConvertToEuc();
+    case CMD_SAVE: Data_SaveCommand(); return true;
+    case CMD_CUT: return Cut();
+    case CMD_COPY: return Copy();
+    case CMD_PASTE: return Paste();
+    case CMD_DELETE: return Delete();
+    case CMD_VERSION: Notice_Version(); return true;
+    case CMD_EXPORT: return Export();
+    default: return false;
+  }
+}
+
+bool ItemCommand_Key(int key) {
+  if (!ItemSelected()) return false;
+  switch (key) {
+    case KEY_SPACE: return ToggleDone();
+    case KEY_RETURN: return Change();
+    default: return false;
+  }
+}
+
+bool ItemCommand_Cut(DayNo day, int index) {
+  Entry* e = EntryAt(day, index);
+  if (e == nullptr) return false;
+  clipboard = {e, e->kind};
+  Store_Delete(e);
+  Data_Changed();
+  Store_Invalidate();
+  return true;
+}
+
+bool ItemCommand_Copy(DayNo day, int index) {
+  const Entry* e = EntryAt(day, index);
+  if (e == nullptr) return false;
+  clipboard = {e, e->kind};
+  return true;
+}
+
+bool ItemCommand_Paste(DayNo day) {
+  if (clipboard.entry == nullptr || day == DAY_NONE) return false;
+  const Entry& from = *clipboard.entry;
+  Entry* e = Store_AllocEntries(1);
+  if (e == nullptr) return false;
+  *e = from;
+  e->size = ENTRY_NEW_SIZE;
+  e->kind = clipboard.kind;
+  // The extra words are shared: nothing but the record file reads them.
+  if (!DuplicateBytes(from.text, from.textLen, e->text)) return false;
+  if (!DuplicateBytes(from.link, from.linkLen, e->link)) return false;
+  if (!DuplicateDone(from, *e)) return false;
+  if (!MoveDates(*e, day)) return false;
+  ReanchorRepeat(*e, day);
+  if (!Store_Register(e)) return false;
+  Data_Changed();
+  Store_Invalidate();
+  return true;
+}
+
+const Clipboard& ItemCommand_Clipboard() { return clipboard; }
+
+void ItemCommand_ClearClipboard() { clipboard = {nullptr, 0}; }

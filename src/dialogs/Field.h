@@ -1,0 +1,123 @@
+// Numeric, date and time fields of the dialogs: ranges and successors per
+// field id, the range check on leaving a field, up and down stepping, the
+// automatic advance once a typed value is complete, and the dialog toolbar.
+// Also the dialog modes and field ids the entry dialog and the search and
+// jump dialog share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "toolkit/nw.h"
+
+// The mode of the open dialog; selects title, widgets and successors.
+using DialogMode = std::uint16_t;
+inline constexpr DialogMode DLG_NONE = 0;
+inline constexpr DialogMode DLG_ADD_TASK = 1;
+inline constexpr DialogMode DLG_ADD_SCHEDULE = 3;
+inline constexpr DialogMode DLG_ADD_HOLIDAY = 5;
+inline constexpr DialogMode DLG_CHANGE_TASK = 6;
+inline constexpr DialogMode DLG_CHANGE_SCHEDULE = 8;
+inline constexpr DialogMode DLG_CHANGE_HOLIDAY = 10;
+inline constexpr DialogMode DLG_SEARCH = 12;
+inline constexpr DialogMode DLG_JUMP = 13;
+extern DialogMode dialogMode;
+
+bool Dialog_IsTaskMode(DialogMode mode);       // 1, 6
+bool Dialog_IsScheduleMode(DialogMode mode);   // 3, 8
+bool Dialog_IsHolidayMode(DialogMode mode);    // 5, 10
+bool Dialog_HasEndDate(DialogMode mode);       // schedule and holiday modes
+bool Dialog_IsAddMode(DialogMode mode);        // 1, 3, 5
+bool Dialog_IsChangeMode(DialogMode mode);     // 6, 8, 10
+
+// Field ids (SetID of the dialogs' children).
+inline constexpr int ID_START_YEAR = 8001;
+inline constexpr int ID_START_MONTH = 8002;
+inline constexpr int ID_START_DAY = 8003;
+inline constexpr int ID_START_HOUR = 8004;
+inline constexpr int ID_START_MINUTE = 8005;
+inline constexpr int ID_END_YEAR = 8006;
+inline constexpr int ID_END_MONTH = 8007;
+inline constexpr int ID_END_DAY = 8008;
+inline constexpr int ID_END_HOUR = 8009;
+inline constexpr int ID_END_MINUTE = 8010;
+inline constexpr int ID_TEXT = 8011;
+inline constexpr int ID_RANK = 8012;
+inline constexpr int ID_START_WEEKDAY = 8013;
+inline constexpr int ID_END_WEEKDAY = 8014;
+inline constexpr int ID_REPEAT = 8015;
+inline constexpr int ID_INTERVAL = 8016;
+inline constexpr int ID_LABEL = 8017;
+
+// Entry dialog layouts.
+inline constexpr int LAYOUT_NORMAL = 0;
+inline constexpr int LAYOUT_LARGE = 1;
+inline constexpr int LAYOUT_SMALL = 2;
+
+// Dialog commands (toolbar and function keys).
+inline constexpr int CMD_DIALOG_OK = 3015;
+inline constexpr int CMD_DIALOG_CANCEL = 3016;
+inline constexpr int CMD_DIALOG_LABEL0 = 3023;  // 3023..3027: labels 0..4
+inline constexpr int CMD_DIALOG_LABEL4 = 3027;
+
+// Stepping kinds.
+inline constexpr std::uint16_t SPIN_NONE = 0;     // no stepping
+inline constexpr std::uint16_t SPIN_STEP = 1;     // by one within the range
+inline constexpr std::uint16_t SPIN_QUARTER = 2;  // quarter hours, wrapping
+
+// The field set up last: the one gaining the focus or under the check.
+struct FieldParams {
+  nwObject* field;
+  nwObject* nextField;
+  std::uint16_t minValue;
+  std::uint16_t maxValue;
+  char* valueText;        // the field's text buffer; null: none
+  std::uint16_t spinKind;
+};
+
+extern FieldParams fieldParams;
+extern nwObject* refocusField;  // focus goes back here on the next gain
+extern bool valueInvalid;       // a failed check not yet cured; refuses accept
+extern bool settingText;        // a programmatic change: no automatic advance
+extern bool checkBusy;          // the entry dialog is running Field_Check
+
+// Dialog building: empties FieldParams, clears the flags and forgets every
+// known field. Every dialog calls it before creating its fields.
+void Field_Reset();
+// Makes a field known so Field_Setup can find it by its id (read from the
+// object when set up); buffer may be null (the repeat list). Field_Init does
+// this itself. False when the table is full.
+bool Field_Register(nwObject* field, char* buffer);
+// The known field with that id, and its buffer; null when none.
+nwObject* Field_Find(int id);
+char* Field_BufferOf(int id);
+// The value of the known field with that id; 0 when none.
+std::uint16_t Field_ValueOf(int id);
+
+// Decimal text read as an unsigned 16-bit number; what is not a number is 0.
+std::uint16_t Field_Value(const char* text);
+
+// Clears capacity + 1 bytes of buffer, binds it (SetBuffer capacity + 1) and
+// gives the field its first text; registers the field.
+void Field_Init(nwObject* field, char* buffer, int capacity, const char* text);
+// Sets the text without triggering the automatic advance, and redraws.
+void Field_SetText(nwObject* field, const char* text);
+void Field_SetNumber(nwObject* field, int value);  // "%d"
+// Loads FieldParams for the field id (other ids leave them as they were).
+void Field_Setup(int id);
+// Range check of the field set up last; false (and the notice) on failure.
+bool Field_Check(nwObject* field);
+// Up or down stepping of the field set up last.
+void Field_Step(bool up);
+// EditNotify from editor: true when handled.
+bool Field_AutoAdvance(nwObject* editor);
+// GainFocusNotify for field: true when handled.
+bool Field_GainFocus(nwObject* field);
+
+// Puts up "決定", "取消" and the five label names on the function-key bar.
+void Dialog_SetToolbar();
+// The texts of the dialog toolbar's slots 3 and 4.
+extern const char* const DIALOG_OK_TEXT;
+extern const char* const DIALOG_CANCEL_TEXT;
+// "値が不正です\n%d から %d まで"
+extern const char* const FIELD_RANGE_FORMAT;

@@ -1,0 +1,302 @@
+#include "dialogs/Search.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "dialogs/Field.h"
+#include "dialogs/Notice.h"
+#include "shell/Shell.h"
+#include "shell/Title.h"
+#include "store/Label.h"
+#include "store/MonthRec.h"
+#include "store/Store.h"
+#include "toolkit/nw.h"
+#include "views/View.h"
+
+namespace {
+
+constexpr int kSearchCapacity = 13;
+constexpr int kTitleBytes = 32;
+
+// "検索"
+constexpr const char* kSearchTitle = "\x8c\x9f\x8d\xf5";
+// "指定日にジャンプ"
+constexpr const char* kJumpTitle = "\x8e\x77\x92\xe8\x93\xfa\x82\xc9\x83\x57\x83\x83\x83\x93\x83\x76";
+
+constexpr ZebRect kDialogRect{240, 85, 160, 70};  // on the screen (titleBar's origin)
+
+struct FieldSpec {
+  int id;
+  ZebRect rect;  // relative to the dialog
+  int capacity;
+};
+
+constexpr FieldSpec kSearchField{ID_TEXT, {(156 - 16 * 8) / 2, 40, 16 * 8 + 4, 20}, kSearchCapacity};
+constexpr FieldSpec kJumpFields[] = {
+    {ID_START_YEAR, {12, 40, 36, 20}, 4},
+    {ID_START_MONTH, {68, 40, 20, 20}, 2},
+    {ID_START_DAY, {108, 40, 20, 20}, 2},
+};
+constexpr int kJumpFieldCount = 3;
+
+struct Caption {
+  int x, y;
+  const char* text;
+};
+// "年", "月", "日"
+constexpr Caption kJumpCaptions[] = {
+    {290, 127, "\x94\x4e"},
+    {330, 127, "\x8c\x8e"},
+    {370, 127, "\x93\xfa"},
+};
+
+struct SearchState {
+  char text[kSearchCapacity + 1];
+  int length;
+  std::uint16_t position;  // where the next scan starts; 0: no search to go on with
+};
+
+SearchState search;
+
+nwDialog inputDialog;
+char title[kTitleBytes];
+nwEdit edits[kJumpFieldCount];
+char searchBuffer[kSearchCapacity + 1];
+char jumpBuffers[kJumpFieldCount][8];
+
+nwEdit& SearchEdit() { return edits[0]; }
+
+int ChildCount() { return dialogMode == DLG_JUMP ? kJumpFieldCount : 1; }
+
+void CreateEdit(nwEdit& edit, const FieldSpec& spec, char* buffer, const char* first) {
+  nwObject_Create(&edit, nwEdit_Handler, &inputDialog, &spec.rect);
+  nwEvent_SendTo(&edit, NW_SET_ID, spec.id);
+  Field_Init(&edit, buffer, spec.capacity, first);
+}
+
+void BuildSearch() {
+  CreateEdit(SearchEdit(), kSearchField, searchBuffer, "");
+  nwFocus_Set(&SearchEdit());
+}
+
+void BuildJump() {
+  std::uint16_t year, month, mday;
+  DayNo_ToDate(browse.cursorDate, year, month, mday);
+  const int values[kJumpFieldCount] = {year, month, mday};
+  for (int i = 0; i < kJumpFieldCount; ++i) {
+    char first[8];
+    std::snprintf(first, sizeof first, "%d", values[i]);
+    CreateEdit(edits[i], kJumpFields[i], jumpBuffers[i], first);
+    nwEvent_PostTo(&inputDialog, NW_SET_TAB_STOP, 0, 0, &edits[i]);
+  }
+  nwFocus_Set(&edits[0]);
+}
+
+void Build() {
+  browse.screenMode = MODE_WINDOW;
+  Field_Reset();
+  Dialog_SetToolbar();
+  if (dialogMode == DLG_JUMP) {
+    BuildJump();
+  } else {
+    BuildSearch();
+  }
+}
+
+void TearDown() {
+  if (nwIme_IsOpen()) nwIme_Toggle();
+  for (int i = 0; i < ChildCount(); ++i) nwObject_Destroy(&edits[i]);
+  Title_FillBrowseToolbar();
+  browse.screenMode = MODE_BROWSE;
+}
+
+void DrawFrame() {
+  ZebRect box = kDialogRect;
+  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
+  Zeb_FillBox(nwContext, box);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawBox(nwContext, box);
+  ZebRect_Inset(box, 1, 1);
+  Zeb_DrawEdge(nwContext, box);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawLine(nwContext, 260, 115, 379, 115);
+  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  const int length = static_cast<int>(std::strlen(title));
+  Zeb_DrawText(nwContext, kDialogRect.x + (kDialogRect.w - 8 * length) / 2, 93, title, length);
+  if (dialogMode != DLG_JUMP) return;
+  for (const Caption& caption : kJumpCaptions) {
+    Zeb_DrawText(nwContext, caption.x, caption.y, caption.text, static_cast<int>(std::strlen(caption.text)));
+  }
+}
+
+bool OnKey(nwObject* object, nwMessage* message) {
+  switch (message->param) {
+    case KEY_RETURN:
+      nwEvent_PostTo(object, NW_END_MODAL, 1);
+      return true;
+    case KEY_ESCAPE:
+      nwEvent_PostTo(object, NW_END_MODAL, 0);
+      return true;
+    case KEY_UP:
+    case KEY_DOWN:
+      if (fieldParams.spinKind == SPIN_NONE) return true;
+      Field_Step(message->param == KEY_UP);
+      return true;
+    default:
+      return nwDialog_Handler(object, message);
+  }
+}
+
+bool OnCommand(nwObject* object, nwMessage* message) {
+  switch (message->param) {
+    case CMD_DIALOG_OK:
+      nwEvent_PostTo(object, NW_END_MODAL, 1);
+      return true;
+    case CMD_DIALOG_CANCEL:
+      nwEvent_PostTo(object, NW_END_MODAL, 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool InputDialog_Handler(nwObject* object, nwMessage* message) {
+  switch (message->code) {
+    case NW_CREATE:
+      nwDialog_Handler(object, message);
+      Build();
+      return true;
+    case NW_DESTROY:
+      TearDown();
+      return nwDialog_Handler(object, message);
+    case NW_KEY_DOWN:
+      return OnKey(object, message);
+    case NW_COMMAND:
+      return OnCommand(object, message);
+    case NW_REDRAW:
+      DrawFrame();
+      return true;
+    default:
+      return nwDialog_Handler(object, message);
+  }
+}
+
+// Runs the dialog in mode and returns the modal result (0: cancelled).
+int RunDialog(DialogMode mode, const char* text) {
+  std::snprintf(title, sizeof title, "%s", text);
+  dialogMode = mode;
+  nwObject_Create(&inputDialog, InputDialog_Handler, &titleBar, &kDialogRect);
+  nwFocus_Set(&inputDialog);
+  const int result = nwDialog_DoModal(&inputDialog);
+  nwObject_Destroy(&inputDialog);
+  nwEvent_PostTo(&mainArea, NW_REDRAW);
+  return result;
+}
+
+void MoveCursorTo(DayNo day) {
+  View_DestroyCurrent();
+  View_MoveCursor(day);
+  View_CreateCurrent();
+  View_RedrawAll();
+}
+
+bool PassesLabel(const Entry& e) {
+  if (browse.currentLabel == LABEL_COMMON) return true;
+  // The custom selection shows what its flags say; search looks at the same.
+  if (browse.currentLabel >= LABEL_CUSTOM) return Store_LabelVisible(e.label);
+  return e.label == 0 || e.label == browse.currentLabel;
+}
+
+// Whether the text holds the search text starting on a character boundary.
+bool Contains(const Entry& e) {
+  if (search.length == 0) return true;
+  if (e.text == nullptr || e.textLen < search.length) return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(e.text);
+  const int last = e.textLen - search.length;
+  for (int i = 0; i <= last;) {
+    if (std::memcmp(bytes + i, search.text, static_cast<std::size_t>(search.length)) == 0) return true;
+    i += Zeb_IsLeadByte(bytes[i]) && i + 1 < e.textLen ? 2 : 1;
+  }
+  return false;
+}
+
+void NotFound() {
+  search.position = 0;
+  Notice_Show(NOTICE_NOT_FOUND, NOTICE_OK);
+}
+
+// The date typed into the jump fields, or 0 when it is no real date.
+DayNo TypedDate() {
+  const std::uint16_t year = Field_Value(jumpBuffers[0]);
+  const std::uint16_t month = Field_Value(jumpBuffers[1]);
+  const std::uint16_t mday = Field_Value(jumpBuffers[2]);
+  if (year < DATE_FIRST_YEAR || year > DATE_LAST_YEAR) return DAY_NONE;
+  if (mday < 1 || mday > Date_MonthLength(year, month)) return DAY_NONE;
+  // Day numbers end on 5 June 2079.
+  if (year == DATE_LAST_YEAR && (month > 6 || (month == 6 && mday > 5))) return DAY_NONE;
+  return Date_ToDayNo(year, month, mday);
+}
+
+}  // namespace
+
+DayNo Entry_FirstDay(const Entry& e) {
+  if (e.kind == KIND_TASK && e.doneLen != 0) {
+    // A done block too short to hold the day never shows.
+    return e.done != nullptr && e.doneLen >= 2 ? e.done[0] : DAY_NONE;
+  }
+  if (e.kind == KIND_TASK || e.repeat == REPEAT_NONE) return e.startDay;
+  for (std::uint32_t n = e.startDay; n <= e.endDay; ++n) {
+    if (MonthRec_RuleMatches(e, static_cast<DayNo>(n))) return static_cast<DayNo>(n);
+  }
+  return DAY_NONE;
+}
+
+bool Search_FindNext() {
+  for (Entry* e = Store_Next(search.position); e != nullptr; e = Store_Next(search.position)) {
+    if (e->kind == KIND_DELETED || !PassesLabel(*e)) continue;
+    if (!Contains(*e)) continue;
+    const DayNo day = Entry_FirstDay(*e);
+    if (day == DAY_NONE) continue;
+    MoveCursorTo(day);
+    return true;
+  }
+  search.position = 0;
+  return false;
+}
+
+bool Search_Start() {
+  if (RunDialog(DLG_SEARCH, kSearchTitle) == 0) return false;
+  const nwEdit& edit = SearchEdit();
+  Search_Set(edit.text, edit.length);
+  if (Search_FindNext()) return true;
+  NotFound();
+  return false;
+}
+
+bool Search_Next() {
+  if (search.length == 0 || search.position == 0) return false;
+  if (Search_FindNext()) return true;
+  NotFound();
+  return false;
+}
+
+bool Jump_ToDate() {
+  if (RunDialog(DLG_JUMP, kJumpTitle) == 0) return false;
+  const DayNo day = TypedDate();
+  if (day == DAY_NONE) return false;
+  MoveCursorTo(day);
+  return true;
+}
+
+void Search_Set(const char* text, int length) {
+  if (text == nullptr || length < 0) length = 0;
+  if (length > kSearchCapacity) length = kSearchCapacity;
+  std::memset(search.text, 0, sizeof search.text);
+  if (length > 0) std::memcpy(search.text, text, static_cast<std::size_t>(length));
+  search.length = length;
+  search.position = 0;
+}
+
+std::uint16_t Search_Position() { return search.position; }
+
+void Search_Reset() { Search_Set(nullptr, 0); }

@@ -1,0 +1,301 @@
+#include "dialogs/EntryDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "files/Save.h"
+#include "files/Settings.h"
+#include "host/headless/Headless.h"
+#include "shell/Shell.h"
+#include "store/Label.h"
+#include "store/MonthRec.h"
+#include "support/Headless.h"
+
+namespace {
+
+std::vector<int> keys;
+// Texts of the dialog's fields by id, taken at the dialog's first wait.
+std::map<int, std::string> shown;
+bool openAfterKeys = false;
+int mainRedraws = 0;
+
+nwObject* DialogChild(int id) {
+  nwObject* focus = nwFocus_Get();
+  nwObject* dialog = focus != nullptr && focus->id == ID_TEXT ? focus->parent : nullptr;
+  if (dialog == nullptr) return nullptr;
+  for (int slot = 0; slot < static_cast<int>(cap::kChildren); ++slot) {
+    if (dialog->childUsed[slot] && dialog->children[slot]->id == id) return dialog->children[slot];
+  }
+  return nullptr;
+}
+
+void Feed(int) {
+  if (shown.empty() && nwDialog_Depth() > 0) {
+    for (int id = ID_START_YEAR; id <= ID_INTERVAL; ++id) {
+      nwObject* child = DialogChild(id);
+      if (child == nullptr || child->handler != nwEdit_Handler) continue;
+      auto* edit = static_cast<nwEdit*>(child);
+      shown[id] = std::string(edit->text, static_cast<std::size_t>(edit->length));
+    }
+    shown[0] = "seen";
+  }
+  if (keys.empty()) {
+    openAfterKeys = nwDialog_Depth() > 0;
+    Headless_PushKey(KEY_ESCAPE);
+    return;
+  }
+  Headless_PushKey(keys.front());
+  keys.erase(keys.begin());
+}
+
+bool MainHandler(nwObject* object, nwMessage* message) {
+  if (message->code == NW_REDRAW) ++mainRedraws;
+  return nwObject_DefaultHandler(object, message);
+}
+
+class EntryDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Headless_Install();
+    Headless_SetFeeder(Feed);
+    Headless_SetIdleLimit(200);
+    zebScreenWidth = 640;
+    zebScreenHeight = 240;
+    Zeb_OpenScreen(nwContext);
+    nwEvent_Reset();
+    nwTimer_Reset();
+    const ZebRect screen{0, 0, 640, 240};
+    const ZebRect area{0, 20, 640, 200};
+    const ZebRect bar{0, 220, 640, 20};
+    nwObject_Create(&titleBar, nwObject_DefaultHandler, nullptr, &screen);
+    nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &bar);
+    nwObject_Create(&mainArea, MainHandler, nullptr, &area);
+    nwFocus_Set(&mainArea);
+    Store_Init();
+    Label_InitNames();
+    Settings_ApplyDefaults();
+    Data_SetImmediateSave(false);
+    Data_SetModified(false);
+    browse = BrowseState{};
+    browse.currentView = VIEW_FIVE_WEEKS;
+    browse.screenMode = MODE_BROWSE;
+    browse.hourSpan = 1;
+    browse.cursorDate = Date_ToDayNo(2024, 6, 12);  // a Wednesday
+    keys.clear();
+    shown.clear();
+    openAfterKeys = false;
+    mainRedraws = 0;
+  }
+  void TearDown() override {
+    Headless_SetFeeder(nullptr);
+    Store_Shutdown();
+  }
+  static void Drain() {
+    while (nwEvent_Pending() > 0) {
+      nwMessage* message = nwEvent_Next(false);
+      if (message == nullptr) return;
+      nwEvent_Dispatch(message);
+    }
+  }
+  static Entry* Add(EntryKind kind, const char* text) {
+    Entry* e = Store_AllocEntries(1);
+    std::memset(e, 0, sizeof *e);
+    e->size = ENTRY_NEW_SIZE;
+    e->kind = kind;
+    e->startDay = browse.cursorDate;
+    e->endDay = kind == KIND_TASK ? DAY_OPEN_END : browse.cursorDate;
+    e->textLen = static_cast<std::uint16_t>(std::strlen(text));
+    e->text = Store_AllocBytes(e->textLen);
+    std::memcpy(e->text, text, e->textLen);
+    EXPECT_TRUE(Store_Register(e));
+    Store_Invalidate();
+    return e;
+  }
+  static std::string Text(const Entry* e) { return std::string(e->text, e->textLen); }
+};
+
+TEST_F(EntryDialog, AddingAScheduleFromACalendarStoresItWithoutTimeAndRestoresTheBrowseScreen) {
+  keys = {'a', 'b', KEY_RETURN};
+  EXPECT_TRUE(EntryDialog_Add(CMD_ADD_SCHEDULE));
+  EXPECT_EQ(shown[ID_START_YEAR], "2024");
+  EXPECT_EQ(shown[ID_START_MONTH], "6");
+  EXPECT_EQ(shown[ID_END_DAY], "12");
+  EXPECT_EQ(shown[ID_START_HOUR], "--");
+  EXPECT_EQ(shown[ID_END_MINUTE], "--");
+  EXPECT_EQ(shown[ID_INTERVAL], "1");
+  EXPECT_EQ(shown.count(ID_RANK), 0u);
+  ASSERT_EQ(Store_Count(), 1);
+  const Entry* e = Store_At(0);
+  EXPECT_EQ(e->kind, KIND_SCHEDULE);
+  EXPECT_EQ(Text(e), "ab");
+  EXPECT_EQ(e->startDay, browse.cursorDate);
+  EXPECT_EQ(e->endDay, browse.cursorDate);
+  EXPECT_EQ(e->endHour, 0);
+  EXPECT_EQ(e->interval, 1);
+  EXPECT_EQ(e->label, 0);
+  EXPECT_TRUE(EntryDialog_Accepted());
+  EXPECT_TRUE(Data_Modified());
+  EXPECT_EQ(browse.screenMode, MODE_BROWSE);
+  EXPECT_FALSE(nwIme_IsOpen());
+  EXPECT_EQ(nwFocus_Get(), &mainArea);
+  Drain();
+  EXPECT_GE(mainRedraws, 1);
+  EXPECT_EQ(toolbar.slots[1].command, CMD_ADD_SCHEDULE);  // the browse bar is back
+}
+
+TEST_F(EntryDialog, ATimeTableFillsTheHourSelectionAndEndsAtTwentyFour) {
+  browse.currentView = VIEW_DAY;
+  browse.cursorHour = 22;
+  browse.hourSpan = 3;
+  keys = {'x', KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_SCHEDULE);
+  EXPECT_EQ(shown[ID_START_HOUR], "22");
+  EXPECT_EQ(shown[ID_START_MINUTE], "0");
+  EXPECT_EQ(shown[ID_END_HOUR], "24");
+  ASSERT_EQ(Store_Count(), 1);
+  EXPECT_EQ(Store_At(0)->startHour, 22);
+  EXPECT_EQ(Store_At(0)->endHour, 24);
+  EXPECT_EQ(Store_At(0)->endMinute, 0);
+}
+
+TEST_F(EntryDialog, CancelAndEmptyTextLeaveTheStoreUnchanged) {
+  keys = {'a', KEY_ESCAPE};
+  EntryDialog_Add(CMD_ADD_TASK);
+  keys = {KEY_RETURN};  // empty text: the dialog stays open (ESC ends it)
+  EntryDialog_Add(CMD_ADD_HOLIDAY);
+  EXPECT_TRUE(openAfterKeys);
+  EXPECT_EQ(Store_Count(), 0);
+  EXPECT_FALSE(EntryDialog_Accepted());
+  EXPECT_FALSE(Data_Modified());
+  EXPECT_EQ(browse.screenMode, MODE_BROWSE);
+}
+
+TEST_F(EntryDialog, TheLabelComesFromTheOptionTheFilterOrTheToolbar) {
+  browse.currentLabel = 5;
+  keys = {'a', KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_TASK);
+  EXPECT_EQ(shown[ID_RANK], "3");
+  Settings_Get().label1Default = 1;
+  keys = {'b', KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_TASK);
+  Settings_Get().label1Default = 0;
+  browse.currentLabel = 2;
+  keys = {'c', Key_HostCommand(CMD_DIALOG_LABEL0 + 4), KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_TASK);
+  ASSERT_EQ(Store_Count(), 3);
+  EXPECT_EQ(Store_At(0)->label, 0);
+  EXPECT_EQ(Store_At(1)->label, 1);
+  EXPECT_EQ(Store_At(2)->label, 4);
+  EXPECT_EQ(Store_At(0)->kind, KIND_TASK);
+  EXPECT_EQ(Store_At(0)->endDay, DAY_OPEN_END);
+  EXPECT_EQ(Store_At(0)->rank, 3);
+}
+
+TEST_F(EntryDialog, ChangingATaskKeepsItsDoneMarkAndDeletesTheOldOne) {
+  Entry* old = Add(KIND_TASK, "old");
+  old->rank = 5;
+  old->doneLen = 2;
+  old->done = Store_AllocWords(1);
+  old->done[0] = browse.cursorDate;
+  keys = {'n', 'e', 'w', KEY_RETURN};
+  EXPECT_TRUE(EntryDialog_Change(browse.cursorDate, 0));
+  EXPECT_EQ(dialogMode, DLG_CHANGE_TASK);
+  EXPECT_EQ(shown[ID_RANK], "5");
+  ASSERT_EQ(Store_Count(), 2);
+  EXPECT_EQ(old->kind, KIND_DELETED);
+  const Entry* e = Store_At(1);
+  EXPECT_EQ(e->kind, KIND_TASK);
+  EXPECT_EQ(Text(e), "new");
+  EXPECT_EQ(e->rank, 5);
+  EXPECT_EQ(e->doneLen, 2);
+  EXPECT_EQ(e->done, old->done);
+}
+
+TEST_F(EntryDialog, ChangingATimedEntryOpensAsAHolidayAndAScheduleWithoutTimeShowsDashes) {
+  Entry* timed = Add(KIND_TIMED, "t");
+  timed->startHour = 9;
+  keys = {KEY_RETURN};
+  EntryDialog_Change(browse.cursorDate, 0);
+  EXPECT_EQ(dialogMode, DLG_CHANGE_HOLIDAY);
+  ASSERT_EQ(Store_Count(), 2);
+  EXPECT_EQ(Store_At(1)->kind, KIND_HOLIDAY);
+  EXPECT_EQ(Text(Store_At(1)), "t");
+
+  Add(KIND_SCHEDULE, "s");
+  shown.clear();
+  keys = {KEY_ESCAPE};
+  EntryDialog_Change(browse.cursorDate, 1);
+  EXPECT_EQ(dialogMode, DLG_CHANGE_SCHEDULE);
+  EXPECT_EQ(shown[ID_START_HOUR], "--");
+  EXPECT_EQ(shown[ID_END_MINUTE], "--");
+  EXPECT_EQ(shown[ID_INTERVAL], "1");  // an interval of 0 opens as 1
+  EXPECT_FALSE(EntryDialog_Accepted());
+  EXPECT_EQ(Store_Count(), 3);
+}
+
+TEST_F(EntryDialog, AnEndDateBeforeTheStartMovesTheStartAlong) {
+  keys = {'a', Key_Control('e', false), '2', '0', '2', '3', KEY_TAB, KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_SCHEDULE);
+  ASSERT_EQ(Store_Count(), 1);
+  EXPECT_EQ(Store_At(0)->startDay, Date_ToDayNo(2023, 6, 12));
+  EXPECT_EQ(Store_At(0)->endDay, Date_ToDayNo(2023, 6, 12));
+}
+
+TEST_F(EntryDialog, AStartHourWithoutEndTimeGivesTheEndTheSameTime) {
+  keys = {'a', Key_Control('t', false), '1', '0', KEY_TAB, KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_SCHEDULE);
+  ASSERT_EQ(Store_Count(), 1);
+  EXPECT_EQ(Store_At(0)->startHour, 10);
+  EXPECT_EQ(Store_At(0)->endHour, 10);
+  EXPECT_EQ(Store_At(0)->endMinute, 0);
+}
+
+TEST_F(EntryDialog, TheLayoutFollowsTheViewAndTheOption) {
+  keys = {KEY_ESCAPE};
+  browse.currentView = 12;
+  EntryDialog_Add(CMD_ADD_HOLIDAY);
+  EXPECT_EQ(dialogState.layout, LAYOUT_SMALL);
+  browse.currentView = VIEW_WEEK;
+  Settings_Get().useLargeDialog = 1;
+  keys = {KEY_ESCAPE};
+  EntryDialog_Add(CMD_ADD_HOLIDAY);
+  EXPECT_EQ(dialogState.layout, LAYOUT_LARGE);
+  Settings_Get().useLargeDialog = 0;
+}
+
+TEST_F(EntryDialog, DeletingAnOccurrenceMarksTheEntryAndRefusesAMissingOne) {
+  Entry* e = Add(KIND_HOLIDAY, "h");
+  EXPECT_FALSE(Entry_DeleteAt(browse.cursorDate, 1));
+  EXPECT_FALSE(Entry_DeleteAt(browse.cursorDate, -1));
+  EXPECT_TRUE(Entry_DeleteAt(browse.cursorDate, 0));
+  EXPECT_EQ(e->kind, KIND_DELETED);
+  EXPECT_TRUE(Data_Modified());
+  EXPECT_TRUE(EntryDialog_Change(browse.cursorDate, 0));  // nothing there: nothing opens
+  EXPECT_FALSE(EntryDialog_Accepted());
+}
+
+// Through the headless program: the dialog over the browse screen, then the
+// record file and the screen with the new entry.
+TEST(EntryDialogRun, ANewScheduleReachesTheRecordFileAndTheScreen) {
+  velmo_test::HeadlessFolder folder;
+  // "会議", typed in UTF-8, stored in Shift-JIS
+  const auto run = folder.Run("s\ntext \xe4\xbc\x9a\xe8\xad\xb0\nshot open.png\nRET\nshot after.png\nquit\n",
+                              {.now = "2024-03-05T10:20"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const velmo_test::Picture open = folder.Shot("open.png");
+  const velmo_test::Picture after = folder.Shot("after.png");
+  ASSERT_TRUE(open.Valid() && after.Valid());
+  // Normal layout at (78, 24), 483 x 193: outline and the line under the title.
+  EXPECT_EQ(open.Count(78, 24, 483, 1, 3), 483);
+  EXPECT_EQ(open.Count(78 + 20, 24 + 26, 483 - 40, 1, 3), 483 - 40);
+  EXPECT_LT(after.Count(78 + 20, 24 + 26, 483 - 40, 1, 3), 483 - 40);
+  const auto record = folder.File("record");
+  ASSERT_TRUE(record.has_value());
+  EXPECT_NE(record->find("\x89\xef\x8b\x63"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+#include "shell/Help.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/headless/Headless.h"
+#include "shell/Shell.h"
+#include "store/Label.h"
+#include "support/Headless.h"
+
+namespace {
+
+// What the screen showed at each key wait of the window.
+struct Seen {
+  int page;
+  int screenMode;
+  std::string slot3;
+  std::vector<int> pixels;  // levels at kProbe
+  int headingInk;           // black pixels of the left heading
+};
+
+struct Probe {
+  int x, y;
+};
+// Frame corner, fill, 3-D edge (light top-left, dark bottom-right), heading
+// rule, column divider.
+constexpr Probe kProbe[] = {{30, 25}, {609, 214}, {100, 47}, {31, 26}, {608, 213},
+                            {50, 49}, {589, 49}, {320, 57}, {320, 206}, {321, 150}};
+
+std::vector<Seen> seen;
+std::vector<int> keys;
+std::vector<int> commands;
+
+int Ink(int x, int y, int w, int h) {
+  int n = 0;
+  for (int j = y; j < y + h; ++j)
+    for (int i = x; i < x + w; ++i) n += Zeb_GetPixel(i, j) == ZEB_BLACK ? 1 : 0;
+  return n;
+}
+
+void Feed(int) {
+  Seen s{Help_Page(), browse.screenMode, {}, {}, Ink(50, 33, 200, 12)};
+  const nwToolbarSlot& slot = toolbar.slots[3];
+  if (slot.set) s.slot3 = slot.label;
+  for (const Probe& p : kProbe) s.pixels.push_back(Zeb_GetPixel(p.x, p.y));
+  seen.push_back(s);
+  if (!commands.empty()) {
+    Headless_PushCommand(commands.front());
+    commands.erase(commands.begin());
+  } else if (!keys.empty()) {
+    Headless_PushKey(keys.front());
+    keys.erase(keys.begin());
+  }
+}
+
+class Help : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Headless_Install();
+    Headless_SetFeeder(Feed);
+    Headless_SetIdleLimit(50);
+    zebScreenWidth = 640;
+    zebScreenHeight = 240;
+    Zeb_OpenScreen(nwContext);
+    nwEvent_Reset();
+    nwTimer_Reset();
+    Label_InitNames();
+    browse = BrowseState{};
+    browse.screenMode = MODE_BROWSE;
+    const ZebRect screen{0, 0, 640, 240};
+    const ZebRect area{0, 20, 640, 200};
+    const ZebRect bar{0, 220, 640, 20};
+    nwObject_Create(&titleBar, nwObject_DefaultHandler, nullptr, &screen);
+    nwObject_Create(&mainArea, nwObject_DefaultHandler, nullptr, &area);
+    nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &bar);
+    nwFocus_Set(&mainArea);
+    seen.clear();
+    keys.clear();
+    commands.clear();
+  }
+  void TearDown() override { Headless_SetFeeder(nullptr); }
+  static void Drain() {
+    while (nwEvent_Pending() > 0) {
+      nwMessage* message = nwEvent_Next(false);
+      if (message == nullptr) return;
+      nwEvent_Dispatch(message);
+    }
+  }
+  static std::string Slot(int n) {
+    const nwToolbarSlot& slot = toolbar.slots[n];
+    return slot.set ? std::string(slot.label) : std::string();
+  }
+};
+
+const std::vector<int> kDrawn{ZEB_BLACK, ZEB_BLACK, ZEB_LIGHT_GREY, ZEB_WHITE, ZEB_DARK_GREY,
+                              ZEB_BLACK, ZEB_BLACK, ZEB_BLACK, ZEB_BLACK, ZEB_LIGHT_GREY};
+
+TEST_F(Help, ReturnTurnsToPageTwoAndReturnAgainCloses) {
+  keys = {KEY_RETURN, KEY_RETURN};
+  EXPECT_TRUE(Help_Open());
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].page, 1);
+  EXPECT_EQ(seen[1].page, 2);
+  for (const Seen& s : seen) {
+    EXPECT_EQ(s.screenMode, MODE_WINDOW);
+    EXPECT_EQ(s.pixels, kDrawn);
+    EXPECT_EQ(s.slot3, "  \x8c\x88\x92\xe8  ");  // "  決定  "
+    EXPECT_GT(s.headingInk, 0);
+  }
+  // The pages have different headings.
+  EXPECT_NE(seen[0].headingInk, seen[1].headingInk);
+  EXPECT_EQ(browse.screenMode, MODE_BROWSE);
+  EXPECT_EQ(nwFocus_Get(), &mainArea);
+  Drain();
+  EXPECT_EQ(Slot(0), " \x83\x77\x83\x8b\x83\x76 ");  // browse bar back: " ヘルプ "
+  EXPECT_EQ(Slot(3), "");
+}
+
+TEST_F(Help, EscapeAndTheDialogCommandsCloseAtOnce) {
+  keys = {KEY_ESCAPE};
+  EXPECT_TRUE(Help_Open());
+  EXPECT_EQ(seen.size(), 1u);
+  for (int command : {3015, 3016}) {
+    seen.clear();
+    commands = {command};
+    EXPECT_TRUE(Help_Open());
+    EXPECT_EQ(seen.size(), 1u) << command;
+    EXPECT_EQ(browse.screenMode, MODE_BROWSE);
+  }
+}
+
+TEST_F(Help, OtherKeysAndCommandsLeaveTheWindowOpen) {
+  keys = {'x', KEY_TAB, KEY_ESCAPE};
+  commands = {3020};
+  EXPECT_TRUE(Help_Open());
+  EXPECT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen.back().page, 1);
+}
+
+TEST_F(Help, AQuitEndsTheWindowWithoutRebuildingTheView) {
+  Headless_RequestClose();
+  EXPECT_FALSE(Help_Open());
+  EXPECT_EQ(browse.screenMode, MODE_BROWSE);
+}
+
+// End to end: the browse screen stands still behind the window and comes
+// back whole when it closes.
+TEST(HelpRun, TheBrowseScreenIsFrozenWhileOpenAndRestoredAfter) {
+  velmo_test::HeadlessFolder folder;
+  auto run = folder.Run(
+      "shot before.png\n?\nshot open.png\nRIGHT\nwait 1500\nshot ticked.png\n"
+      "RET\nESC\nshot after.png\nF1\nshot f1.png\n");
+  EXPECT_EQ(run.status, 0);
+  const auto before = folder.Shot("before.png");
+  const auto open = folder.Shot("open.png");
+  const auto ticked = folder.Shot("ticked.png");
+  ASSERT_TRUE(before.Valid() && open.Valid() && ticked.Valid());
+  EXPECT_EQ(open, ticked);                             // keys and ticks change nothing behind
+  EXPECT_FALSE(open.SameIn(before, 30, 25, 580, 190));
+  EXPECT_TRUE(open.SameIn(before, 0, 0, 560, 20));     // title line, clock aside
+  EXPECT_EQ(folder.Shot("after.png"), before);          // view and browse bar back
+  EXPECT_EQ(folder.Shot("f1.png"), open);               // F1 opens the same page
+}
+
+}  // namespace
