@@ -8,6 +8,7 @@
 #include "shell/Shell.h"
 #include "store/MonthRec.h"
 #include "toolkit/nw.h"
+#include "views/TimeTable.h"
 
 namespace {
 
@@ -43,22 +44,6 @@ void HLine(int x1, int x2, int y, int grey) {
   Zeb_DrawLine(nwContext, x1, y, x2, y);
 }
 
-// Bytes of `text` to show in at most `limit` bytes: the first line only, and
-// never half of a double-byte character.
-int Cut(const char* text, int length, int limit) {
-  if (text == nullptr || limit <= 0) return 0;
-  const int end = length < limit ? length : limit;
-  int i = 0;
-  while (i < end) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (byte == '\n' || byte == '\r' || byte == 0) break;
-    const int step = Zeb_IsLeadByte(byte) ? 2 : 1;
-    if (i + step > end) break;
-    i += step;
-  }
-  return i;
-}
-
 // Row text, clipped to the panel so no kind's text reaches past its edge.
 void RowText(int x, int y, const char* text, int count) {
   if (count <= 0) return;
@@ -68,7 +53,7 @@ void RowText(int x, int y, const char* text, int count) {
 }
 
 void EntryText(const Entry& e, int x, int y, int limit) {
-  RowText(x, y, e.text, Cut(e.text, e.textLen, limit));
+  RowText(x, y, e.text, TimeTable_TextCut(e.text, e.textLen, limit));
 }
 
 void LinkMark(const Entry& e, int x, int y) {
@@ -103,7 +88,7 @@ void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
   const int cw = panel.charWidth;
   Fill(row, ZEB_LIGHT_GREY);
   LinkMark(e, row.x, y);
-  const int count = Cut(e.text, e.textLen, panel.charsPerRow - 1);
+  const int count = TimeTable_TextCut(e.text, e.textLen, panel.charsPerRow - 1);
   const int x = row.x + cw + (row.w - cw - count * cw) / 2;
   RowText(x, y, e.text, count);
 }

@@ -10,7 +10,16 @@
 namespace {
 
 constexpr int kCommandNow = 3003;
-constexpr ZebRect kFrame{0, 21, 197, TIME_TABLE_AREA_BOTTOM - 21 + 1};
+constexpr int kFrameLeft = 0, kFrameTop = 21, kFrameRight = 196;
+
+// The hours reach down to the function-key bar, so the frame stays open at
+// the bottom: a line there would be painted over by every hour redraw.
+void DrawFrame() {
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawLine(nwContext, kFrameLeft, TIME_TABLE_AREA_BOTTOM, kFrameLeft, kFrameTop);
+  Zeb_DrawLine(nwContext, kFrameLeft, kFrameTop, kFrameRight, kFrameTop);
+  Zeb_DrawLine(nwContext, kFrameRight, kFrameTop, kFrameRight, TIME_TABLE_AREA_BOTTOM);
+}
 
 // Left and right show the new day at once, date line included.
 void MoveDay(int days) {
@@ -41,8 +50,7 @@ void DayTable_Redraw() {
   DayList_Redraw();
   TimeTable_InvertCursor();
   DayList_DrawHighlight();
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, kFrame);
+  DrawFrame();
 }
 
 void DayTable_Tick() {}

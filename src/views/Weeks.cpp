@@ -9,6 +9,7 @@
 #include "store/MonthRec.h"
 #include "toolkit/nw.h"
 #include "views/DayList.h"
+#include "views/TimeTable.h"
 #include "views/View.h"
 
 namespace {
@@ -64,21 +65,6 @@ void Text(int x, int y, const char* text, int count, int grey) {
   if (count <= 0) return;
   Zeb_SetColor(nwContext, grey);
   Zeb_DrawText(nwContext, x, y, text, count);
-}
-
-// Bytes of an entry's first line that fit `limit`, never half a character.
-int Cut(const char* text, int length, int limit) {
-  if (text == nullptr) return 0;
-  const int end = length < limit ? length : limit;
-  int i = 0;
-  while (i < end) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (byte == '\n' || byte == '\r' || byte == 0) break;
-    const int step = Zeb_IsLeadByte(byte) ? 2 : 1;
-    if (i + step > end) break;
-    i += step;
-  }
-  return i;
 }
 
 void InvertCursor() {
@@ -155,7 +141,8 @@ void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
   int i = 0;
   for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
     const Entry& e = *list[i];
-    Text(x, y + i * LinePitch(), e.text, Cut(e.text, e.textLen, layout.charsPerLine), ZEB_BLACK);
+    const int count = TimeTable_TextCut(e.text, e.textLen, layout.charsPerLine);
+    Text(x, y + i * LinePitch(), e.text, count, ZEB_BLACK);
   }
   if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {
     Text(cell.x + cell.w - 2 * layout.charWidth - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
@@ -185,16 +172,28 @@ void DrawCells() {
   Zeb_SetColor(nwContext, ZEB_BLACK);
 }
 
-// Moves the shown rows one week; the newly uncovered row is drawn afresh.
+// Moves the shown rows one week. Going up, only rows wholly above the
+// function-key bar are copied (the last row's bottom was never drawn); the
+// rows after them are drawn afresh.
 void ScrollRows(int weeks) {
   const int pitch = layout.cellHeight;
-  ZebRect moved{layout.left, GridTop() + (weeks < 0 ? 0 : pitch), layout.width,
-                pitch * (layout.rows - 1)};
-  const int destinationY = moved.y - weeks * pitch;
-  if (destinationY + moved.h > kAreaBottom) moved.h = kAreaBottom - destinationY;
   state.firstDay = static_cast<DayNo>(state.firstDay + kColumns * weeks);
-  if (moved.h > 0) Zeb_ScrollBox(nwContext, moved, 0, -weeks * pitch);
-  DrawRow(weeks < 0 ? 0 : layout.rows - 1);
+  if (weeks < 0) {
+    const ZebRect target = Clip(ZebRect{layout.left, GridTop() + pitch, layout.width,
+                                        pitch * (layout.rows - 1)});
+    if (target.h > 0) {
+      Zeb_ScrollBox(nwContext, ZebRect{target.x, target.y - pitch, target.w, target.h}, 0, pitch);
+    }
+    DrawRow(0);
+    return;
+  }
+  const int whole = (kAreaBottom - GridTop()) / pitch;
+  const int copied = (whole < layout.rows ? whole : layout.rows) - 1;
+  if (copied > 0) {
+    Zeb_ScrollBox(nwContext, ZebRect{layout.left, GridTop() + pitch, layout.width, pitch * copied},
+                  0, -pitch);
+  }
+  for (int r = copied > 0 ? copied : 0; r < layout.rows; ++r) DrawRow(r);
 }
 
 // The list keeps its rows until the tick; only the highlight goes at once.

@@ -116,18 +116,30 @@ TEST_F(Weeks, MovesWrapRowsAndScrollOneWeekAtTheEnds) {
 
 TEST_F(Weeks, ScrollingMatchesAFreshDrawing) {
   Add(KIND_SCHEDULE, Day(2024, 1, 24));
-  browse.cursorDate = Day(2024, 1, 31);
-  Open(VIEW_FIVE_WEEKS);
-  Key(KEY_UP);  // scrolls down one row
-  ZebRect grid{0, 37, 637, 183};
-  std::vector<int> scrolled;
-  for (int y = grid.y; y < 220; ++y)
-    for (int x = 0; x < 637; x += 5) scrolled.push_back(Zeb_GetPixel(x, y));
-  View_RedrawAll();
-  std::vector<int> fresh;
-  for (int y = grid.y; y < 220; ++y)
-    for (int x = 0; x < 637; x += 5) fresh.push_back(Zeb_GetPixel(x, y));
-  EXPECT_EQ(scrolled, fresh);
+  for (std::uint16_t v : {VIEW_FIVE_WEEKS, VIEW_THREE_WEEKS, VIEW_TWO_WEEKS}) {
+    const int width = Weeks_Layout(v)->width;
+    const auto grid = [width] {
+      std::vector<int> pixels;
+      for (int y = 37; y < 220; ++y)
+        for (int x = 0; x < width; x += 3) pixels.push_back(Zeb_GetPixel(x, y));
+      return pixels;
+    };
+    browse.cursorDate = Day(2024, 1, 31);
+    Open(v);
+    // The function-key bar below the grid must not be scrolled into it.
+    Zeb_SetColor(nwContext, ZEB_BLACK);
+    Zeb_FillBox(nwContext, ZebRect{0, 220, 640, 20});
+    Key(KEY_UP);  // scrolls down one row
+    const std::vector<int> down = grid();
+    View_RedrawAll();
+    EXPECT_EQ(down, grid()) << v;
+    const int rows = Weeks_Layout(v)->rows;
+    for (int i = 0; i < rows; ++i) Key(KEY_DOWN);  // the last step scrolls up
+    EXPECT_EQ(S().row, rows - 1);
+    const std::vector<int> up = grid();
+    View_RedrawAll();
+    EXPECT_EQ(up, grid()) << v;
+  }
 }
 
 TEST_F(Weeks, TheGridLeavesTheFunctionKeyBarAlone) {
