@@ -164,7 +164,12 @@ TEST_F(AgendaTest, ThePlainFormIsOneHeadingADayAndOneLineAnItem) {
   task.end = 65535;
   task.rank = 2;
   task.text = "milk";
-  const std::vector<std::uint8_t> bytes = recordbytes::File({ToRecord(schedule), ToRecord(task)});
+  monthref::Ref untimed;  // no end time: shown without times
+  untimed.kind = 6;
+  untimed.start = untimed.end = monthref::DayNoOf(2024, 6, 10);
+  untimed.text = "call";
+  const std::vector<std::uint8_t> bytes =
+      recordbytes::File({ToRecord(schedule), ToRecord(task), ToRecord(untimed)});
   Write("data/record", std::string(bytes.begin(), bytes.end()));
   Write("data/label", kWorkSjis + "\n");
   const AgendaRun run = Agenda("--from 2024-06-08 --days 4");
@@ -173,6 +178,7 @@ TEST_F(AgendaTest, ThePlainFormIsOneHeadingADayAndOneLineAnItem) {
             "2024-06-08 (\xe5\x9c\x9f)\n"                  // 土
             "2024-06-09 (\xe6\x97\xa5) holiday\n"          // 日
             "2024-06-10 (\xe6\x9c\x88)\n"                  // 月
+            "  schedule [\xe5\x85\xb1\xe9\x80\x9a] call\n"
             "2024-06-11 (\xe7\x81\xab)\n"                  // 火
             "  schedule 09:00-10:30 [" + kWorkUtf8 + "] " + kWorkUtf8 + " / second\n"
             "  task     rank 2 open [\xe5\x85\xb1\xe9\x80\x9a] milk\n");  // 共通
