@@ -9,11 +9,6 @@
 #include "store/Store.h"
 #include "toolkit/nw.h"
 
-// Add commands.
-inline constexpr int CMD_ADD_SCHEDULE = 3020;
-inline constexpr int CMD_ADD_TASK = 3021;
-inline constexpr int CMD_ADD_HOLIDAY = 3022;
-
 // Outlives the dialog; every opening sets what it uses.
 struct DialogState {
   int layout;               // LAYOUT_*

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "shell/Command.h"
 #include "toolkit/nw.h"
 
 // The mode of the open dialog; selects title, widgets and successors.
@@ -53,12 +54,6 @@ inline constexpr int ID_LABEL = 8017;
 inline constexpr int LAYOUT_NORMAL = 0;
 inline constexpr int LAYOUT_LARGE = 1;
 inline constexpr int LAYOUT_SMALL = 2;
-
-// Dialog commands (toolbar and function keys).
-inline constexpr int CMD_DIALOG_OK = 3015;
-inline constexpr int CMD_DIALOG_CANCEL = 3016;
-inline constexpr int CMD_DIALOG_LABEL0 = 3023;  // 3023..3027: labels 0..4
-inline constexpr int CMD_DIALOG_LABEL4 = 3027;
 
 // Stepping kinds.
 inline constexpr std::uint16_t SPIN_NONE = 0;     // no stepping

@@ -40,39 +40,6 @@ struct KeyRow {
   int arg;
 };
 
-// Command numbers of the browse screen.
-enum : int {
-  CMD_CHANGE_SIZE = 3002,
-  CMD_NOW = 3003,
-  CMD_CALENDAR = 3005,
-  CMD_WEEKS = 3006,
-  CMD_WEEK = 3007,
-  CMD_DAY = 3008,
-  CMD_JUMP = 3017,
-  CMD_SEARCH = 3018,
-  CMD_SEARCH_NEXT = 3019,
-  CMD_ADD_SCHEDULE = 3020,
-  CMD_ADD_TASK = 3021,
-  CMD_ADD_HOLIDAY = 3022,
-  CMD_LABEL_ALL = 3028,
-  CMD_LABEL_4 = 3032,
-  CMD_LABEL_CUSTOM = 3033,
-  CMD_UNUSED_M = 3039,
-  CMD_SAVE = 4501,
-  CMD_NOTHING = 4504,
-  CMD_CUT = 4506,
-  CMD_COPY = 4507,
-  CMD_PASTE = 4508,
-  CMD_DELETE = 4509,
-  CMD_CHANGE_SIZE_ALT = 4517,
-  CMD_CALENDAR_ALT = 4518,
-  CMD_WEEKS_ALT = 4519,
-  CMD_WEEK_ALT = 4520,
-  CMD_DAY_ALT = 4521,
-  CMD_VERSION = 4523,
-  CMD_HELP = 4524,
-};
-
 // First matching row wins, so the CTRL+SHIFT rows come before their CTRL rows.
 constexpr KeyRow kKeys[] = {
     {'t', M_NONE | M_SHIFT, A_COMMAND, CMD_ADD_TASK},
@@ -101,7 +68,7 @@ constexpr KeyRow kKeys[] = {
     {'n', M_CTRL, A_KEY, KEY_DOWN},
     {'q', M_NONE, A_QUIT, 0},
     {'m', M_NONE, A_COMMAND, CMD_UNUSED_M},
-    {'?', M_NONE, A_COMMAND, CMD_HELP},
+    {'?', M_NONE, A_COMMAND, CMD_HELP_KEY},
     {'0', M_NONE, A_COMMAND, CMD_LABEL_ALL},
     {'1', M_NONE, A_COMMAND, CMD_LABEL_ALL + 1},
     {'2', M_NONE, A_COMMAND, CMD_LABEL_ALL + 2},
@@ -121,8 +88,12 @@ constexpr KeyRow kKeys[] = {
 
 // Commands the item command handler carries out.
 constexpr int kItemCommands[] = {
-    3001, 3009, 3017, 3018, 3019, 3020, 3021, 3022, 3041, 4501, 4502, 4506,
-    4507, 4508, 4509, 4510, 4511, 4512, 4515, 4516, 4522, 4523, 4524, 4530,
+    CMD_HELP,         CMD_NOT_IMPLEMENTED,   CMD_JUMP,              CMD_SEARCH,
+    CMD_SEARCH_NEXT,  CMD_ADD_SCHEDULE,      CMD_ADD_TASK,          CMD_ADD_HOLIDAY,
+    CMD_TO_EUC,       CMD_SAVE,              CMD_NOT_IMPLEMENTED_2, CMD_CUT,
+    CMD_COPY,         CMD_PASTE,             CMD_DELETE,            CMD_ADD_SCHEDULE_ALT,
+    CMD_ADD_TASK_ALT, CMD_ADD_HOLIDAY_ALT,   CMD_SEARCH_ALT,        CMD_SEARCH_NEXT_ALT,
+    CMD_NOT_IMPLEMENTED_3, CMD_VERSION,      CMD_HELP_KEY,          CMD_EXPORT,
 };
 
 const KeyRow* FindKey(int key, int modifiers) {

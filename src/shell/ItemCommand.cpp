@@ -17,31 +17,6 @@
 
 namespace {
 
-// Command numbers of the item commands (the add commands are the dialog's).
-enum : int {
-  CMD_HELP = 3001,
-  CMD_HELP_KEY = 4524,
-  CMD_NOT_IMPLEMENTED = 3009,
-  CMD_NOT_IMPLEMENTED_2 = 4502,
-  CMD_NOT_IMPLEMENTED_3 = 4522,
-  CMD_JUMP = 3017,
-  CMD_SEARCH = 3018,
-  CMD_SEARCH_ALT = 4515,
-  CMD_SEARCH_NEXT = 3019,
-  CMD_SEARCH_NEXT_ALT = 4516,
-  CMD_ADD_SCHEDULE_ALT = 4510,
-  CMD_ADD_TASK_ALT = 4511,
-  CMD_ADD_HOLIDAY_ALT = 4512,
-  CMD_TO_EUC = SHELL_CMD_TO_EUC,
-  CMD_SAVE = 4501,
-  CMD_CUT = 4506,
-  CMD_COPY = 4507,
-  CMD_PASTE = 4508,
-  CMD_DELETE = 4509,
-  CMD_VERSION = 4523,
-  CMD_EXPORT = 4530,
-};
-
 Clipboard clipboard{nullptr, 0};
 
 bool ItemSelected() { return browse.selectionState == VIEW_SEL_ITEM; }

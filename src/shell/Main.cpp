@@ -136,7 +136,7 @@ void Startup(int argc, char** argv) {
   // The data layer holds its notices (a damaged record file) until now.
   Notice_Attach();
   if (argc > 1 && argv[1] && std::strcmp(argv[1], kToEucOption) == 0)
-    nwEvent_PostTo(&mainArea, NW_COMMAND, SHELL_CMD_TO_EUC);
+    nwEvent_PostTo(&mainArea, NW_COMMAND, CMD_TO_EUC);
 }
 
 void RunLoop() {

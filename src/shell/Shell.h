@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "shell/Command.h"
 #include "toolkit/nw.h"
 
 // View numbers: values of currentView and of the remembered views.
@@ -22,9 +23,6 @@ inline constexpr std::uint16_t MODE_DIALOG = 2;  // entry add/change dialog open
 inline constexpr std::uint16_t MODE_WINDOW = 5;  // help screen or search/jump open
 
 inline constexpr const char* SHELL_RELEASE = "1.4.2";
-
-// Command posted for "-sjistoeuc".
-inline constexpr int SHELL_CMD_TO_EUC = 3041;
 
 // Timers of the whole run.
 inline constexpr int SHELL_TIMER_STATUS = 1;   // mainArea, every 500 ms

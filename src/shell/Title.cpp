@@ -77,16 +77,16 @@ struct Slot {
   int command;
 };
 constexpr std::array<Slot, cap::kToolbarSlots> kBrowseSlots{{
-    {" \x83\x77\x83\x8b\x83\x76 ", 3001},      // " ヘルプ " help
-    {"  \x92\xc7\x89\xc1  ", 3020},            // "  追加  " add schedule
-    {" \x83\x5e\x83\x58\x83\x4e ", 3021},      // " タスク " add task
+    {" \x83\x77\x83\x8b\x83\x76 ", CMD_HELP},      // " ヘルプ " help
+    {"  \x92\xc7\x89\xc1  ", CMD_ADD_SCHEDULE},    // "  追加  " add schedule
+    {" \x83\x5e\x83\x58\x83\x4e ", CMD_ADD_TASK},  // " タスク " add task
     {nullptr, 0},
-    {"   \x8d\xa1   ", 3003},                  // "   今   " now
-    {"  \x95\x5c\x8e\xa6  ", 3002},            // "  表示  " display size
-    {" \x82\x52\x83\x96\x8c\x8e ", 3005},      // " ３ヶ月 " calendar
-    {" \x90\x94\x8f\x54\x8a\xd4 ", 3006},      // " 数週間 " several weeks
-    {" \x82\x50\x8f\x54\x8a\xd4 ", 3007},      // " １週間 " one week
-    {"  \x82\x50\x93\xfa  ", 3008},            // "  １日  " one day
+    {"   \x8d\xa1   ", CMD_NOW},                   // "   今   " now
+    {"  \x95\x5c\x8e\xa6  ", CMD_CHANGE_SIZE},     // "  表示  " display size
+    {" \x82\x52\x83\x96\x8c\x8e ", CMD_CALENDAR},  // " ３ヶ月 " calendar
+    {" \x90\x94\x8f\x54\x8a\xd4 ", CMD_WEEKS},     // " 数週間 " several weeks
+    {" \x82\x50\x8f\x54\x8a\xd4 ", CMD_WEEK},      // " １週間 " one week
+    {"  \x82\x50\x93\xfa  ", CMD_DAY},             // "  １日  " one day
 }};
 
 // "%4d年%2d月%2d日(%s)"

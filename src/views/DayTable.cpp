@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kCommandNow = 3003;
 constexpr int kFrameLeft = 0, kFrameTop = 21, kFrameRight = 196;
 
 // The hours reach down to the function-key bar, so the frame stays open at
@@ -68,7 +67,7 @@ bool DayTable_Key(int key, int /*modifiers*/) {
 }
 
 bool DayTable_Command(int command) {
-  if (command != kCommandNow) return false;
+  if (command != CMD_NOW) return false;
   TimeTable_Anchor();
   View_EndItemSelection();
   View_RedrawAll();

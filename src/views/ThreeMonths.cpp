@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kCommandNow = 3003;
 constexpr int kPageMonths = 3;
 constexpr int kTextInset = 5;    // text x inside a cell
 constexpr int kTextTop = 2;      // text y inside a cell or title
@@ -243,7 +242,7 @@ bool ThreeMonths_Key(int key, int /*modifiers*/) {
 }
 
 bool ThreeMonths_Command(int command) {
-  if (command != kCommandNow) return false;
+  if (command != CMD_NOW) return false;
   View_SetCursorDate(browse.cursorDate);
   Anchor();
   View_EndItemSelection();

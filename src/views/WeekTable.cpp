@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kCommandNow = 3003;
 constexpr int kListRuleX = 473;  // between the time table and the list (view 7)
 
 bool HasList() { return browse.currentView == VIEW_WEEK_LIST; }
@@ -69,7 +68,7 @@ bool WeekTable_Key(int key, int /*modifiers*/) {
 }
 
 bool WeekTable_Command(int command) {
-  if (command != kCommandNow) return false;
+  if (command != CMD_NOW) return false;
   TimeTable_Anchor();
   View_EndItemSelection();
   View_RedrawAll();

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kCommandNow = 3003;
 constexpr int kColumns = 7;
 constexpr int kAreaBottom = 220;  // the function-key bar starts here
 constexpr int kListSeparatorX = 448;
@@ -305,7 +304,7 @@ bool Weeks_Key(int key, int /*modifiers*/) {
 }
 
 bool Weeks_Command(int command) {
-  if (command != kCommandNow) return false;
+  if (command != CMD_NOW) return false;
   View_SetCursorDate(browse.cursorDate);
   Anchor();
   View_EndItemSelection();
