@@ -13,6 +13,7 @@
 #include "shell/Shell.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
+#include "support/AppScreen.h"
 #include "support/Headless.h"
 
 namespace {
@@ -60,21 +61,10 @@ bool MainHandler(nwObject* object, nwMessage* message) {
 class EntryDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    Headless_Install();
+    velmo_test::OpenScreen();
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(200);
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
-    Zeb_OpenScreen(nwContext);
-    nwEvent_Reset();
-    nwTimer_Reset();
-    const ZebRect screen{0, 0, 640, 240};
-    const ZebRect area{0, 20, 640, 200};
-    const ZebRect bar{0, 220, 640, 20};
-    nwObject_Create(&titleBar, nwObject_DefaultHandler, nullptr, &screen);
-    nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &bar);
-    nwObject_Create(&mainArea, MainHandler, nullptr, &area);
-    nwFocus_Set(&mainArea);
+    velmo_test::CreateScreenObjects(nwObject_DefaultHandler, MainHandler);
     Store_Init();
     Label_InitNames();
     Settings_ApplyDefaults();
@@ -93,13 +83,6 @@ class EntryDialog : public ::testing::Test {
   void TearDown() override {
     Headless_SetFeeder(nullptr);
     Store_Shutdown();
-  }
-  static void Drain() {
-    while (nwEvent_Pending() > 0) {
-      nwMessage* message = nwEvent_Next(false);
-      if (message == nullptr) return;
-      nwEvent_Dispatch(message);
-    }
   }
   static Entry* Add(EntryKind kind, const char* text) {
     Entry* e = Store_AllocEntries(1);
@@ -142,7 +125,7 @@ TEST_F(EntryDialog, AddingAScheduleFromACalendarStoresItWithoutTimeAndRestoresTh
   EXPECT_EQ(browse.screenMode, MODE_BROWSE);
   EXPECT_FALSE(nwIme_IsOpen());
   EXPECT_EQ(nwFocus_Get(), &mainArea);
-  Drain();
+  velmo_test::Drain();
   EXPECT_GE(mainRedraws, 1);
   EXPECT_EQ(toolbar.slots[1].command, CMD_ADD_SCHEDULE);  // the browse bar is back
 }

@@ -11,6 +11,7 @@
 #include "host/common/Host.h"
 #include "shell/Shell.h"
 #include "store/Label.h"
+#include "support/AppScreen.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ class Fields : public ::testing::Test {
     Set(ID_START_YEAR, "2024");
     Set(ID_START_MONTH, "6");
     Set(ID_START_DAY, "15");
-    Drain();
+    velmo_test::Drain();
     notices.clear();
   }
   void TearDown() override { Host_Install(HostOps{}); }
@@ -92,26 +93,19 @@ class Fields : public ::testing::Test {
   nwObject* F(int id) { return Field_Find(id); }
   std::string Text(int id) { return Field_BufferOf(id); }
   void Set(int id, const char* text) { nwEvent_SendTo(F(id), NW_SET_TEXT, static_cast<int>(std::string(text).size()), 0, const_cast<char*>(text)); }
-  static void Drain() {
-    for (int n = 0; n < 1000 && nwEvent_Pending() > 0; ++n) {
-      nwMessage* message = nwEvent_Next(false);
-      if (message == nullptr) return;
-      nwEvent_Dispatch(message);
-    }
-  }
   void Focus(int id) {
     nwFocus_Set(F(id));
-    Drain();
+    velmo_test::Drain();
   }
   void Type(const char* keys) {
     for (; *keys != '\0'; ++keys) {
       nwEvent_SendTo(nwFocus_Get(), NW_KEY_DOWN, *keys);
-      Drain();
+      velmo_test::Drain();
     }
   }
   void Key(int key) {
     nwEvent_PostTo(nullptr, NW_KEY_DOWN, key);
-    Drain();
+    velmo_test::Drain();
   }
 };
 
@@ -185,7 +179,7 @@ TEST_F(Fields, HoursAndMinutesAdvanceOnZeroOrALargeFirstDigit) {
 TEST_F(Fields, ArrowsStepWithinTheRangeAndMinutesByQuarters) {
   const auto step = [&](int id, const char* from, int key) {
     Set(id, from);
-    Drain();
+    velmo_test::Drain();
     Focus(id);
     Key(key);
     const std::string result = Text(id);
@@ -226,7 +220,7 @@ TEST_F(Fields, TextsReadAsNumbersAndResetEmptiesTheParameters) {
   EXPECT_FALSE(Field_Check(F(ID_RANK)));
   EXPECT_TRUE(valueInvalid);
   EXPECT_EQ(refocusField, F(ID_RANK));
-  Drain();
+  velmo_test::Drain();
   Field_Setup(ID_START_DAY);
   Field_Setup(9999);  // unknown: kept
   EXPECT_EQ(fieldParams.maxValue, 30);
@@ -239,7 +233,7 @@ TEST_F(Fields, TextsReadAsNumbersAndResetEmptiesTheParameters) {
 
 TEST_F(Fields, TheDialogToolbarCarriesOkCancelAndTheLabels) {
   Dialog_SetToolbar();
-  Drain();
+  velmo_test::Drain();
   for (int slot = 0; slot < 3; ++slot) EXPECT_FALSE(toolbar.slots[slot].set) << slot;
   EXPECT_STREQ(toolbar.slots[3].label, "  \x8c\x88\x92\xe8  ");
   EXPECT_EQ(toolbar.slots[3].command, CMD_DIALOG_OK);
@@ -258,11 +252,11 @@ TEST_F(Fields, TheRepeatListKeepsItsChoiceAndLeavingItExtendsAOneDayRule) {
   nwObject_Create(&list, nwListBox_Handler, &dialog, &rect);
   Repeat_Bind(&list, rows);
   Repeat_Build(&list, Date_ToDayNo(2024, 6, 15), 0);
-  Drain();
+  velmo_test::Drain();
   for (int n = 0; n < 4; ++n) nwEvent_SendTo(&list, NW_KEY_DOWN, KEY_DOWN);
   EXPECT_EQ(Repeat_ReadChoice(&list), 4);
   Repeat_Build(&list, Date_ToDayNo(2024, 1, 25), 4);
-  Drain();
+  velmo_test::Drain();
   EXPECT_EQ(Repeat_ReadChoice(&list), 4);
   EXPECT_STREQ(rows + 4 * REPEAT_ROW_BYTES, "\x8d\xc5\x8f\x49\x96\xd8\x97\x6a\x93\xfa");  // 最終木曜日
 
@@ -279,10 +273,10 @@ TEST_F(Fields, TheRepeatListKeepsItsChoiceAndLeavingItExtendsAOneDayRule) {
   EXPECT_EQ(Repeat_Leave(&list), 4);
   EXPECT_EQ(Text(ID_END_YEAR), "2025");
   Repeat_Build(&list, Date_ToDayNo(2024, 6, 15), 0);
-  Drain();
+  velmo_test::Drain();
   EXPECT_EQ(Repeat_Leave(&list), 0);
   EXPECT_EQ(Text(ID_END_YEAR), "2025");
-  Drain();
+  velmo_test::Drain();
   for (auto& edit : ends) nwObject_Destroy(&edit);
   nwObject_Destroy(&list);
 }

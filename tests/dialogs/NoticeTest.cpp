@@ -9,6 +9,7 @@
 #include "files/Save.h"
 #include "host/headless/Headless.h"
 #include "shell/Shell.h"
+#include "support/AppScreen.h"
 #include "support/Headless.h"
 
 namespace {
@@ -34,9 +35,7 @@ void Feed(int) {
       lines.emplace_back(label->text, static_cast<std::size_t>(label->textLength));
     }
   }
-  if (keys.empty()) return;
-  Headless_PushKey(keys.front());
-  keys.erase(keys.begin());
+  velmo_test::PushNextKey(keys);
 }
 
 bool MainHandler(nwObject* object, nwMessage* message) {
@@ -47,19 +46,11 @@ bool MainHandler(nwObject* object, nwMessage* message) {
 class Notice : public ::testing::Test {
  protected:
   void SetUp() override {
-    Headless_Install();
+    velmo_test::OpenScreen();
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(50);
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
-    Zeb_OpenScreen(nwContext);
-    nwEvent_Reset();
-    nwTimer_Reset();
-    const ZebRect screen{0, 0, 640, 240};
-    const ZebRect area{0, 20, 640, 200};
-    nwObject_Create(&titleBar, nwObject_DefaultHandler, nullptr, &screen);
-    nwObject_Create(&mainArea, MainHandler, nullptr, &area);
-    nwFocus_Set(&mainArea);
+    velmo_test::CreateScreenObjects(nwObject_DefaultHandler, MainHandler);
+    velmo_test::Drain();
     lines.clear();
     keys.clear();
     mainRedraws = 0;
@@ -67,14 +58,6 @@ class Notice : public ::testing::Test {
   void TearDown() override {
     Notice_Detach();
     Headless_SetFeeder(nullptr);
-  }
-  // Dispatches what the notice left queued.
-  static void Drain() {
-    while (nwEvent_Pending() > 0) {
-      nwMessage* message = nwEvent_Next(false);
-      if (message == nullptr) return;
-      nwEvent_Dispatch(message);
-    }
   }
 };
 
@@ -87,7 +70,7 @@ TEST_F(Notice, NotImplementedShowsTwoLinesAndOneButtonThenTheMainAreaIsRedrawn) 
                                              "\x82\xb2\x82\xdf\x82\xf1\x82\xc8\x82\xb3\x82\xa2", ""}));
   EXPECT_EQ(buttons, 1);
   EXPECT_EQ(nwFocus_Get(), &mainArea);
-  Drain();
+  velmo_test::Drain();
   EXPECT_EQ(mainRedraws, 1);
 }
 

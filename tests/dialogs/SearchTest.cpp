@@ -11,6 +11,7 @@
 #include "shell/Shell.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
+#include "support/AppScreen.h"
 #include "support/Headless.h"
 
 namespace {
@@ -31,9 +32,7 @@ void Feed(int) {
     for (int y = 93; y < 109; ++y)
       for (int x = 304; x < 336; ++x) frame[3] += Zeb_GetPixel(x, y) == 3 ? 1 : 0;
   }
-  if (keys.empty()) return;
-  Headless_PushKey(keys.front());
-  keys.erase(keys.begin());
+  velmo_test::PushNextKey(keys);
 }
 
 void Type(const std::string& text) {
@@ -66,21 +65,10 @@ DayNo Day(int year, int month, int mday) {
 class Search : public ::testing::Test {
  protected:
   void SetUp() override {
-    Headless_Install();
+    velmo_test::OpenScreen();
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(50);
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
-    Zeb_OpenScreen(nwContext);
-    nwEvent_Reset();
-    nwTimer_Reset();
-    const ZebRect screen{0, 0, 640, 240};
-    const ZebRect area{0, 20, 640, 200};
-    const ZebRect bar{0, 220, 640, 20};
-    nwObject_Create(&titleBar, nwObject_DefaultHandler, nullptr, &screen);
-    nwObject_Create(&mainArea, nwObject_DefaultHandler, nullptr, &area);
-    nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &bar);
-    nwFocus_Set(&mainArea);
+    velmo_test::CreateScreenObjects();
     browse = BrowseState{};
     browse.screenMode = MODE_BROWSE;
     browse.cursorDate = Day(2024, 3, 5);

@@ -8,6 +8,7 @@
 #include "host/headless/Headless.h"
 #include "shell/Shell.h"
 #include "store/Label.h"
+#include "support/AppScreen.h"
 #include "support/Headless.h"
 
 namespace {
@@ -58,36 +59,18 @@ void Feed(int) {
 class Help : public ::testing::Test {
  protected:
   void SetUp() override {
-    Headless_Install();
+    velmo_test::OpenScreen();
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(50);
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
-    Zeb_OpenScreen(nwContext);
-    nwEvent_Reset();
-    nwTimer_Reset();
     Label_InitNames();
     browse = BrowseState{};
     browse.screenMode = MODE_BROWSE;
-    const ZebRect screen{0, 0, 640, 240};
-    const ZebRect area{0, 20, 640, 200};
-    const ZebRect bar{0, 220, 640, 20};
-    nwObject_Create(&titleBar, nwObject_DefaultHandler, nullptr, &screen);
-    nwObject_Create(&mainArea, nwObject_DefaultHandler, nullptr, &area);
-    nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &bar);
-    nwFocus_Set(&mainArea);
+    velmo_test::CreateScreenObjects();
     seen.clear();
     keys.clear();
     commands.clear();
   }
   void TearDown() override { Headless_SetFeeder(nullptr); }
-  static void Drain() {
-    while (nwEvent_Pending() > 0) {
-      nwMessage* message = nwEvent_Next(false);
-      if (message == nullptr) return;
-      nwEvent_Dispatch(message);
-    }
-  }
   static std::string Slot(int n) {
     const nwToolbarSlot& slot = toolbar.slots[n];
     return slot.set ? std::string(slot.label) : std::string();
@@ -113,7 +96,7 @@ TEST_F(Help, ReturnTurnsToPageTwoAndReturnAgainCloses) {
   EXPECT_NE(seen[0].headingInk, seen[1].headingInk);
   EXPECT_EQ(browse.screenMode, MODE_BROWSE);
   EXPECT_EQ(nwFocus_Get(), &mainArea);
-  Drain();
+  velmo_test::Drain();
   EXPECT_EQ(Slot(0), " \x83\x77\x83\x8b\x83\x76 ");  // browse bar back: " ヘルプ "
   EXPECT_EQ(Slot(3), "");
 }

@@ -11,6 +11,7 @@
 #include "shell/Shell.h"
 #include "shell/Title.h"
 #include "store/Label.h"
+#include "support/AppScreen.h"
 #include "toolkit/nw.h"
 
 namespace {
@@ -21,15 +22,6 @@ void HeadlessDateClock(DateClock& out) {
   out = DateClock{now.seconds, now.micros, now.year, now.month, now.mday, now.hour, now.minute, now.second};
 }
 
-// Delivers what is queued, as the main loop would.
-void Drain() {
-  while (nwEvent_Pending() > 0) {
-    nwMessage* m = nwEvent_Next(false);
-    if (!m) return;
-    if (!nwEvent_Filter(m)) nwEvent_Dispatch(m);
-  }
-}
-
 bool Dirty() {
   ZebRect box{};
   return Zeb_GetDirty(box);
@@ -38,22 +30,15 @@ bool Dirty() {
 class TitleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Headless_Install();
+    velmo_test::OpenScreen();
     Headless_SetLocalTime(2024, 3, 5, 10, 20, 30);
     Date_SetClock(HeadlessDateClock);
     Label_InitNames();
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
-    Zeb_OpenScreen(nwContext);
-    nwEvent_Reset();
-    nwTimer_Reset();
-    const ZebRect screen{0, 0, 640, 240};
-    const ZebRect bar{0, 220, 640, 20};
-    nwObject_Create(&titleBar, Title_Handler, nullptr, &screen);
-    nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &bar);
+    nwObject_Create(&titleBar, Title_Handler, nullptr, &velmo_test::kScreenRect);
+    nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &velmo_test::kToolbarRect);
     nwEvent_PostTo(&titleBar, NW_SHOW);
     nwEvent_PostTo(&titleBar, NW_SET_TEXT, 0, 0, const_cast<char*>("Velmo"));
-    Drain();
+    velmo_test::Drain();
     browse = BrowseState{};
     browse.screenMode = MODE_BROWSE;
     browse.cursorDate = Date_ToDayNo(2024, 3, 5);
@@ -115,7 +100,7 @@ TEST_F(TitleTest, ClockDrawsOncePerMinuteAndOnlyWhileShown) {
   Zeb_ClearDirty();
   Headless_Advance(60000);
   nwEvent_SendTo(&titleBar, NW_HIDE);
-  Drain();
+  velmo_test::Drain();
   Zeb_ClearDirty();
   nwEvent_SendTo(&titleBar, NW_TIMER, SHELL_TIMER_CLOCK);
   EXPECT_FALSE(Dirty());
@@ -157,9 +142,9 @@ TEST_F(TitleTest, IconIsTakenOnlyFromAWhole16By16Bitmap) {
 
 TEST_F(TitleTest, BrowseBarFillsNineSlotsAndEmptiesTheFourth) {
   nwEvent_PostTo(&toolbar, NW_SET_TEXT, 3, 99, const_cast<char*>("xxxxxxxx"));
-  Drain();
+  velmo_test::Drain();
   Title_FillBrowseToolbar();
-  Drain();
+  velmo_test::Drain();
   const int commands[10] = {3001, 3020, 3021, 0, 3003, 3002, 3005, 3006, 3007, 3008};
   for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(toolbar.slots[i].command, commands[i]) << i;
@@ -175,7 +160,7 @@ TEST_F(TitleTest, MainAreaIgnoresRedrawBehindADialogAndQuitsOnDestroy) {
   const ZebRect rect{0, 20, 640, 200};
   browse.currentView = 0;  // no view
   nwObject_Create(&area, MainArea_Handler, nullptr, &rect);
-  Drain();
+  velmo_test::Drain();
   EXPECT_EQ(nwFocus_Get(), &area);
   browse.screenMode = MODE_DIALOG;
   Zeb_ClearDirty();

@@ -11,24 +11,19 @@
 #include "shell/Title.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
+#include "support/AppScreen.h"
 #include "toolkit/nw.h"
 #include "views/View.h"
 
 class ViewFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    Headless_Install();
+    velmo_test::OpenScreen();
     Store_Init();
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
-    Zeb_OpenScreen(nwContext);
-    nwEvent_Reset();
-    nwTimer_Reset();
-    const ZebRect screen{0, 0, 640, 240};
-    nwObject_Create(&titleBar, Title_Handler, nullptr, &screen);
+    nwObject_Create(&titleBar, Title_Handler, nullptr, &velmo_test::kScreenRect);
     nwEvent_Reset();  // what its creation posted
     Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
-    Zeb_FillBox(nwContext, screen);
+    Zeb_FillBox(nwContext, velmo_test::kScreenRect);
     browse = BrowseState{};
     browse.currentView = VIEW_THREE_MONTHS;
     browse.monthView = VIEW_THREE_MONTHS;
