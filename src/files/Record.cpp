@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "Capacity.h"
 #include "store/Store.h"
@@ -27,7 +26,9 @@ static_assert(cap::kRecordReadMax >
 
 char recordPath[cap::kFileName] = "record";
 RecordLoadInfo lastLoad{};
-std::vector<std::uint8_t> image;
+// The last image built; it grows as needed and is kept between saves.
+std::unique_ptr<std::uint8_t[]> image;
+std::size_t imageCapacity = 0;
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
@@ -371,15 +372,20 @@ std::span<const std::uint8_t> Record_BuildImage() {
     if (ENTRY_FILE_HEADER + DataLength(*e) > 0xFFFF) return {};  // size would not fit its field
     total += EncodedLength(*e);
   }
-  image.resize(total);
-  std::uint8_t* p = image.data();
+  if (total > imageCapacity) {
+    // Out of memory is a failed save, not the end of the program.
+    image.reset(new (std::nothrow) std::uint8_t[total]);
+    imageCapacity = image ? total : 0;
+    if (!image) return {};
+  }
+  std::uint8_t* p = image.get();
   pos = Store_First();
   while (Entry* e = Store_Next(pos)) {
     if (Saved(*e, drop)) p = PutEntry(p, *e);
   }
   p = Put16(p, kEndRecordBytes);
   Put16(p, KIND_END);
-  return image;
+  return {image.get(), total};
 }
 
 bool Record_Save() {

@@ -50,6 +50,7 @@ const char* Record_StopText(RecordStop stop);  // short English reason
 bool Record_Save();
 // The four kind-part bytes of e as they are saved (zeros for kinds without one).
 void Record_KindPart(const Entry& e, std::uint8_t out[4]);
-// The image Record_Save writes; null (size 0) when an entry cannot be encoded.
+// The image Record_Save writes; null (size 0) when an entry cannot be encoded
+// or memory runs out.
 // Valid until the next call.
 std::span<const std::uint8_t> Record_BuildImage();

@@ -1,6 +1,7 @@
 #include "files/Save.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -62,7 +63,9 @@ bool CopyBytes(std::FILE* in, std::FILE* out) {
 bool CopyInto(std::FILE* in, const char* to, const char* mode) {
   std::FILE* out = std::fopen(to, mode);
   if (out == nullptr) return false;
-  const bool copied = CopyBytes(in, out);
+  // On disk before it is renamed into place: a backup that a power cut can
+  // leave empty is no backup.
+  const bool copied = CopyBytes(in, out) && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
   const bool closed = std::fclose(out) == 0;
   if (copied && closed) return true;
   std::remove(to);

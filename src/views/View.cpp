@@ -81,10 +81,11 @@ void ResetDayList() {
 
 bool View_CreateCurrent() {
   browse.statusDelay = 0;
+  // Continuation files can hold any date; the cursor starts inside the
+  // bounds even when no view is shown, since the item commands use it.
+  View_SetCursorDate(browse.cursorDate);
   const ViewOps* ops = Current();
   if (ops == nullptr) return true;
-  // Continuation files can hold any date; every view starts inside the bounds.
-  View_SetCursorDate(browse.cursorDate);
   return ops->create();
 }
 

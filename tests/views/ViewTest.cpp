@@ -11,10 +11,12 @@ using ViewFramework = ViewFixture;
 TEST_F(ViewFramework, NumbersWithoutAViewCreateButTakeNothing) {
   for (std::uint16_t v : {0, 1, 9, 11, 65535}) {
     browse.currentView = v;
+    browse.cursorDate = 0;  // as a damaged continuation file may give
     EXPECT_EQ(View_Ops(v), nullptr) << v;
     EXPECT_TRUE(View_CreateCurrent()) << v;
+    EXPECT_EQ(browse.cursorDate, VIEW_FIRST_DAY) << v;  // the item commands use it
     EXPECT_FALSE(View_Key(KEY_UP, 0)) << v;
-    EXPECT_FALSE(View_Command(3003)) << v;
+    EXPECT_FALSE(View_Command(CMD_NOW)) << v;
     View_RedrawAll();
     View_StatusTick();
   }
