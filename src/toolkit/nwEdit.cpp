@@ -91,11 +91,10 @@ void FollowCursor(nwEdit* edit) {
     }
     return;
   }
-  // The cursor keeps a cell of its own inside the field, so a cursor after
-  // the last shown column scrolls the text one further.
-  const int lastColumn = edit->columns > 0 ? edit->columns - 1 : 0;
+  // A cursor just after the last shown column does not scroll: a field as
+  // wide as its capacity keeps its whole text in view.
   if (edit->cursor < edit->scroll) edit->scroll = edit->cursor;
-  if (edit->scroll + lastColumn < edit->cursor) edit->scroll = edit->cursor - lastColumn;
+  if (edit->scroll + edit->columns < edit->cursor) edit->scroll = edit->cursor - edit->columns;
 }
 
 // ---------------------------------------------------------------------------
@@ -210,7 +209,10 @@ void DeleteForward(nwEdit* edit, int count) {
 }
 
 void Insert(nwEdit* edit, const char* bytes, int count) {
-  const bool lead = count == 1 && Zeb_IsLeadByte(static_cast<unsigned char>(bytes[0]));
+  // A byte typed just after a lead byte is that character's trail byte, even
+  // when it looks like a lead byte too (亜 is 88 9F).
+  const bool completes = count == 1 && edit->cursor > 0 && InsideCharacter(edit, edit->cursor);
+  const bool lead = count == 1 && !completes && Zeb_IsLeadByte(static_cast<unsigned char>(bytes[0]));
   const bool trail = count == 1 && Zeb_IsTrailByte(static_cast<unsigned char>(bytes[0]));
   if (edit->dropTrail) {
     edit->dropTrail = 0;
@@ -285,7 +287,7 @@ void LineUp(nwEdit* edit) {
   const int line = ThisLineOf(edit, edit->cursor);
   const int start = ThisLineStart(edit, line);
   const int end = LineEnd(edit, start);
-  if (edit->cursor == end && end > start && end < edit->length) {
+  if (edit->cursor == end && end > start) {
     edit->cursor = start;
   } else if (line > 0) {
     const int column = edit->cursor - start;

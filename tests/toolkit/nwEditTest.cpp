@@ -182,11 +182,19 @@ TEST_F(Editor, SingleLineScrollsSidewaysAndDrawsTheCursorAsAnInvertedCell) {
   EXPECT_EQ(Zeb_GetPixel(19, 37), ZEB_BLACK);
   EXPECT_EQ(Zeb_GetPixel(20, 22), ZEB_WHITE);
   Type("............");  // 12 dots: the field shows 10 columns
-  EXPECT_EQ(edit_.scroll, 3);
-  // The cursor after the text keeps the last column of its own.
+  EXPECT_EQ(edit_.scroll, 2);
+  // The cursor just after the last column is cut away at the field's edge;
+  // the inner frame at x 92 stays black.
+  EXPECT_EQ(Zeb_GetPixel(12 + 72, 22), ZEB_WHITE);
+  EXPECT_EQ(Zeb_GetPixel(12 + 79, 22), ZEB_WHITE);
+  EXPECT_EQ(Zeb_GetPixel(92, 22), ZEB_BLACK);
+  EXPECT_EQ(Zeb_GetPixel(92, 37), ZEB_BLACK);
+  Key(KEY_LEFT);  // back into the shown columns: the cell at column 9
+  EXPECT_EQ(edit_.scroll, 2);
   EXPECT_EQ(Zeb_GetPixel(12 + 72, 22), ZEB_BLACK);
   EXPECT_EQ(Zeb_GetPixel(12 + 79, 37), ZEB_BLACK);
   EXPECT_EQ(Zeb_GetPixel(12 + 71, 22), ZEB_WHITE);
+  Key(KEY_RIGHT);
   Key(KEY_RIGHT);
   nwEvent_SendTo(&edit_, NW_SET_CURSOR, 0, 0);
   EXPECT_EQ(edit_.scroll, 0);
@@ -194,6 +202,140 @@ TEST_F(Editor, SingleLineScrollsSidewaysAndDrawsTheCursorAsAnInvertedCell) {
   nwFocus_Set(nullptr);
   EXPECT_EQ(Zeb_GetPixel(12, 22), ZEB_WHITE);
   EXPECT_EQ(Zeb_GetPixel(11, 21), ZEB_WHITE);
+}
+
+// The pixels of the text area (x, y, w, h) row by row.
+std::string Area(int x, int y, int w, int h) {
+  std::string pixels;
+  for (int row = y; row < y + h; ++row) {
+    for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
+  }
+  return pixels;
+}
+
+// The same area with only text drawn at (x, y) in font 2, on white.
+std::string TextAlone(int x, int y, int w, int h, const char* text) {
+  Zeb_SetColor(nwContext, ZEB_WHITE);
+  Zeb_FillBox(nwContext, ZebRect{x, y, w, h});
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  Zeb_DrawText(nwContext, x, y, text, static_cast<int>(std::strlen(text)));
+  return Area(x, y, w, h);
+}
+
+TEST_F(Editor, AFieldAsWideAsItsCapacityKeepsItsWholeTextInView) {
+  Make(4, 36, 20);  // a year field: 4 columns, text area (12, 22, 32, 16)
+  ASSERT_EQ(edit_.columns, 4);
+  Focus();
+  Type("2024");
+  EXPECT_EQ(edit_.scroll, 0);
+  EXPECT_EQ(edit_.cursor, 4);
+  const std::string typed = Area(12, 22, 32, 16);
+  EXPECT_EQ(typed, TextAlone(12, 22, 32, 16, "2024"));
+  // Right over a marked text lands after it without scrolling either.
+  nwEvent_SendTo(&edit_, NW_SET_CURSOR, 0, -1);
+  Key(KEY_RIGHT);
+  EXPECT_EQ(edit_.cursor, 4);
+  EXPECT_EQ(edit_.scroll, 0);
+  // One byte more than the columns scrolls by one.
+  Make(5, 36, 20);
+  Focus();
+  Type("12345");
+  EXPECT_EQ(edit_.scroll, 1);
+  EXPECT_EQ(Area(12, 22, 32, 16), TextAlone(12, 22, 32, 16, "2345"));
+}
+
+TEST_F(Editor, UpAtTheEndOfTheLastLineGoesToTheStartOfThatLine) {
+  Make(40, 84, 52, true);
+  SetText("ab\ncd");
+  nwEvent_SendTo(&edit_, NW_SET_CURSOR, 5, 0);
+  EXPECT_TRUE(Key(KEY_UP));
+  EXPECT_EQ(edit_.cursor, 3);
+  Key(KEY_UP);  // 3 ends line 0 (just after the line feed)
+  EXPECT_EQ(edit_.cursor, 0);
+  SetText("abc");
+  nwEvent_SendTo(&edit_, NW_SET_CURSOR, 3, 0);
+  Key(KEY_UP);
+  EXPECT_EQ(edit_.cursor, 0);
+  Key(KEY_UP);  // at the start of line 0 nothing moves
+  EXPECT_EQ(edit_.cursor, 0);
+}
+
+TEST_F(Editor, ATrailByteThatLooksLikeALeadByteCompletesItsCharacter) {
+  // 亜 (88 9F) typed with exactly two bytes free goes in whole.
+  Make(4);
+  SetText("ab");
+  nwEvent_SendTo(&edit_, NW_SET_CURSOR, 1, 0);
+  Type(kA);
+  EXPECT_EQ(Text(), std::string("a") + kA + "b");
+  EXPECT_EQ(edit_.cursor, 3);
+  EXPECT_EQ(buffer_[5], '#');
+  // Typed into a shown field it is drawn once its second byte is in.
+  Make(20);
+  Focus();
+  Type(kA);
+  EXPECT_EQ(Area(12, 22, 16, 16), TextAlone(12, 22, 16, 16, kA));
+}
+
+// True when position splits a character, scanning from the start.
+bool Splits(const nwEdit& edit, int position) {
+  int i = 0;
+  while (i < position) i += Zeb_IsLeadByte(static_cast<unsigned char>(edit.text[i])) ? 2 : 1;
+  return i > position;
+}
+
+TEST_F(Editor, AFloodOfMixedKeysKeepsTheBufferTheCursorAndTheScreenInBounds) {
+  // One input each: a character (double-byte ones come as their two bytes,
+  // as the input method sends them), an editing key or a CTRL key.
+  struct Input {
+    int first, second, modifiers;
+  };
+  const Input inputs[] = {{'a', 0, 0},          {'Z', 0, 0},         {' ', 0, 0},        {0xb1, 0, 0},
+                          {0x93, 0xfa, 0},      {0x88, 0x9f, 0},     {0x96, 0x7b, 0},    {0xfa, 0x40, 0},
+                          {KEY_BACKSPACE, 0, 0}, {KEY_DELETE, 0, 0}, {KEY_LEFT, 0, 0},   {KEY_RIGHT, 0, 0},
+                          {KEY_UP, 0, 0},       {KEY_DOWN, 0, 0},    {'j', 0, KEY_MOD_CTRL}, {'b', 0, KEY_MOD_CTRL},
+                          {'f', 0, KEY_MOD_CTRL}, {'n', 0, KEY_MOD_CTRL}, {'p', 0, KEY_MOD_CTRL}};
+  unsigned seed = 12345;
+  auto next = [&seed](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (bool multiLine : {false, true}) {
+    const int h = multiLine ? 52 : 20;
+    Make(17, 60, h, multiLine);  // 7 columns
+    SetText("");
+    Focus();
+    for (int i = 0; i < 4000; ++i) {
+      const Input& input = inputs[next(sizeof inputs / sizeof inputs[0])];
+      if (next(40) == 0) nwEvent_SendTo(&edit_, NW_SET_CURSOR, 0, -1);
+      Key(input.first, input.modifiers);
+      if (input.second != 0) Key(input.second);
+      ASSERT_LE(edit_.length, 17);
+      ASSERT_EQ(buffer_[edit_.length], '\0');
+      ASSERT_EQ(buffer_[18], '#');
+      ASSERT_GE(edit_.cursor, 0);
+      ASSERT_LE(edit_.cursor, edit_.length);
+      ASSERT_GE(edit_.mark, 0);
+      ASSERT_LE(edit_.cursor + edit_.mark, edit_.length);
+      ASSERT_FALSE(Splits(edit_, edit_.cursor)) << "input " << i;
+      ASSERT_FALSE(Splits(edit_, edit_.length)) << "input " << i;
+      if (multiLine) {
+        const int line = nwEdit_LineOf(&edit_, edit_.cursor);
+        ASSERT_GE(line, edit_.topLine);
+        ASSERT_LT(line, edit_.topLine + edit_.visibleLines);
+      } else {
+        ASSERT_LE(edit_.scroll, edit_.cursor);
+        ASSERT_LE(edit_.cursor, edit_.scroll + edit_.columns);
+      }
+    }
+    // Nothing was drawn outside the field.
+    for (int y = 0; y < 80; ++y) {
+      for (int x = 0; x < 100; ++x) {
+        if (x >= 10 && x < 70 && y >= 20 && y < 20 + h) continue;
+        ASSERT_EQ(Zeb_GetPixel(x, y), ZEB_WHITE) << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST_F(Editor, ADoubleByteCharacterCutByTheRightEdgeIsDrawnOnlyInPart) {

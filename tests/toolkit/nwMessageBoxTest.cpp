@@ -14,7 +14,17 @@ struct Seen {
   int frame = -1;         // pixel at the box's top-left corner
   int innerEdge = -1;     // just inside the corner: the raised edge
   int focusInvert = -1;   // inside the focused button
+  std::string firstLine;  // pixels of (312, 80, 16, 16): a centred two-letter first line
 };
+
+// The pixels of (x, y, w, h) row by row.
+std::string Area(int x, int y, int w, int h) {
+  std::string pixels;
+  for (int row = y; row < y + h; ++row) {
+    for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
+  }
+  return pixels;
+}
 
 std::vector<int> keys;          // fed one per wait
 std::vector<Seen> seen;
@@ -41,6 +51,7 @@ Seen Look() {
   s.frame = Zeb_GetPixel(200, 70);
   s.innerEdge = Zeb_GetPixel(201, 71);
   s.focusInvert = Zeb_GetPixel(s.focus->rect.x + 4, s.focus->rect.y + 20);
+  s.firstLine = Area(312, 80, 16, 16);
   return s;
 }
 
@@ -100,9 +111,27 @@ TEST_F(MessageBox, ShowsCentredLinesInTheFixedBoxAndReturnsTheButtonPressed) {
   EXPECT_EQ(s.rect.h, 120);
   EXPECT_EQ(s.focus->rect.x, 290);   // the one button, in the middle
   EXPECT_EQ(s.focus->rect.y, 154);
+  EXPECT_EQ(s.focus->rect.w, 60);
+  EXPECT_EQ(s.focus->rect.h, 24);
+  for (int i = 0; i < 3; ++i) {  // three centred lines, 24 pixels apart
+    const auto* label = static_cast<const nwLabel*>(s.focus->parent->children[i]);
+    EXPECT_EQ(label->rect.x, 206);
+    EXPECT_EQ(label->rect.y, 80 + 24 * i);
+    EXPECT_EQ(label->rect.w, 228);
+    EXPECT_EQ(label->rect.h, 22);
+    EXPECT_EQ(label->align, NW_ALIGN_CENTER);
+    EXPECT_EQ(label->fontNo, 2);
+  }
   EXPECT_EQ(s.frame, ZEB_BLACK);
   EXPECT_EQ(s.innerEdge, ZEB_WHITE);
   EXPECT_EQ(s.focusInvert, ZEB_DARK_GREY);  // light grey inverted
+  // "ab" centred in label 0 at (206, 80): x offset (228 - 16) / 2.
+  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
+  Zeb_FillBox(nwContext, ZebRect{312, 80, 16, 16});
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  Zeb_DrawText(nwContext, 312, 80, "ab", 2);
+  EXPECT_EQ(s.firstLine, Area(312, 80, 16, 16));
   // Closed: the focus is back, the parent is told to repaint, nothing is left open.
   EXPECT_EQ(nwFocus_Get(), &main);
   EXPECT_FALSE(nwMessageBox_IsOpen());
