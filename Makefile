@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 VELMO_HOME   ?= $(HOME)/.local/share/velmo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps build run test test-sanitize fuzz bench clean
+.PHONY: all deps build run test test-sanitize fuzz bench bench-build clean
 
 all: build
 
@@ -36,9 +36,11 @@ fuzz: deps
 	$(FUZZ_BUILD)/fuzz_record -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  $(FUZZ_BUILD)/corpus tests/files/corpus
 
-bench: deps
+bench-build: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMO_TESTS=OFF
 	cmake --build $(BENCH_BUILD)
+
+bench: bench-build
 	@for b in $(BENCH_BUILD)/bench_*; do echo "== $$b"; $$b; done
 
 run: build

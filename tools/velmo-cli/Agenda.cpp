@@ -187,12 +187,14 @@ std::string OneLine(std::string_view sjis) {
 std::string PlainItem(const Entry& e) {
   std::string out = "  ";
   out += KindWord(e.kind);
-  if (e.kind == KIND_TIMED) out += " " + Clock(e.startHour, e.startMinute);
+  if (e.kind == KIND_TIMED) out.append(" ").append(Clock(e.startHour, e.startMinute));
   // A schedule without an end time has no time at all, as the views show it.
   const bool timed = e.endHour != 0 || e.endMinute != 0;
   if (e.kind == KIND_SCHEDULE && timed) {
-    out += " " + Clock(e.startHour, e.startMinute);
-    if (e.startHour != e.endHour || e.startMinute != e.endMinute) out += "-" + Clock(e.endHour, e.endMinute);
+    out.append(" ").append(Clock(e.startHour, e.startMinute));
+    if (e.startHour != e.endHour || e.startMinute != e.endMinute) {
+      out.append("-").append(Clock(e.endHour, e.endMinute));
+    }
   }
   if (e.kind == KIND_TASK) {
     out += " rank " + std::to_string(e.rank) + (e.doneLen != 0 ? " done" : " open");
