@@ -90,12 +90,14 @@ nwEdit startHour{}, startMinute{}, endHour{}, endMinute{}, rankField{}, interval
 nwLabel startWeekday{}, endWeekday{}, labelDisplay{};
 nwListBox repeatList{};
 
-// Buffers: one spare byte beyond what each field is told it may hold.
-char textBuffer[cap::kEntryDialogText + 2];
-char startYearBuffer[4 + 2], startMonthBuffer[2 + 2], startDayBuffer[2 + 2];
-char endYearBuffer[4 + 2], endMonthBuffer[2 + 2], endDayBuffer[2 + 2];
-char startHourBuffer[2 + 2], startMinuteBuffer[2 + 2], endHourBuffer[2 + 2], endMinuteBuffer[2 + 2];
-char rankBuffer[1 + 2], intervalBuffer[2 + 2];
+// Field buffers: the editor holds one byte more than the capacity given.
+char textBuffer[Field_BufferBytes(cap::kEntryDialogText)];
+char startYearBuffer[Field_BufferBytes(4)], startMonthBuffer[Field_BufferBytes(2)];
+char startDayBuffer[Field_BufferBytes(2)], endYearBuffer[Field_BufferBytes(4)];
+char endMonthBuffer[Field_BufferBytes(2)], endDayBuffer[Field_BufferBytes(2)];
+char startHourBuffer[Field_BufferBytes(2)], startMinuteBuffer[Field_BufferBytes(2)];
+char endHourBuffer[Field_BufferBytes(2)], endMinuteBuffer[Field_BufferBytes(2)];
+char rankBuffer[Field_BufferBytes(1)], intervalBuffer[Field_BufferBytes(2)];
 char startWeekdayBuffer[kWeekdayBytes + 1], endWeekdayBuffer[kWeekdayBytes + 1];
 char labelBuffer[kLabelBytes + 1];
 RepeatRows repeatRows;
@@ -567,6 +569,9 @@ bool BuildEntry() {
   if (valueInvalid || FocusedValueOutOfRange()) return false;
   const int length = static_cast<int>(std::strlen(textField.text));
   if (length == 0 || !DatesValid()) return false;
+  // An end typed before the start is put in order by the check of the field
+  // just left, queued behind this accept; until then the accept does nothing.
+  if (Dialog_HasEndDate(dialogMode) && EndDate() < StartDate()) return false;
   const bool change = Dialog_IsChangeMode(dialogMode) && dialogState.editedEntry != nullptr;
   Entry* e = Store_AllocEntries(1);
   char* text = e == nullptr ? nullptr : Store_AllocBytes(static_cast<std::size_t>(length));

@@ -293,7 +293,7 @@ bool Field_Check(nwObject* field) {
   Field_SetNumber(field, fieldParams.minValue);
   char text[64];
   std::snprintf(text, sizeof text, FIELD_RANGE_FORMAT, fieldParams.minValue, fieldParams.maxValue);
-  Notice_Show(text, NOTICE_OK);
+  Notice_Box(text, NOTICE_OK);
   if (field != nullptr && field->parent != nullptr) nwEvent_PostTo(field->parent, NW_REDRAW);
   refocusField = field;
   valueInvalid = true;

@@ -93,8 +93,11 @@ std::uint16_t Field_ValueOf(int id);
 std::uint16_t Field_Value(const char* text);
 
 // Clears capacity + 1 bytes of buffer, binds it (SetBuffer capacity + 1) and
-// gives the field its first text; registers the field.
+// gives the field its first text; registers the field. The editor then holds
+// up to capacity + 1 bytes of text and their NUL: size buffers with
+// Field_BufferBytes.
 void Field_Init(nwObject* field, char* buffer, int capacity, const char* text);
+constexpr std::size_t Field_BufferBytes(std::size_t capacity) { return capacity + 2; }
 // Sets the text without triggering the automatic advance, and redraws.
 void Field_SetText(nwObject* field, const char* text);
 void Field_SetNumber(nwObject* field, int value);  // "%d"

@@ -20,11 +20,16 @@ void DataNotice(const char* text) { Notice_Show(text, NOTICE_OK); }
 
 }  // namespace
 
-int Notice_Show(const char* text, int type) {
+int Notice_Box(const char* text, int type) {
   const int result = attached ? nwMessageBox(text, type) : NOTICE_NO_ANSWER;
   // Not seen in a box (no screen yet, shutting down, a box already open):
   // the text must not simply vanish.
   if (result == NOTICE_NO_ANSWER && text != nullptr) Host_DebugMessage(text);
+  return result;
+}
+
+int Notice_Show(const char* text, int type) {
+  const int result = Notice_Box(text, type);
   if (attached) nwEvent_PostTo(&mainArea, NW_REDRAW);
   return result;
 }

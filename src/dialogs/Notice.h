@@ -46,6 +46,9 @@ inline constexpr const char* NOTICE_NOT_IMPLEMENTED =
 // screen is attached, or once a Quit or close request has been taken, the text
 // goes to the host's debug message instead and the result is NOTICE_NO_ANSWER.
 int Notice_Show(const char* text, int type);
+// The same box without redrawing the main area afterwards (the range message
+// of the fields, shown over an open dialog).
+int Notice_Box(const char* text, int type);
 // A confirmation: true only when "OK" was chosen.
 bool Notice_Confirm(const char* text);
 void Notice_Version();

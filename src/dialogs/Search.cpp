@@ -61,8 +61,8 @@ SearchState search;
 nwDialog inputDialog;
 char title[kTitleBytes];
 nwEdit edits[kJumpFieldCount];
-char searchBuffer[kSearchCapacity + 1];
-char jumpBuffers[kJumpFieldCount][8];
+char searchBuffer[Field_BufferBytes(kSearchCapacity)];
+char jumpBuffers[kJumpFieldCount][Field_BufferBytes(4)];
 
 nwEdit& SearchEdit() { return edits[0]; }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/Notice.h"
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "host/headless/Headless.h"
@@ -23,6 +24,7 @@ std::vector<int> keys;
 std::map<int, std::string> shown;
 bool openAfterKeys = false;
 int mainRedraws = 0;
+int deepest = 0;  // dialog depth seen at a wait: 2 while a box is over the dialog
 
 nwObject* DialogChild(int id) {
   nwObject* focus = nwFocus_Get();
@@ -35,6 +37,7 @@ nwObject* DialogChild(int id) {
 }
 
 void Feed(int) {
+  if (nwDialog_Depth() > deepest) deepest = nwDialog_Depth();
   if (shown.empty() && nwDialog_Depth() > 0) {
     for (int id = ID_START_YEAR; id <= ID_INTERVAL; ++id) {
       nwObject* child = DialogChild(id);
@@ -45,8 +48,9 @@ void Feed(int) {
     shown[0] = "seen";
   }
   if (keys.empty()) {
+    // A box over the dialog takes only RETURN; the dialog ends on ESC.
     openAfterKeys = nwDialog_Depth() > 0;
-    Headless_PushKey(KEY_ESCAPE);
+    Headless_PushKey(nwDialog_Depth() > 1 ? KEY_RETURN : KEY_ESCAPE);
     return;
   }
   Headless_PushKey(keys.front());
@@ -79,8 +83,10 @@ class EntryDialog : public ::testing::Test {
     shown.clear();
     openAfterKeys = false;
     mainRedraws = 0;
+    deepest = 0;
   }
   void TearDown() override {
+    Notice_Detach();
     Headless_SetFeeder(nullptr);
     Store_Shutdown();
   }
@@ -226,6 +232,49 @@ TEST_F(EntryDialog, AnEndDateBeforeTheStartMovesTheStartAlong) {
   ASSERT_EQ(Store_Count(), 1);
   EXPECT_EQ(Store_At(0)->startDay, Date_ToDayNo(2023, 6, 12));
   EXPECT_EQ(Store_At(0)->endDay, Date_ToDayNo(2023, 6, 12));
+}
+
+TEST_F(EntryDialog, ReturnWithTheEndStillBeforeTheStartWaitsSilentlyForTheCheckToOrderThem) {
+  Notice_Attach();
+  // The end day "1" is not complete, so the focus stays in it until RETURN.
+  keys = {'a', Key_Control('e', false), KEY_TAB, KEY_TAB, '1', KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_HOLIDAY);
+  EXPECT_EQ(deepest, 1);  // no box
+  EXPECT_TRUE(openAfterKeys);
+  EXPECT_EQ(Store_Count(), 0);
+  keys = {'a', Key_Control('e', false), KEY_TAB, KEY_TAB, '1', KEY_RETURN, KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_HOLIDAY);
+  EXPECT_EQ(deepest, 1);
+  ASSERT_EQ(Store_Count(), 1);
+  EXPECT_EQ(Store_At(0)->startDay, Date_ToDayNo(2024, 6, 1));
+  EXPECT_EQ(Store_At(0)->endDay, Date_ToDayNo(2024, 6, 1));
+}
+
+TEST_F(EntryDialog, AFullStoreRefusesTheNewEntryKeepsTheDialogOpenAndSaysSo) {
+  Notice_Attach();
+  Entry* first = Add(KIND_HOLIDAY, "h");
+  while (Store_Count() < cap::kEntries) {
+    Entry* copy = Store_AllocEntries(1);
+    *copy = *first;
+    ASSERT_TRUE(Store_Register(copy));
+  }
+  Data_SetModified(false);
+  keys = {'a', KEY_RETURN};
+  EntryDialog_Add(CMD_ADD_TASK);
+  EXPECT_EQ(deepest, 2);  // "失敗しました"
+  EXPECT_TRUE(openAfterKeys);
+  EXPECT_FALSE(EntryDialog_Accepted());
+  EXPECT_EQ(Store_Count(), cap::kEntries);
+  EXPECT_FALSE(Data_Modified());
+}
+
+TEST_F(EntryDialog, TheRangeMessageLeavesTheMainAreaAloneUntilTheDialogCloses) {
+  Notice_Attach();
+  keys = {'a', Key_Control('s', false), KEY_TAB, '1', '3', KEY_TAB, KEY_RETURN, KEY_ESCAPE};
+  EntryDialog_Add(CMD_ADD_TASK);
+  EXPECT_EQ(deepest, 2);  // the range message was shown
+  velmo_test::Drain();
+  EXPECT_EQ(mainRedraws, 1);  // only the one after the dialog
 }
 
 TEST_F(EntryDialog, AStartHourWithoutEndTimeGivesTheEndTheSameTime) {

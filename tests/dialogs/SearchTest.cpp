@@ -207,6 +207,14 @@ TEST_F(Search, TheDialogTakesTheTextAndLeavesTheBrowseScreenAsItWas) {
   EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_NOT_FOUND);
 }
 
+TEST_F(Search, TypingPastTheEndOfTheFieldStaysInsideItsBuffer) {
+  Add(KIND_SCHEDULE, "abcdefghijklmn", Day(2024, 5, 6));
+  Type("abcdefghijklmnopqrstuvwxyz");  // far more than the field takes
+  keys.push_back(KEY_RETURN);
+  EXPECT_TRUE(Search_Start());  // the kept text is a prefix of the entry's
+  EXPECT_EQ(browse.cursorDate, Day(2024, 5, 6));
+}
+
 TEST_F(Search, TheJumpOpensOnTheCursorDayAndRefusesDatesThatDoNotExist) {
   keys = {KEY_RETURN};
   EXPECT_TRUE(Jump_ToDate());
