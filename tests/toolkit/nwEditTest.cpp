@@ -204,25 +204,6 @@ TEST_F(Editor, SingleLineScrollsSidewaysAndDrawsTheCursorAsAnInvertedCell) {
   EXPECT_EQ(Zeb_GetPixel(11, 21), ZEB_WHITE);
 }
 
-// The pixels of the text area (x, y, w, h) row by row.
-std::string Area(int x, int y, int w, int h) {
-  std::string pixels;
-  for (int row = y; row < y + h; ++row) {
-    for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
-  }
-  return pixels;
-}
-
-// The same area with only text drawn at (x, y) in font 2, on white.
-std::string TextAlone(int x, int y, int w, int h, const char* text) {
-  Zeb_SetColor(nwContext, ZEB_WHITE);
-  Zeb_FillBox(nwContext, ZebRect{x, y, w, h});
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_SetFont(nwContext, ZEB_FONT_16);
-  Zeb_DrawText(nwContext, x, y, text, static_cast<int>(std::strlen(text)));
-  return Area(x, y, w, h);
-}
-
 TEST_F(Editor, AFieldAsWideAsItsCapacityKeepsItsWholeTextInView) {
   Make(4, 36, 20);  // a year field: 4 columns, text area (12, 22, 32, 16)
   ASSERT_EQ(edit_.columns, 4);
@@ -231,7 +212,7 @@ TEST_F(Editor, AFieldAsWideAsItsCapacityKeepsItsWholeTextInView) {
   EXPECT_EQ(edit_.scroll, 0);
   EXPECT_EQ(edit_.cursor, 4);
   const std::string typed = Area(12, 22, 32, 16);
-  EXPECT_EQ(typed, TextAlone(12, 22, 32, 16, "2024"));
+  EXPECT_EQ(typed, TextAlone(12, 22, 32, 16, "2024", ZEB_WHITE));
   // Right over a marked text lands after it without scrolling either.
   nwEvent_SendTo(&edit_, NW_SET_CURSOR, 0, -1);
   Key(KEY_RIGHT);
@@ -242,7 +223,7 @@ TEST_F(Editor, AFieldAsWideAsItsCapacityKeepsItsWholeTextInView) {
   Focus();
   Type("12345");
   EXPECT_EQ(edit_.scroll, 1);
-  EXPECT_EQ(Area(12, 22, 32, 16), TextAlone(12, 22, 32, 16, "2345"));
+  EXPECT_EQ(Area(12, 22, 32, 16), TextAlone(12, 22, 32, 16, "2345", ZEB_WHITE));
 }
 
 TEST_F(Editor, UpAtTheEndOfTheLastLineGoesToTheStartOfThatLine) {
@@ -274,7 +255,7 @@ TEST_F(Editor, ATrailByteThatLooksLikeALeadByteCompletesItsCharacter) {
   Make(20);
   Focus();
   Type(kA);
-  EXPECT_EQ(Area(12, 22, 16, 16), TextAlone(12, 22, 16, 16, kA));
+  EXPECT_EQ(Area(12, 22, 16, 16), TextAlone(12, 22, 16, 16, kA, ZEB_WHITE));
 }
 
 // True when position splits a character, scanning from the start.

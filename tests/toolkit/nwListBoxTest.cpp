@@ -106,25 +106,6 @@ TEST_F(ListBox, DrawsAFramedGreyBoxWithTheSelectionInverted) {
   EXPECT_EQ(Zeb_GetPixel(197, 68), ZEB_DARK_GREY);
 }
 
-// The pixels of (x, y, w, h) row by row.
-std::string Area(int x, int y, int w, int h) {
-  std::string pixels;
-  for (int row = y; row < y + h; ++row) {
-    for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
-  }
-  return pixels;
-}
-
-// The same area holding only text at (x, y) in font 2, black on light grey.
-std::string TextAlone(int x, int y, int w, int h, const char* text) {
-  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
-  Zeb_FillBox(nwContext, ZebRect{x, y, w, h});
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_SetFont(nwContext, ZEB_FONT_16);
-  Zeb_DrawText(nwContext, x, y, text, static_cast<int>(std::strlen(text)));
-  return Area(x, y, w, h);
-}
-
 TEST_F(ListBox, RowsAreDrawnOneLineApartFromTheTopShownRow) {
   Make(8);
   nwEvent_SendTo(&list_, NW_SHOW);
@@ -132,10 +113,10 @@ TEST_F(ListBox, RowsAreDrawnOneLineApartFromTheTopShownRow) {
   ASSERT_EQ(list_.top, 2);
   std::string shown[5];
   for (int i = 0; i < 5; ++i) shown[i] = Area(102, 52 + 16 * i, 96, 16);
-  EXPECT_EQ(shown[0], TextAlone(102, 52, 96, 16, "row 2"));
-  EXPECT_EQ(shown[3], TextAlone(102, 100, 96, 16, "row 5"));
+  EXPECT_EQ(shown[0], TextAlone(102, 52, 96, 16, "row 2", ZEB_LIGHT_GREY));
+  EXPECT_EQ(shown[3], TextAlone(102, 100, 96, 16, "row 5", ZEB_LIGHT_GREY));
   // The selected row is the inverse of its plain drawing.
-  std::string plain = TextAlone(102, 116, 96, 16, "row 6");
+  std::string plain = TextAlone(102, 116, 96, 16, "row 6", ZEB_LIGHT_GREY);
   for (char& c : plain) c = static_cast<char>('0' + 3 - (c - '0'));
   EXPECT_EQ(shown[4], plain);
 }
