@@ -73,7 +73,10 @@ void DrawBar(int column, const Entry& e) {
   const int x0 = ColumnLeft(column) + 1;
   const int x1 = ColumnLeft(column) + L.columnWidth - 1;
   const int y0 = TimeTable_RowsTop() + bar.top;
-  const int y1 = TimeTable_RowsTop() + bar.bottom;
+  // An end on the window's lower edge lies on the row below the hours (the
+  // strip's top line); in the one-day view that row is the function-key bar.
+  const int lowest = TimeTable_RowsTop() + bar.bottom;
+  const int y1 = lowest < TIME_TABLE_AREA_BOTTOM ? lowest : TIME_TABLE_AREA_BOTTOM;
   ZebRect box{};
   ZebRect_SetCorners(box, x0, y0, x1, y1);
   Fill(box, ZEB_LIGHT_GREY);
@@ -162,12 +165,9 @@ void TimeTable_Begin(std::uint16_t view) {
   const TimeTableLayout* layout = TimeTable_Layout(view);
   L = layout != nullptr ? *layout : kWeek;
   if (Settings_Get().timeTableStartsNine != 0) browse.cursorHour = kNineOClock;
-  if (DayList_Layout(view) != nullptr) {
-    const ViewDayList list = DayList_Setup(view);
-    View_BeginCellState(VIEW_SEL_HOUR, &list);
-  } else {
-    View_BeginCellState(VIEW_SEL_HOUR, nullptr);
-  }
+  // View 6 gets an empty list record, which also leaves the panel inactive.
+  const ViewDayList list = DayList_Setup(view);
+  View_BeginCellState(VIEW_SEL_HOUR, &list);
   TimeTable_Anchor();
 }
 
@@ -327,9 +327,7 @@ bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar) {
   if (!bar.startVisible && !bar.endVisible && !crosses) return false;
   if (!bar.startVisible) top = 0;
   if (!bar.endVisible) bottom = h - 1;
-  // An end on the window's lower edge stays inside the hours area.
-  if (bottom > h - 1) bottom = h - 1;
-  if (top > h - 1) return false;
+  if (top > h - 1) return false;  // a start on the lower edge shows nothing
   bar.top = top;
   bar.bottom = bottom;
   return true;

@@ -60,10 +60,11 @@ void VLine(int x, int y1, int y2, int grey) {
   Zeb_DrawLine(nwContext, x, y1, x, y2);
 }
 
+// View 4's bottom row holds its last entry line down to the bar's first row.
 void Text(int x, int y, const char* text, int count, int grey) {
   if (count <= 0) return;
   Zeb_SetColor(nwContext, grey);
-  Zeb_DrawText(nwContext, x, y, text, count);
+  Zeb_DrawTextClipped(nwContext, x, y, text, count, 0, 0, zebScreenWidth, kAreaBottom);
 }
 
 void InvertCursor() {
@@ -140,8 +141,8 @@ void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
   int i = 0;
   for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
     const Entry& e = *list[i];
-    const int count = TimeTable_TextCut(e.text, e.textLen, layout.charsPerLine);
-    Text(x, y + i * LinePitch(), e.text, count, ZEB_BLACK);
+    Text(x, y + i * LinePitch(), e.text, TimeTable_TextCut(e.text, e.textLen, layout.charsPerLine),
+         ZEB_BLACK);
   }
   if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {
     Text(cell.x + cell.w - 2 * layout.charWidth - 1, cell.y, kMoreMark, 2, ZEB_BLACK);

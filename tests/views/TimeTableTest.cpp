@@ -134,10 +134,36 @@ TEST_F(TimeTables, BarRowsFollowTheWindow) {
   EXPECT_EQ(bar.top, 0);
   EXPECT_EQ(bar.bottom, 118);
   ASSERT_TRUE(TimeTable_BarRows(15 * 60, 16 * 60, bar));  // ends on the lower edge
-  EXPECT_EQ(bar.bottom, 118);
+  EXPECT_TRUE(bar.endVisible);
+  EXPECT_EQ(bar.bottom, 119);
   EXPECT_FALSE(TimeTable_BarRows(16 * 60, 17 * 60, bar));  // starts on the lower edge
   EXPECT_FALSE(TimeTable_BarRows(6 * 60, 8 * 60, bar));
   EXPECT_FALSE(TimeTable_BarRows(11 * 60, 10 * 60, bar));  // end before start
+}
+
+TEST_F(TimeTables, ABarEndingOnTheWindowBottomClosesOnTheStripLine) {
+  browse.cursorHour = 9;
+  Schedule(Day(2024, 1, 30), 15, 0, 16, 0);  // column 2, the window's last hour
+  Open(VIEW_WEEK);
+  const int x = kWeekLeft + 2 * kWeekColumn + 40;
+  EXPECT_EQ(Zeb_GetPixel(x, kWeekTop + 17 * 6), ZEB_BLACK);        // top edge at 15:00
+  EXPECT_EQ(Zeb_GetPixel(x, kWeekTop + 118), ZEB_LIGHT_GREY);      // the hour's last row
+  EXPECT_EQ(Zeb_GetPixel(x, kWeekTop + 119), ZEB_BLACK);           // bottom edge = strip line
+  EXPECT_EQ(Zeb_GetPixel(kWeekLeft + 2 * kWeekColumn + 1, kWeekTop + 118), ZEB_BLACK);
+  EXPECT_EQ(Zeb_GetPixel(x, kWeekTop + 121), ZEB_WHITE);
+
+  // 23:00 to 24:00 in the one-day view: that edge would lie on the
+  // function-key bar's first row, so it closes the bar on the view's last row.
+  Store_Init();
+  browse.cursorHour = 13;
+  Schedule(browse.cursorDate, 23, 0, 24, 0);
+  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
+  Zeb_FillBox(nwContext, ZebRect{0, 220, 640, 20});
+  Open(VIEW_DAY);
+  EXPECT_EQ(Zeb_GetPixel(100, kDayTop + 18 * 10), ZEB_BLACK);
+  EXPECT_EQ(Zeb_GetPixel(100, 218), ZEB_LIGHT_GREY);
+  EXPECT_EQ(Zeb_GetPixel(100, 219), ZEB_BLACK);
+  EXPECT_EQ(Zeb_GetPixel(100, 220), ZEB_LIGHT_GREY);
 }
 
 TEST_F(TimeTables, HourKeysMoveAndExtendTheSelection) {

@@ -153,6 +153,22 @@ TEST_F(Weeks, TheGridLeavesTheFunctionKeyBarAlone) {
   }
 }
 
+TEST_F(Weeks, TheLastRowsEntryLinesStopAboveTheFunctionKeyBar) {
+  // View 4's bottom row starts at y 160; its fourth line at 160 + 13 + 3 * 12
+  // is twelve pixels high and would end on the bar's first row.
+  const DayNo day = Day(2024, 2, 14);
+  for (int i = 0; i < 4; ++i) Add(KIND_SCHEDULE, day, "\x81\xa1\x81\xa1\x81\xa1\x81\xa1\x81\xa1");  // ■
+  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
+  Zeb_FillBox(nwContext, ZebRect{0, 220, 640, 20});
+  browse.cursorDate = Day(2024, 1, 31);
+  Open(VIEW_THREE_WEEKS);
+  const int x = 64 * 3 + 3;  // Wednesday 14 February: column 3, row 2
+  EXPECT_GT(Ink(x, 209, 60, 11), 0);
+  int bar = 0;
+  for (int i = 0; i <= 448; ++i) bar += Zeb_GetPixel(i, 220) == ZEB_LIGHT_GREY;
+  EXPECT_EQ(bar, 449);
+}
+
 TEST_F(Weeks, ViewFourSelectsItemsAndItsTickRedrawsTheList) {
   browse.cursorDate = Day(2024, 1, 31);
   Add(KIND_SCHEDULE, Day(2024, 1, 31));
