@@ -33,6 +33,10 @@ bool active = false;
 
 int Right() { return panel.left + panel.width - 1; }
 int ListTop() { return panel.top + panel.headerHeight; }
+int ListEnd() {
+  const int end = ListTop() + panel.listHeight;
+  return end < VIEW_AREA_END ? end : VIEW_AREA_END;
+}
 
 void Fill(const ZebRect& rect, int grey) {
   Zeb_SetColor(nwContext, grey);
@@ -48,8 +52,7 @@ void HLine(int x1, int x2, int y, int grey) {
 void RowText(int x, int y, const char* text, int count) {
   if (count <= 0) return;
   Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawTextClipped(nwContext, x, y, text, count, panel.left, ListTop(), Right() + 1,
-                      ListTop() + panel.listHeight);
+  Zeb_DrawTextClipped(nwContext, x, y, text, count, panel.left, ListTop(), Right() + 1, ListEnd());
 }
 
 void EntryText(const Entry& e, int x, int y, int limit) {
@@ -139,11 +142,14 @@ ViewDayList DayList_Setup(std::uint16_t view) {
   panel = active ? *layout : DayListLayout{};
   if (!active) return ViewDayList{};
   return ViewDayList{0, 0, panel.visibleRows, panel.left, ListTop(), panel.width, panel.rowHeight,
-                     DayList_Redraw};
+                     DayList_Redraw, 0};
 }
 
+// The last row is cut at the function-key bar.
 ZebRect DayList_RowRect(int k) {
-  return ZebRect{panel.left, ListTop() + panel.rowHeight * k, panel.width, panel.rowHeight};
+  const int y = ListTop() + panel.rowHeight * k;
+  const int h = y + panel.rowHeight > ListEnd() ? ListEnd() - y : panel.rowHeight;
+  return ZebRect{panel.left, y, panel.width, h > 0 ? h : 0};
 }
 
 void DayList_DrawHeader() {
@@ -178,7 +184,8 @@ void DayList_DrawHeader() {
 
 void DayList_DrawRows() {
   if (!active) return;
-  Fill(ZebRect{panel.left, ListTop(), panel.width, panel.listHeight}, ZEB_WHITE);
+  Fill(ZebRect{panel.left, ListTop(), panel.width, ListEnd() - ListTop()}, ZEB_WHITE);
+  View_DayList().shownDay = browse.cursorDate;
   const int count = View_DayCount(browse.cursorDate);
   const int top = View_DayList().top;
   Zeb_SetFont(nwContext, panel.font);

@@ -8,10 +8,11 @@
 
 #include "calendar/Date.h"
 #include "graphics/Zeb.h"
+#include "views/View.h"
 
 inline constexpr int TIME_TABLE_HOURS = 24;
-// Nothing a view draws may reach the function-key bar below this row.
-inline constexpr int TIME_TABLE_AREA_BOTTOM = 219;
+// The lowest row a time table draws on.
+inline constexpr int TIME_TABLE_AREA_BOTTOM = VIEW_AREA_END - 1;
 
 // Layout of one time table (screen pixels).
 struct TimeTableLayout {

@@ -44,9 +44,9 @@ const ViewOps* Current() { return View_Ops(browse.currentView); }
 bool HasDayList() { return dayList.redraw != nullptr && dayList.visibleRows > 0; }
 
 void InvertRow() {
-  const ZebRect row{dayList.x, dayList.y + dayList.rowHeight * (dayList.index - dayList.top),
-                    dayList.width, dayList.rowHeight};
-  Zeb_InvertBox(nwContext, row);
+  const int y = dayList.y + dayList.rowHeight * (dayList.index - dayList.top);
+  const int h = y + dayList.rowHeight > VIEW_AREA_END ? VIEW_AREA_END - y : dayList.rowHeight;
+  if (h > 0) Zeb_InvertBox(nwContext, ZebRect{dayList.x, y, dayList.width, h});
 }
 
 void SelectPrevious(int count) {
@@ -224,6 +224,9 @@ bool View_SelectItemKey(int key) {
   if (count == 0) return true;
   if (browse.selectionState != VIEW_SEL_ITEM) {
     if (dayList.index > count - 1) ResetDayList();
+    // The list catches up with a cursor move only some ticks later; the row
+    // highlighted must be the cursor day's.
+    if (dayList.shownDay != browse.cursorDate) dayList.redraw();
     InvertRow();
     browse.selectionState = VIEW_SEL_ITEM;
     return true;

@@ -21,6 +21,10 @@ struct ViewOps {
 inline constexpr std::uint16_t VIEW_FIRST_DAY = 366;
 inline constexpr std::uint16_t VIEW_LAST_DAY = 65379;
 
+// The first row of the function-key bar: the views draw above it, although
+// some of their layouts reach two rows further.
+inline constexpr int VIEW_AREA_END = 220;
+
 // Synthetic keys of the views.
 inline constexpr int VIEW_KEY_PREV_ITEM = 6001;
 inline constexpr int VIEW_KEY_NEXT_ITEM = 6002;
@@ -45,6 +49,7 @@ struct ViewDayList {
   int x, y, width;   // list rows area: top-left and width
   int rowHeight;
   void (*redraw)();  // redraws the list (header and rows); null: no list
+  std::uint16_t shownDay;  // the day whose rows are on screen; 0: none yet
 };
 
 // --- shell side -----------------------------------------------------------

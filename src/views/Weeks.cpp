@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kColumns = 7;
-constexpr int kAreaBottom = 220;  // the function-key bar starts here
+constexpr int kAreaBottom = VIEW_AREA_END;
 constexpr int kListSeparatorX = 448;
 constexpr int kMonthEndDays = 7;  // the last seven days close the month's step
 constexpr const char* kMoreMark = "\x81\xab";  // ↓

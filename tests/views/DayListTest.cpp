@@ -61,14 +61,19 @@ TEST_F(DayListPanel, ThirteenOccurrencesScrollWithTheSelectionAndMarkTheHeader) 
   for (int i = 0; i < 13; ++i) Add(KIND_SCHEDULE, "x");
   Open(VIEW_THREE_WEEKS);
   const DayListLayout& l = *DayList_Layout(VIEW_THREE_WEEKS);
-  // Twelve rows, each closed by a grey-2 line; nothing drawn below them.
-  EXPECT_EQ(Zeb_GetPixel(500, 42 + 15 * 11 + 14), ZEB_DARK_GREY);
+  // Twelve rows, each closed by a grey-2 line; the twelfth is cut at the
+  // function-key bar, whose rows stay as they were.
+  EXPECT_EQ(Zeb_GetPixel(500, 42 + 15 * 10 + 14), ZEB_DARK_GREY);
+  EXPECT_EQ(Zeb_GetPixel(500, 219), ZEB_DARK_GREY);
+  EXPECT_EQ(Zeb_GetPixel(500, 220), ZEB_LIGHT_GREY);
+  EXPECT_EQ(Zeb_GetPixel(500, 221), ZEB_LIGHT_GREY);
   EXPECT_GT(MarkInk(l), 0);  // "↓"
   for (int i = 0; i < 13; ++i) ASSERT_TRUE(View_SelectItemKey(VIEW_KEY_NEXT_ITEM));
   EXPECT_EQ(View_DayList().index, 12);
   EXPECT_EQ(View_DayList().top, 1);
   // The last row is the highlighted 13th; the header now shows "↑" alone.
   EXPECT_EQ(Zeb_GetPixel(600, 42 + 15 * 11 + 7), ZEB_BLACK);
+  EXPECT_EQ(Zeb_GetPixel(600, 220), ZEB_LIGHT_GREY);  // not inverted with it
   DayList_DrawHeader();
   const std::vector<int> up = Mark(l);
   EXPECT_GT(MarkInk(l), 0);
@@ -148,6 +153,36 @@ TEST_F(DayListPanel, LongTextsStayInsideThePanelAndWholeCharacters) {
   Open(VIEW_DAY);
   EXPECT_GT(Ink(197 + 105, 43, 336, 16), 0);
   EXPECT_EQ(Ink(196, 42, 1, 18), 0);  // nothing left of the panel
+}
+
+
+using DayListInView = ViewFixture;
+
+// The list follows the cursor only some ticks after a move; a selection key
+// in between must not highlight a row of the day left behind.
+TEST_F(DayListInView, SelectingRightAfterAMoveShowsTheNewDaysList) {
+  static const char kText[] = "meeting";
+  browse.currentView = VIEW_THREE_WEEKS;
+  const DayNo day = browse.cursorDate;
+  for (DayNo d : {day, day, static_cast<DayNo>(day + 1)}) {
+    Entry* e = AddEntry(KIND_SCHEDULE, d);
+    e->text = const_cast<char*>(kText);
+    e->textLen = sizeof kText - 1;
+  }
+  ASSERT_TRUE(View_CreateCurrent());
+  View_RedrawAll();
+  const auto rowInk = [](int k) {
+    int n = 0;
+    for (int y = 42 + 15 * k; y < 42 + 15 * k + 14; ++y)
+      for (int x = 449; x < 640; ++x) n += Zeb_GetPixel(x, y) == ZEB_BLACK;
+    return n;
+  };
+  ASSERT_GT(rowInk(1), 0);  // the old day's second row
+  ASSERT_TRUE(Key(KEY_RIGHT));
+  ASSERT_TRUE(View_SelectItemKey(VIEW_KEY_NEXT_ITEM));
+  EXPECT_EQ(View_DayList().index, 0);
+  EXPECT_EQ(rowInk(1), 0);  // the new day has one row
+  EXPECT_GT(rowInk(0), 150);  // and it is highlighted
 }
 
 }  // namespace

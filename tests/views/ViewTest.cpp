@@ -109,6 +109,7 @@ class DayList : public ViewFixture {
     list.width = 200;
     list.rowHeight = 10;
     list.redraw = Redraw;
+    list.shownDay = browse.cursorDate;  // as if drawn
     View_BeginCellState(VIEW_SEL_DAY, &list);
   }
   static void Entries(int n) {
