@@ -8,6 +8,19 @@ namespace {
 int modalDepth = 0;
 // Per loop level: the result an EndModal sent to a handler asked for, or -1.
 std::array<int, cap::kModalDepth> endRequest{};
+// Per loop level: the dialog it runs.
+std::array<const nwObject*, cap::kModalDepth> loopDialog{};
+
+// The level an EndModal addressed to target ends: the innermost loop, unless
+// target runs an outer one. A box opened while a dialog's own EndModal is
+// still queued must not take it: the dialog would stay open and the box close
+// unseen.
+int LevelEndedBy(const nwObject* target) {
+  for (int level = modalDepth - 1; level >= 0; --level) {
+    if (loopDialog[static_cast<std::size_t>(level)] == target) return level;
+  }
+  return modalDepth - 1;
+}
 
 int LowestTabStop(const nwDialog* dialog) {
   for (int slot = 0; slot < static_cast<int>(cap::kChildren); ++slot) {
@@ -112,6 +125,7 @@ int RunModal(nwDialog* dialog) {
   }
   int& request = endRequest[static_cast<std::size_t>(modalDepth)];
   request = -1;
+  loopDialog[static_cast<std::size_t>(modalDepth)] = dialog;
   ++modalDepth;
   nwEvent_PostTo(dialog, NW_SHOW);
   FocusFirstChild(dialog);
@@ -119,7 +133,7 @@ int RunModal(nwDialog* dialog) {
   while (request < 0 && (message = nwEvent_Next(true)) != nullptr) {
     if (nwEvent_Filter(message)) continue;
     if (message->code == NW_END_MODAL) {
-      request = message->param & 0xFF;
+      endRequest[static_cast<std::size_t>(LevelEndedBy(message->target))] = message->param & 0xFF;
       message->code = NW_NONE;
     } else {
       nwEvent_Dispatch(message);
@@ -128,6 +142,7 @@ int RunModal(nwDialog* dialog) {
   const int result = request >= 0 ? request : NW_MODAL_CANCEL;
   request = -1;
   --modalDepth;
+  loopDialog[static_cast<std::size_t>(modalDepth)] = nullptr;
   return result;
 }
 

@@ -277,6 +277,18 @@ TEST_F(EntryDialog, TheRangeMessageLeavesTheMainAreaAloneUntilTheDialogCloses) {
   EXPECT_EQ(mainRedraws, 1);  // only the one after the dialog
 }
 
+// ESC queues the dialog's end behind the check of the field it leaves; the
+// range message that check opens must be seen, and the dialog end after it.
+TEST_F(EntryDialog, EscapeFromAnOutOfRangeFieldShowsTheRangeMessageThenCloses) {
+  Notice_Attach();
+  keys = {KEY_TAB, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, '1', KEY_ESCAPE};
+  EntryDialog_Add(CMD_ADD_HOLIDAY);
+  EXPECT_FALSE(dialogState.dialogAccepted);
+  EXPECT_EQ(deepest, 2);  // the box waited for its key over the dialog
+  EXPECT_EQ(nwDialog_Depth(), 0);
+  EXPECT_EQ(Store_Count(), 0);
+}
+
 TEST_F(EntryDialog, AStartHourWithoutEndTimeGivesTheEndTheSameTime) {
   keys = {'a', Key_Control('t', false), '1', '0', KEY_TAB, KEY_RETURN};
   EntryDialog_Add(CMD_ADD_SCHEDULE);

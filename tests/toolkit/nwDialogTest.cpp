@@ -16,6 +16,10 @@ bool TestDialog_Handler(nwObject* object, nwMessage* message) {
       case 'e': nwEvent_PostTo(dlg, NW_END_MODAL, 258); return true;
       case 'i': nwEvent_PostTo(dlg, NW_END_MODAL, 5); return true;
       case 's': nwEvent_SendTo(dlg, NW_END_MODAL, 259); return true;
+      case 'q':  // ends itself, then opens a box before its loop takes that
+        nwEvent_PostTo(dlg, NW_END_MODAL, 7);
+        dlg->results.push_back(nwDialog_DoModal(dlg->inner));
+        return true;
       case 'o':
         if (dlg->closeBeforeInner) Headless_RequestClose();
         dlg->results.push_back(nwDialog_DoModal(dlg->inner));
@@ -133,6 +137,19 @@ TEST_F(Dialogs, NestedModalLoopsEndInnermostFirst) {
   ASSERT_EQ(outer.results.size(), 2u);
   EXPECT_EQ(outer.results[1], 3);
   EXPECT_FALSE(nwEvent_SendTo(&outer, NW_END_MODAL, 1));
+}
+
+TEST_F(Dialogs, AnEndModalQueuedForTheOuterDialogWaitsForTheInnerLoop) {
+  TestDialog outer, inner;
+  Probe outerKids[1], innerKids[1];
+  MakeDialog(outer, nullptr, outerKids, 1);
+  MakeDialog(inner, &outer, innerKids, 1);
+  outer.inner = &inner;
+  for (int key : {'q', 'x', 'i'}) Headless_PushKey(key);
+  EXPECT_EQ(nwDialog_DoModal(&outer), 7);
+  ASSERT_EQ(outer.results.size(), 1u);
+  EXPECT_EQ(outer.results[0], 5);  // the inner loop ran until its own end
+  EXPECT_EQ(nwDialog_Depth(), 0);
 }
 
 TEST_F(Dialogs, ACloseRequestEndsNestedLoopsWithCancelAndThenTheMainLoop) {
