@@ -44,6 +44,16 @@ TEST(SdlSmoke, AltShortcutsSendCommandsAndExitSavesLikeClosing) {
   EXPECT_NE(cont.find("CurrentView:            2\n"), std::string::npos) << cont;  // F8 never arrived
 }
 
+TEST(SdlSmoke, SigtermAndSigintRunTheApplicationsOwnShutdownAndExitZero) {
+  for (const char* signal : {"TERM", "INT"}) {
+    HeadlessFolder folder;
+    const std::string environment = std::string("SDL_VIDEODRIVER=dummy timeout --preserve-status -s ") + signal + " 2";
+    const auto run = folder.Run("", {.program = "velmo", .environment = environment});
+    EXPECT_EQ(run.status, 0) << signal << ": " << run.errors;
+    EXPECT_TRUE(folder.Exists("continue")) << signal;
+  }
+}
+
 TEST(SdlSmoke, BadOptionsAndUnknownTestKeysAreRefused) {
   HeadlessFolder folder;
   folder.Write("keys.txt", "F7 F13\n");

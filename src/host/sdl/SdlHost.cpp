@@ -1,5 +1,7 @@
 #include "host/sdl/SdlHost.h"
 
+#include <pthread.h>
+
 #include <array>
 #include <atomic>
 #include <condition_variable>
@@ -24,7 +26,7 @@ namespace {
 
 constexpr int kW = cap::kScreenWidth;
 constexpr int kH = cap::kScreenHeight;
-constexpr int kIdlePollMs = 100;   // also how soon a signal is noticed
+constexpr int kIdlePollMs = 100;
 constexpr int kTestPollMs = 2;
 constexpr std::size_t kBoxBytes = 1024;
 constexpr const char* kDebugTitle = "Zeb Debug Message";
@@ -66,7 +68,6 @@ std::atomic<bool> imeOpen{false};
 std::atomic<bool> appDone{false};
 std::atomic<int> waits{0};
 std::thread::id windowThread;
-volatile std::sig_atomic_t signalled = 0;
 
 bool PushUser(UserEvent what) {
   SDL_Event e{};
@@ -262,14 +263,22 @@ void Handle(const SDL_Event& e) {
   }
 }
 
-void OnSignal(int) { signalled = 1; }
-
-void CatchSignals() {
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+// SIGINT and SIGTERM are taken by a thread of their own, not by the window
+// thread, so that they close the application even while a message box holds
+// the window thread. Called before any other thread starts, so that every
+// thread inherits the blocked signals.
+void WatchSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::thread([set] {
+    for (;;) {
+      int signal = 0;
+      if (sigwait(&set, &signal) == 0) Host_PushKey(KEY_HOST_CLOSE);
+    }
+  }).detach();
 }
 
 bool OpenWindow(int scale) {
@@ -324,10 +333,6 @@ void PumpUntilAppDone(bool testing) {
       Handle(e);
       while (SDL_PollEvent(&e)) Handle(e);
     }
-    if (signalled) {
-      signalled = 0;
-      Host_PushKey(KEY_HOST_CLOSE);
-    }
     if (testing) SdlTest_Step(waits.load(), Host_KeyCount());
   }
 }
@@ -341,6 +346,8 @@ int SdlHost_Run(const SdlOptions& options) {
     std::fprintf(stderr, "velmo: %s\n", failure ? failure : "no fonts");
     return 1;
   }
+  InstallHost();
+  WatchSignals();
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "velmo: cannot open the display: %s\n", SDL_GetError());
@@ -348,13 +355,11 @@ int SdlHost_Run(const SdlOptions& options) {
   }
   windowThread = std::this_thread::get_id();
   eventBase = SDL_RegisterEvents(EV_COUNT);
-  CatchSignals();
   if (eventBase == static_cast<Uint32>(-1) || !OpenWindow(options.scale)) {
     std::fprintf(stderr, "velmo: cannot open a window: %s\n", SDL_GetError());
     SDL_Quit();
     return 1;
   }
-  InstallHost();
   int status = 0;
   std::thread app([&] {
     status = Velmo_Main(options.appArgc, options.appArgv);
