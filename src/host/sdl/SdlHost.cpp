@@ -413,6 +413,18 @@ constexpr std::array<SdlKey, 25> kSdlKeys{{
     {SDLK_F10, SDL_SCANCODE_F10, HOSTKEY_F1 + 9},
 }};
 
+// The keypad types its characters, as the main keys do.
+struct KeypadKey {
+  SDL_Keycode sym;
+  char character;
+};
+constexpr std::array<KeypadKey, 15> kKeypad{{
+    {SDLK_KP_0, '0'}, {SDLK_KP_1, '1'}, {SDLK_KP_2, '2'},      {SDLK_KP_3, '3'},
+    {SDLK_KP_4, '4'}, {SDLK_KP_5, '5'}, {SDLK_KP_6, '6'},      {SDLK_KP_7, '7'},
+    {SDLK_KP_8, '8'}, {SDLK_KP_9, '9'}, {SDLK_KP_PERIOD, '.'}, {SDLK_KP_DIVIDE, '/'},
+    {SDLK_KP_MULTIPLY, '*'}, {SDLK_KP_MINUS, '-'}, {SDLK_KP_PLUS, '+'},
+}};
+
 }  // namespace
 
 int SdlHost_KeyOf(SDL_Keycode sym, SDL_Scancode scan) {
@@ -421,6 +433,8 @@ int SdlHost_KeyOf(SDL_Keycode sym, SDL_Scancode scan) {
   if (scan == SDL_SCANCODE_INTERNATIONAL5) return HOSTKEY_MUHENKAN;
   for (const SdlKey& k : kSdlKeys)
     if (k.sym == sym) return k.key;
+  for (const KeypadKey& k : kKeypad)
+    if (k.sym == sym) return k.character;
   if (sym >= 32 && sym <= 126) return (sym >= 'A' && sym <= 'Z') ? sym - 'A' + 'a' : sym;
   return HOSTKEY_NONE;
 }
