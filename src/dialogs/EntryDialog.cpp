@@ -90,7 +90,6 @@ nwEdit startHour{}, startMinute{}, endHour{}, endMinute{}, rankField{}, interval
 nwLabel startWeekday{}, endWeekday{}, labelDisplay{};
 nwListBox repeatList{};
 
-// Field buffers: the editor holds one byte more than the capacity given.
 char textBuffer[Field_BufferBytes(cap::kEntryDialogText)];
 char startYearBuffer[Field_BufferBytes(4)], startMonthBuffer[Field_BufferBytes(2)];
 char startDayBuffer[Field_BufferBytes(2)], endYearBuffer[Field_BufferBytes(4)];

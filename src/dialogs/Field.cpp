@@ -250,7 +250,9 @@ void Field_Init(nwObject* field, char* buffer, int capacity, const char* text) {
   if (field == nullptr || buffer == nullptr || capacity < 0) return;
   std::memset(buffer, 0, static_cast<std::size_t>(capacity) + 1);
   Field_Register(field, buffer);
-  nwEvent_SendTo(field, NW_SET_BUFFER, capacity + 1, 0, buffer);
+  // The editor takes the largest text length: a field holds capacity bytes
+  // (a year four digits), and its NUL fits the buffer.
+  nwEvent_SendTo(field, NW_SET_BUFFER, capacity, 0, buffer);
   const char* first = text != nullptr ? text : "";
   nwEvent_SendTo(field, NW_SET_TEXT, static_cast<int>(std::strlen(first)), 0, const_cast<char*>(first));
 }

@@ -92,12 +92,11 @@ std::uint16_t Field_ValueOf(int id);
 // Decimal text read as an unsigned 16-bit number; what is not a number is 0.
 std::uint16_t Field_Value(const char* text);
 
-// Clears capacity + 1 bytes of buffer, binds it (SetBuffer capacity + 1) and
-// gives the field its first text; registers the field. The editor then holds
-// up to capacity + 1 bytes of text and their NUL: size buffers with
-// Field_BufferBytes.
+// Clears capacity + 1 bytes of buffer, binds it to the field, which then
+// holds at most capacity bytes of text, and gives the field its first text;
+// registers the field. Size buffers with Field_BufferBytes.
 void Field_Init(nwObject* field, char* buffer, int capacity, const char* text);
-constexpr std::size_t Field_BufferBytes(std::size_t capacity) { return capacity + 2; }
+constexpr std::size_t Field_BufferBytes(std::size_t capacity) { return capacity + 1; }
 // Sets the text without triggering the automatic advance, and redraws.
 void Field_SetText(nwObject* field, const char* text);
 void Field_SetNumber(nwObject* field, int value);  // "%d"

@@ -134,9 +134,10 @@ TEST_F(Fields, AValueOutOfRangeIsResetNamedAndRefocused) {
   EXPECT_EQ(nwFocus_Get(), F(ID_START_MONTH));
 }
 
-TEST_F(Fields, AYearBelowTheRangeNeverAdvancesAndItsResetStaysPut) {
+TEST_F(Fields, AYearBelowTheRangeNeverAdvancesTakesNoFifthDigitAndItsResetStaysPut) {
   Focus(ID_START_YEAR);
-  Type("1969");
+  Type("19695");  // a field holds its capacity: four digits
+  EXPECT_EQ(Text(ID_START_YEAR), "1969");
   EXPECT_EQ(nwFocus_Get(), F(ID_START_YEAR));
   Focus(ID_START_MONTH);
   ASSERT_EQ(notices.size(), 1u);
