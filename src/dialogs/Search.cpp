@@ -25,14 +25,14 @@ constexpr const char* kJumpTitle = "\x8e\x77\x92\xe8\x93\xfa\x82\xc9\x83\x57\x83
 
 constexpr ZebRect kDialogRect{240, 85, 160, 70};  // on the screen (titleBar's origin)
 
-struct FieldSpec {
+struct FieldPlace {
   int id;
   ZebRect rect;  // relative to the dialog
   int capacity;
 };
 
-constexpr FieldSpec kSearchField{ID_TEXT, {(156 - 16 * 8) / 2, 40, 16 * 8 + 4, 20}, kSearchCapacity};
-constexpr FieldSpec kJumpFields[] = {
+constexpr FieldPlace kSearchField{ID_TEXT, {(156 - 16 * 8) / 2, 40, 16 * 8 + 4, 20}, kSearchCapacity};
+constexpr FieldPlace kJumpFields[] = {
     {ID_START_YEAR, {12, 40, 36, 20}, 4},
     {ID_START_MONTH, {68, 40, 20, 20}, 2},
     {ID_START_DAY, {108, 40, 20, 20}, 2},
@@ -68,10 +68,10 @@ nwEdit& SearchEdit() { return edits[0]; }
 
 int ChildCount() { return dialogMode == DLG_JUMP ? kJumpFieldCount : 1; }
 
-void CreateEdit(nwEdit& edit, const FieldSpec& spec, char* buffer, const char* first) {
-  nwObject_Create(&edit, nwEdit_Handler, &inputDialog, &spec.rect);
-  nwEvent_SendTo(&edit, NW_SET_ID, spec.id);
-  Field_Init(&edit, buffer, spec.capacity, first);
+void CreateEdit(nwEdit& edit, const FieldPlace& place, char* buffer, const char* first) {
+  nwObject_Create(&edit, nwEdit_Handler, &inputDialog, &place.rect);
+  nwEvent_SendTo(&edit, NW_SET_ID, place.id);
+  Field_Init(&edit, buffer, place.capacity, first);
 }
 
 void BuildSearch() {

@@ -19,7 +19,7 @@ constexpr int kButtonH = 24;
 constexpr int kLines = static_cast<int>(cap::kMessageBoxLines);
 constexpr int kText = static_cast<int>(cap::kMessageBoxText);
 
-struct ButtonSpec {
+struct ButtonPlace {
   const char* text;
   int length;
   int command;
@@ -28,7 +28,7 @@ struct ButtonSpec {
 
 struct Layout {
   int count;
-  std::array<ButtonSpec, cap::kMessageBoxButtons> buttons;
+  std::array<ButtonPlace, cap::kMessageBoxButtons> buttons;
 };
 
 constexpr Layout kOk{1, {{{"OK", 2, NW_MB_RESULT_OK, 90}, {}}}};
@@ -84,14 +84,14 @@ void SplitText() {
 void BuildButtons(nwObject* dialog) {
   const Layout& layout = *box.layout;
   for (int i = 0; i < layout.count; ++i) {
-    const ButtonSpec& spec = layout.buttons[static_cast<std::size_t>(i)];
+    const ButtonPlace& place = layout.buttons[static_cast<std::size_t>(i)];
     nwButton& button = box.buttons[static_cast<std::size_t>(i)];
-    const ZebRect rect{spec.x, kButtonY, kButtonW, kButtonH};
+    const ZebRect rect{place.x, kButtonY, kButtonW, kButtonH};
     nwObject_Create(&button, nwButton_Handler, dialog, &rect);
     nwEvent_SendTo(dialog, NW_SET_TAB_STOP, 0, 0, &button);
     nwEvent_SendTo(&button, NW_SET_BUFFER, kText, 0, box.buttonText[i]);
-    nwEvent_SendTo(&button, NW_SET_TEXT, spec.length, 0, const_cast<char*>(spec.text));
-    nwEvent_SendTo(&button, NW_SET_COMMAND, spec.command);
+    nwEvent_SendTo(&button, NW_SET_TEXT, place.length, 0, const_cast<char*>(place.text));
+    nwEvent_SendTo(&button, NW_SET_COMMAND, place.command);
   }
 }
 
