@@ -33,9 +33,8 @@ bool active = false;
 
 int Right() { return panel.left + panel.width - 1; }
 int ListTop() { return panel.top + panel.headerHeight; }
-int ListEnd() {
-  const int end = ListTop() + panel.listHeight;
-  return end < VIEW_AREA_END ? end : VIEW_AREA_END;
+ZebRect ListArea() {
+  return View_ClipToArea(ZebRect{panel.left, ListTop(), panel.width, panel.listHeight});
 }
 
 void Fill(const ZebRect& rect, int grey) {
@@ -52,7 +51,8 @@ void HLine(int x1, int x2, int y, int grey) {
 void RowText(int x, int y, const char* text, int count) {
   if (count <= 0) return;
   Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawTextClipped(nwContext, x, y, text, count, panel.left, ListTop(), Right() + 1, ListEnd());
+  const ZebRect area = ListArea();
+  Zeb_DrawTextClipped(nwContext, x, y, text, count, area.x, area.y, area.x + area.w, area.y + area.h);
 }
 
 void EntryText(const Entry& e, int x, int y, int limit) {
@@ -147,9 +147,8 @@ ViewDayList DayList_Setup(std::uint16_t view) {
 
 // The last row is cut at the function-key bar.
 ZebRect DayList_RowRect(int k) {
-  const int y = ListTop() + panel.rowHeight * k;
-  const int h = y + panel.rowHeight > ListEnd() ? ListEnd() - y : panel.rowHeight;
-  return ZebRect{panel.left, y, panel.width, h > 0 ? h : 0};
+  return View_ClipToArea(
+      ZebRect{panel.left, ListTop() + panel.rowHeight * k, panel.width, panel.rowHeight});
 }
 
 void DayList_DrawHeader() {
@@ -184,7 +183,7 @@ void DayList_DrawHeader() {
 
 void DayList_DrawRows() {
   if (!active) return;
-  Fill(ZebRect{panel.left, ListTop(), panel.width, ListEnd() - ListTop()}, ZEB_WHITE);
+  Fill(ListArea(), ZEB_WHITE);
   View_DayList().shownDay = browse.cursorDate;
   const int count = View_DayCount(browse.cursorDate);
   const int top = View_DayList().top;

@@ -45,8 +45,8 @@ bool HasDayList() { return dayList.redraw != nullptr && dayList.visibleRows > 0;
 
 void InvertRow() {
   const int y = dayList.y + dayList.rowHeight * (dayList.index - dayList.top);
-  const int h = y + dayList.rowHeight > VIEW_AREA_END ? VIEW_AREA_END - y : dayList.rowHeight;
-  if (h > 0) Zeb_InvertBox(nwContext, ZebRect{dayList.x, y, dayList.width, h});
+  const ZebRect row = View_ClipToArea(ZebRect{dayList.x, y, dayList.width, dayList.rowHeight});
+  if (row.h > 0) Zeb_InvertBox(nwContext, row);
 }
 
 void SelectPrevious(int count) {
@@ -78,6 +78,12 @@ void ResetDayList() {
 }  // namespace
 
 // --- shell side -------------------------------------------------------------
+
+ZebRect View_ClipToArea(ZebRect rect) {
+  if (rect.y + rect.h > VIEW_AREA_END) rect.h = VIEW_AREA_END - rect.y;
+  if (rect.h < 0) rect.h = 0;
+  return rect;
+}
 
 bool View_CreateCurrent() {
   browse.statusDelay = 0;

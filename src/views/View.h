@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "graphics/Zeb.h"
+
 // Operations of one view. A null slot means the number names no view: create
 // then reports success, key and command report not handled.
 struct ViewOps {
@@ -24,6 +26,8 @@ inline constexpr std::uint16_t VIEW_LAST_DAY = 65379;
 // The first row of the function-key bar: the views draw above it, although
 // some of their layouts reach two rows further.
 inline constexpr int VIEW_AREA_END = 220;
+// rect without its rows from VIEW_AREA_END down (h 0 when none are left).
+ZebRect View_ClipToArea(ZebRect rect);
 
 // Synthetic keys of the views.
 inline constexpr int VIEW_KEY_PREV_ITEM = 6001;

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int kColumns = 7;
-constexpr int kAreaBottom = VIEW_AREA_END;
 constexpr int kListSeparatorX = 448;
 constexpr int kMonthEndDays = 7;  // the last seven days close the month's step
 constexpr const char* kMoreMark = "\x81\xab";  // ↓
@@ -34,27 +33,21 @@ bool MondayFirst() { return Settings_Get().weekStartsFromMonday != 0; }
 
 // The grid's last pixel rows would reach into the function-key bar; every
 // drawing of the grid stops above it.
-ZebRect Clip(ZebRect rect) {
-  if (rect.y + rect.h > kAreaBottom) rect.h = kAreaBottom - rect.y;
-  if (rect.h < 0) rect.h = 0;
-  return rect;
-}
-
 void Fill(const ZebRect& rect, int grey) {
-  const ZebRect clipped = Clip(rect);
+  const ZebRect clipped = View_ClipToArea(rect);
   if (clipped.h == 0) return;
   Zeb_SetColor(nwContext, grey);
   Zeb_FillBox(nwContext, clipped);
 }
 
 void HLine(int x1, int x2, int y, int grey) {
-  if (y >= kAreaBottom) return;
+  if (y >= VIEW_AREA_END) return;
   Zeb_SetColor(nwContext, grey);
   Zeb_DrawLine(nwContext, x1, y, x2, y);
 }
 
 void VLine(int x, int y1, int y2, int grey) {
-  if (y2 >= kAreaBottom) y2 = kAreaBottom - 1;
+  if (y2 >= VIEW_AREA_END) y2 = VIEW_AREA_END - 1;
   if (y1 > y2) return;
   Zeb_SetColor(nwContext, grey);
   Zeb_DrawLine(nwContext, x, y1, x, y2);
@@ -64,11 +57,11 @@ void VLine(int x, int y1, int y2, int grey) {
 void Text(int x, int y, const char* text, int count, int grey) {
   if (count <= 0) return;
   Zeb_SetColor(nwContext, grey);
-  Zeb_DrawTextClipped(nwContext, x, y, text, count, 0, 0, zebScreenWidth, kAreaBottom);
+  Zeb_DrawTextClipped(nwContext, x, y, text, count, 0, 0, zebScreenWidth, VIEW_AREA_END);
 }
 
 void InvertCursor() {
-  const ZebRect cell = Clip(Weeks_CellRect(state.column, state.row));
+  const ZebRect cell = View_ClipToArea(Weeks_CellRect(state.column, state.row));
   if (cell.h > 0) Zeb_InvertBox(nwContext, cell);
 }
 
@@ -179,15 +172,15 @@ void ScrollRows(int weeks) {
   const int pitch = layout.cellHeight;
   state.firstDay = static_cast<DayNo>(state.firstDay + kColumns * weeks);
   if (weeks < 0) {
-    const ZebRect target = Clip(ZebRect{layout.left, GridTop() + pitch, layout.width,
-                                        pitch * (layout.rows - 1)});
+    const ZebRect target = View_ClipToArea(
+        ZebRect{layout.left, GridTop() + pitch, layout.width, pitch * (layout.rows - 1)});
     if (target.h > 0) {
       Zeb_ScrollBox(nwContext, ZebRect{target.x, target.y - pitch, target.w, target.h}, 0, pitch);
     }
     DrawRow(0);
     return;
   }
-  const int whole = (kAreaBottom - GridTop()) / pitch;
+  const int whole = (VIEW_AREA_END - GridTop()) / pitch;
   const int copied = (whole < layout.rows ? whole : layout.rows) - 1;
   if (copied > 0) {
     Zeb_ScrollBox(nwContext, ZebRect{layout.left, GridTop() + pitch, layout.width, pitch * copied},
@@ -275,7 +268,7 @@ void Weeks_Redraw() {
   DrawHeader();
   DrawCells();
   if (layout.dayList) {
-    VLine(kListSeparatorX, layout.top, kAreaBottom, ZEB_BLACK);
+    VLine(kListSeparatorX, layout.top, VIEW_AREA_END, ZEB_BLACK);
     DayList_Redraw();
   }
   InvertCursor();
