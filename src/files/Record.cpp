@@ -263,9 +263,7 @@ bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
   std::FILE* f = std::fopen(name, "wb");
   if (f == nullptr) return false;
   if (replacing) fchmod(fileno(f), old.st_mode & 07777);
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = ok && std::fflush(f) == 0;
-  ok = ok && fsync(fileno(f)) == 0;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && Record_FlushToDisk(f);
   ok = std::fclose(f) == 0 && ok;
   return ok;
 }
@@ -289,6 +287,8 @@ void SyncFolderOf(const char* name) {
 }
 
 }  // namespace
+
+bool Record_FlushToDisk(std::FILE* f) { return std::fflush(f) == 0 && fsync(fileno(f)) == 0; }
 
 bool Record_SetPath(const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strlen(name) >= sizeof recordPath) return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <span>
 
@@ -48,6 +49,9 @@ const char* Record_StopText(RecordStop stop);  // short English reason
 // failure the old file is untouched, the temporary removed, and false returned.
 // Recomputes each saved entry's size.
 bool Record_Save();
+// Flushes f and waits until its bytes are on disk, so that a rename after
+// it never puts an empty file in place; false on any failure.
+bool Record_FlushToDisk(std::FILE* f);
 // The four kind-part bytes of e as they are saved (zeros for kinds without one).
 void Record_KindPart(const Entry& e, std::uint8_t out[4]);
 // The image Record_Save writes; null (size 0) when an entry cannot be encoded

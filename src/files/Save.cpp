@@ -1,7 +1,6 @@
 #include "files/Save.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -65,7 +64,7 @@ bool CopyInto(std::FILE* in, const char* to, const char* mode) {
   if (out == nullptr) return false;
   // On disk before it is renamed into place: a backup that a power cut can
   // leave empty is no backup.
-  const bool copied = CopyBytes(in, out) && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
+  const bool copied = CopyBytes(in, out) && Record_FlushToDisk(out);
   const bool closed = std::fclose(out) == 0;
   if (copied && closed) return true;
   std::remove(to);

@@ -1,7 +1,5 @@
 #include "files/Settings.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -209,7 +207,7 @@ bool Settings_Save() {
   std::snprintf(temp, sizeof temp, "%s.tmp", Settings_ContinuePath());
   std::FILE* f = std::fopen(temp, "w");
   if (f == nullptr) return false;
-  const bool written = WriteAll(f) && fsync(fileno(f)) == 0;
+  const bool written = WriteAll(f) && Record_FlushToDisk(f);
   const bool closed = std::fclose(f) == 0;
   if (!written || !closed || std::rename(temp, Settings_ContinuePath()) != 0) {
     std::remove(temp);
