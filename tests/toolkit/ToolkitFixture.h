@@ -37,6 +37,25 @@ inline bool Probe_Handler(nwObject* object, nwMessage* message) {
   return nwObject_DefaultHandler(object, message);
 }
 
+// The levels of (x, y, w, h) row by row, one digit a pixel.
+inline std::string Area(int x, int y, int w, int h) {
+  std::string pixels;
+  for (int row = y; row < y + h; ++row) {
+    for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
+  }
+  return pixels;
+}
+
+// The same area holding only text at (x, y) in font 2, black on background.
+inline std::string TextAlone(int x, int y, int w, int h, const char* text, int background) {
+  Zeb_SetColor(nwContext, background);
+  Zeb_FillBox(nwContext, ZebRect{x, y, w, h});
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  Zeb_DrawText(nwContext, x, y, text, static_cast<int>(std::strlen(text)));
+  return Area(x, y, w, h);
+}
+
 class ToolkitTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -77,25 +96,6 @@ class ToolkitTest : public ::testing::Test {
       if (message == nullptr) return;
       if (!nwEvent_Filter(message)) nwEvent_Dispatch(message);
     }
-  }
-
-  // The levels of (x, y, w, h) row by row, one digit a pixel.
-  static std::string Area(int x, int y, int w, int h) {
-    std::string pixels;
-    for (int row = y; row < y + h; ++row) {
-      for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
-    }
-    return pixels;
-  }
-
-  // The same area holding only text at (x, y) in font 2, black on background.
-  static std::string TextAlone(int x, int y, int w, int h, const char* text, int background) {
-    Zeb_SetColor(nwContext, background);
-    Zeb_FillBox(nwContext, ZebRect{x, y, w, h});
-    Zeb_SetColor(nwContext, ZEB_BLACK);
-    Zeb_SetFont(nwContext, ZEB_FONT_16);
-    Zeb_DrawText(nwContext, x, y, text, static_cast<int>(std::strlen(text)));
-    return Area(x, y, w, h);
   }
 
   std::vector<std::string> log_;

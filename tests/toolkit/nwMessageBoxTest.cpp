@@ -17,15 +17,6 @@ struct Seen {
   std::string firstLine;  // pixels of (312, 80, 16, 16): a centred two-letter first line
 };
 
-// The pixels of (x, y, w, h) row by row.
-std::string Area(int x, int y, int w, int h) {
-  std::string pixels;
-  for (int row = y; row < y + h; ++row) {
-    for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
-  }
-  return pixels;
-}
-
 std::vector<int> keys;          // fed one per wait
 std::vector<Seen> seen;
 int nestedResult = 0;
