@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/Zeb.h"
+#include "host/common/Host.h"
 #include "host/common/ZebGlyph.h"
 
 namespace {
@@ -33,6 +34,7 @@ void OpenOnce() {
   zebScreenHeight = 240;
   Zeb_OpenScreen(ctx);
   const char* failure = nullptr;
+  Host_Install({});  // the glyph source
   if (!ZebGlyph_Open(&failure)) std::fprintf(stderr, "%s\n", failure);
   open = true;
 }

@@ -12,10 +12,10 @@
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
-#include "shell/Shell.h"
-#include "shell/Title.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
+#include "text/ShiftJis.h"
+#include "views/Screen.h"
 #include "views/View.h"
 
 DialogState dialogState{};
@@ -228,22 +228,9 @@ void ShowWeekday(nwLabel& label, DayNo day) {
   ShowLabelText(label, name, static_cast<int>(std::strlen(name)));
 }
 
-// Shift-JIS text cut to at most limit bytes without splitting a character.
-int FitLength(const char* text, int length, int limit) {
-  int n = 0;
-  while (n < length) {
-    const auto c = static_cast<unsigned char>(text[n]);
-    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    const int step = lead ? 2 : 1;
-    if (n + step > limit || n + step > length) break;
-    n += step;
-  }
-  return n;
-}
-
 void ShowLabelName(std::uint16_t label) {
   const char* name = Label_Name(label);
-  const int length = FitLength(name, static_cast<int>(std::strlen(name)), kLabelBytes);
+  const int length = ShiftJis_Fit(name, static_cast<int>(std::strlen(name)), kLabelBytes);
   ShowLabelText(labelDisplay, name, length);
 }
 
@@ -315,7 +302,7 @@ std::uint16_t OpeningLabel(const Entry* e) {
 void InitValues() {
   Entry* e = Dialog_IsChangeMode(dialogMode) ? dialogState.editedEntry : nullptr;
   // An overlong text from a file is cut to what the editor holds.
-  const int length = e == nullptr ? 0 : FitLength(e->text, e->text == nullptr ? 0 : e->textLen, kTextCapacity);
+  const int length = e == nullptr ? 0 : ShiftJis_Fit(e->text, e->text == nullptr ? 0 : e->textLen, kTextCapacity);
   char* text = ChildById(ID_TEXT)->buffer;
   Field_Init(&textField, text, kTextCapacity, "");
   if (length > 0) {
@@ -382,7 +369,7 @@ void Teardown() {
   for (const Child& child : kChildren) {
     if (Present(child.presence)) nwObject_Destroy(child.object);
   }
-  Title_FillBrowseToolbar();
+  Screen_FillBrowseToolbar();
   browse.screenMode = MODE_BROWSE;
 }
 
@@ -596,7 +583,6 @@ bool BuildEntry() {
   // The old entry goes only once the new one is in, and both in one save.
   if (change) Store_Delete(dialogState.editedEntry);
   Data_Changed();
-  Store_Invalidate();
   return true;
 }
 
@@ -713,7 +699,6 @@ bool Entry_DeleteAt(DayNo day, int index) {
   if (e == nullptr) return false;
   Store_Delete(e);
   Data_Changed();
-  Store_Invalidate();
   return true;
 }
 

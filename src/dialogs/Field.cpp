@@ -8,8 +8,8 @@
 
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
-#include "shell/Shell.h"
 #include "store/Label.h"
+#include "views/Screen.h"
 
 DialogMode dialogMode = DLG_NONE;
 FieldParams fieldParams{};

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/Command.h"
+#include "Command.h"
 #include "toolkit/nw.h"
 
 // The mode of the open dialog; selects title, widgets and successors.

@@ -3,10 +3,11 @@
 #include <cstdio>
 
 #include "files/Save.h"
-#include "host/common/Host.h"
-#include "shell/Shell.h"
+#include "views/Screen.h"
 
 namespace {
+
+constexpr const char* kRelease = "1.4.2";
 
 // Each line fits the box's 28 half-width columns.
 constexpr const char* kBannerFormat =
@@ -24,7 +25,7 @@ int Notice_Box(const char* text, int type) {
   const int result = attached ? nwMessageBox(text, type) : NOTICE_NO_ANSWER;
   // Not seen in a box (no screen yet, shutting down, a box already open):
   // the text must not simply vanish.
-  if (result == NOTICE_NO_ANSWER && text != nullptr) Host_DebugMessage(text);
+  if (result == NOTICE_NO_ANSWER && text != nullptr) Zeb_DebugMessage(text);
   return result;
 }
 
@@ -38,7 +39,7 @@ bool Notice_Confirm(const char* text) { return Notice_Show(text, NOTICE_CONFIRM)
 
 const char* Notice_Banner() {
   static char banner[cap::kVersionBanner];
-  std::snprintf(banner, sizeof banner, kBannerFormat, SHELL_RELEASE);
+  std::snprintf(banner, sizeof banner, kBannerFormat, kRelease);
   return banner;
 }
 

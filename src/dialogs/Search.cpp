@@ -5,12 +5,11 @@
 
 #include "dialogs/Field.h"
 #include "dialogs/Notice.h"
-#include "shell/Shell.h"
-#include "shell/Title.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
 #include "toolkit/nw.h"
+#include "views/Screen.h"
 #include "views/View.h"
 
 namespace {
@@ -106,7 +105,7 @@ void Build() {
 void TearDown() {
   if (nwIme_IsOpen()) nwIme_Toggle();
   for (int i = 0; i < ChildCount(); ++i) nwObject_Destroy(&edits[i]);
-  Title_FillBrowseToolbar();
+  Screen_FillBrowseToolbar();
   browse.screenMode = MODE_BROWSE;
 }
 

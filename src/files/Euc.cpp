@@ -32,6 +32,5 @@ bool Euc_ConvertAll() {
   std::uint16_t pos = Store_First();
   for (Entry* e = Store_Next(pos); e != nullptr; e = Store_Next(pos)) Euc_ConvertText(*e);
   Data_Changed();
-  Store_Invalidate();
   return true;
 }

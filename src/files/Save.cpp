@@ -8,6 +8,7 @@
 
 #include "Capacity.h"
 #include "files/Record.h"
+#include "store/Store.h"
 
 namespace {
 
@@ -148,7 +149,10 @@ void Data_StartRun() {
   if (state.damagedPending) Data_Notice(kDamaged);
 }
 
-void Data_Changed() {
+namespace {
+
+// With immediateSave on, saves at once; otherwise marks the data modified.
+void KeepChange() {
   if (!state.immediateSave) {
     state.modified = true;
     return;
@@ -159,6 +163,13 @@ void Data_Changed() {
   if (!tell) return;
   state.failureTold = true;
   Data_Notice(kSaveFailed);
+}
+
+}  // namespace
+
+void Data_Changed() {
+  KeepChange();
+  Store_Invalidate();
 }
 
 bool Data_SaveCommand() {

@@ -17,9 +17,10 @@ void Data_Notice(const char* sjisText);
 // when that exists; an unreadable file is moved there) and the user is told now.
 void Data_StartRun();
 
-// After every change of the entries (before Store_Invalidate). With
-// immediateSave on, saves at once; a failed save leaves modified on (the
-// next change, the save command or shutdown tries again) and is told once.
+// After every change of the entries: with immediateSave on, saves at once (a
+// failed save leaves modified on, the next change, the save command or
+// shutdown tries again, and is told once); then Store_Invalidate. The store
+// reaches it through Store_SetChangeHook.
 void Data_Changed();
 
 // The save command: saves when modified, then tells the outcome

@@ -7,6 +7,9 @@
 #include "calendar/Date.h"
 #include "files/Record.h"
 #include "files/Save.h"
+#include "store/Label.h"
+#include "store/MonthRec.h"
+#include "store/Store.h"
 
 namespace {
 
@@ -214,4 +217,21 @@ bool Settings_Save() {
     return false;
   }
   return true;
+}
+
+void Settings_ApplyCustomLabels() {
+  const Settings& s = Settings_Get();
+  for (std::uint16_t n = 0; n < SETTINGS_CUSTOM_LABELS; ++n) {
+    Store_SetLabelVisible(n, s.customLabel[n] != 0);
+  }
+}
+
+void Settings_ApplyLabels() {
+  const Settings& s = Settings_Get();
+  if (s.cursor.currentLabel <= LABEL_USER_LAST) {
+    Store_SelectLabel(s.cursor.currentLabel);
+  } else {
+    Settings_ApplyCustomLabels();
+  }
+  Store_SetSaturdayHoliday(s.saturdayIsHoliday != 0);
 }

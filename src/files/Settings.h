@@ -55,6 +55,11 @@ bool Settings_Save();
 // Only the defaults, as Settings_Load applies them first.
 void Settings_ApplyDefaults();
 
+// Store_SetLabelVisible(n, CustomLabel flag n) for labels 0..4.
+void Settings_ApplyCustomLabels();
+// The saved selection (currentLabel) and Saturday flag as the store's filter.
+void Settings_ApplyLabels();
+
 // The file names (working directory).
 const char* Settings_ContinuePath();  // "continue"
 const char* Settings_LabelPath();     // "label"

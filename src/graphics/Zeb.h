@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "text/ShiftJis.h"
+
 // ---------------------------------------------------------------------------
 // Records
 
@@ -176,15 +178,15 @@ void Zeb_DrawText(ZebContext& ctx, int x, int y, const char* text, int count);
 // As Zeb_DrawText, but only pixels with x1 <= px < x2, y1 <= py < y2 are set.
 void Zeb_DrawTextClipped(ZebContext& ctx, int x, int y, const char* text, int count,
                          int x1, int y1, int x2, int y2);
-bool Zeb_IsLeadByte(unsigned char byte);
-bool Zeb_IsTrailByte(unsigned char byte);
+constexpr bool Zeb_IsLeadByte(unsigned char byte) { return ShiftJis_IsLead(byte); }
+constexpr bool Zeb_IsTrailByte(unsigned char byte) { return ShiftJis_IsTrail(byte); }
 bool Zeb_LoadFont(const char* fileName, int cellWidth, int cellHeight);  // true, reads nothing
 // Widget metrics of fonts 1..4; 0 for any other number.
 int Zeb_FontAdvance(int font);     // half-width advance
 int Zeb_FontLineHeight(int font);  // line height
 
 // ---------------------------------------------------------------------------
-// Host glyph service (defined by the host): the ink mask of a Shift-JIS
+// Host glyph service (the host's renderGlyph operation): the ink mask of a Shift-JIS
 // character code (lead * 256 + trail, or a byte < 0x100) at a glyph size of
 // 1..32 pixels: size rows of size (double-byte) or size / 2 columns. The rows
 // stay valid until the host closes its glyph source. False when there is no

@@ -4,21 +4,22 @@
 
 #include <climits>
 
-#include "host/common/Host.h"
+#include "graphics/ZebHost.h"
 
-bool Zeb_PushKey(int code) { return Host_PushKey(code); }
+bool Zeb_PushKey(int code) { return ZebHost_Ops().pushKey(code); }
 
 int Zeb_WaitKey(int ms) {
-  Host_TransferDirty();
-  return Host_WaitKey(ms < 0 ? HOST_WAIT_FOREVER : ms);
+  const ZebHostOps& host = ZebHost_Ops();
+  host.transferDirty();
+  return host.waitKey(ms < 0 ? ZEB_WAIT_FOREVER : ms);
 }
 
 int Zeb_GetKey(int tenths) {
-  if (tenths < 0) return Zeb_WaitKey(HOST_WAIT_FOREVER);
+  if (tenths < 0) return Zeb_WaitKey(ZEB_WAIT_FOREVER);
   const int ms = tenths > INT_MAX / 100 ? INT_MAX : tenths * 100;
   return Zeb_WaitKey(ms);
 }
 
-void Zeb_ToggleIme() { Host_ToggleIme(); }
+void Zeb_ToggleIme() { ZebHost_Ops().toggleIme(); }
 
-bool Zeb_IsImeOpen() { return Host_IsImeOpen(); }
+bool Zeb_IsImeOpen() { return ZebHost_Ops().isImeOpen(); }

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "Capacity.h"
-#include "host/common/Host.h"
+#include "graphics/ZebHost.h"
 
 int zebScreenWidth = cap::kScreenWidth;
 int zebScreenHeight = cap::kScreenHeight;
@@ -71,7 +71,7 @@ void Zeb_OpenScreen(ZebContext& ctx) {
 
 void Zeb_Update(ZebContext&) {}
 
-void Zeb_DebugMessage(const char* text) { Host_DebugMessage(text); }
+void Zeb_DebugMessage(const char* text) { ZebHost_Ops().debugMessage(text); }
 
 void Zeb_SetColor(ZebContext& ctx, int level) {
   ctx.color = level;

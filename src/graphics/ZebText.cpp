@@ -145,14 +145,6 @@ void Zeb_DrawTextClipped(ZebContext& ctx, int x, int y, const char* text, int co
   Zeb_Update(ctx);
 }
 
-bool Zeb_IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-bool Zeb_IsTrailByte(unsigned char byte) {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
 bool Zeb_LoadFont(const char*, int, int) { return true; }
 
 int Zeb_FontAdvance(int font) { return font >= 1 && font <= 4 ? kWidgetMetrics[font].advance : 0; }

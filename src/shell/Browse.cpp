@@ -189,7 +189,7 @@ void Now() {
 bool SelectLabel(int command) {
   if (command == CMD_LABEL_CUSTOM) {
     browse.currentLabel = LABEL_CUSTOM;
-    Label_ApplyCustom();
+    Settings_ApplyCustomLabels();
   } else {
     browse.currentLabel = static_cast<std::uint16_t>(command - CMD_LABEL_ALL);
     Store_SelectLabel(browse.currentLabel);

@@ -180,7 +180,7 @@ bool Help_Handler(nwObject* object, nwMessage* message) {
       Dialog_SetToolbar();
       return true;
     case NW_DESTROY:
-      Title_FillBrowseToolbar();
+      Screen_FillBrowseToolbar();
       browse.screenMode = MODE_BROWSE;
       return nwDialog_Handler(object, message);
     case NW_KEY_DOWN: return OnKey(object, message);

@@ -209,7 +209,6 @@ bool ItemCommand_Cut(DayNo day, int index) {
   clipboard = {e, e->kind};
   Store_Delete(e);
   Data_Changed();
-  Store_Invalidate();
   return true;
 }
 
@@ -236,7 +235,6 @@ bool ItemCommand_Paste(DayNo day) {
   ReanchorRepeat(*e, day);
   if (!Store_Register(e)) return false;
   Data_Changed();
-  Store_Invalidate();
   return true;
 }
 

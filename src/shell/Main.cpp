@@ -8,17 +8,11 @@
 #include "files/Record.h"
 #include "files/Save.h"
 #include "files/Settings.h"
-#include "host/common/Host.h"
-#include "host/common/HostText.h"
+#include "graphics/ZebHost.h"
 #include "shell/Shell.h"
 #include "shell/Title.h"
 #include "store/Label.h"
 #include "store/Store.h"
-
-BrowseState browse{};
-nwObject titleBar{};
-nwToolbar toolbar{};
-nwObject mainArea{};
 
 namespace {
 
@@ -28,20 +22,6 @@ constexpr const char* kToEucOption = "-sjistoeuc";
 constexpr ZebRect kScreenRect{0, 0, cap::kScreenWidth, cap::kScreenHeight};
 constexpr ZebRect kToolbarRect{0, 220, 640, 20};
 constexpr ZebRect kMainAreaRect{0, 20, 640, 200};
-
-// Every read of the time goes through the host.
-void HostDateClock(DateClock& out) {
-  HostClock now{};
-  Host_ReadClock(now);
-  out.seconds = now.seconds;
-  out.micros = now.micros;
-  out.year = now.year;
-  out.month = now.month;
-  out.mday = now.mday;
-  out.hour = now.hour;
-  out.minute = now.minute;
-  out.second = now.second;
-}
 
 void CursorFromSettings() {
   const Settings& s = Settings_Get();
@@ -94,13 +74,14 @@ void ResetBrowse() {
 void LoadData() {
   Store_Init();
   Store_SetDropDeleted(true);
+  Store_SetChangeHook(Data_Changed);
   Store_SetStampValue(0);
   Settings_Load();
   CursorFromSettings();
   if (Settings_Get().powerOnToday) browse.cursorDate = browse.today;
   Label_InitNames();
-  Label_LoadFile();
-  Label_ApplySelection();
+  Label_LoadFile(Settings_LabelPath());
+  Settings_ApplyLabels();
   Record_Load();
   Data_StartRun();
 }
@@ -125,11 +106,10 @@ void OpenScreen() {
   nwObject_Create(&mainArea, MainArea_Handler, nullptr, &kMainAreaRect);
   nwFocus_Set(&mainArea);
   nwEvent_PostTo(&mainArea, NW_SHOW);
-  Title_FillBrowseToolbar();
+  Screen_FillBrowseToolbar();
 }
 
 void Startup(int argc, char** argv) {
-  Date_SetClock(HostDateClock);
   ResetBrowse();
   LoadData();
   OpenScreen();
@@ -176,8 +156,8 @@ int Velmo_Main(int argc, char** argv) {
   std::setlocale(LC_TIME, "");
   zebScreenWidth = cap::kScreenWidth;
   zebScreenHeight = cap::kScreenHeight;
-  HostText_SetCaption(kCaption);
-  HostText_SetBanner(Notice_Banner());
+  ZebHost_SetCaption(kCaption);
+  ZebHost_SetBanner(Notice_Banner());
   Startup(argc, argv);
   RunLoop();
   Shutdown();

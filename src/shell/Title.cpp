@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "calendar/Date.h"
-#include "shell/Shell.h"
-#include "store/Label.h"
+#include "text/ShiftJis.h"
+#include "views/Screen.h"
 
 namespace {
 
@@ -71,45 +71,6 @@ struct TitleState {
 
 TitleState title{};
 
-// The browse screen's function-key bar.
-struct Slot {
-  const char* label;  // exactly 8 bytes; null: the slot is empty
-  int command;
-};
-constexpr std::array<Slot, cap::kToolbarSlots> kBrowseSlots{{
-    {" \x83\x77\x83\x8b\x83\x76 ", CMD_HELP},      // " ヘルプ " help
-    {"  \x92\xc7\x89\xc1  ", CMD_ADD_SCHEDULE},    // "  追加  " add schedule
-    {" \x83\x5e\x83\x58\x83\x4e ", CMD_ADD_TASK},  // " タスク " add task
-    {nullptr, 0},
-    {"   \x8d\xa1   ", CMD_NOW},                   // "   今   " now
-    {"  \x95\x5c\x8e\xa6  ", CMD_CHANGE_SIZE},     // "  表示  " display size
-    {" \x82\x52\x83\x96\x8c\x8e ", CMD_CALENDAR},  // " ３ヶ月 " calendar
-    {" \x90\x94\x8f\x54\x8a\xd4 ", CMD_WEEKS},     // " 数週間 " several weeks
-    {" \x82\x50\x8f\x54\x8a\xd4 ", CMD_WEEK},      // " １週間 " one week
-    {"  \x82\x50\x93\xfa  ", CMD_DAY},             // "  １日  " one day
-}};
-
-// "%4d年%2d月%2d日(%s)"
-constexpr const char* kDateFormat = "%4d\x94\x4e%2d\x8c\x8e%2d\x93\xfa(%s)";
-// The same followed by the label's name.
-constexpr const char* kDateLabelFormat = "%4d\x94\x4e%2d\x8c\x8e%2d\x93\xfa(%s) %8s";
-
-// A text cut to its buffer ends before a double-byte character it would
-// split.
-void DropSplitCharacter(char* text) {
-  std::size_t at = 0;
-  while (text[at] != '\0') {
-    if (Zeb_IsLeadByte(static_cast<unsigned char>(text[at]))) {
-      if (text[at + 1] == '\0') {
-        text[at] = '\0';
-        return;
-      }
-      ++at;
-    }
-    ++at;
-  }
-}
-
 int ClockX() { return (title.flags & TITLE_NARROW) ? TITLE_NARROW_CLOCK_X : TITLE_CLOCK_X; }
 
 void DrawTitleLine() {
@@ -158,7 +119,7 @@ void OnSetStyle(const nwMessage* message) {
 void OnSetText(const nwMessage* message) {
   const char* text = static_cast<const char*>(message->ptr);
   std::snprintf(title.text, sizeof title.text, "%s", text ? text : "");
-  DropSplitCharacter(title.text);
+  ShiftJis_Truncate(title.text, sizeof title.text);  // never ends on half a character
 }
 
 // Only a 16 x 16 picture is taken; anything else leaves the icon as it is.
@@ -174,43 +135,6 @@ void OnSetIcon(const nwMessage* message) {
 }  // namespace
 
 const std::array<unsigned char, TITLE_ICON_BYTES> Title_Icon = BuildIcon();
-
-void Title_Set(const char* text) {
-  char line[TITLE_FORMAT_BYTES];
-  std::snprintf(line, sizeof line, "Velmo  %s", text ? text : "");
-  DropSplitCharacter(line);
-  nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, line);
-  nwEvent_PostTo(&titleBar, NW_REDRAW);
-}
-
-void Title_FormatDateLine(char* out, std::size_t size) {
-  std::uint16_t year = 0, month = 0, mday = 0;
-  DayNo_ToDate(browse.cursorDate, year, month, mday);
-  const char* weekday = WeekdayName[DayNo_Weekday(browse.cursorDate)];
-  if (browse.currentLabel != 0) {
-    std::snprintf(out, size, kDateLabelFormat, year, month, mday, weekday, Label_Name(browse.currentLabel));
-  } else {
-    std::snprintf(out, size, kDateFormat, year, month, mday, weekday);
-  }
-}
-
-void Title_DateLine() {
-  char line[TITLE_FORMAT_BYTES];
-  Title_FormatDateLine(line, sizeof line);
-  Title_Set(line);
-}
-
-void Title_FillBrowseToolbar() {
-  for (std::size_t i = 0; i < kBrowseSlots.size(); ++i) {
-    const Slot& slot = kBrowseSlots[i];
-    const int n = static_cast<int>(i);
-    if (slot.label) {
-      nwEvent_PostTo(&toolbar, NW_SET_TEXT, n, slot.command, const_cast<char*>(slot.label));
-    } else {
-      nwEvent_PostTo(&toolbar, NW_UNSET_TEXT, n);
-    }
-  }
-}
 
 void Title_Clock(bool forced) {
   DateClock now{};

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "Capacity.h"
-#include "files/Settings.h"
 #include "store/MonthRec.h"
+#include "text/ShiftJis.h"
 
 namespace {
 
@@ -22,19 +22,6 @@ constexpr const char* kDefaultNames[LABEL_NAMES] = {
 };
 
 char names[LABEL_NAMES][cap::kLabelNameBuffer];
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Cuts text to at most limit bytes without splitting a double-byte character.
-void CutText(char* text, std::size_t limit) {
-  std::size_t i = 0;
-  while (text[i] != '\0') {
-    const std::size_t step = IsLeadByte(static_cast<unsigned char>(text[i])) && text[i + 1] != '\0' ? 2 : 1;
-    if (i + step > limit) break;
-    i += step;
-  }
-  text[i] = '\0';
-}
 
 // Reads one line into buf, without its line end; the rest of an overlong line
 // is dropped so that it cannot pose as the next line. False at end of file.
@@ -74,7 +61,7 @@ bool Label_SetName(std::uint16_t n, const char* text) {
   if (n < LABEL_USER_FIRST || n > LABEL_USER_LAST || text == nullptr) return false;
   char cut[cap::kLabelNameBuffer];
   std::snprintf(cut, sizeof cut, "%s", text);
-  CutText(cut, LABEL_NAME_BYTES);
+  ShiftJis_Truncate(cut, LABEL_NAME_BYTES);
   char formatted[cap::kLabelNameBuffer * 2];
   std::snprintf(formatted, sizeof formatted, CentreFormat(std::strlen(cut)), cut);
   CopyName(n, formatted);
@@ -83,8 +70,8 @@ bool Label_SetName(std::uint16_t n, const char* text) {
 
 const char* Label_Name(std::uint16_t n) { return n < LABEL_NAMES ? names[n] : ""; }
 
-bool Label_LoadFile() {
-  std::FILE* f = std::fopen(Settings_LabelPath(), "r");
+bool Label_LoadFile(const char* path) {
+  std::FILE* f = std::fopen(path, "r");
   if (f == nullptr) return false;
   char line[kLabelLine];
   for (std::uint16_t n = LABEL_USER_FIRST; n <= LABEL_USER_LAST; ++n) {
@@ -96,21 +83,4 @@ bool Label_LoadFile() {
   }
   std::fclose(f);
   return true;
-}
-
-void Label_ApplyCustom() {
-  const Settings& s = Settings_Get();
-  for (std::uint16_t n = 0; n < SETTINGS_CUSTOM_LABELS; ++n) {
-    Store_SetLabelVisible(n, s.customLabel[n] != 0);
-  }
-}
-
-void Label_ApplySelection() {
-  const Settings& s = Settings_Get();
-  if (s.cursor.currentLabel <= LABEL_USER_LAST) {
-    Store_SelectLabel(s.cursor.currentLabel);
-  } else {
-    Label_ApplyCustom();
-  }
-  Store_SetSaturdayHoliday(s.saturdayIsHoliday != 0);
 }

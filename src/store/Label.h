@@ -12,12 +12,8 @@ inline constexpr std::uint16_t LABEL_USER_LAST = 4;
 inline constexpr unsigned LABEL_NAME_BYTES = 8;       // 8 half-width cells
 
 bool Label_InitNames();
-// Reads the label file (Settings_LabelPath). False when it is missing or has
-// fewer than four lines; names read so far stay.
-bool Label_LoadFile();
+// Reads the label file at path (Settings_LabelPath). False when it is missing
+// or has fewer than four lines; names read so far stay.
+bool Label_LoadFile(const char* path);
 bool Label_SetName(std::uint16_t n, const char* sjisText);  // n 1..4 only
 const char* Label_Name(std::uint16_t n);  // "" for n > 5
-// Store_SetLabelVisible(n, CustomLabel flag n) for labels 0..4.
-void Label_ApplyCustom();
-// The saved selection (Settings currentLabel) and Saturday flag as the filter.
-void Label_ApplySelection();

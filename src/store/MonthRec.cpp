@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "files/Save.h"
-
 namespace {
 
 // An entry that occurs in the month being built: its table position (the
@@ -261,8 +259,7 @@ bool Entry_ToggleDone(DayNo day, std::uint16_t index) {
     e->done = block;
     e->doneLen = 2;
   }
-  Data_Changed();
-  Store_Invalidate();
+  Store_Changed();
   return true;
 }
 

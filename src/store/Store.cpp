@@ -25,6 +25,7 @@ struct Store {
 };
 
 Store store;
+StoreChangeHook changeHook = nullptr;
 
 void ReleasePool(Pool& p) {
   for (std::uint16_t i = 0; i < p.blockCount; ++i) std::free(p.blocks[i]);
@@ -122,6 +123,16 @@ void Store_Delete(Entry* e) {
 }
 
 void Store_Invalidate() { ++store.filter.generation; }
+
+void Store_SetChangeHook(StoreChangeHook hook) { changeHook = hook; }
+
+void Store_Changed() {
+  if (changeHook) {
+    changeHook();
+  } else {
+    Store_Invalidate();
+  }
+}
 
 bool Store_SetDropDeleted(bool on) {
   const bool was = store.dropDeleted;

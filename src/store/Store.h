@@ -121,6 +121,14 @@ bool Store_Register(Entry* e);
 void Store_Delete(Entry* e);
 void Store_Invalidate();
 
+// The store cannot reach the files above it: a change of the entries made
+// here (Entry_ToggleDone) is told through this hook, which the files layer's
+// Data_Changed fills (it saves, then invalidates). Without a hook,
+// Store_Changed only invalidates.
+using StoreChangeHook = void (*)();
+void Store_SetChangeHook(StoreChangeHook hook);
+void Store_Changed();
+
 bool Store_SetDropDeleted(bool on);  // returns the previous switch
 bool Store_DropDeleted();
 std::uint16_t Store_SetStampValue(std::uint16_t value);  // returns the previous value

@@ -1,8 +1,8 @@
 // Five interval timers, polled by the event source; every time read goes
-// through the host clock.
+// through the clock seam (Date_ReadClock), which the host sets.
 #include <array>
 
-#include "host/common/Host.h"
+#include "calendar/Date.h"
 #include "toolkit/nwInternal.h"
 
 namespace {
@@ -19,8 +19,8 @@ struct Timer {
 std::array<Timer, cap::kTimers> timers{};
 
 std::int64_t NowMicros() {
-  HostClock clock{};
-  Host_ReadClock(clock);
+  DateClock clock{};
+  Date_ReadClock(clock);
   return clock.seconds * kMicrosPerSecond + clock.micros;
 }
 

@@ -5,9 +5,10 @@
 
 #include "calendar/Date.h"
 #include "graphics/Zeb.h"
-#include "shell/Shell.h"
 #include "store/MonthRec.h"
+#include "text/ShiftJis.h"
 #include "toolkit/nw.h"
+#include "views/Screen.h"
 #include "views/TimeTable.h"
 
 namespace {
@@ -56,7 +57,7 @@ void RowText(int x, int y, const char* text, int count) {
 }
 
 void EntryText(const Entry& e, int x, int y, int limit) {
-  RowText(x, y, e.text, TimeTable_TextCut(e.text, e.textLen, limit));
+  RowText(x, y, e.text, ShiftJis_CutLine(e.text, e.textLen, limit));
 }
 
 void LinkMark(const Entry& e, int x, int y) {
@@ -91,7 +92,7 @@ void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
   const int cw = panel.charWidth;
   Fill(row, ZEB_LIGHT_GREY);
   LinkMark(e, row.x, y);
-  const int count = TimeTable_TextCut(e.text, e.textLen, panel.charsPerRow - 1);
+  const int count = ShiftJis_CutLine(e.text, e.textLen, panel.charsPerRow - 1);
   const int x = row.x + cw + (row.w - cw - count * cw) / 2;
   RowText(x, y, e.text, count);
 }

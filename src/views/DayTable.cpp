@@ -1,10 +1,9 @@
 #include "views/DayTable.h"
 
 #include "graphics/ZebKey.h"
-#include "shell/Shell.h"
-#include "shell/Title.h"
 #include "toolkit/nw.h"
 #include "views/DayList.h"
+#include "views/Screen.h"
 #include "views/TimeTable.h"
 
 namespace {
@@ -30,7 +29,7 @@ void MoveDay(int days) {
   TimeTable_DrawHours(0);
   DayList_Redraw();
   TimeTable_InvertCursor();
-  Title_DateLine();
+  Screen_DateLine();
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "graphics/ZebKey.h"
-#include "shell/Shell.h"
 #include "store/MonthRec.h"
 #include "toolkit/nw.h"
+#include "views/Screen.h"
 #include "views/View.h"
 
 namespace {

@@ -5,10 +5,11 @@
 
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
-#include "shell/Shell.h"
 #include "store/MonthRec.h"
+#include "text/ShiftJis.h"
 #include "toolkit/nw.h"
 #include "views/DayList.h"
+#include "views/Screen.h"
 #include "views/View.h"
 
 namespace {
@@ -85,7 +86,7 @@ void DrawBar(int column, const Entry& e) {
   if (bar.endVisible) Line(x0, y1, x1, y1, ZEB_BLACK);
   if (bar.startVisible) Line(x0, y0, x1, y0, ZEB_BLACK);
   if (bar.startVisible && L.hoursHeight - bar.top > L.charHeight) {
-    Text(x0 + kBarTextInset, y0 + 1, e.text, TimeTable_TextCut(e.text, e.textLen, L.textChars));
+    Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_CutLine(e.text, e.textLen, L.textChars));
   }
 }
 
@@ -262,7 +263,7 @@ void TimeTable_DrawStrip(int column) {
     const bool untimed = e.kind == KIND_SCHEDULE && !HasEndTime(e);
     if (e.kind != KIND_HOLIDAY && !untimed) continue;
     Text(x + kBarTextInset, top + kStripTextTop + line * (L.charHeight + 1), e.text,
-         TimeTable_TextCut(e.text, e.textLen, L.textChars));
+         ShiftJis_CutLine(e.text, e.textLen, L.textChars));
     ++line;
   }
 }
@@ -333,19 +334,4 @@ bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar) {
   return true;
 }
 
-int TimeTable_TextCut(const char* text, int length, int limit) {
-  if (text == nullptr) return 0;
-  const int max = length < limit ? length : limit;
-  int i = 0;
-  while (i < max) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\n' || c == '\r' || c == '\0') break;
-    if (Zeb_IsLeadByte(c)) {
-      if (i + 2 > max) break;
-      i += 2;
-    } else {
-      ++i;
-    }
-  }
-  return i;
-}
+

@@ -80,6 +80,3 @@ struct TimeTableBar {
 };
 bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar);
 
-// Bytes of an entry text that fit `limit`: stops at a line break and never
-// splits a double-byte character. Every view cuts its texts with it.
-int TimeTable_TextCut(const char* text, int length, int limit);

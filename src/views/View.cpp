@@ -2,14 +2,13 @@
 
 #include "calendar/Date.h"
 #include "graphics/Zeb.h"
-#include "shell/Shell.h"
-#include "shell/Title.h"
 #include "store/MonthRec.h"
 #include "toolkit/nw.h"
-#include "views/ThreeMonths.h"
-#include "views/Weeks.h"
-#include "views/WeekTable.h"
 #include "views/DayTable.h"
+#include "views/Screen.h"
+#include "views/ThreeMonths.h"
+#include "views/WeekTable.h"
+#include "views/Weeks.h"
 
 namespace {
 
@@ -104,7 +103,7 @@ void View_DestroyCurrent() {
 }
 
 void View_RedrawAll() {
-  Title_DateLine();
+  Screen_DateLine();
   if (const ViewOps* ops = Current()) ops->redraw();
 }
 
@@ -112,7 +111,7 @@ void View_StatusTick() {
   if (browse.statusDelay == 0) return;
   if (--browse.statusDelay > 0) return;
   if (browse.screenMode != MODE_BROWSE) return;
-  Title_DateLine();
+  Screen_DateLine();
   if (const ViewOps* ops = Current()) ops->tick();
 }
 

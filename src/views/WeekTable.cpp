@@ -2,9 +2,9 @@
 
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
-#include "shell/Shell.h"
 #include "toolkit/nw.h"
 #include "views/DayList.h"
+#include "views/Screen.h"
 #include "views/TimeTable.h"
 
 namespace {

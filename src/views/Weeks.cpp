@@ -5,10 +5,11 @@
 
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
-#include "shell/Shell.h"
 #include "store/MonthRec.h"
+#include "text/ShiftJis.h"
 #include "toolkit/nw.h"
 #include "views/DayList.h"
+#include "views/Screen.h"
 #include "views/TimeTable.h"
 #include "views/View.h"
 
@@ -134,7 +135,7 @@ void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
   int i = 0;
   for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
     const Entry& e = *list[i];
-    Text(x, y + i * LinePitch(), e.text, TimeTable_TextCut(e.text, e.textLen, layout.charsPerLine),
+    Text(x, y + i * LinePitch(), e.text, ShiftJis_CutLine(e.text, e.textLen, layout.charsPerLine),
          ZEB_BLACK);
   }
   if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {

@@ -58,7 +58,7 @@ class Fields : public ::testing::Test {
   std::array<std::array<char, 16>, kIds.size()> buffers{};
 
   void SetUp() override {
-    HostOps ops{};
+    ZebHostOps ops{};
     ops.debugMessage = Capture;
     ops.isImeOpen = ImeOpen;
     ops.toggleIme = ImeToggle;
@@ -88,7 +88,7 @@ class Fields : public ::testing::Test {
     velmo_test::Drain();
     notices.clear();
   }
-  void TearDown() override { Host_Install(HostOps{}); }
+  void TearDown() override { Host_Install(ZebHostOps{}); }
 
   nwObject* F(int id) { return Field_Find(id); }
   std::string Text(int id) { return Field_BufferOf(id); }

@@ -27,7 +27,7 @@ TEST(Glyphs, EveryGlyphSizeHasRealInkOfTheRightWidth) {
   for (const int size : {12, 16, 24, 7, 8}) {
     for (const unsigned code : codes) {
       ZebGlyph glyph{};
-      ASSERT_TRUE(Zeb_RenderGlyph(code, size, glyph)) << size << " " << std::hex << code;
+      ASSERT_TRUE(ZebGlyph_Render(code, size, glyph)) << size << " " << std::hex << code;
       EXPECT_EQ(glyph.height, size);
       EXPECT_EQ(glyph.width, code >= 0x100 ? size : size / 2);
       EXPECT_GT(InkCount(glyph), 3) << size << " " << std::hex << code;
@@ -38,32 +38,32 @@ TEST(Glyphs, EveryGlyphSizeHasRealInkOfTheRightWidth) {
 
 TEST(Glyphs, DistinctCharactersHaveDistinctMasks) {
   ZebGlyph a{}, b{};
-  ASSERT_TRUE(Zeb_RenderGlyph(0x82A0, 16, a));  // あ
-  ASSERT_TRUE(Zeb_RenderGlyph(0x82A2, 16, b));  // い
+  ASSERT_TRUE(ZebGlyph_Render(0x82A0, 16, a));  // あ
+  ASSERT_TRUE(ZebGlyph_Render(0x82A2, 16, b));  // い
   EXPECT_NE(std::memcmp(a.rows, b.rows, 16 * sizeof(std::uint32_t)), 0);
 }
 
 TEST(Glyphs, EachGlyphIsRenderedOnce) {
   ZebGlyph first{}, again{};
-  ASSERT_TRUE(Zeb_RenderGlyph(0x8E9E /* 時 */, 12, first));
+  ASSERT_TRUE(ZebGlyph_Render(0x8E9E /* 時 */, 12, first));
   const long renders = ZebGlyph_RenderCount();
-  for (int i = 0; i < 5; ++i) ASSERT_TRUE(Zeb_RenderGlyph(0x8E9E, 12, again));
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(ZebGlyph_Render(0x8E9E, 12, again));
   EXPECT_EQ(ZebGlyph_RenderCount(), renders);
   EXPECT_EQ(again.rows, first.rows);
-  ASSERT_TRUE(Zeb_RenderGlyph(0x8E9E, 16, again));  // another size is another glyph
+  ASSERT_TRUE(ZebGlyph_Render(0x8E9E, 16, again));  // another size is another glyph
   EXPECT_EQ(ZebGlyph_RenderCount(), renders + 1);
 }
 
 TEST(Glyphs, MalformedCodesAndSizesHaveNoGlyph) {
   ZebGlyph glyph{};
-  EXPECT_FALSE(Zeb_RenderGlyph(0x8130, 12, glyph));   // trail byte out of class
-  EXPECT_FALSE(Zeb_RenderGlyph(0xF040, 12, glyph));   // user-defined row
-  EXPECT_FALSE(Zeb_RenderGlyph(0x4142, 12, glyph));   // no lead byte
-  EXPECT_FALSE(Zeb_RenderGlyph(0x10000, 12, glyph));
-  EXPECT_FALSE(Zeb_RenderGlyph('A', 0, glyph));
-  EXPECT_FALSE(Zeb_RenderGlyph('A', 33, glyph));
+  EXPECT_FALSE(ZebGlyph_Render(0x8130, 12, glyph));   // trail byte out of class
+  EXPECT_FALSE(ZebGlyph_Render(0xF040, 12, glyph));   // user-defined row
+  EXPECT_FALSE(ZebGlyph_Render(0x4142, 12, glyph));   // no lead byte
+  EXPECT_FALSE(ZebGlyph_Render(0x10000, 12, glyph));
+  EXPECT_FALSE(ZebGlyph_Render('A', 0, glyph));
+  EXPECT_FALSE(ZebGlyph_Render('A', 33, glyph));
   EXPECT_EQ(glyph.rows, nullptr);
-  EXPECT_TRUE(Zeb_RenderGlyph('A', 10, glyph));      // an odd size still gets a real face
+  EXPECT_TRUE(ZebGlyph_Render('A', 10, glyph));      // an odd size still gets a real face
   EXPECT_EQ(glyph.width, 5);
 }
 

@@ -7,10 +7,12 @@
 #include <string>
 
 #include "graphics/Zeb.h"
+#include "host/common/Host.h"
 
 class ZebScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Host_Install({});  // the glyph source
     zebScreenWidth = 640;
     zebScreenHeight = 240;
     Zeb_OpenScreen(ctx);

@@ -15,6 +15,7 @@ class ItemCommand : public ViewFixture {
  protected:
   void SetUp() override {
     ViewFixture::SetUp();
+    Store_SetChangeHook(Data_Changed);  // as the shell wires it at start-up
     Data_SetImmediateSave(false);  // no file is written by these tests
     Data_SetModified(false);
     ItemCommand_ClearClipboard();
@@ -22,6 +23,7 @@ class ItemCommand : public ViewFixture {
   void TearDown() override {
     ItemCommand_ClearClipboard();
     Data_SetImmediateSave(true);
+    Store_SetChangeHook(nullptr);
     ViewFixture::TearDown();
   }
   static Entry* Add(EntryKind kind, DayNo start, DayNo end, const char* text) {

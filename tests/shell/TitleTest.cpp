@@ -16,12 +16,6 @@
 
 namespace {
 
-void HeadlessDateClock(DateClock& out) {
-  HostClock now{};
-  Headless_ReadClock(now);
-  out = DateClock{now.seconds, now.micros, now.year, now.month, now.mday, now.hour, now.minute, now.second};
-}
-
 bool Dirty() {
   ZebRect box{};
   return Zeb_GetDirty(box);
@@ -32,7 +26,7 @@ class TitleTest : public ::testing::Test {
   void SetUp() override {
     velmo_test::OpenScreen();
     Headless_SetLocalTime(2024, 3, 5, 10, 20, 30);
-    Date_SetClock(HeadlessDateClock);
+    Date_SetClock(Headless_ReadClock);
     Label_InitNames();
     nwObject_Create(&titleBar, Title_Handler, nullptr, &velmo_test::kScreenRect);
     nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &velmo_test::kToolbarRect);
@@ -48,12 +42,12 @@ class TitleTest : public ::testing::Test {
 
 TEST_F(TitleTest, DateLineShowsTheCursorDayAndTheChosenLabel) {
   char line[TITLE_FORMAT_BYTES];
-  Title_FormatDateLine(line, sizeof line);
+  Screen_FormatDateLine(line, sizeof line);
   EXPECT_STREQ(line, "2024\x94\x4e 3\x8c\x8e 5\x93\xfa(\x89\xce)");  // "2024年 3月 5日(火)"
   browse.currentLabel = 2;
-  Title_FormatDateLine(line, sizeof line);
+  Screen_FormatDateLine(line, sizeof line);
   EXPECT_STREQ(line, "2024\x94\x4e 3\x8c\x8e 5\x93\xfa(\x89\xce)  \x95\xaa\x97\xde\x82\x51 ");  // "... 分類２ "
-  Title_DateLine();
+  Screen_DateLine();
   EXPECT_EQ(std::string(Title_Text()), std::string("Velmo  ") + line);
 }
 
@@ -62,7 +56,7 @@ TEST_F(TitleTest, TitleTextIsCutToItsBuffer) {
   Zeb_SetColor(nwContext, ZEB_WHITE);
   const ZebRect screen{0, 0, 640, 240};
   Zeb_FillBox(nwContext, screen);
-  Title_Set(longText.c_str());
+  Screen_SetTitle(longText.c_str());
   EXPECT_EQ(std::strlen(Title_Text()), TITLE_FORMAT_BYTES - 1u);
   nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, const_cast<char*>(longText.c_str()));
   EXPECT_EQ(std::strlen(Title_Text()), TITLE_TEXT_BYTES - 1u);
@@ -71,7 +65,7 @@ TEST_F(TitleTest, TitleTextIsCutToItsBuffer) {
   for (int i = 0; i < 100; ++i) days += "\x93\xfa";  // 日
   nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, days.data());
   EXPECT_EQ(std::strlen(Title_Text()), TITLE_TEXT_BYTES - 2u);
-  Title_Set(("x" + days).c_str());
+  Screen_SetTitle(("x" + days).c_str());
   EXPECT_EQ(std::strlen(Title_Text()), TITLE_FORMAT_BYTES - 2u);
   nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, const_cast<char*>(longText.c_str()));
   nwEvent_SendTo(&titleBar, NW_SET_STYLE, TITLE_NARROW, 1);
@@ -143,7 +137,7 @@ TEST_F(TitleTest, IconIsTakenOnlyFromAWhole16By16Bitmap) {
 TEST_F(TitleTest, BrowseBarFillsNineSlotsAndEmptiesTheFourth) {
   nwEvent_PostTo(&toolbar, NW_SET_TEXT, 3, 99, const_cast<char*>("xxxxxxxx"));
   velmo_test::Drain();
-  Title_FillBrowseToolbar();
+  Screen_FillBrowseToolbar();
   velmo_test::Drain();
   const int commands[10] = {3001, 3020, 3021, 0, 3003, 3002, 3005, 3006, 3007, 3008};
   for (int i = 0; i < 10; ++i) {

@@ -30,7 +30,7 @@ class LabelTest : public ::testing::Test {
 };
 
 TEST_F(LabelTest, WithoutALabelFileTheDefaultsStand) {
-  EXPECT_FALSE(Label_LoadFile());
+  EXPECT_FALSE(Label_LoadFile(Settings_LabelPath()));
   EXPECT_EQ(Label_Name(0), kCommon);
   EXPECT_EQ(Label_Name(1), kFirst);
   EXPECT_EQ(Label_Name(5), kCustom);
@@ -40,14 +40,14 @@ TEST_F(LabelTest, WithoutALabelFileTheDefaultsStand) {
 
 TEST_F(LabelTest, AShortFileRenamesWhatItHasAndKeepsTheRest) {
   Write("label", kWord + "\n\n");
-  EXPECT_FALSE(Label_LoadFile());
+  EXPECT_FALSE(Label_LoadFile(Settings_LabelPath()));
   EXPECT_EQ(Label_Name(1), "  " + kWord + "  ");
   EXPECT_EQ(Label_Name(2), kSecond);
 }
 
 TEST_F(LabelTest, NamesAreCentredByLengthAndCutToEightBytes) {
   Write("label", "ab\nabcdef\nabcdefghijkl\n1234567" + kWord + "\nnot read\n");
-  EXPECT_TRUE(Label_LoadFile());
+  EXPECT_TRUE(Label_LoadFile(Settings_LabelPath()));
   EXPECT_STREQ(Label_Name(1), "   ab   ");
   EXPECT_STREQ(Label_Name(2), " abcdef ");
   EXPECT_STREQ(Label_Name(3), "abcdefgh");
@@ -57,7 +57,7 @@ TEST_F(LabelTest, NamesAreCentredByLengthAndCutToEightBytes) {
 
 TEST_F(LabelTest, AnOverlongLineDoesNotSpillIntoTheNextName) {
   Write("label", std::string(120, 'x') + "\nsecond\n");
-  Label_LoadFile();
+  Label_LoadFile(Settings_LabelPath());
   EXPECT_STREQ(Label_Name(1), "xxxxxxxx");
   EXPECT_STREQ(Label_Name(2), " second ");
 }
@@ -73,7 +73,7 @@ TEST_F(LabelTest, TheSavedSelectionBecomesTheFilter) {
   Settings& s = Settings_Get();
   s.cursor.currentLabel = 2;
   s.saturdayIsHoliday = 1;
-  Label_ApplySelection();
+  Settings_ApplyLabels();
   for (std::uint16_t n = 0; n < 8; ++n) EXPECT_EQ(Store_LabelVisible(n), n == 0 || n == 2) << n;
   EXPECT_TRUE(Store_LabelVisible(8));
   EXPECT_TRUE(Store_SaturdayHoliday());
@@ -81,13 +81,13 @@ TEST_F(LabelTest, TheSavedSelectionBecomesTheFilter) {
   s.cursor.currentLabel = 5;
   const std::uint8_t custom[5] = {0, 1, 1, 1, 1};
   for (int i = 0; i < 5; ++i) s.customLabel[i] = custom[i];
-  Label_ApplySelection();
+  Settings_ApplyLabels();
   EXPECT_FALSE(Store_LabelVisible(0));
   for (std::uint16_t n = 1; n <= 4; ++n) EXPECT_TRUE(Store_LabelVisible(n));
   EXPECT_FALSE(Store_LabelVisible(5));  // 5..7 keep their flags from the earlier selection
 
   s.cursor.currentLabel = 0;
-  Label_ApplySelection();
+  Settings_ApplyLabels();
   for (std::uint16_t n = 0; n < 8; ++n) EXPECT_TRUE(Store_LabelVisible(n));
 }
 

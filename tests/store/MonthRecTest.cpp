@@ -15,10 +15,12 @@ class MonthRecTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Store_Init();
+    Store_SetChangeHook(Data_Changed);
     Data_SetImmediateSave(false);  // no file is written by these tests
   }
   void TearDown() override {
     Store_Shutdown();
+    Store_SetChangeHook(nullptr);
     Data_SetImmediateSave(true);
     Data_SetModified(false);
   }

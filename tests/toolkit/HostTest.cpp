@@ -53,14 +53,14 @@ TEST_F(HostKeys, TheFeederRunsWhenTheApplicationWaitsOnAnEmptyQueue) {
 }
 
 TEST_F(HostKeys, TheVirtualClockGivesLocalDateAndTime) {
-  HostClock c{};
-  Host_ReadClock(c);
+  DateClock c{};
+  Date_ReadClock(c);
   EXPECT_EQ(c.seconds, 1704099600);  // 2024-01-01 09:00:00
   EXPECT_EQ(c.year, 2024);
   EXPECT_EQ(c.hour, 9);
   Headless_SetLocalTime(2024, 2, 29, 23, 59, 59);
   Headless_Advance(1250);
-  Host_ReadClock(c);
+  Date_ReadClock(c);
   EXPECT_EQ(c.year, 2024);
   EXPECT_EQ(c.month, 3);
   EXPECT_EQ(c.mday, 1);
@@ -74,14 +74,14 @@ TEST_F(HostKeys, ImeToggleAndDebugMessageGoThroughTheHost) {
   EXPECT_FALSE(nwIme_IsOpen());
   EXPECT_TRUE(nwIme_Toggle());
   EXPECT_FALSE(nwIme_Toggle());
-  Host_DebugMessage("hello");
+  Zeb_DebugMessage("hello");
   EXPECT_STREQ(Headless_LastDebugMessage(), "hello");
 }
 
 // The real-time default: keys pushed from another thread wake the waiting
 // application thread; none is lost or duplicated, the excess is dropped.
 TEST_F(HostKeys, TheDefaultQueueIsSafeAcrossThreads) {
-  Host_Install(HostOps{});
+  Host_Install(ZebHostOps{});
   Host_ClearKeys();
   constexpr int kKeys = 20000;
   std::thread producer([] {

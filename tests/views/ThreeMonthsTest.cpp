@@ -187,7 +187,7 @@ TEST_F(ThreeMonths, TheDateLineFollowsTwoTicksAfterTheLastMove) {
   View_StatusTick();
   EXPECT_NE(before, Title_Text());
   char expected[TITLE_FORMAT_BYTES];
-  Title_FormatDateLine(expected, sizeof expected);
+  Screen_FormatDateLine(expected, sizeof expected);
   EXPECT_NE(std::string(Title_Text()).find(expected), std::string::npos);
   EXPECT_EQ(browse.statusDelay, 0);
 }

@@ -271,7 +271,7 @@ TEST_F(TimeTables, TheDayViewShowsTheNewDayAtOnce) {
   EXPECT_EQ(S().firstDay, Day(2024, 1, 30));
   EXPECT_NE(before, Title_Text());
   char expected[TITLE_FORMAT_BYTES];
-  Title_FormatDateLine(expected, sizeof expected);
+  Screen_FormatDateLine(expected, sizeof expected);
   EXPECT_NE(std::string(Title_Text()).find(expected), std::string::npos);
   EXPECT_TRUE(Key(VIEW_KEY_RIGHT));
   EXPECT_EQ(browse.cursorDate, Day(2024, 1, 31));
@@ -322,10 +322,10 @@ TEST_F(TimeTables, TheNowCommandReanchorsOnTheCursorHour) {
 }
 
 TEST_F(TimeTables, TextIsCutAtLineBreaksAndWholeCharacters) {
-  EXPECT_EQ(TimeTable_TextCut("abc\ndef", 7, 10), 3);
-  EXPECT_EQ(TimeTable_TextCut("abcdefghijkl", 12, 10), 10);
-  EXPECT_EQ(TimeTable_TextCut("abcdefghi\x93\xfa", 11, 10), 9);  // 日 would be split
-  EXPECT_EQ(TimeTable_TextCut(nullptr, 5, 10), 0);
+  EXPECT_EQ(ShiftJis_CutLine("abc\ndef", 7, 10), 3);
+  EXPECT_EQ(ShiftJis_CutLine("abcdefghijkl", 12, 10), 10);
+  EXPECT_EQ(ShiftJis_CutLine("abcdefghi\x93\xfa", 11, 10), 9);  // 日 would be split
+  EXPECT_EQ(ShiftJis_CutLine(nullptr, 5, 10), 0);
 }
 
 }  // namespace

@@ -216,9 +216,9 @@ void LoadData(const AgendaArgs& args) {
   Store_Init();
   Settings_Load();
   Label_InitNames();
-  Label_LoadFile();
+  Label_LoadFile(Settings_LabelPath());
   if (args.label >= 0) Settings_Get().cursor.currentLabel = static_cast<std::uint16_t>(args.label);
-  Label_ApplySelection();
+  Settings_ApplyLabels();
   if (!Record_Load() && Record_LastLoad().stop != RECORD_MISSING) {
     const RecordLoadInfo& info = Record_LastLoad();
     std::fprintf(stderr, "velmo-cli agenda: %s: stopped at byte %u (%s); showing what loaded\n",

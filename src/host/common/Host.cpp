@@ -1,18 +1,16 @@
-// The host operations: the shared key queue with its wait, and the defaults a
-// real-time host keeps (system clock, an input-method flag, stderr debug text).
+// The shared key queue with its wait, and the defaults a real-time host keeps
+// (an input-method flag, stderr debug text).
 #include "host/common/Host.h"
-
-#include <sys/time.h>
 
 #include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <ctime>
 #include <mutex>
 
 #include "Capacity.h"
 #include "graphics/ZebKey.h"
+#include "host/common/ZebGlyph.h"
 
 namespace {
 
@@ -27,7 +25,6 @@ struct KeyQueue {
 };
 
 KeyQueue keys;
-HostOps ops{};
 bool imeOpen = false;
 
 // Caller holds the lock.
@@ -53,8 +50,15 @@ void DefaultDebugMessage(const char* text) {
 
 }  // namespace
 
-void Host_Install(const HostOps& installed) {
-  ops = installed;
+void Host_Install(const ZebHostOps& installed) {
+  ZebHostOps ops = installed;
+  if (!ops.pushKey) ops.pushKey = Host_PushKey;
+  if (!ops.waitKey) ops.waitKey = Host_WaitKeyDefault;
+  if (!ops.isImeOpen) ops.isImeOpen = DefaultIsImeOpen;
+  if (!ops.toggleIme) ops.toggleIme = DefaultToggleIme;
+  if (!ops.debugMessage) ops.debugMessage = DefaultDebugMessage;
+  if (!ops.renderGlyph) ops.renderGlyph = ZebGlyph_Render;
+  ZebHost_Install(ops);
   imeOpen = false;
 }
 
@@ -106,52 +110,4 @@ int Host_WaitKeyDefault(int ms) {
     keys.pushed.wait_for(guard, std::chrono::milliseconds(ms), HasKeyLocked);
   }
   return TakeLocked();
-}
-
-int Host_WaitKey(int ms) { return ops.waitKey ? ops.waitKey(ms) : Host_WaitKeyDefault(ms); }
-
-void Host_ReadSystemClock(HostClock& out) {
-  timeval now{};
-  gettimeofday(&now, nullptr);
-  std::tm local{};
-  const std::time_t seconds = now.tv_sec;
-  localtime_r(&seconds, &local);
-  out.seconds = now.tv_sec;
-  out.micros = static_cast<std::int32_t>(now.tv_usec);
-  out.year = static_cast<std::uint16_t>(local.tm_year + 1900);
-  out.month = static_cast<std::uint8_t>(local.tm_mon + 1);
-  out.mday = static_cast<std::uint8_t>(local.tm_mday);
-  out.hour = static_cast<std::uint8_t>(local.tm_hour);
-  out.minute = static_cast<std::uint8_t>(local.tm_min);
-  out.second = static_cast<std::uint8_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
-}
-
-void Host_ReadClock(HostClock& out) {
-  if (ops.readClock) {
-    ops.readClock(out);
-  } else {
-    Host_ReadSystemClock(out);
-  }
-}
-
-void Host_TransferDirty() {
-  if (ops.transferDirty) ops.transferDirty();
-}
-
-bool Host_IsImeOpen() { return ops.isImeOpen ? ops.isImeOpen() : DefaultIsImeOpen(); }
-
-void Host_ToggleIme() {
-  if (ops.toggleIme) {
-    ops.toggleIme();
-  } else {
-    DefaultToggleIme();
-  }
-}
-
-void Host_DebugMessage(const char* text) {
-  if (ops.debugMessage) {
-    ops.debugMessage(text);
-  } else {
-    DefaultDebugMessage(text);
-  }
 }

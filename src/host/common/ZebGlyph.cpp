@@ -244,7 +244,7 @@ void ZebGlyph_Close() {
 
 long ZebGlyph_RenderCount() { return source.renders; }
 
-bool Zeb_RenderGlyph(unsigned code, int size, ZebGlyph& out) {
+bool ZebGlyph_Render(unsigned code, int size, ZebGlyph& out) {
   out = {0, 0, nullptr};
   if (size < 1 || size > ZEB_MAX_GLYPH) return false;
   if (!source.open && (source.failed || !ZebGlyph_Open(nullptr))) return false;

@@ -1,12 +1,16 @@
 // The Linux hosts' glyph source: Japanese bitmap fonts read with FreeType,
-// each glyph rendered once and kept. Defines Zeb_RenderGlyph.
+// each glyph rendered once and kept: the hosts' renderGlyph operation.
 #pragma once
+
+#include "graphics/Zeb.h"
 
 // Opens the font files. On a missing or unreadable file returns false and
 // points *failure (when given) at one line, without a program name, naming
 // the file and the Debian package that provides it. Opening an open source
-// does nothing. Zeb_RenderGlyph opens the fonts itself if nobody did.
+// does nothing. ZebGlyph_Render opens the fonts itself if nobody did.
 bool ZebGlyph_Open(const char** failure);
+// Zeb_RenderGlyph of the Linux hosts.
+bool ZebGlyph_Render(unsigned code, int size, ZebGlyph& out);
 // Releases the fonts and every cached glyph mask.
 void ZebGlyph_Close();
 // Glyphs rendered by FreeType since the source was opened (each at most once).

@@ -100,14 +100,14 @@ void Headless_Install() {
   state = HeadlessState{};
   Headless_SetLocalTime(2024, 1, 1, 9, 0, 0);
   Host_ClearKeys();
-  HostOps ops{};
+  ZebHostOps ops{};
   ops.waitKey = WaitKey;
-  ops.readClock = Headless_ReadClock;
   ops.transferDirty = Transfer;
   ops.isImeOpen = IsImeOpen;
   ops.toggleIme = ToggleIme;
   ops.debugMessage = DebugMessage;
   Host_Install(ops);
+  Date_SetClock(Headless_ReadClock);
 }
 
 bool Headless_PushKey(int code) { return Host_PushKey(code); }
@@ -136,7 +136,7 @@ void Headless_SetLocalTime(int year, int month, int mday, int hour, int minute, 
   state.nowMs = ((days * 24 + hour) * 60 + minute) * 60000 + std::int64_t{second} * 1000;
 }
 
-void Headless_ReadClock(HostClock& out) {
+void Headless_ReadClock(DateClock& out) {
   const std::int64_t seconds = FloorDiv(state.nowMs, 1000);
   const std::int64_t days = FloorDiv(state.nowMs, kMsPerDay);
   const std::int64_t inDay = seconds - days * 86400;

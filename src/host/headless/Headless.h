@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "calendar/Date.h"
 #include "host/common/Host.h"
 
 // Called when the application waits for a key and the queue is empty, with the
@@ -13,8 +14,9 @@
 // key and did not move the clock, the wait passes virtually as with no feeder.
 using HeadlessFeeder = void (*)(int waitMs);
 
-// Installs the headless operations; empties the key queue, removes the feeder
-// and sets the clock to 2024-01-01 09:00:00 local time, input method closed.
+// Installs the headless operations and the virtual clock (Date_SetClock);
+// empties the key queue, removes the feeder and sets the clock to 2024-01-01
+// 09:00:00 local time, input method closed.
 void Headless_Install();
 
 // Pushes one key code; false if the queue was full (the key is dropped).
@@ -30,7 +32,7 @@ bool Headless_PushCommand(int command);
 // date-time maps to one instant whatever the machine's zone.
 void Headless_Advance(std::int64_t ms);
 void Headless_SetLocalTime(int year, int month, int mday, int hour, int minute, int second);
-void Headless_ReadClock(HostClock& out);
+void Headless_ReadClock(DateClock& out);
 std::int64_t Headless_NowMs();      // virtual milliseconds since the epoch
 
 void Headless_SetFeeder(HeadlessFeeder feeder);   // nullptr: no feeder

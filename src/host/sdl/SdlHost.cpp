@@ -16,11 +16,9 @@
 #include "graphics/ZebKey.h"
 #include "host/common/Host.h"
 #include "host/common/HostKeys.h"
-#include "host/common/HostText.h"
 #include "host/common/ZebGlyph.h"
 #include "host/common/ZebPng.h"
 #include "host/sdl/SdlTest.h"
-#include "shell/Shell.h"
 
 namespace {
 
@@ -56,7 +54,7 @@ struct Window {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
-  char caption[HOST_CAPTION_BYTES] = "";
+  char caption[ZEB_CAPTION_BYTES] = "";
 };
 
 Picture picture;
@@ -124,11 +122,11 @@ void DebugMessage(const char* text) {
 // --- window thread --------------------------------------------------------
 
 void UpdateCaption() {
-  char caption[HOST_CAPTION_BYTES];
-  HostText_Caption(caption, sizeof caption);
+  char caption[ZEB_CAPTION_BYTES];
+  ZebHost_Caption(caption, sizeof caption);
   if (std::strcmp(caption, win.caption) == 0) return;
   std::memcpy(win.caption, caption, sizeof caption);
-  char utf8[HOST_CAPTION_BYTES * 2];
+  char utf8[ZEB_CAPTION_BYTES * 2];
   HostKeys_ToUtf8(caption, utf8, sizeof utf8);
   SDL_SetWindowTitle(win.window, utf8);
 }
@@ -166,8 +164,8 @@ void ShowDebugOfApp() {
 }
 
 void ShowAbout() {
-  char banner[HOST_BANNER_BYTES];
-  HostText_Banner(banner, sizeof banner);
+  char banner[ZEB_BANNER_BYTES];
+  ZebHost_Banner(banner, sizeof banner);
   char text[kBoxBytes];
   std::snprintf(text, sizeof text, "%s\n\n%s", banner, kGraphicsBanner);
   ShowBox(kAboutTitle, text);
@@ -305,7 +303,7 @@ void CloseWindow() {
 }
 
 void InstallHost() {
-  HostOps ops{};
+  ZebHostOps ops{};
   ops.transferDirty = Transfer;
   ops.isImeOpen = IsImeOpen;
   ops.toggleIme = ToggleIme;
@@ -362,7 +360,7 @@ int SdlHost_Run(const SdlOptions& options) {
   }
   int status = 0;
   std::thread app([&] {
-    status = Velmo_Main(options.appArgc, options.appArgv);
+    status = options.appMain(options.appArgc, options.appArgv);
     appDone = true;
     PushUser(EV_APP_DONE);
   });

@@ -9,6 +9,7 @@ struct SdlOptions {
   int scale = 2;                         // whole-number zoom, 1..8
   const char* shotAtExit = nullptr;      // PNG of the window's picture at exit
   const char* testKeys = nullptr;        // hidden: key names to type, for tests
+  int (*appMain)(int argc, char** argv) = nullptr;  // the application, run on its own thread
   int appArgc = 0;
   char** appArgv = nullptr;
 };

@@ -1,4 +1,5 @@
-// velmo: Velmo in a window on the desktop.
+// velmo: Velmo in a window on the desktop; the SDL host handed the
+// application's entry point.
 //
 //   velmo [--scale N] [--shot-at-exit FILE.png] [-- ARGS...]
 //
@@ -12,6 +13,7 @@
 
 #include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlTest.h"
+#include "shell/Shell.h"
 
 namespace {
 
@@ -60,5 +62,6 @@ int main(int argc, char** argv) {
   options.appArgc = static_cast<int>(appArgs.size());
   appArgs.push_back(nullptr);
   options.appArgv = appArgs.data();
+  options.appMain = Velmo_Main;
   return SdlHost_Run(options);
 }

@@ -1,0 +1,73 @@
+// The installed host operations, with neutral stand-ins until a host is
+// installed, and the window's texts.
+#include "graphics/ZebHost.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+bool NoPush(int) { return false; }
+int NoKey(int) { return -1; }
+void NoTransfer() {}
+bool Closed() { return false; }
+void NoToggle() {}
+void ToStderr(const char* text) { std::fprintf(stderr, "Zeb Debug Message: %s\n", text ? text : ""); }
+bool NoGlyph(unsigned, int, ZebGlyph& out) {
+  out = {0, 0, nullptr};
+  return false;
+}
+
+constexpr ZebHostOps kNoHost{NoPush, NoKey, NoTransfer, Closed, NoToggle, ToStderr, NoGlyph};
+
+ZebHostOps ops = kNoHost;
+
+template <typename Fn>
+void Take(Fn& to, Fn from, Fn fallback) {
+  to = from ? from : fallback;
+}
+
+std::mutex textLock;
+char caption[ZEB_CAPTION_BYTES] = "Zeb for Win32";
+char banner[ZEB_BANNER_BYTES] = "";
+
+void CopyLocked(char* out, std::size_t size, const char* text) {
+  if (size == 0) return;
+  std::snprintf(out, size, "%s", text ? text : "");
+}
+
+}  // namespace
+
+void ZebHost_Install(const ZebHostOps& installed) {
+  Take(ops.pushKey, installed.pushKey, kNoHost.pushKey);
+  Take(ops.waitKey, installed.waitKey, kNoHost.waitKey);
+  Take(ops.transferDirty, installed.transferDirty, kNoHost.transferDirty);
+  Take(ops.isImeOpen, installed.isImeOpen, kNoHost.isImeOpen);
+  Take(ops.toggleIme, installed.toggleIme, kNoHost.toggleIme);
+  Take(ops.debugMessage, installed.debugMessage, kNoHost.debugMessage);
+  Take(ops.renderGlyph, installed.renderGlyph, kNoHost.renderGlyph);
+}
+
+const ZebHostOps& ZebHost_Ops() { return ops; }
+
+bool Zeb_RenderGlyph(unsigned code, int size, ZebGlyph& out) { return ops.renderGlyph(code, size, out); }
+
+void ZebHost_SetCaption(const char* text) {
+  std::lock_guard<std::mutex> guard(textLock);
+  CopyLocked(caption, sizeof caption, text);
+}
+
+void ZebHost_SetBanner(const char* text) {
+  std::lock_guard<std::mutex> guard(textLock);
+  CopyLocked(banner, sizeof banner, text);
+}
+
+void ZebHost_Caption(char* out, std::size_t size) {
+  std::lock_guard<std::mutex> guard(textLock);
+  CopyLocked(out, size, caption);
+}
+
+void ZebHost_Banner(char* out, std::size_t size) {
+  std::lock_guard<std::mutex> guard(textLock);
+  CopyLocked(out, size, banner);
+}

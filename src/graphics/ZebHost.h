@@ -1,0 +1,44 @@
+// The operations the graphics layer needs of its host, and so all the
+// platform the layers above it reach: the key queue and a key wait with
+// time-out, the transfer of the dirty region before each wait, the
+// input-method state, the debug message, the glyph source, and the window's
+// caption and version banner. Each host implements them and installs them
+// with ZebHost_Install (host/common's Host_Install fills what a host leaves
+// out). The time is read through the calendar's clock seam (Date_SetClock).
+#pragma once
+
+#include <cstddef>
+
+#include "Capacity.h"
+#include "graphics/Zeb.h"
+
+// Wait values for waitKey.
+inline constexpr int ZEB_NO_WAIT = 0;
+inline constexpr int ZEB_WAIT_FOREVER = -1;
+
+inline constexpr std::size_t ZEB_CAPTION_BYTES = cap::kHostCaption;
+inline constexpr std::size_t ZEB_BANNER_BYTES = cap::kHostBanner;
+
+// A null member: no key is taken or waited for, nothing is transferred, the
+// input method stays closed, the debug text goes to stderr, no glyph is drawn.
+struct ZebHostOps {
+  bool (*pushKey)(int code);              // false when the queue is full
+  int (*waitKey)(int ms);                 // key or -1; ms > 0 time-out, 0 poll, < 0 no time-out
+  void (*transferDirty)();                // copy the changed frame-buffer region to the window
+  bool (*isImeOpen)();
+  void (*toggleIme)();
+  void (*debugMessage)(const char* text);
+  bool (*renderGlyph)(unsigned code, int size, ZebGlyph& out);  // Zeb_RenderGlyph
+};
+
+// Installs a host's operations (before the application thread starts).
+void ZebHost_Install(const ZebHostOps& ops);
+const ZebHostOps& ZebHost_Ops();
+
+// The window's two texts, which the application writes before it opens the
+// screen. Safe from any thread: the window thread reads what was written.
+void ZebHost_SetCaption(const char* text);   // cut to fit
+void ZebHost_SetBanner(const char* text);    // cut to fit
+// Copies into out (NUL-terminated, cut to size).
+void ZebHost_Caption(char* out, std::size_t size);
+void ZebHost_Banner(char* out, std::size_t size);

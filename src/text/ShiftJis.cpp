@@ -1,0 +1,34 @@
+#include "text/ShiftJis.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+bool Ends(char c, bool atLineEnd) { return c == '\0' || (atLineEnd && (c == '\n' || c == '\r')); }
+
+int Walk(const char* text, int length, int limit, bool atLineEnd) {
+  if (text == nullptr) return 0;
+  const int max = length < limit ? length : limit;
+  int used = 0;
+  while (used < max && !Ends(text[used], atLineEnd)) {
+    const bool lead = ShiftJis_IsLead(static_cast<unsigned char>(text[used]));
+    const int size = lead ? 2 : 1;
+    if (used + size > max || (lead && text[used + 1] == '\0')) break;
+    used += size;
+  }
+  return used;
+}
+
+}  // namespace
+
+int ShiftJis_Fit(const char* text, int length, int limit) { return Walk(text, length, limit, false); }
+
+int ShiftJis_CutLine(const char* text, int length, int limit) { return Walk(text, length, limit, true); }
+
+void ShiftJis_Truncate(char* text, std::size_t limit) {
+  if (text == nullptr) return;
+  const int bounded = limit > INT_MAX ? INT_MAX : static_cast<int>(limit);
+  const std::size_t length = std::strlen(text);
+  text[ShiftJis_Fit(text, length > INT_MAX ? INT_MAX : static_cast<int>(length), bounded)] = '\0';
+}
