@@ -3,6 +3,7 @@
 #include "dialogs/EntryDialog.h"
 
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -237,10 +238,12 @@ void ShowLabelName(std::uint16_t label) {
 // ---------------------------------------------------------------------------
 // Building the dialog
 
+// Every id asked for is one of the table's: anything else is a programming error.
 const Child* ChildById(int id) {
   for (const Child& child : kChildren) {
     if (child.id == id) return &child;
   }
+  assert(!"a child of the entry dialog for every field id");
   return nullptr;
 }
 

@@ -2,6 +2,7 @@
 #include "dialogs/Repeat.h"
 
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -86,13 +87,13 @@ int Repeat_Describe(DayNo start, int row, char* out, std::size_t size) {
 }
 
 void Repeat_Bind(nwListBox* list, RepeatRows& rows) {
-  if (list == nullptr) return;
+  assert(list != nullptr);
   std::memset(rows, 0, sizeof rows);
   nwEvent_SendTo(list, NW_SET_BUFFER, REPEAT_ROW_BYTES, REPEAT_ROWS, rows);
 }
 
 void Repeat_Build(nwListBox* list, DayNo start, int choice) {
-  if (list == nullptr) return;
+  assert(list != nullptr);
   for (int r = 0; r < REPEAT_ROWS; ++r) {
     char* text = rowText[static_cast<std::size_t>(r)].data();
     const int length = Repeat_Describe(start, r, text, REPEAT_TEXT_BYTES);
@@ -107,7 +108,7 @@ void Repeat_Build(nwListBox* list, DayNo start, int choice) {
 }
 
 int Repeat_ReadChoice(nwListBox* list) {
-  if (list == nullptr) return 0;
+  assert(list != nullptr);
   int choice = 0;
   nwEvent_SendTo(list, NW_GET_RESULT, 0, 0, &choice);
   return choice >= 0 && choice < REPEAT_ROWS ? choice : 0;

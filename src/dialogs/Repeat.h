@@ -26,7 +26,7 @@ int Repeat_Describe(DayNo start, int row, char* out, std::size_t size);
 void Repeat_Bind(nwListBox* list, RepeatRows& rows);
 // Words the rows for the start date and selects row choice again (posted).
 void Repeat_Build(nwListBox* list, DayNo start, int choice);
-// The list's selected row (sent GetResult); 0 when there is no list.
+// The list's selected row (sent GetResult).
 int Repeat_ReadChoice(nwListBox* list);
 // On leaving the list: reads the choice and, for a repeating choice with the
 // start and end dates equal, moves the end year field one year on. Returns
