@@ -617,8 +617,8 @@ bool OnKey(int key, int modifiers) {
   const bool ctrl = (modifiers & KEY_MOD_CTRL) != 0;
   if (key == KEY_RETURN) return Accept(), true;
   if (key == KEY_ESCAPE) return Cancel(), true;
-  const int special = key & 0xFF00;
-  if (key > 0xFF && (special == KEY_UP || special == KEY_DOWN)) {
+  const int special = Key_Base(key);
+  if (special == KEY_UP || special == KEY_DOWN) {
     if (fieldParams.spinKind == SPIN_NONE) return false;
     Field_Step(special == KEY_UP);
     return true;
@@ -706,7 +706,7 @@ bool Entry_DeleteAt(DayNo day, int index) {
 }
 
 bool EntryDialog_Handler(nwObject* object, nwMessage* message) {
-  auto* field = static_cast<nwObject*>(message->ptr);
+  auto* field = nwMessage_Ptr<nwObject>(message);
   switch (message->code) {
     case NW_CREATE:
       nwDialog_Handler(object, message);

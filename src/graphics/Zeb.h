@@ -135,6 +135,9 @@ void Zeb_DrawBox(ZebContext& ctx, const ZebRect& rect);
 void Zeb_FillBox(ZebContext& ctx, const ZebRect& rect);
 void Zeb_InvertBox(ZebContext& ctx, const ZebRect& rect);  // leaves pen 3
 void Zeb_DrawEdge(ZebContext& ctx, const ZebRect& rect);   // leaves pen 2
+// The raised frame of windows, buttons and key slots: rect filled with back,
+// a black box round it and the edge just inside. Leaves pen 2.
+void Zeb_DrawRaisedFrame(ZebContext& ctx, const ZebRect& rect, int back);
 void Zeb_ScrollBox(ZebContext& ctx, const ZebRect& rect, int dx, int dy);
 
 // ---------------------------------------------------------------------------

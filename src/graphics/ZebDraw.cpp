@@ -149,3 +149,13 @@ void Zeb_DrawEdge(ZebContext& ctx, const ZebRect& rect) {
   ZebScreen_SetPen(ZEB_DARK_GREY);
   Zeb_Update(ctx);
 }
+
+void Zeb_DrawRaisedFrame(ZebContext& ctx, const ZebRect& rect, int back) {
+  Zeb_SetColor(ctx, back);
+  Zeb_FillBox(ctx, rect);
+  Zeb_SetColor(ctx, ZEB_BLACK);
+  Zeb_DrawBox(ctx, rect);
+  ZebRect edge = rect;
+  ZebRect_Inset(edge, 1, 1);
+  Zeb_DrawEdge(ctx, edge);
+}

@@ -82,6 +82,19 @@ constexpr int Key_Control(int letter, bool shift) {
   return shift ? (KEY_CTRL_SHIFT_MARK | code) : code;
 }
 
+// A special key without the SHIFT and CTRL marks of its low byte, so rows that
+// take any modifier match it; a character or host request stays as it is.
+constexpr int Key_Base(int key) {
+  if (key < 0x100 || key > 0xFFFF) return key;
+  const int low = key & 0xFF;
+  const bool marked = low == zebkey_detail::kSpecialShift || low == zebkey_detail::kSpecialCtrl ||
+                      low == (zebkey_detail::kSpecialShift | zebkey_detail::kSpecialCtrl);
+  return marked ? key & 0xFF00 : key;
+}
+
+// The letter's control code (1..26) of a CTRL+SHIFT+letter code.
+constexpr int Key_ControlCode(int key) { return key & 0xFF; }
+
 // Code that sends Command n to the focus chain; -1 when n is out of range.
 constexpr int Key_HostCommand(int command) {
   return (command < 0 || command > KEY_HOST_COMMAND_MAX) ? -1 : KEY_HOST_COMMAND + command;

@@ -171,15 +171,6 @@ bool RunKeyRow(const KeyRow& row, int key, int modifiers) {
   return false;
 }
 
-// Special keys carry SHIFT and CTRL in their low byte as well; the rows that
-// take any modifier take those codes too.
-int SpecialBase(int key) {
-  if (key < 0x100 || key > 0xFFFF) return key;
-  const int low = key & 0xFF;
-  const bool marked = low == 0x0F || low == 0xF0 || low == 0xFF;
-  return marked ? key & 0xFF00 : key;
-}
-
 void Now() {
   const int hour = Shell_ReadToday();
   browse.cursorDate = View_ClampDay(browse.today);
@@ -203,7 +194,7 @@ bool SelectLabel(int command) {
 
 bool Browse_Key(int key, int modifiers) {
   if (const KeyRow* row = FindKey(key, modifiers)) return RunKeyRow(*row, key, modifiers);
-  const int base = SpecialBase(key);
+  const int base = Key_Base(key);
   if (base != key) {
     const KeyRow* row = FindKey(base, modifiers);
     if (row != nullptr && row->modifiers == M_ANY) return RunKeyRow(*row, key, modifiers);

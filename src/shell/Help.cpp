@@ -117,13 +117,7 @@ void Text(int x, int y, const char* text) {
 }
 
 void DrawFrame() {
-  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
-  Zeb_FillBox(nwContext, kWindow);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, kWindow);
-  ZebRect edge = kWindow;
-  ZebRect_Inset(edge, 1, 1);
-  Zeb_DrawEdge(nwContext, edge);
+  Zeb_DrawRaisedFrame(nwContext, kWindow, ZEB_LIGHT_GREY);
   Zeb_SetColor(nwContext, ZEB_BLACK);
   Zeb_DrawLine(nwContext, kHeadingLeftX, kRuleY, kHeadingRightX, kRuleY);
   Zeb_DrawLine(nwContext, kDividerX, kDividerTop, kDividerX, kDividerBottom);

@@ -117,7 +117,7 @@ void OnSetStyle(const nwMessage* message) {
 }
 
 void OnSetText(const nwMessage* message) {
-  const char* text = static_cast<const char*>(message->ptr);
+  const char* text = nwMessage_Ptr<const char>(message);
   std::snprintf(title.text, sizeof title.text, "%s", text ? text : "");
   ShiftJis_Truncate(title.text, sizeof title.text);  // never ends on half a character
 }

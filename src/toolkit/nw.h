@@ -23,6 +23,14 @@ struct nwMessage {
   int param2;
 };
 
+// A key message's modifiers (KEY_MOD_*), and the object or value a message's
+// ptr carries.
+inline int nwMessage_Modifiers(const nwMessage* message) { return message->param2 & 0xFF; }
+template <typename T>
+T* nwMessage_Ptr(const nwMessage* message) {
+  return static_cast<T*>(message->ptr);
+}
+
 // handler(object, message) -> true when handled (stops the bubbling of keys
 // and commands). A handler switches on the code and falls back to the handler
 // it extends (nwObject_DefaultHandler, or nwDialog_Handler for dialogs).

@@ -30,13 +30,7 @@ void OnCreate(nwButton* button) {
 void Draw(nwButton* button) {
   if (!button->visible) return;
   const ZebRect& rect = button->rect;
-  Zeb_SetColor(nwContext, button->backColor);
-  Zeb_FillBox(nwContext, rect);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, rect);
-  ZebRect edge = rect;
-  ZebRect_Inset(edge, 1, 1);
-  Zeb_DrawEdge(nwContext, edge);
+  Zeb_DrawRaisedFrame(nwContext, rect, button->backColor);
   const int width = button->textLength * button->advance + 6;
   const int x = rect.w <= width ? 3 : (rect.w - width) / 2 + 3;
   const int count = button->textLength < button->columns ? button->textLength : button->columns;

@@ -5,6 +5,9 @@
 
 namespace {
 
+// A modal loop's result is one byte.
+int ResultByte(int value) { return value & 0xFF; }
+
 int modalDepth = 0;
 // Per loop level: the result an EndModal sent to a handler asked for, or -1.
 std::array<int, cap::kModalDepth> endRequest{};
@@ -133,7 +136,7 @@ int RunModal(nwDialog* dialog) {
   while (request < 0 && (message = nwEvent_Next(true)) != nullptr) {
     if (nwEvent_Filter(message)) continue;
     if (message->code == NW_END_MODAL) {
-      endRequest[static_cast<std::size_t>(LevelEndedBy(message->target))] = message->param & 0xFF;
+      endRequest[static_cast<std::size_t>(LevelEndedBy(message->target))] = ResultByte(message->param);
       message->code = NW_NONE;
     } else {
       nwEvent_Dispatch(message);
@@ -168,7 +171,7 @@ bool nwDialog_Handler(nwObject* object, nwMessage* message) {
       return true;
     case NW_KEY_DOWN:
       return message->param == KEY_TAB ? OnTab(dialog, message) : false;
-    case NW_SET_TAB_STOP: return SetTabStop(dialog, static_cast<const nwObject*>(message->ptr));
+    case NW_SET_TAB_STOP: return SetTabStop(dialog, nwMessage_Ptr<const nwObject>(message));
     case NW_DO_MODAL: return DoModal(dialog, message);
     default: return nwObject_DefaultHandler(object, message);
   }
@@ -192,13 +195,13 @@ int nwDialog_DoModal(nwObject* dialog) {
   nwEvent_Set(&message, NW_DO_MODAL, nullptr, NW_MODAL_CANCEL, 0);
   nwEvent_Send(&message, dialog);
   // A handler that does not run a modal loop leaves param at the cancel result.
-  return message.param & 0xFF;
+  return ResultByte(message.param);
 }
 
 int nwDialog_Depth() { return modalDepth; }
 
 bool nwDialog_RequestEnd(int result) {
   if (modalDepth == 0) return false;
-  endRequest[static_cast<std::size_t>(modalDepth - 1)] = result & 0xFF;
+  endRequest[static_cast<std::size_t>(modalDepth - 1)] = ResultByte(result);
   return true;
 }

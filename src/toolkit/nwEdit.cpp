@@ -436,7 +436,7 @@ bool nwEdit_Handler(nwObject* object, nwMessage* message) {
     case NW_DESTROY: return true;
     case NW_GAIN_FOCUS:
     case NW_LOST_FOCUS: OnFocus(edit, message->code == NW_GAIN_FOCUS); return true;
-    case NW_KEY_DOWN: return Key(edit, message->param, message->param2 & 0xFF);
+    case NW_KEY_DOWN: return Key(edit, message->param, nwMessage_Modifiers(message));
     case NW_REDRAW: Draw(edit); return true;
     case NW_ADD_CHILD:
     case NW_REMOVE_CHILD: return false;

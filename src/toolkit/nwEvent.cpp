@@ -244,7 +244,7 @@ bool nwEvent_Filter(nwMessage* message) {
   } else if (IsFunctionKey(key)) {
     return SendFunctionKey(key);
   } else if (key > KEY_CTRL_SHIFT_MARK && key <= (KEY_CTRL_SHIFT_MARK | 26)) {
-    FilterCtrlShift(message, key & 0xFF);
+    FilterCtrlShift(message, Key_ControlCode(key));
   } else {
     for (const auto& arrow : kCtrlArrows) {
       if (key == arrow[0]) SetKey(message, arrow[1], KEY_MOD_CTRL);
@@ -254,5 +254,5 @@ bool nwEvent_Filter(nwMessage* message) {
 }
 
 bool nwEvent_HasModifier(const nwMessage* message, int mask) {
-  return (message->param2 & mask & 0xFF) != 0;
+  return (nwMessage_Modifiers(message) & mask) != 0;
 }

@@ -142,7 +142,7 @@ bool nwListBox_Handler(nwObject* object, nwMessage* message) {
     case NW_DESTROY: return true;
     case NW_GAIN_FOCUS:
     case NW_LOST_FOCUS: OnFocus(list, message->code == NW_GAIN_FOCUS); return true;
-    case NW_KEY_DOWN: return OnKey(list, message->param, message->param2 & 0xFF);
+    case NW_KEY_DOWN: return OnKey(list, message->param, nwMessage_Modifiers(message));
     case NW_REDRAW: Draw(list); return true;
     case NW_ADD_CHILD:
     case NW_REMOVE_CHILD: return false;
@@ -151,7 +151,7 @@ bool nwListBox_Handler(nwObject* object, nwMessage* message) {
     case NW_SET_TEXT: SetText(list, message->ptr, message->param, message->param2); return true;
     case NW_UNSET_TEXT: UnsetText(list, message->param); return true;
     case NW_GET_RESULT:
-      if (message->ptr != nullptr) *static_cast<int*>(message->ptr) = list->top + list->cursor;
+      if (message->ptr != nullptr) *nwMessage_Ptr<int>(message) = list->top + list->cursor;
       return true;
     case NW_SET_CURSOR: SetTop(list, message->param); return true;
     case NW_SET_RECT:

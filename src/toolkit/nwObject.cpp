@@ -64,13 +64,7 @@ bool GetRect(nwObject* object, void* ptr) {
 
 void nwObject_Draw(nwObject* object) {
   if (object->visible) {
-    Zeb_SetColor(nwContext, object->backColor);
-    Zeb_FillBox(nwContext, object->rect);
-    Zeb_SetColor(nwContext, ZEB_BLACK);
-    Zeb_DrawBox(nwContext, object->rect);
-    ZebRect inner = object->rect;
-    ZebRect_Inset(inner, 1, 1);
-    Zeb_DrawEdge(nwContext, inner);
+    Zeb_DrawRaisedFrame(nwContext, object->rect, object->backColor);
     Zeb_SetColor(nwContext, ZEB_BLACK);
   } else {
     // Erased with the parent's background; a top-level object with paper.
@@ -89,10 +83,10 @@ bool nwObject_DefaultHandler(nwObject* object, nwMessage* message) {
     case NW_HIDE: return ShowOrHide(object, message->code);
     case NW_SET_FOCUS: nwFocus_Set(object); return true;
     case NW_REDRAW: nwObject_Draw(object); return true;
-    case NW_SET_RECT: return SetRect(object, static_cast<const ZebRect*>(message->ptr));
-    case NW_SET_PARENT: object->parent = static_cast<nwObject*>(message->ptr); return true;
-    case NW_ADD_CHILD: return AddChild(object, static_cast<nwObject*>(message->ptr));
-    case NW_REMOVE_CHILD: return RemoveChild(object, static_cast<nwObject*>(message->ptr));
+    case NW_SET_RECT: return SetRect(object, nwMessage_Ptr<const ZebRect>(message));
+    case NW_SET_PARENT: object->parent = nwMessage_Ptr<nwObject>(message); return true;
+    case NW_ADD_CHILD: return AddChild(object, nwMessage_Ptr<nwObject>(message));
+    case NW_REMOVE_CHILD: return RemoveChild(object, nwMessage_Ptr<nwObject>(message));
     case NW_SET_FORE_COLOR: object->foreColor = message->param; return true;
     case NW_SET_BACK_COLOR: object->backColor = message->param; return true;
     case NW_GET_RECT: return GetRect(object, message->ptr);

@@ -19,13 +19,7 @@ void DrawSlot(nwToolbar* bar, int slot) {
   const nwToolbarSlot& key = bar->slots[slot];
   const int x = bar->rect.x + nwToolbar_SlotX(slot);
   const int y = bar->rect.y + kSlotTop;
-  ZebRect box{x, y, kSlotWidth, kSlotHeight};
-  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
-  Zeb_FillBox(nwContext, box);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, box);
-  ZebRect_Inset(box, 1, 1);
-  Zeb_DrawEdge(nwContext, box);
+  Zeb_DrawRaisedFrame(nwContext, ZebRect{x, y, kSlotWidth, kSlotHeight}, ZEB_LIGHT_GREY);
   if (key.set) {
     Zeb_SetColor(nwContext, ZEB_BLACK);
     Zeb_SetFont(nwContext, ZEB_FONT_12);
@@ -43,7 +37,7 @@ void ClearSlot(nwToolbarSlot& key) {
 bool SetSlot(nwToolbar* bar, const nwMessage* message) {
   if (!ValidSlot(message->param)) return false;
   nwToolbarSlot& key = bar->slots[message->param];
-  nwText_Copy(key.label, NW_TOOLBAR_LABEL + 1, static_cast<const char*>(message->ptr), NW_TOOLBAR_LABEL);
+  nwText_Copy(key.label, NW_TOOLBAR_LABEL + 1, nwMessage_Ptr<const char>(message), NW_TOOLBAR_LABEL);
   key.set = 1;
   key.command = message->param2;
   DrawSlot(bar, message->param);
