@@ -57,16 +57,7 @@ void CursorToSettings() {
 }
 
 void ResetBrowse() {
-  browse = BrowseState{};
-  browse.currentView = VIEW_THREE_WEEKS;
-  browse.monthView = VIEW_THREE_MONTHS;
-  browse.weeksView = VIEW_TWO_WEEKS;
-  browse.weekView = VIEW_WEEK_LIST;
-  browse.dayView = VIEW_DAY;
-  browse.listView = VIEW_LIST;
-  browse.previousView = VIEW_THREE_WEEKS;
-  browse.hourSpan = 1;
-  browse.screenMode = MODE_BROWSE;
+  Screen_ResetBrowse();
   browse.cursorHour = static_cast<std::uint16_t>(Shell_ReadToday());
   browse.cursorDate = browse.today;
 }

@@ -74,10 +74,8 @@ class EntryDialog : public ::testing::Test {
     Settings_ApplyDefaults();
     Data_SetImmediateSave(false);
     Data_SetModified(false);
-    browse = BrowseState{};
+    Screen_ResetBrowse();
     browse.currentView = VIEW_FIVE_WEEKS;
-    browse.screenMode = MODE_BROWSE;
-    browse.hourSpan = 1;
     browse.cursorDate = Date_ToDayNo(2024, 6, 12);  // a Wednesday
     keys.clear();
     shown.clear();

@@ -7,6 +7,7 @@
 #include "graphics/Zeb.h"
 #include "host/headless/Headless.h"
 #include "shell/Shell.h"
+#include "support/Pixels.h"
 #include "toolkit/nw.h"
 
 namespace velmo_test {
