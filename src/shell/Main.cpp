@@ -19,9 +19,6 @@ namespace {
 constexpr const char* kCaption = "Velmo for Win32";
 constexpr const char* kToEucOption = "-sjistoeuc";
 
-constexpr ZebRect kScreenRect{0, 0, cap::kScreenWidth, cap::kScreenHeight};
-constexpr ZebRect kToolbarRect{0, 220, 640, 20};
-constexpr ZebRect kMainAreaRect{0, 20, 640, 200};
 
 void CursorFromSettings() {
   const Settings& s = Settings_Get();
@@ -79,7 +76,7 @@ void LoadData() {
 
 void FillScreen(int level) {
   Zeb_SetColor(nwContext, level);
-  Zeb_FillBox(nwContext, kScreenRect);
+  Zeb_FillBox(nwContext, SCREEN_RECT);
 }
 
 void OpenScreen() {
@@ -88,13 +85,13 @@ void OpenScreen() {
   nwTimer_Reset();
   FillScreen(ZEB_WHITE);
   Zeb_SetColor(nwContext, ZEB_BLACK);
-  nwObject_Create(&titleBar, Title_Handler, nullptr, &kScreenRect);
-  nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &kToolbarRect);
+  nwObject_Create(&titleBar, Title_Handler, nullptr, &SCREEN_RECT);
+  nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &SCREEN_KEY_BAR);
   FillScreen(ZEB_LIGHT_GREY);
   nwEvent_PostTo(&titleBar, NW_SHOW);
   nwEvent_PostTo(&titleBar, NW_SET_ICON, static_cast<int>(Title_Icon.size()), 0,
                  const_cast<unsigned char*>(Title_Icon.data()));
-  nwObject_Create(&mainArea, MainArea_Handler, nullptr, &kMainAreaRect);
+  nwObject_Create(&mainArea, MainArea_Handler, nullptr, &SCREEN_VIEW_AREA);
   nwFocus_Set(&mainArea);
   nwEvent_PostTo(&mainArea, NW_SHOW);
   Screen_FillBrowseToolbar();

@@ -25,9 +25,15 @@ constexpr const char* kLinkMark = "<";
 constexpr const char* kUpMark = "\x81\xaa";    // ↑
 constexpr const char* kDownMark = "\x81\xab";  // ↓
 
-constexpr DayListLayout kView4{449, 21, 191, 21, 180, 15, 12, ZEB_FONT_12, 6, 12, 31, false};
-constexpr DayListLayout kView7{474, 21, 166, 21, 180, 15, 12, ZEB_FONT_12, 6, 12, 27, false};
-constexpr DayListLayout kView8{197, 21, 443, 21, 180, 18, 10, ZEB_FONT_16, 8, 16, 55, true};
+constexpr DayListLayout kView4{.left = 449, .top = 21, .width = 191, .headerHeight = 21, .listHeight = 180,
+                               .rowHeight = 15, .visibleRows = 12, .font = ZEB_FONT_12, .charsPerRow = 31,
+                               .wideTime = false};
+constexpr DayListLayout kView7{.left = 474, .top = 21, .width = 166, .headerHeight = 21, .listHeight = 180,
+                               .rowHeight = 15, .visibleRows = 12, .font = ZEB_FONT_12, .charsPerRow = 27,
+                               .wideTime = false};
+constexpr DayListLayout kView8{.left = 197, .top = 21, .width = 443, .headerHeight = 21, .listHeight = 180,
+                               .rowHeight = 18, .visibleRows = 10, .font = ZEB_FONT_16, .charsPerRow = 55,
+                               .wideTime = true};
 
 DayListLayout panel{};
 bool active = false;
@@ -65,7 +71,7 @@ void LinkMark(const Entry& e, int x, int y) {
 }
 
 void DrawSchedule(const Entry& e, int x, int y) {
-  const int cw = panel.charWidth;
+  const int cw = Zeb_CharWidth(panel.font);
   const int columns = panel.wideTime ? kWideTimeColumns : kTimeColumns;
   const int limit = panel.charsPerRow - columns;
   LinkMark(e, x, y);
@@ -89,7 +95,7 @@ void DrawSchedule(const Entry& e, int x, int y) {
 }
 
 void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
-  const int cw = panel.charWidth;
+  const int cw = Zeb_CharWidth(panel.font);
   Fill(row, ZEB_LIGHT_GREY);
   LinkMark(e, row.x, y);
   const int count = ShiftJis_CutLine(e.text, e.textLen, panel.charsPerRow - 1);
@@ -98,14 +104,14 @@ void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
 }
 
 void DrawTask(const Entry& e, const ZebRect& row, int y) {
-  const int cw = panel.charWidth;
+  const int cw = Zeb_CharWidth(panel.font);
   LinkMark(e, row.x, y);
   char rank[16];
   std::snprintf(rank, sizeof rank, "   \x81\x91%d", e.rank);  // ￠
   RowText(row.x, y, rank, kTaskPrefixBytes);
   EntryText(e, row.x + kTimeColumns * cw + 1, y, panel.charsPerRow - kTimeColumns);
   if (e.doneLen == 0) return;
-  const int half = panel.charHeight / 2;
+  const int half = Zeb_CharHeight(panel.font) / 2;
   HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y - 1 + half, ZEB_DARK_GREY);
   HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y + 3 + half, ZEB_DARK_GREY);
 }
@@ -120,7 +126,7 @@ void DrawRow(const Entry& e, int k) {
     case KIND_TASK: DrawTask(e, row, y); break;
     default:
       LinkMark(e, row.x, y);
-      EntryText(e, row.x + panel.charWidth + 1, y, panel.charsPerRow);
+      EntryText(e, row.x + Zeb_CharWidth(panel.font) + 1, y, panel.charsPerRow);
       break;
   }
   HLine(row.x, Right(), row.y + row.h - 1, ZEB_DARK_GREY);
@@ -142,8 +148,8 @@ ViewDayList DayList_Setup(std::uint16_t view) {
   active = layout != nullptr;
   panel = active ? *layout : DayListLayout{};
   if (!active) return ViewDayList{};
-  return ViewDayList{0, 0, panel.visibleRows, panel.left, ListTop(), panel.width, panel.rowHeight,
-                     DayList_Redraw, 0};
+  return ViewDayList{.visibleRows = panel.visibleRows, .x = panel.left, .y = ListTop(), .width = panel.width,
+                     .rowHeight = panel.rowHeight, .redraw = DayList_Redraw};
 }
 
 // The last row is cut at the function-key bar.

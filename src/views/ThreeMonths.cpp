@@ -14,8 +14,8 @@ namespace {
 constexpr int kPageMonths = 3;
 constexpr int kTextInset = 5;    // text x inside a cell
 constexpr int kTextTop = 2;      // text y inside a cell or title
-constexpr int kFontAdvance = 8;  // half-width advance of font 2
-constexpr ZebRect kArea{0, 21, 640, 199};  // below the title line, above the bar
+constexpr int kFont = ZEB_FONT_16;
+constexpr ZebRect kArea{0, SCREEN_VIEWS_TOP, SCREEN_RECT.w, SCREEN_KEY_BAR.y - SCREEN_VIEWS_TOP};
 
 // Full-width digits, no year.
 constexpr const char* kMonthName[12] = {
@@ -73,7 +73,7 @@ void Anchor() {
 void DrawWeekdayRow(int block) {
   const int x = BlockX(block);
   const int y = THREE_MONTHS_Y + THREE_MONTHS_WEEKDAY_Y;
-  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  Zeb_SetFont(nwContext, kFont);
   for (int i = 0; i < THREE_MONTHS_COLUMNS; ++i) {
     const ZebRect cell{x + THREE_MONTHS_CELL_W * i, y, THREE_MONTHS_CELL_W, THREE_MONTHS_CELL_H};
     Fill(cell, ZEB_LIGHT_GREY);
@@ -101,14 +101,14 @@ void DrawDay(const ZebRect& cell, int mday, bool shaded, bool today) {
 void DrawBlock(int block) {
   const int x = BlockX(block);
   const MonthRec& rec = MonthRec_GetByMonthNo(static_cast<MonthNo>(state.firstMonth + block));
-  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  Zeb_SetFont(nwContext, kFont);
 
   const ZebRect title{x, THREE_MONTHS_Y, THREE_MONTHS_BLOCK_W, THREE_MONTHS_TITLE_H};
   Fill(title, ZEB_LIGHT_GREY);
   Zeb_DrawEdge(nwContext, title);
   const char* name = kMonthName[rec.monthNo % 12];
   const int length = static_cast<int>(std::strlen(name));
-  Text(x + (THREE_MONTHS_BLOCK_W - kFontAdvance * length) / 2, THREE_MONTHS_Y + kTextTop, name, ZEB_BLACK);
+  Text(x + (THREE_MONTHS_BLOCK_W - Zeb_CharWidth(kFont) * length) / 2, THREE_MONTHS_Y + kTextTop, name, ZEB_BLACK);
 
   Fill(ZebRect{x, THREE_MONTHS_Y + THREE_MONTHS_DAYS_Y, THREE_MONTHS_BLOCK_W, THREE_MONTHS_DAYS_H},
        ZEB_LIGHT_GREY);

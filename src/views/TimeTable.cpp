@@ -19,13 +19,20 @@ constexpr int kMinutesPerHour = 60;
 constexpr int kBarTextInset = 2;
 constexpr int kStripTextTop = 2;
 
-// left, top, label, header, hours w x h, strip, column, row, columns x rows,
-// strip lines, font with its cell, text bytes
-constexpr TimeTableLayout kWeek{0, 21, 38, 20, 602, 119, 62, 86, 17, 7, 7, 3, ZEB_FONT_16, 8, 16, 10};
-constexpr TimeTableLayout kWeekList{0, 21, 32, 15, 441, 130, 56, 63, 13, 7, 10, 4, ZEB_FONT_12, 6, 12, 10};
-constexpr TimeTableLayout kDay{1, 22, 32, 0, 163, 198, 0, 163, 18, 1, 11, 0, ZEB_FONT_16, 8, 16, 20};
+constexpr TimeTableLayout kWeek{.left = 0, .top = 21, .labelWidth = 38, .headerHeight = 20,
+                                .hoursWidth = 602, .hoursHeight = 119, .stripHeight = 62,
+                                .columnWidth = 86, .rowHeight = 17, .columns = 7, .rows = 7,
+                                .stripLines = 3, .font = ZEB_FONT_16, .textChars = 10};
+constexpr TimeTableLayout kWeekList{.left = 0, .top = 21, .labelWidth = 32, .headerHeight = 15,
+                                    .hoursWidth = 441, .hoursHeight = 130, .stripHeight = 56,
+                                    .columnWidth = 63, .rowHeight = 13, .columns = 7, .rows = 10,
+                                    .stripLines = 4, .font = ZEB_FONT_12, .textChars = 10};
+constexpr TimeTableLayout kDay{.left = 1, .top = 22, .labelWidth = 32, .headerHeight = 0,
+                               .hoursWidth = 163, .hoursHeight = 198, .stripHeight = 0,
+                               .columnWidth = 163, .rowHeight = 18, .columns = 1, .rows = 11,
+                               .stripLines = 0, .font = ZEB_FONT_16, .textChars = 20};
 
-constexpr ZebRect kViewArea{0, 21, 640, TIME_TABLE_AREA_BOTTOM - 21 + 1};
+constexpr ZebRect kViewArea{0, SCREEN_VIEWS_TOP, SCREEN_RECT.w, TIME_TABLE_AREA_BOTTOM - SCREEN_VIEWS_TOP + 1};
 
 TimeTableLayout L = kWeek;
 TimeTableState st{};
@@ -85,7 +92,7 @@ void DrawBar(int column, const Entry& e) {
   Line(x1, y0, x1, y1, ZEB_BLACK);
   if (bar.endVisible) Line(x0, y1, x1, y1, ZEB_BLACK);
   if (bar.startVisible) Line(x0, y0, x1, y0, ZEB_BLACK);
-  if (bar.startVisible && L.hoursHeight - bar.top > L.charHeight) {
+  if (bar.startVisible && L.hoursHeight - bar.top > Zeb_CharHeight(L.font)) {
     Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_CutLine(e.text, e.textLen, L.textChars));
   }
 }
@@ -224,7 +231,7 @@ void TimeTable_DrawHeader() {
     std::snprintf(text, sizeof text, "%2d  %s", DayNo_Mday(static_cast<DayNo>(st.firstDay + i)),
                   WeekdayName[weekday]);
     const int length = static_cast<int>(std::strlen(text));
-    Text(x + (L.columnWidth - length * L.charWidth) / 2, L.top + 1, text, length);
+    Text(x + (L.columnWidth - length * Zeb_CharWidth(L.font)) / 2, L.top + 1, text, length);
   }
 }
 
@@ -262,7 +269,7 @@ void TimeTable_DrawStrip(int column) {
     if (e.kind == KIND_TASK) break;
     const bool untimed = e.kind == KIND_SCHEDULE && !HasEndTime(e);
     if (e.kind != KIND_HOLIDAY && !untimed) continue;
-    Text(x + kBarTextInset, top + kStripTextTop + line * (L.charHeight + 1), e.text,
+    Text(x + kBarTextInset, top + kStripTextTop + line * (Zeb_CharHeight(L.font) + 1), e.text,
          ShiftJis_CutLine(e.text, e.textLen, L.textChars));
     ++line;
   }

@@ -33,7 +33,7 @@ constexpr const ViewOps* kViews[kViewSlots] = {
 };
 
 // The area a view owns below the title line (the destroy erases it).
-constexpr ZebRect kViewArea{0, 21, 640, 200};
+constexpr ZebRect kViewArea{0, SCREEN_VIEWS_TOP, SCREEN_RECT.w, SCREEN_VIEW_AREA.h};
 
 ViewDayList dayList{};
 int cellState = VIEW_SEL_DAY;

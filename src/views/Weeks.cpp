@@ -20,16 +20,24 @@ constexpr int kListSeparatorX = 448;
 constexpr int kMonthEndDays = 7;  // the last seven days close the month's step
 constexpr const char* kMoreMark = "\x81\xab";  // ↓
 
-constexpr WeeksLayout kFiveWeeks{0, 21, 637, 16, 185, 91, 37, 5, 3, ZEB_FONT_8, 5, 8, 18, false};
-constexpr WeeksLayout kThreeWeeks{0, 21, 448, 15, 186, 64, 62, 3, 4, ZEB_FONT_12, 6, 12, 10, true};
-constexpr WeeksLayout kTwoWeeks{0, 21, 637, 19, 182, 91, 91, 2, 4, ZEB_FONT_16, 8, 16, 10, false};
+constexpr WeeksLayout kFiveWeeks{.left = 0, .top = 21, .width = 637, .headerHeight = 16, .gridHeight = 185,
+                                  .cellWidth = 91, .cellHeight = 37, .rows = 5, .linesPerCell = 3,
+                                  .font = ZEB_FONT_8, .charsPerLine = 18, .dayList = false};
+constexpr WeeksLayout kThreeWeeks{.left = 0, .top = 21, .width = 448, .headerHeight = 15, .gridHeight = 186,
+                                   .cellWidth = 64, .cellHeight = 62, .rows = 3, .linesPerCell = 4,
+                                   .font = ZEB_FONT_12, .charsPerLine = 10, .dayList = true};
+constexpr WeeksLayout kTwoWeeks{.left = 0, .top = 21, .width = 637, .headerHeight = 19, .gridHeight = 182,
+                                 .cellWidth = 91, .cellHeight = 91, .rows = 2, .linesPerCell = 4,
+                                 .font = ZEB_FONT_16, .charsPerLine = 10, .dayList = false};
 
 WeeksLayout layout = kTwoWeeks;
 WeeksState state{};
 
 int GridTop() { return layout.top + layout.headerHeight; }
-int TextMargin() { return (layout.cellWidth - layout.charWidth * layout.charsPerLine) / 2 + 1; }
-int LinePitch() { return (layout.cellHeight - (layout.charHeight + 1)) / layout.linesPerCell; }
+int CharWidth() { return Zeb_CharWidth(layout.font); }
+int CharHeight() { return Zeb_CharHeight(layout.font); }
+int TextMargin() { return (layout.cellWidth - CharWidth() * layout.charsPerLine) / 2 + 1; }
+int LinePitch() { return (layout.cellHeight - (CharHeight() + 1)) / layout.linesPerCell; }
 bool MondayFirst() { return Settings_Get().weekStartsFromMonday != 0; }
 
 // The grid's last pixel rows would reach into the function-key bar; every
@@ -114,8 +122,8 @@ void DrawDateLabel(const ZebRect& cell, DayNo day, int month, int mday) {
   }
   const int n = static_cast<int>(std::strlen(label));
   const int x0 = cell.x, y0 = cell.y;
-  const int boxRight = x0 + layout.charWidth * n + 2;
-  const int boxBottom = y0 + layout.charHeight;
+  const int boxRight = x0 + CharWidth() * n + 2;
+  const int boxBottom = y0 + CharHeight();
   int grey = ZEB_BLACK;
   if (day == browse.today) {
     Fill(ZebRect{x0 + 1, y0, boxRight - x0, boxBottom - y0 + 1}, ZEB_BLACK);
@@ -131,7 +139,7 @@ void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
   const int count = rec.count[mday];
   Entry* const* list = rec.list[mday];
   const int x = cell.x + TextMargin();
-  const int y = cell.y + layout.charHeight + 1;
+  const int y = cell.y + CharHeight() + 1;
   int i = 0;
   for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
     const Entry& e = *list[i];
@@ -139,7 +147,7 @@ void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
          ZEB_BLACK);
   }
   if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {
-    Text(cell.x + cell.w - 2 * layout.charWidth - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
+    Text(cell.x + cell.w - 2 * CharWidth() - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
   }
 }
 
