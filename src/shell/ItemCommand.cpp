@@ -146,9 +146,10 @@ bool Export() {
 
 bool ConvertToEuc() {
   if (!Notice_Confirm(NOTICE_EUC_CONFIRM)) return true;
+  // Texts that could not be converted are told; the others are converted.
   const bool converted = Euc_ConvertAll();
   Notice_Show(converted ? NOTICE_EUC_DONE : NOTICE_FAILED, NOTICE_OK);
-  if (converted) RefreshAndRedraw();
+  RefreshAndRedraw();
   return true;
 }
 
