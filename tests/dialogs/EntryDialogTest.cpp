@@ -70,6 +70,7 @@ class EntryDialog : public ::testing::Test {
     Headless_SetIdleLimit(200);
     velmo_test::CreateScreenObjects(nwObject_DefaultHandler, MainHandler);
     Store_Init();
+    Store_SetChangeHook(Data_Changed);  // as the shell wires it at start-up
     Label_InitNames();
     Settings_ApplyDefaults();
     Data_SetImmediateSave(false);
@@ -87,6 +88,7 @@ class EntryDialog : public ::testing::Test {
     Notice_Detach();
     Headless_SetFeeder(nullptr);
     Store_Shutdown();
+    Store_SetChangeHook(nullptr);
   }
   static Entry* Add(EntryKind kind, const char* text) {
     Entry* e = Store_AllocEntries(1);
