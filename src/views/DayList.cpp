@@ -44,16 +44,6 @@ ZebRect ListArea() {
   return View_ClipToArea(ZebRect{panel.left, ListTop(), panel.width, panel.listHeight});
 }
 
-void Fill(const ZebRect& rect, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_FillBox(nwContext, rect);
-}
-
-void HLine(int x1, int x2, int y, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawLine(nwContext, x1, y, x2, y);
-}
-
 // Row text, clipped to the panel so no kind's text reaches past its edge.
 void RowText(int x, int y, const char* text, int count) {
   if (count <= 0) return;
@@ -96,7 +86,7 @@ void DrawSchedule(const Entry& e, int x, int y) {
 
 void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
   const int cw = Zeb_CharWidth(panel.font);
-  Fill(row, ZEB_LIGHT_GREY);
+  View_Fill(row, ZEB_LIGHT_GREY);
   LinkMark(e, row.x, y);
   const int count = ShiftJis_CutLine(e.text, e.textLen, panel.charsPerRow - 1);
   const int x = row.x + cw + (row.w - cw - count * cw) / 2;
@@ -112,14 +102,14 @@ void DrawTask(const Entry& e, const ZebRect& row, int y) {
   EntryText(e, row.x + kTimeColumns * cw + 1, y, panel.charsPerRow - kTimeColumns);
   if (e.doneLen == 0) return;
   const int half = Zeb_CharHeight(panel.font) / 2;
-  HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y - 1 + half, ZEB_DARK_GREY);
-  HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y + 3 + half, ZEB_DARK_GREY);
+  View_Line(row.x + kStrikeInset, row.y - 1 + half, Right() - kStrikeInset, row.y - 1 + half, ZEB_DARK_GREY);
+  View_Line(row.x + kStrikeInset, row.y + 3 + half, Right() - kStrikeInset, row.y + 3 + half, ZEB_DARK_GREY);
 }
 
 void DrawRow(const Entry& e, int k) {
   const ZebRect row = DayList_RowRect(k);
   const int y = row.y + 1;
-  Fill(row, ZEB_WHITE);
+  View_Fill(row, ZEB_WHITE);
   switch (e.kind) {
     case KIND_SCHEDULE: DrawSchedule(e, row.x, y); break;
     case KIND_HOLIDAY: DrawHoliday(e, row, y); break;
@@ -129,7 +119,7 @@ void DrawRow(const Entry& e, int k) {
       EntryText(e, row.x + Zeb_CharWidth(panel.font) + 1, y, panel.charsPerRow);
       break;
   }
-  HLine(row.x, Right(), row.y + row.h - 1, ZEB_DARK_GREY);
+  View_Line(row.x, row.y + row.h - 1, Right(), row.y + row.h - 1, ZEB_DARK_GREY);
 }
 
 }  // namespace
@@ -161,7 +151,7 @@ ZebRect DayList_RowRect(int k) {
 void DayList_DrawHeader() {
   if (!active) return;
   const ZebRect header{panel.left, panel.top, panel.width, panel.headerHeight};
-  Fill(header, ZEB_LIGHT_GREY);
+  View_Fill(header, ZEB_LIGHT_GREY);
   Zeb_DrawEdge(nwContext, header);
 
   std::uint16_t year = 0, month = 0, mday = 0;
@@ -190,7 +180,7 @@ void DayList_DrawHeader() {
 
 void DayList_DrawRows() {
   if (!active) return;
-  Fill(ListArea(), ZEB_WHITE);
+  View_Fill(ListArea(), ZEB_WHITE);
   View_DayList().shownDay = browse.cursorDate;
   const int count = View_DayCount(browse.cursorDate);
   const int top = View_DayList().top;

@@ -84,6 +84,26 @@ ZebRect View_ClipToArea(ZebRect rect) {
   return rect;
 }
 
+void View_Fill(const ZebRect& rect, int grey) {
+  const ZebRect clipped = View_ClipToArea(rect);
+  if (clipped.h <= 0) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_FillBox(nwContext, clipped);
+}
+
+void View_Line(int x1, int y1, int x2, int y2, int grey) {
+  const int last = VIEW_AREA_END - 1;
+  if (y1 > last && y2 > last) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawLine(nwContext, x1, y1 < last ? y1 : last, x2, y2 < last ? y2 : last);
+}
+
+void View_Text(int x, int y, const char* text, int count, int grey) {
+  if (count <= 0) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawTextClipped(nwContext, x, y, text, count, 0, 0, zebScreenWidth, VIEW_AREA_END);
+}
+
 bool View_CreateCurrent() {
   browse.statusDelay = 0;
   // Continuation files can hold any date; the cursor starts inside the

@@ -40,35 +40,6 @@ int TextMargin() { return (layout.cellWidth - CharWidth() * layout.charsPerLine)
 int LinePitch() { return (layout.cellHeight - (CharHeight() + 1)) / layout.linesPerCell; }
 bool MondayFirst() { return Settings_Get().weekStartsFromMonday != 0; }
 
-// The grid's last pixel rows would reach into the function-key bar; every
-// drawing of the grid stops above it.
-void Fill(const ZebRect& rect, int grey) {
-  const ZebRect clipped = View_ClipToArea(rect);
-  if (clipped.h == 0) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_FillBox(nwContext, clipped);
-}
-
-void HLine(int x1, int x2, int y, int grey) {
-  if (y >= VIEW_AREA_END) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawLine(nwContext, x1, y, x2, y);
-}
-
-void VLine(int x, int y1, int y2, int grey) {
-  if (y2 >= VIEW_AREA_END) y2 = VIEW_AREA_END - 1;
-  if (y1 > y2) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawLine(nwContext, x, y1, x, y2);
-}
-
-// View 4's bottom row holds its last entry line down to the bar's first row.
-void Text(int x, int y, const char* text, int count, int grey) {
-  if (count <= 0) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawTextClipped(nwContext, x, y, text, count, 0, 0, zebScreenWidth, VIEW_AREA_END);
-}
-
 void InvertCursor() {
   const ZebRect cell = View_ClipToArea(Weeks_CellRect(state.column, state.row));
   if (cell.h > 0) Zeb_InvertBox(nwContext, cell);
@@ -87,12 +58,12 @@ void DrawHeader() {
   Zeb_SetFont(nwContext, wide ? ZEB_FONT_16 : ZEB_FONT_12);
   for (int i = 0; i < kColumns; ++i) {
     const int x = layout.left + layout.cellWidth * i;
-    VLine(x, layout.top, layout.top + layout.headerHeight - 1, ZEB_BLACK);
+    View_Line(x, layout.top, x, layout.top + layout.headerHeight - 1, ZEB_BLACK);
     const ZebRect rest{x + 1, layout.top, layout.cellWidth - 1, layout.headerHeight};
-    Fill(rest, ZEB_LIGHT_GREY);
+    View_Fill(rest, ZEB_LIGHT_GREY);
     Zeb_DrawEdge(nwContext, rest);
     const int weekday = MondayFirst() ? (i + 1) % 7 : i;
-    Text(x + (layout.cellWidth - 2 * cw) / 2, layout.top + 1, WeekdayName[weekday], 2, ZEB_BLACK);
+    View_Text(x + (layout.cellWidth - 2 * cw) / 2, layout.top + 1, WeekdayName[weekday], 2, ZEB_BLACK);
   }
 }
 
@@ -100,16 +71,16 @@ void DrawBorders(const ZebRect& cell, int mday, int monthDays) {
   const int x0 = cell.x, y0 = cell.y;
   const int x1 = cell.x + cell.w - 1, y1 = cell.y + cell.h - 1;
   if (mday == 1) {
-    VLine(x0, y0, y1, ZEB_BLACK);
-    VLine(x0 + 1, y0, y1, ZEB_LIGHT_GREY);
-    HLine(x0, x1, y1, ZEB_DARK_GREY);
+    View_Line(x0, y0, x0, y1, ZEB_BLACK);
+    View_Line(x0 + 1, y0, x0 + 1, y1, ZEB_LIGHT_GREY);
+    View_Line(x0, y1, x1, y1, ZEB_DARK_GREY);
   } else if (mday > monthDays - kMonthEndDays) {
-    VLine(x0, y0, y1, ZEB_DARK_GREY);
-    HLine(x0, x1, y1 - 1, ZEB_LIGHT_GREY);
-    HLine(x0, x1, y1, ZEB_BLACK);
+    View_Line(x0, y0, x0, y1, ZEB_DARK_GREY);
+    View_Line(x0, y1 - 1, x1, y1 - 1, ZEB_LIGHT_GREY);
+    View_Line(x0, y1, x1, y1, ZEB_BLACK);
   } else {
-    VLine(x0, y0, y1, ZEB_DARK_GREY);
-    HLine(x0, x1, y1, ZEB_DARK_GREY);
+    View_Line(x0, y0, x0, y1, ZEB_DARK_GREY);
+    View_Line(x0, y1, x1, y1, ZEB_DARK_GREY);
   }
 }
 
@@ -126,13 +97,13 @@ void DrawDateLabel(const ZebRect& cell, DayNo day, int month, int mday) {
   const int boxBottom = y0 + CharHeight();
   int grey = ZEB_BLACK;
   if (day == browse.today) {
-    Fill(ZebRect{x0 + 1, y0, boxRight - x0, boxBottom - y0 + 1}, ZEB_BLACK);
+    View_Fill(ZebRect{x0 + 1, y0, boxRight - x0, boxBottom - y0 + 1}, ZEB_BLACK);
     grey = ZEB_WHITE;
   } else {
-    VLine(boxRight, y0, boxBottom, ZEB_DARK_GREY);
-    HLine(x0 + 1, boxRight, boxBottom, ZEB_DARK_GREY);
+    View_Line(boxRight, y0, boxRight, boxBottom, ZEB_DARK_GREY);
+    View_Line(x0 + 1, boxBottom, boxRight, boxBottom, ZEB_DARK_GREY);
   }
-  Text(x0 + 1, y0, label, n, grey);
+  View_Text(x0 + 1, y0, label, n, grey);
 }
 
 void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
@@ -143,11 +114,10 @@ void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
   int i = 0;
   for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
     const Entry& e = *list[i];
-    Text(x, y + i * LinePitch(), e.text, ShiftJis_CutLine(e.text, e.textLen, layout.charsPerLine),
-         ZEB_BLACK);
+    View_Text(x, y + i * LinePitch(), e.text, ShiftJis_CutLine(e.text, e.textLen, layout.charsPerLine), ZEB_BLACK);
   }
   if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {
-    Text(cell.x + cell.w - 2 * CharWidth() - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
+    View_Text(cell.x + cell.w - 2 * CharWidth() - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
   }
 }
 
@@ -159,7 +129,7 @@ void DrawCell(int column, int row) {
   const MonthRec& rec = MonthRec_GetByMonthNo(monthNo);
   const ZebRect cell = Weeks_CellRect(column, row);
   Zeb_SetFont(nwContext, layout.font);
-  Fill(cell, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
+  View_Fill(cell, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
   DrawBorders(cell, mday, rec.days);
   DrawDateLabel(cell, day, monthNo % 12 + 1, mday);
   DrawEntries(cell, rec, mday);
@@ -277,7 +247,7 @@ void Weeks_Redraw() {
   DrawHeader();
   DrawCells();
   if (layout.dayList) {
-    VLine(kListSeparatorX, layout.top, VIEW_AREA_END, ZEB_BLACK);
+    View_Line(kListSeparatorX, layout.top, kListSeparatorX, VIEW_AREA_END, ZEB_BLACK);
     DayList_Redraw();
   }
   InvertCursor();
