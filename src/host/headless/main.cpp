@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "Velmo.h"
 #include "calendar/Date.h"
 #include "host/common/ZebGlyph.h"
 #include "host/headless/Headless.h"
 #include "host/headless/Script.h"
-#include "shell/Shell.h"
 
 namespace {
 
