@@ -15,7 +15,6 @@ DialogMode dialogMode = DLG_NONE;
 FieldParams fieldParams{};
 nwObject* refocusField = nullptr;
 bool valueInvalid = false;
-bool settingText = false;
 bool checkBusy = false;
 
 // "  決定  "
@@ -31,6 +30,10 @@ namespace {
 struct KnownField {
   nwObject* object;
   char* buffer;
+  // Program writes whose edit notifications are still queued. Counted per
+  // field: a write to one field while another has the focus (an order fix)
+  // notifies only once that field may have gained the focus.
+  int settingText;
 };
 
 std::array<KnownField, cap::kDialogFields> known{};
@@ -76,6 +79,28 @@ const FieldRule* RuleOf(int id) {
 
 bool IsEditor(const nwObject* object) {
   return object != nullptr && object->handler == nwEdit_Handler;
+}
+
+KnownField* Known(const nwObject* field) {
+  for (std::size_t i = 0; i < knownCount; ++i) {
+    if (known[i].object == field) return &known[i];
+  }
+  return nullptr;
+}
+
+// An editor with a parent notifies it once for every text it is given.
+void CountProgramWrite(nwObject* field) {
+  if (!IsEditor(field) || field->parent == nullptr) return;
+  if (Known(field) == nullptr) Field_Register(field, nullptr);
+  if (KnownField* entry = Known(field)) ++entry->settingText;
+}
+
+// True when this notification answers a program write (and forgets it).
+bool TakeProgramWrite(const nwObject* field) {
+  KnownField* entry = Known(field);
+  if (entry == nullptr || entry->settingText == 0) return false;
+  --entry->settingText;
+  return true;
 }
 
 // A month outside 1..12 has no length; its own check reports it, so the day
@@ -207,7 +232,6 @@ void Field_Reset() {
   fieldParams = FieldParams{};
   refocusField = nullptr;
   valueInvalid = false;
-  settingText = false;
   checkBusy = false;
   known.fill(KnownField{});
   knownCount = 0;
@@ -215,14 +239,12 @@ void Field_Reset() {
 
 bool Field_Register(nwObject* field, char* buffer) {
   if (field == nullptr) return false;
-  for (std::size_t i = 0; i < knownCount; ++i) {
-    if (known[i].object == field) {
-      known[i].buffer = buffer;
-      return true;
-    }
+  if (KnownField* entry = Known(field)) {
+    entry->buffer = buffer;
+    return true;
   }
   if (knownCount >= known.size()) return false;
-  known[knownCount++] = KnownField{field, buffer};
+  known[knownCount++] = KnownField{field, buffer, 0};
   return true;
 }
 
@@ -254,18 +276,16 @@ void Field_Init(nwObject* field, char* buffer, int capacity, const char* text) {
   // (a year four digits), and its NUL fits the buffer.
   nwEvent_SendTo(field, NW_SET_BUFFER, capacity, 0, buffer);
   const char* first = text != nullptr ? text : "";
+  CountProgramWrite(field);
   nwEvent_SendTo(field, NW_SET_TEXT, static_cast<int>(std::strlen(first)), 0, const_cast<char*>(first));
 }
 
 void Field_SetText(nwObject* field, const char* text) {
   if (field == nullptr) return;
   const char* value = text != nullptr ? text : "";
-  settingText = true;
+  CountProgramWrite(field);
   nwEvent_SendTo(field, NW_SET_TEXT, static_cast<int>(std::strlen(value)), 0, const_cast<char*>(value));
   nwEvent_PostTo(field, NW_REDRAW);
-  // The change notifies later; the flag must still be up when it arrives, or
-  // a reset to the least value would advance the focus at once.
-  settingText = field == fieldParams.field && field->parent != nullptr;
 }
 
 void Field_SetNumber(nwObject* field, int value) {
@@ -309,15 +329,11 @@ void Field_Step(bool up) {
   if (next < 0) return;
   Field_SetNumber(field, next);
   SelectAll(field);
-  settingText = true;
 }
 
 bool Field_AutoAdvance(nwObject* editor) {
-  if (editor == nullptr || editor != fieldParams.field) return false;
-  if (settingText) {
-    settingText = false;
-    return false;
-  }
+  if (editor == nullptr || TakeProgramWrite(editor)) return false;
+  if (editor != fieldParams.field) return false;
   if (IsCursorPlacement(editor)) return true;
   const char* text = fieldParams.valueText;
   if (text == nullptr || text[0] == '\0') return true;

@@ -215,15 +215,15 @@ TEST_F(Search, TypingPastTheEndOfTheFieldStaysInsideItsBuffer) {
   EXPECT_EQ(browse.cursorDate, Day(2024, 5, 6));
 }
 
-TEST_F(Search, TheJumpOpensOnTheCursorDayAndRefusesDatesThatDoNotExist) {
+TEST_F(Search, TheJumpOpensOnTheCursorDayAndKeepsItsFieldsInTheCursorRange) {
   keys = {KEY_RETURN};
   EXPECT_TRUE(Jump_ToDate());
   EXPECT_EQ(browse.cursorDate, Day(2024, 3, 5));
   EXPECT_EQ(browse.screenMode, MODE_BROWSE);
-  // 1899: before the first day.
+  // 1900: a day number, but before the cursor's first year; the dialog stays.
   keys = {KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE};
-  Type("1899");
-  keys.push_back(KEY_RETURN);
+  Type("1900");
+  keys.insert(keys.end(), {KEY_RETURN, KEY_ESCAPE});
   EXPECT_FALSE(Jump_ToDate());
   EXPECT_EQ(browse.cursorDate, Day(2024, 3, 5));
   // Year 2025, then day 31 of March via Tab: accepted.
@@ -234,6 +234,11 @@ TEST_F(Search, TheJumpOpensOnTheCursorDayAndRefusesDatesThatDoNotExist) {
   keys.push_back(KEY_RETURN);
   EXPECT_TRUE(Jump_ToDate());
   EXPECT_EQ(browse.cursorDate, Day(2025, 3, 31));
+  // 30 February: the day goes back to 1, and the next RETURN takes it.
+  keys = {KEY_TAB, KEY_TAB, KEY_RIGHT, KEY_RIGHT, KEY_BACKSPACE, KEY_BACKSPACE, '2', KEY_TAB,
+          KEY_RIGHT, KEY_RIGHT, KEY_BACKSPACE, KEY_BACKSPACE, '3', '0', KEY_RETURN, KEY_RETURN};
+  EXPECT_TRUE(Jump_ToDate());
+  EXPECT_EQ(browse.cursorDate, Day(2025, 2, 1));
 }
 
 // --- end to end ---------------------------------------------------------
