@@ -30,10 +30,6 @@ namespace {
 struct KnownField {
   nwObject* object;
   char* buffer;
-  // Program writes whose edit notifications are still queued. Counted per
-  // field: a write to one field while another has the focus (an order fix)
-  // notifies only once that field may have gained the focus.
-  int settingText;
 };
 
 std::array<KnownField, cap::kDialogFields> known{};
@@ -88,19 +84,12 @@ KnownField* Known(const nwObject* field) {
   return nullptr;
 }
 
-// An editor with a parent notifies it once for every text it is given.
-void CountProgramWrite(nwObject* field) {
-  if (!IsEditor(field) || field->parent == nullptr) return;
-  if (Known(field) == nullptr) Field_Register(field, nullptr);
-  if (KnownField* entry = Known(field)) ++entry->settingText;
-}
-
-// True when this notification answers a program write (and forgets it).
-bool TakeProgramWrite(const nwObject* field) {
-  KnownField* entry = Known(field);
-  if (entry == nullptr || entry->settingText == 0) return false;
-  --entry->settingText;
-  return true;
+// Only a value the user typed may advance the focus. A text the program
+// wrote (an order fix, a reset, a step, a first value) notifies later, when
+// the focus may already be on that very field; the editor tells the two
+// apart by what made its last change.
+bool ChangedByProgram(const nwObject* editor) {
+  return !IsEditor(editor) || static_cast<const nwEdit*>(editor)->typed == 0;
 }
 
 // A month outside 1..12 has no length; its own check reports it, so the day
@@ -173,12 +162,10 @@ bool IsComplete(const FieldRule& rule, std::uint16_t v) {
   return false;
 }
 
-// Placing the cursor also notifies; only a typed change (which never leaves
-// a selection behind) may advance the focus.
-bool IsCursorPlacement(const nwObject* editor) {
-  if (!IsEditor(editor)) return false;
-  const auto* edit = static_cast<const nwEdit*>(editor);
-  return edit->mark > 0;
+// A key that left the selection standing (a backspace before it) changed
+// nothing: a typed change never leaves a selection behind.
+bool SelectionStands(const nwObject* editor) {
+  return IsEditor(editor) && static_cast<const nwEdit*>(editor)->mark > 0;
 }
 
 void SelectAll(nwObject* field) { nwEvent_PostTo(field, NW_SET_CURSOR, 0, -1); }
@@ -244,7 +231,7 @@ bool Field_Register(nwObject* field, char* buffer) {
     return true;
   }
   if (knownCount >= known.size()) return false;
-  known[knownCount++] = KnownField{field, buffer, 0};
+  known[knownCount++] = KnownField{field, buffer};
   return true;
 }
 
@@ -276,14 +263,12 @@ void Field_Init(nwObject* field, char* buffer, int capacity, const char* text) {
   // (a year four digits), and its NUL fits the buffer.
   nwEvent_SendTo(field, NW_SET_BUFFER, capacity, 0, buffer);
   const char* first = text != nullptr ? text : "";
-  CountProgramWrite(field);
   nwEvent_SendTo(field, NW_SET_TEXT, static_cast<int>(std::strlen(first)), 0, const_cast<char*>(first));
 }
 
 void Field_SetText(nwObject* field, const char* text) {
   if (field == nullptr) return;
   const char* value = text != nullptr ? text : "";
-  CountProgramWrite(field);
   nwEvent_SendTo(field, NW_SET_TEXT, static_cast<int>(std::strlen(value)), 0, const_cast<char*>(value));
   nwEvent_PostTo(field, NW_REDRAW);
 }
@@ -332,9 +317,10 @@ void Field_Step(bool up) {
 }
 
 bool Field_AutoAdvance(nwObject* editor) {
-  if (editor == nullptr || TakeProgramWrite(editor)) return false;
-  if (editor != fieldParams.field) return false;
-  if (IsCursorPlacement(editor)) return true;
+  if (editor == nullptr || editor != fieldParams.field) return false;
+  // Placing the cursor notifies too: a program change like the rest.
+  if (ChangedByProgram(editor)) return false;
+  if (SelectionStands(editor)) return true;
   const char* text = fieldParams.valueText;
   if (text == nullptr || text[0] == '\0') return true;
   const FieldRule* rule = RuleOf(editor->id);

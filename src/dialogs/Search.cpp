@@ -160,7 +160,9 @@ bool JumpFieldsInRange() {
     Field_SetNumber(&edits[i], range.minValue);
     char text[64];
     std::snprintf(text, sizeof text, FIELD_RANGE_FORMAT, range.minValue, range.maxValue);
-    Notice_Box(text, NOTICE_OK);
+    // The box reaches past this dialog over the view: the view is drawn
+    // again now, and the dialog over it by the redraw the box queued.
+    if (Notice_Box(text, NOTICE_OK) != NOTICE_NO_ANSWER) View_RedrawAll();
     nwFocus_Set(&edits[i]);
     return false;
   }
