@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "calendar/Date.h"
+#include "store/Find.h"
 
 struct Entry;
 
@@ -21,9 +22,6 @@ bool Search_FindNext();
 // Asks for year, month and day and moves the cursor there; true when the
 // dialog was accepted and the date could be taken.
 bool Jump_ToDate();
-
-// The first day an entry occurs on; 0 when it never occurs.
-DayNo Entry_FirstDay(const Entry& e);
 
 // The kept search: text (at most 13 bytes, taken as bytes) and the position
 // the next scan starts from (0: nothing to go on with).
