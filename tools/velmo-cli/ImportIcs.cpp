@@ -129,6 +129,7 @@ bool CheckOutline(const std::string& text) {
     std::size_t n = 0;
     while (n < line.size() && NameChar(line[n])) ++n;
     if (n == 0 || n == line.size() || (line[n] != ':' && line[n] != ';')) {
+      if (stop == text.size()) return Fail("the file ends in the middle of a line (truncated?)");
       return Fail(where + "neither a property nor a folded continuation (wrong line folding?)");
     }
     const std::string name = Upper(line.substr(0, n));
@@ -490,8 +491,13 @@ bool TaskItem(Item& item, icalcomponent* c) {
   LocalTime day;
   icaltimetype due = icalcomponent_get_due(c);
   if (icaltime_is_null_time(due)) due = icalcomponent_get_dtstart(c);
-  if (!ToLocal(due, day)) {
-    Report(item.uid, "a to-do without a due or start day between 1900 and 5 June 2079; left out");
+  if (icaltime_is_null_time(due)) {
+    std::uint16_t y, m, d;
+    std::uint8_t hour, minute;
+    day.day = Date_Now(y, m, d, hour, minute);
+    Report(item.uid, "a to-do without a due or start day; it starts today");
+  } else if (!ToLocal(due, day)) {
+    Report(item.uid, "a to-do whose day is not between 1900 and 5 June 2079; left out");
     return false;
   }
   SetCategories(item, c);
