@@ -403,6 +403,13 @@ bool HasProperty(icalcomponent* c, icalproperty_kind kind) {
   return icalcomponent_get_first_property(c, kind) != nullptr;
 }
 
+// A timed item over several days shows its times on each of them in Velmo.
+void ReportSpan(const Item& item, bool timed) {
+  if (!timed || item.end <= item.start) return;
+  Report(item.uid, "spans several days; Velmo shows " + CliData_TimeText(item.startHour, item.startMinute) + "-" +
+                       CliData_TimeText(item.endHour, item.endMinute) + " on each of them");
+}
+
 // The rule of an event; false when the item is to be left out.
 bool SetRule(Import& im, Item& item, icalcomponent* c, const LocalTime& start, bool timed) {
   icalproperty* p = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY);
@@ -412,7 +419,7 @@ bool SetRule(Import& im, Item& item, icalcomponent* c, const LocalTime& start, b
     if (!notKept.empty()) notKept += ", ";
     notKept += kind == ICAL_EXDATE_PROPERTY ? "EXDATE" : kind == ICAL_RDATE_PROPERTY ? "RDATE" : "EXRULE";
   }
-  if (p == nullptr && notKept.empty()) return true;
+  if (p == nullptr && notKept.empty()) return ReportSpan(item, timed), true;
   RuleResult rule;
   DayNo end = item.end;
   if (p != nullptr) {
@@ -428,13 +435,21 @@ bool SetRule(Import& im, Item& item, icalcomponent* c, const LocalTime& start, b
     item.interval = 0;
     const bool skip = im.args.skipInexact;
     Report(item.uid, "not kept: " + rule.notKept + (skip ? "; left out" : "; added without its repeat rule"));
+    if (!skip) ReportSpan(item, timed);
     return !skip;
   }
   if (end == DAY_NONE || end < start.day) {
     Report(item.uid, "its repeat rule ends before it starts; left out");
     return false;
   }
-  if (item.end > item.start) Report(item.uid, "each occurrence shortened to its first day");
+  // Each occurrence of a repeating entry is one day long.
+  if (item.end > item.start && timed) {
+    item.endHour = 24;
+    item.endMinute = 0;
+    Report(item.uid, "each occurrence cut at midnight");
+  } else if (item.end > item.start) {
+    Report(item.uid, "each occurrence shortened to its first day");
+  }
   item.end = end;
   // Velmo shows a timed schedule's times on every day of its range: the
   // form a multi-day timed schedule is exported in.
@@ -459,7 +474,12 @@ void SetTimes(Item& item, const LocalTime& start, const LocalTime& end) {
   item.end = midnight ? static_cast<DayNo>(end.day - 1) : end.day;
   item.endHour = midnight ? 24 : end.hour;
   item.endMinute = midnight ? 0 : end.minute;
-  if (item.end > item.start) Report(item.uid, "spans several days; Velmo shows its times on each of them");
+  // Over several days Velmo shows one pair of times on each day; an end
+  // before the start would be no time span at all.
+  if (item.end > item.start && item.endHour * 60 + item.endMinute < Minutes(start)) {
+    item.endHour = 24;
+    item.endMinute = 0;
+  }
 }
 
 bool EventItem(Import& im, Item& item, icalcomponent* c) {
