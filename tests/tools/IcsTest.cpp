@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "files/RecordBytes.h"
+#include "files/RecordLock.h"
 #include "files/SaveFolder.h"
 
 namespace {
@@ -370,6 +371,18 @@ TEST(CliAdd, AddSearchAndUpcomingWorkFromTheShell) {
            "'\xe4\xbc\x9a\xe8\xad\xb0' weekly");
   ASSERT_EQ(Status(), 0) << Read("err");
   EXPECT_EQ(Read("v/record.bak"), before);  // one backup of the file as it was
+  // While Velmo runs on the record file, the writing commands leave it alone.
+  ASSERT_EQ(RecordLock_Acquire("v/record"), RECORD_LOCK_HELD);
+  const std::string added = Read("v/record");
+  Cli("v", "add task 2026-01-06 locked out");
+  EXPECT_EQ(Status(), 4);
+  EXPECT_EQ(Read("err"), "velmo-cli add: Velmo is running on the record file record; nothing written\n");
+  Write("one.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:one\r\nDTSTART;VALUE=DATE:20260107\r\n"
+                   "SUMMARY:one\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  Cli("v", "import-ics ../one.ics");
+  EXPECT_EQ(Status(), 4);
+  EXPECT_EQ(Read("v/record"), added);
+  RecordLock_Release();
   Cli("v", "add task 2026-01-06 --rank 2 milk");
   Cli("v", "add holiday 2026-01-12 --repeat yearly day off");
   Cli("v", "add schedule 2026-01-30 --repeat monthly:lastfri,2mon x");

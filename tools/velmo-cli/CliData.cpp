@@ -5,6 +5,7 @@
 
 #include "Sjis.h"
 #include "files/Record.h"
+#include "files/RecordLock.h"
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "store/Label.h"
@@ -40,6 +41,31 @@ bool LoadRecord(const char* command) {
   std::fprintf(stderr, "velmo-cli %s: %s: stopped at byte %u (%s)\n", command, Record_Path(),
                unsigned{info.stopOffset}, Record_StopText(info.stop));
   return false;
+}
+
+void LoadSettings() {
+  Store_Init();
+  Store_SetDropDeleted(true);
+  Store_SetStampValue(0);
+  Settings_Load();
+  Label_InitNames();
+  Label_LoadFile();
+  Store_SelectLabel(LABEL_COMMON);
+}
+
+int WriteLocked(const char* command, CliAddFn add, void* context, CliAddFn saved) {
+  if (!LoadRecord(command)) {
+    std::fprintf(stderr, "velmo-cli %s: nothing written; open the record in Velmo first\n", command);
+    return 1;
+  }
+  Data_StartRun();
+  if (!add(context)) return 1;
+  Data_SetModified(true);
+  if (!Data_SaveIfModified()) {
+    std::fprintf(stderr, "velmo-cli %s: %s: could not be saved; it is unchanged\n", command, Record_Path());
+    return 1;
+  }
+  return saved == nullptr || saved(context) ? 0 : 1;
 }
 
 }  // namespace
@@ -160,29 +186,21 @@ bool CliData_HasTimes(const Entry& e) {
 }
 
 bool CliData_Load(const char* command) {
-  Store_Init();
-  Store_SetDropDeleted(true);
-  Store_SetStampValue(0);
-  Settings_Load();
-  Label_InitNames();
-  Label_LoadFile();
-  Store_SelectLabel(LABEL_COMMON);
+  LoadSettings();
   return LoadRecord(command);
 }
 
 int CliData_Write(const char* command, CliAddFn add, void* context, CliAddFn saved) {
-  if (!CliData_Load(command)) {
-    std::fprintf(stderr, "velmo-cli %s: nothing written; open the record in Velmo first\n", command);
-    return 1;
+  LoadSettings();
+  // Velmo, or another writer, would save over what this command adds.
+  if (RecordLock_Acquire(Record_Path()) == RECORD_LOCK_BUSY) {
+    std::fprintf(stderr, "velmo-cli %s: Velmo is running on the record file %s; nothing written\n", command,
+                 Record_Path());
+    return CLI_EXIT_LOCKED;
   }
-  Data_StartRun();
-  if (!add(context)) return 1;
-  Data_SetModified(true);
-  if (!Data_SaveIfModified()) {
-    std::fprintf(stderr, "velmo-cli %s: %s: could not be saved; it is unchanged\n", command, Record_Path());
-    return 1;
-  }
-  return saved == nullptr || saved(context) ? 0 : 1;
+  const int status = WriteLocked(command, add, context, saved);
+  RecordLock_Release();
+  return status;
 }
 
 Entry* CliData_NewEntry(std::string_view sjisText, std::string_view link) {
