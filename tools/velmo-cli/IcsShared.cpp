@@ -124,7 +124,9 @@ void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count)
       byPrint.erase(mine);  // two equal entries get two UIDs
     } else {
       const unsigned n = ++seen[print];
-      uid = "velmo-" + print + (n > 1 ? "-" + std::to_string(n) : "") + "@velmo";
+      uid.append("velmo-").append(print);
+      if (n > 1) uid.append("-").append(std::to_string(n));
+      uid.append("@velmo");
     }
     uids.known.insert(uid);
     if (perEntry != nullptr && i < count) perEntry[i] = uid;

@@ -611,16 +611,22 @@ void FillEntry(Entry& e, const Item& item) {
   }
 }
 
+// gcc 12 warns falsely (-Wrestrict) about "literal" + std::string at -O3: appends only.
 std::string Describe(const Entry& e) {
   std::string out = CliData_KindWord(e.kind);
-  out += " " + CliData_DateText(e.startDay);
+  out.append(" ").append(CliData_DateText(e.startDay));
   if (e.kind != KIND_TASK && e.endDay != e.startDay) {
-    out += ".." + (e.endDay == DAY_OPEN_END ? std::string("open") : CliData_DateText(e.endDay));
+    out.append("..").append(e.endDay == DAY_OPEN_END ? std::string("open") : CliData_DateText(e.endDay));
   }
-  if (CliData_HasTimes(e)) out += " " + CliData_TimeText(e.startHour, e.startMinute) + "-" + CliData_TimeText(e.endHour, e.endMinute);
-  if (e.repeat != REPEAT_NONE) out += " repeat " + std::to_string(e.repeat) + "/" + std::to_string(e.interval);
-  if (e.kind == KIND_TASK) out += " rank " + std::to_string(e.rank) + (e.doneLen != 0 ? " done" : "");
-  return out + " " + CliData_Text(e);
+  if (CliData_HasTimes(e)) {
+    out.append(" ").append(CliData_TimeText(e.startHour, e.startMinute));
+    out.append("-").append(CliData_TimeText(e.endHour, e.endMinute));
+  }
+  if (e.repeat != REPEAT_NONE) {
+    out.append(" repeat ").append(std::to_string(e.repeat)).append("/").append(std::to_string(e.interval));
+  }
+  if (e.kind == KIND_TASK) out.append(" rank ").append(std::to_string(e.rank)).append(e.doneLen != 0 ? " done" : "");
+  return out.append(" ").append(CliData_Text(e));
 }
 
 bool Register(Import& im) {
