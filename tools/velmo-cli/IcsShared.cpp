@@ -135,7 +135,8 @@ void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count)
 
 bool IcsShared_SaveUids(const IcsUids& uids) {
   const std::string path = IcsShared_UidsPath(), temp = path + ".tmp";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  // With the record file's permission bits: a private record stays private.
+  std::FILE* f = Record_CreateFile(temp.c_str(), true);
   if (f == nullptr) return false;
   bool ok = true;
   for (const auto& [uid, print] : uids.remembered) {
