@@ -296,6 +296,7 @@ TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted)
   savefolder::Folder folder;
   const std::string longText(3000, 'x');
   Write("in.ics",
+        "\xef\xbb\xbf"
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\n"
         "BEGIN:VEVENT\r\nUID:count\r\nDTSTART:20260105T100000Z\r\nDTEND:20260105T110000Z\r\n"
         "RRULE:FREQ=WEEKLY;COUNT=5\r\nEXDATE:20260112T100000Z\r\nSUMMARY:counted\r\nEND:VEVENT\r\n"

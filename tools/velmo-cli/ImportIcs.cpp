@@ -694,6 +694,7 @@ bool ParseArgs(int argc, char** argv, ImportArgs& args) {
 bool ReadCalendar(Import& im) {
   std::string text;
   if (!ReadFile(im.args.file, text)) return false;
+  if (text.rfind("\xef\xbb\xbf", 0) == 0) text.erase(0, 3);  // a byte order mark some calendars write
   if (!Sjis_ValidUtf8(text)) return Fail(std::string(im.args.file) + ": not UTF-8 text");
   if (!CheckOutline(text)) return false;
   im.root = icalparser_parse_string(text.c_str());
