@@ -308,6 +308,7 @@ TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted)
         "BEGIN:VEVENT\r\nUID:night\r\nDTSTART:20260301T230000\r\nDTEND:20260302T150000\r\nSUMMARY:n\r\nEND:VEVENT\r\n"
         "BEGIN:VEVENT\r\nUID:late\r\nDTSTART:20260303T220000\r\nDTEND:20260304T010000\r\n"
         "RRULE:FREQ=WEEKLY;UNTIL=20260331\r\nSUMMARY:l\r\nEND:VEVENT\r\n"
+        "BEGIN:VJOURNAL\r\nUID:diary\r\nSUMMARY:d\r\nEND:VJOURNAL\r\n"
         "BEGIN:VTODO\r\nUID:todo\r\nDUE;VALUE=DATE:20260110\r\nPRIORITY:1\r\nSUMMARY:t\r\nEND:VTODO\r\n"
         "END:VCALENDAR\r\n");
   Cli("v", "import-ics ../in.ics --skip-inexact");
@@ -318,6 +319,7 @@ TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted)
   EXPECT_NE(Read("err").find("long: text cut from 3002 to 2047 bytes"), std::string::npos) << Read("err");
   EXPECT_NE(Read("err").find("night: spans several days; Velmo shows 23:00-24:00 on each of them"), std::string::npos);
   EXPECT_NE(Read("err").find("late: each occurrence cut at midnight"), std::string::npos);
+  EXPECT_NE(Read("err").find("diary: a VJOURNAL is no event or to-do; left out"), std::string::npos);
   EXPECT_NE(Read("err").find("ny: 2 character(s) Shift-JIS lacks"), std::string::npos) << Read("err");
   // 08:00 in New York is 22:00 in Tokyo; the rule stays (first and third Monday).
   Cli("w", "agenda --from 2026-01-19 --days 1");

@@ -559,9 +559,17 @@ std::string UidOf(icalcomponent* c) {
 
 void TakeComponent(Import& im, icalcomponent* c) {
   const icalcomponent_kind kind = icalcomponent_isa(c);
+  if (kind == ICAL_VJOURNAL_COMPONENT || kind == ICAL_VFREEBUSY_COMPONENT) {
+    Report(UidOf(c), std::string("a ") + icalcomponent_kind_to_string(kind) + " is no event or to-do; left out");
+    ++im.skipped;
+    return;
+  }
   if (kind != ICAL_VEVENT_COMPONENT && kind != ICAL_VTODO_COMPONENT) return;
   Item item;
   item.uid = UidOf(c);
+  if (icalcomponent_get_first_component(c, ICAL_VALARM_COMPONENT) != nullptr) {
+    Report(item.uid, "not kept: VALARM (velmo-cli upcoming reminds)");
+  }
   if (HasProperty(c, ICAL_RECURRENCEID_PROPERTY)) {
     Report(item.uid, "not kept: a changed single occurrence (RECURRENCE-ID)");
     ++im.skipped;
