@@ -86,5 +86,6 @@ int main(int argc, char** argv) {
     std::fprintf(f, "},");
   }
   std::fprintf(f, "\n};\n");
+  iconv_close(cd);
   return std::fclose(f) == 0 ? 0 : 1;
 }
