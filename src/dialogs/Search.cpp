@@ -7,6 +7,7 @@
 #include "dialogs/Notice.h"
 #include "shell/Shell.h"
 #include "shell/Title.h"
+#include "store/Find.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
@@ -260,18 +261,7 @@ bool PassesLabel(const Entry& e) {
   return e.label == 0 || e.label == browse.currentLabel;
 }
 
-// Whether the text holds the search text starting on a character boundary.
-bool Contains(const Entry& e) {
-  if (search.length == 0) return true;
-  if (e.text == nullptr || e.textLen < search.length) return false;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(e.text);
-  const int last = e.textLen - search.length;
-  for (int i = 0; i <= last;) {
-    if (std::memcmp(bytes + i, search.text, static_cast<std::size_t>(search.length)) == 0) return true;
-    i += Zeb_IsLeadByte(bytes[i]) && i + 1 < e.textLen ? 2 : 1;
-  }
-  return false;
-}
+bool Contains(const Entry& e) { return Find_TextContains(e, search.text, search.length); }
 
 // The cursor stays; search-next goes on after the entry.
 void ShowOutside(DayNo day) {
@@ -300,18 +290,6 @@ DayNo TypedDate() {
 }
 
 }  // namespace
-
-DayNo Entry_FirstDay(const Entry& e) {
-  if (e.kind == KIND_TASK && e.doneLen != 0) {
-    // A done block too short to hold the day never shows.
-    return e.done != nullptr && e.doneLen >= 2 ? e.done[0] : DAY_NONE;
-  }
-  if (e.kind == KIND_TASK || e.repeat == REPEAT_NONE) return e.startDay;
-  for (std::uint32_t n = e.startDay; n <= e.endDay; ++n) {
-    if (MonthRec_RuleMatches(e, static_cast<DayNo>(n))) return static_cast<DayNo>(n);
-  }
-  return DAY_NONE;
-}
 
 bool Search_FindNext() {
   for (Entry* e = Store_Next(search.position); e != nullptr; e = Store_Next(search.position)) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "calendar/Date.h"
+#include "store/Find.h"
 
 struct Entry;
 
@@ -24,9 +25,6 @@ bool Search_FindNext();
 // dialog was accepted. The fields take the cursor's range: accepting a value
 // outside it names the range and keeps the dialog open.
 bool Jump_ToDate();
-
-// The first day an entry occurs on; 0 when it never occurs.
-DayNo Entry_FirstDay(const Entry& e);
 
 // The kept search: text (at most 13 bytes, taken as bytes) and the position
 // the next scan starts from (0: nothing to go on with).
