@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 VELMO_HOME   ?= $(HOME)/.local/share/velmo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps build run test test-sanitize fuzz bench bench-build clean
+.PHONY: all deps build run test test-sanitize fuzz bench bench-build bench-peers clean
 
 all: build
 
@@ -42,6 +42,12 @@ bench-build: deps
 
 bench: bench-build
 	@for b in $(BENCH_BUILD)/bench_*; do echo "== $$b"; $$b; done
+
+# Velmo against calcurse and remind on the same events; they are installed
+# for this target only.
+bench-peers: bench-build
+	@bash setup/install.sh setup/packages-peers.txt
+	@bash bench/peers.sh $(BENCH_BUILD)
 
 run: build
 	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
