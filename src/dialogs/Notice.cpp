@@ -22,9 +22,13 @@ void DataNotice(const char* text) { Notice_Show(text, NOTICE_OK); }
 
 int Notice_Box(const char* text, int type) {
   const int result = attached ? nwMessageBox(text, type) : NOTICE_NO_ANSWER;
+  if (result != NOTICE_NO_ANSWER) return result;
+  // A question nobody can answer any more (shutting down, no screen) is
+  // declined at once: a host box would hold the shutdown up.
+  if (type == NOTICE_CONFIRM) return NOTICE_CANCEL;
   // Not seen in a box (no screen yet, shutting down, a box already open):
   // the text must not simply vanish.
-  if (result == NOTICE_NO_ANSWER && text != nullptr) Host_DebugMessage(text);
+  if (text != nullptr) Host_DebugMessage(text);
   return result;
 }
 

@@ -22,3 +22,12 @@ int Zeb_GetKey(int tenths) {
 void Zeb_ToggleIme() { Host_ToggleIme(); }
 
 bool Zeb_IsImeOpen() { return Host_IsImeOpen(); }
+
+void Zeb_SetTextSpot(const ZebRect* cursor, bool multiLine) {
+  if (cursor == nullptr) {
+    Host_SetTextSpot(nullptr);
+    return;
+  }
+  const HostTextSpot spot{true, multiLine, cursor->x, cursor->y, cursor->w, cursor->h, 0};
+  Host_SetTextSpot(&spot);
+}

@@ -109,13 +109,16 @@ TEST_F(Notice, ANoticeHeldByTheDataLayerAppearsOnceAttached) {
   EXPECT_EQ(lines, (std::vector<std::string>{NOTICE_SAVE_FAILED, "", ""}));
 }
 
-TEST_F(Notice, WithoutABoxTheTextGoesToTheDebugMessage) {
+TEST_F(Notice, WithoutABoxTheTextGoesToTheDebugMessageAndAQuestionIsDeclined) {
   EXPECT_EQ(Notice_Show(NOTICE_SAVED, NOTICE_OK), NOTICE_NO_ANSWER);   // not attached
   EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_SAVED);
   Notice_Attach();
   Headless_RequestClose();
   EXPECT_EQ(nwEvent_Next(true), nullptr);   // shutting down
   EXPECT_EQ(Notice_Show(NOTICE_NOT_FOUND, NOTICE_OK), NOTICE_NO_ANSWER);
+  EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_NOT_FOUND);
+  // A question is answered "cancel" at once, with no host box to wait on.
+  EXPECT_EQ(Notice_Show(NOTICE_CSV_CONFIRM, NOTICE_CONFIRM), NOTICE_CANCEL);
   EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_NOT_FOUND);
   EXPECT_TRUE(lines.empty());
 }

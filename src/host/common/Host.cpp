@@ -30,6 +30,12 @@ KeyQueue keys;
 HostOps ops{};
 bool imeOpen = false;
 
+struct TextSpot {
+  std::mutex lock;
+  HostTextSpot at{};
+};
+TextSpot textSpot;
+
 // Caller holds the lock.
 int TakeLocked() {
   if (keys.closePending) {
@@ -154,4 +160,22 @@ void Host_DebugMessage(const char* text) {
   } else {
     DefaultDebugMessage(text);
   }
+}
+
+void Host_SetTextSpot(const HostTextSpot* spot) {
+  std::lock_guard<std::mutex> guard(textSpot.lock);
+  HostTextSpot next{};
+  if (spot != nullptr) next = *spot;
+  next.active = spot != nullptr;
+  const HostTextSpot& was = textSpot.at;
+  if (next.active == was.active && next.multiLine == was.multiLine && next.x == was.x && next.y == was.y &&
+      next.w == was.w && next.h == was.h)
+    return;
+  next.serial = was.serial + 1;
+  textSpot.at = next;
+}
+
+HostTextSpot Host_TextSpot() {
+  std::lock_guard<std::mutex> guard(textSpot.lock);
+  return textSpot.at;
 }

@@ -55,5 +55,17 @@ bool Host_IsImeOpen();
 void Host_ToggleIme();
 void Host_DebugMessage(const char* text);
 
+// Where the focused text editor's cursor is (screen pixels), for the input
+// method's candidate window and the desktop's paste key; inactive while no
+// editor has the focus. serial changes with every change of the spot.
+struct HostTextSpot {
+  bool active;
+  bool multiLine;     // the editor takes line feeds
+  int x, y, w, h;
+  unsigned serial;
+};
+void Host_SetTextSpot(const HostTextSpot* spot);  // null: no editor has the focus
+HostTextSpot Host_TextSpot();
+
 // The default clock (the system's), for hosts that wrap it.
 void Host_ReadSystemClock(HostClock& out);

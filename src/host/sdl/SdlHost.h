@@ -19,6 +19,10 @@ inline constexpr int SDL_MAX_SCALE = 8;
 // exit status.
 int SdlHost_Run(const SdlOptions& options);
 
+// One event of the window thread's loop (keys, text input, the input
+// method's reading, close requests, the host's own events).
+void SdlHost_Handle(const SDL_Event& e);
+
 // The host key of an SDL key (HostKey, or a character 32..126); HOSTKEY_NONE
 // for keys the application never sees.
 int SdlHost_KeyOf(SDL_Keycode sym, SDL_Scancode scan);
