@@ -267,7 +267,10 @@ void OnKeyDown(const SDL_KeyboardEvent& k) {
   if (key == HOSTKEY_NONE) return;
   // A desktop box is modal, as it is for the user; keys of an unconverted
   // reading belong to the input method.
-  if (SdlBox_AnyOpen() || composing) return;
+  if (SdlBox_AnyOpen() || composing) {
+    SdlTest_Delivered(waits.load());
+    return;
+  }
   const Uint16 mod = k.keysym.mod;
   if (mod & KMOD_GUI) return;  // the desktop's own shortcuts
   if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) {
@@ -302,7 +305,10 @@ void OnText(const SDL_TextInputEvent& t) {
 
 // The reading being typed; the input method draws it and its candidates at
 // the editor's cursor (the window only says where that is).
-void OnEditing(const SDL_TextEditingEvent& e) { composing = imeOpen.load() && e.text[0] != '\0'; }
+void OnEditing(const SDL_TextEditingEvent& e) {
+  composing = imeOpen.load() && e.text[0] != '\0';
+  SdlTest_Delivered(waits.load());
+}
 
 // The window's own place of a screen pixel, as the renderer scales it.
 SDL_Rect WindowRect(const HostTextSpot& at) {
