@@ -525,7 +525,8 @@ int SdlHost_Run(const SdlOptions& options) {
   InstallHost();
   WatchSignals();
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  // The input method draws the reading and its candidates itself.
+  // The input method draws the reading (IBus, Fcitx) and its candidates itself.
+  SDL_SetHint(SDL_HINT_IME_INTERNAL_EDITING, "1");
   SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");
   if (!FindDisplay()) return kExitNoDisplay;
   eventBase = SDL_RegisterEvents(EV_COUNT);
