@@ -82,6 +82,11 @@ constexpr const char* kRank = "\x83\x89\x83\x93\x83\x4e";      // ランク
 constexpr const char* kRepeat = "\x8c\x4a\x82\xe8\x95\xd4\x82\xb5";  // 繰り返し
 constexpr const char* kEvery = "\x82\xc2\x82\xa8\x82\xab";   // つおき
 constexpr const char* kNoTime = "--";
+// "本文が長すぎるため\n入りきらない後ろの部分は\n削除されます"
+constexpr const char* kCutConfirm =
+    "\x96\x7b\x95\xb6\x82\xaa\x92\xb7\x82\xb7\x82\xac\x82\xe9\x82\xbd\x82\xdf\n"
+    "\x93\xfc\x82\xe8\x82\xab\x82\xe7\x82\xc8\x82\xa2\x8c\xe3\x82\xeb\x82\xcc\x95\x94\x95\xaa\x82\xcd\n"
+    "\x8d\xed\x8f\x9c\x82\xb3\x82\xea\x82\xdc\x82\xb7";
 
 // The dialog and its children; one dialog is open at a time.
 nwDialog dialog{};
@@ -100,6 +105,14 @@ char rankBuffer[Field_BufferBytes(1)], intervalBuffer[Field_BufferBytes(2)];
 char startWeekdayBuffer[kWeekdayBytes + 1], endWeekdayBuffer[kWeekdayBytes + 1];
 char labelBuffer[kLabelBytes + 1];
 RepeatRows repeatRows;
+
+// A text longer than the editor holds is shown cut; the entry keeps it whole
+// unless the user changes what is shown.
+struct CutText {
+  const Entry* entry;  // null when the editor shows the whole text
+  int shown;           // bytes in the editor, never half a character
+};
+CutText cutText{};
 
 enum Presence { ALL, WITH_END, SCHEDULE, TASK };
 enum Kind { EDITOR, LABEL, LIST };
@@ -314,8 +327,9 @@ std::uint16_t OpeningLabel(const Entry* e) {
 
 void InitValues() {
   Entry* e = Dialog_IsChangeMode(dialogMode) ? dialogState.editedEntry : nullptr;
-  // An overlong text from a file is cut to what the editor holds.
+  // An overlong text from a file is shown cut to what the editor holds.
   const int length = e == nullptr ? 0 : FitLength(e->text, e->text == nullptr ? 0 : e->textLen, kTextCapacity);
+  cutText = {e != nullptr && e->text != nullptr && length < e->textLen ? e : nullptr, length};
   char* text = ChildById(ID_TEXT)->buffer;
   Field_Init(&textField, text, kTextCapacity, "");
   if (length > 0) {
@@ -564,13 +578,32 @@ void Failed() {
   nwEvent_PostTo(&dialog, NW_REDRAW);
 }
 
+// The text to store: the editor's, or the whole text of a file entry whose
+// cut text the user left as shown. Cutting an edited one is asked first;
+// false when the user declines.
+bool TextToStore(const char*& source, int& length) {
+  source = textField.text;
+  length = static_cast<int>(std::strlen(source));
+  if (cutText.entry == nullptr) return true;
+  if (length == cutText.shown && std::memcmp(source, cutText.entry->text, static_cast<std::size_t>(length)) == 0) {
+    source = cutText.entry->text;
+    length = cutText.entry->textLen;
+    return true;
+  }
+  const bool yes = Notice_Confirm(kCutConfirm);
+  nwEvent_PostTo(&dialog, NW_REDRAW);
+  return yes;
+}
+
 bool BuildEntry() {
   if (valueInvalid || FocusedValueOutOfRange()) return false;
-  const int length = static_cast<int>(std::strlen(textField.text));
-  if (length == 0 || !DatesValid()) return false;
+  if (textField.text[0] == '\0' || !DatesValid()) return false;
   // An end typed before the start is put in order by the check of the field
   // just left, queued behind this accept; until then the accept does nothing.
   if (Dialog_HasEndDate(dialogMode) && EndDate() < StartDate()) return false;
+  const char* source = nullptr;
+  int length = 0;
+  if (!TextToStore(source, length)) return false;
   const bool change = Dialog_IsChangeMode(dialogMode) && dialogState.editedEntry != nullptr;
   Entry* e = Store_AllocEntries(1);
   char* text = e == nullptr ? nullptr : Store_AllocBytes(static_cast<std::size_t>(length));
@@ -584,7 +617,7 @@ bool BuildEntry() {
     std::memset(e, 0, sizeof(Entry));
   }
   e->size = ENTRY_NEW_SIZE;
-  std::memcpy(text, textField.text, static_cast<std::size_t>(length));
+  std::memcpy(text, source, static_cast<std::size_t>(length));
   e->text = text;
   e->textLen = static_cast<std::uint16_t>(length);
   FillKindPart(*e);

@@ -153,6 +153,9 @@ RecordStop LoadRecord(const std::uint8_t* p, std::size_t left, std::size_t& leng
   if (header + DataLength(e) > left) return RECORD_DAMAGED;
   if (BlockTooLong(e)) return RECORD_BLOCK_TOO_LONG;
   if (e.startDay == DAY_NONE || e.startDay > e.endDay) return RECORD_DAMAGED;
+  // The month expansion knows no other rule: refused here, where the whole
+  // file is kept and the user told, instead of stopping the program later.
+  if (e.repeat > REPEAT_YEAR_WEEKDAY) return RECORD_DAMAGED;
   if (Store_Count() >= cap::kEntries) return RECORD_TABLE_FULL;
   Entry* slot = Store_AllocEntries(1);
   if (slot == nullptr) return RECORD_NO_MEMORY;
@@ -255,14 +258,9 @@ std::uint8_t* PutEntry(std::uint8_t* p, Entry& e) {
 
 bool Saved(const Entry& e, bool dropDeleted) { return !(dropDeleted && e.kind == KIND_DELETED); }
 
-// The replacement keeps the permissions of the file it replaces (a private
-// record file stays private).
 bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
-  struct stat old{};
-  const bool replacing = stat(recordPath, &old) == 0;
-  std::FILE* f = std::fopen(name, "wb");
+  std::FILE* f = Record_CreateFile(name, true);
   if (f == nullptr) return false;
-  if (replacing) fchmod(fileno(f), old.st_mode & 07777);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && Record_FlushToDisk(f);
   ok = std::fclose(f) == 0 && ok;
   return ok;
@@ -289,6 +287,32 @@ void SyncFolderOf(const char* name) {
 }  // namespace
 
 bool Record_FlushToDisk(std::FILE* f) { return std::fflush(f) == 0 && fsync(fileno(f)) == 0; }
+
+// A private record file stays private in every copy: the new file gets its
+// bits from the start, so no byte is ever readable under wider ones.
+std::FILE* Record_CreateFile(const char* name, bool replace) {
+  if (replace && unlink(name) != 0 && errno != ENOENT) return nullptr;
+  struct stat record{};
+  const bool like = stat(recordPath, &record) == 0;
+  const mode_t mode = like ? (record.st_mode & 0777) : 0666;
+  const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) return nullptr;
+  // The umask may have narrowed the bits; the copy keeps the record file's.
+  if (like) fchmod(fd, mode);
+  std::FILE* f = fdopen(fd, "wb");
+  if (f != nullptr) return f;
+  close(fd);
+  unlink(name);
+  return nullptr;
+}
+
+bool Record_Writable() {
+  struct stat st{};
+  if (stat(recordPath, &st) != 0) return true;
+  // No write bit at all is the user's "keep this file as it is", even for root.
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  return access(recordPath, W_OK) == 0;
+}
 
 bool Record_SetPath(const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strlen(name) >= sizeof recordPath) return false;
@@ -389,6 +413,8 @@ std::span<const std::uint8_t> Record_BuildImage() {
 }
 
 bool Record_Save() {
+  // The rename would replace a file the user cannot write.
+  if (!Record_Writable()) return false;
   const std::span<const std::uint8_t> bytes = Record_BuildImage();
   if (bytes.empty()) return false;
   char temporary[cap::kFileName + 8];

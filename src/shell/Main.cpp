@@ -1,11 +1,13 @@
 // The application's main: start-up, the main loop and shutdown, in their
 // fixed order.
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
 #include "files/Record.h"
+#include "files/RecordLock.h"
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "host/common/Host.h"
@@ -91,11 +93,20 @@ void ResetBrowse() {
   browse.cursorDate = browse.today;
 }
 
-void LoadData() {
+// Two runs on one record file would each save over the other's changes. The
+// second stops here, before it reads or writes anything more.
+bool LockRecordFile() {
+  if (RecordLock_Acquire(Record_Path()) != RECORD_LOCK_BUSY) return true;
+  std::fprintf(stderr, "velmo: Velmo is already running on the record file %s\n", Record_Path());
+  return false;
+}
+
+bool LoadData() {
   Store_Init();
   Store_SetDropDeleted(true);
   Store_SetStampValue(0);
   Settings_Load();
+  if (!LockRecordFile()) return false;
   CursorFromSettings();
   if (Settings_Get().powerOnToday) browse.cursorDate = browse.today;
   Label_InitNames();
@@ -103,6 +114,7 @@ void LoadData() {
   Label_ApplySelection();
   Record_Load();
   Data_StartRun();
+  return true;
 }
 
 void FillScreen(int level) {
@@ -128,15 +140,16 @@ void OpenScreen() {
   Title_FillBrowseToolbar();
 }
 
-void Startup(int argc, char** argv) {
+bool Startup(int argc, char** argv) {
   Date_SetClock(HostDateClock);
   ResetBrowse();
-  LoadData();
+  if (!LoadData()) return false;
   OpenScreen();
   // The data layer holds its notices (a damaged record file) until now.
   Notice_Attach();
   if (argc > 1 && argv[1] && std::strcmp(argv[1], kToEucOption) == 0)
     nwEvent_PostTo(&mainArea, NW_COMMAND, CMD_TO_EUC);
+  return true;
 }
 
 void RunLoop() {
@@ -158,6 +171,7 @@ void Shutdown() {
   FillScreen(ZEB_WHITE);
   Zeb_SetColor(nwContext, ZEB_BLACK);
   Zeb_CloseScreen(nwContext);
+  RecordLock_Release();
 }
 
 }  // namespace
@@ -178,7 +192,10 @@ int Velmo_Main(int argc, char** argv) {
   zebScreenHeight = cap::kScreenHeight;
   HostText_SetCaption(kCaption);
   HostText_SetBanner(Notice_Banner());
-  Startup(argc, argv);
+  if (!Startup(argc, argv)) {
+    Store_Shutdown();
+    return VELMO_EXIT_ALREADY_RUNNING;
+  }
   RunLoop();
   Shutdown();
   return 0;

@@ -58,8 +58,11 @@ extern nwObject titleBar;   // whole screen; paints rows 0..20
 extern nwToolbar toolbar;   // function-key bar (0, 220, 640, 20)
 extern nwObject mainArea;   // hosts the views (0, 20, 640, 200)
 
+// Exit status of a run that found another Velmo on its record file.
+inline constexpr int VELMO_EXIT_ALREADY_RUNNING = 4;
+
 // The application's main: start-up, the main loop, shutdown. Returns the
-// process's exit status.
+// process's exit status: 0, or VELMO_EXIT_ALREADY_RUNNING (nothing written).
 int Velmo_Main(int argc, char** argv);
 
 // Main-area handler (exposed for tests).

@@ -3,9 +3,9 @@
 //
 //   velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [-- ARGS...]
 //
-// Exit status: the application's own (0, or 1 after its fatal stop); 2 for
-// bad options or a script that cannot be read; 3 when a shot could not be
-// written.
+// Exit status: the application's own (0, 1 after its fatal stop, 4 when
+// Velmo already runs on the record file); 2 for bad options or a script that
+// cannot be read; 3 when a shot could not be written.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
