@@ -23,13 +23,11 @@ void DataNotice(const char* text) { Notice_Show(text, NOTICE_OK); }
 int Notice_Box(const char* text, int type) {
   const int result = attached ? nwMessageBox(text, type) : NOTICE_NO_ANSWER;
   if (result != NOTICE_NO_ANSWER) return result;
-  // A question nobody can answer any more (shutting down, no screen) is
-  // declined at once: a host box would hold the shutdown up.
-  if (type == NOTICE_CONFIRM) return NOTICE_CANCEL;
   // Not seen in a box (no screen yet, shutting down, a box already open):
-  // the text must not simply vanish.
+  // the text must not simply vanish (a host that is ending prints it).
   if (text != nullptr) Host_DebugMessage(text);
-  return result;
+  // A question nobody can answer any more is declined at once.
+  return type == NOTICE_CONFIRM ? NOTICE_CANCEL : result;
 }
 
 int Notice_Show(const char* text, int type) {
