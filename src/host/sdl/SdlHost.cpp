@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -62,11 +61,9 @@ struct Feed {
   std::size_t count = 0;
 };
 
-// Where the focused text editor's cursor is, for the input method's
-// candidate window and the desktop's paste key.
+// The text spot the input method was last told of.
 struct Spot {
-  HostTextSpot at{};
-  unsigned serial = 0;  // of the spot the window was told
+  unsigned serial = 0;
 };
 
 struct Window {
@@ -86,7 +83,6 @@ std::atomic<bool> imeOpen{false};
 std::atomic<bool> appDone{false};
 std::atomic<int> waits{0};
 std::atomic<bool> closing{false};      // a close request or signal was taken
-std::atomic<bool> displayLost{false};
 bool composing = false;                // the input method holds an unconverted reading
 
 bool PushUser(UserEvent what) {
@@ -324,7 +320,6 @@ void PlaceTextInput() {
   const HostTextSpot at = Host_TextSpot();
   if (at.serial == spot.serial || !win.window) return;
   spot.serial = at.serial;
-  spot.at = at;
   if (!at.active) return;
   SDL_Rect rect = WindowRect(at);
   SDL_SetTextInputRect(&rect);
@@ -396,7 +391,6 @@ void WatchSignals() {
 // continuation file, its debug texts go to the terminal, and the process
 // ends with a failure status.
 int OnDisplayLost(Display*) {
-  displayLost = true;
   RequestClose();
   for (int waited = 0; !appDone.load() && waited < kShutdownWaitMs; waited += 10) usleep(10 * 1000);
   std::fprintf(stderr, "velmo: lost the connection to the display%s\n",
