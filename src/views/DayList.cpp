@@ -142,7 +142,7 @@ ViewDayList DayList_Setup(std::uint16_t view) {
   panel = active ? *layout : DayListLayout{};
   if (!active) return ViewDayList{};
   return ViewDayList{0, 0, panel.visibleRows, panel.left, ListTop(), panel.width, panel.rowHeight,
-                     DayList_Redraw, 0};
+                     DayList_Redraw, 0, 0};
 }
 
 // The last row is cut at the function-key bar.
@@ -185,6 +185,7 @@ void DayList_DrawRows() {
   if (!active) return;
   Fill(ListArea(), ZEB_WHITE);
   View_DayList().shownDay = browse.cursorDate;
+  View_DayList().shownTop = View_DayList().top;
   const int count = View_DayCount(browse.cursorDate);
   const int top = View_DayList().top;
   Zeb_SetFont(nwContext, panel.font);

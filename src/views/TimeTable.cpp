@@ -1,5 +1,6 @@
 #include "views/TimeTable.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -72,16 +73,17 @@ void DrawBar(int column, const Entry& e) {
   if (!TimeTable_BarRows(start, end, bar)) return;
   const int x0 = ColumnLeft(column) + 1;
   const int x1 = ColumnLeft(column) + L.columnWidth - 1;
-  const int y0 = TimeTable_RowsTop() + bar.top;
-  // An end on the window's lower edge lies on the row below the hours (the
-  // strip's top line); in the one-day view that row is the function-key bar.
-  const int lowest = TimeTable_RowsTop() + bar.bottom;
-  const int y1 = lowest < TIME_TABLE_AREA_BOTTOM ? lowest : TIME_TABLE_AREA_BOTTOM;
+  // A start or end on the window's lower edge lies on the row below the hours
+  // (the strip's top line); in the one-day view that row is the function-key
+  // bar, so the bar closes on the row above. A start there gives a bar from
+  // that row up to the hours' last row (top below bottom).
+  const int y0 = std::min(TimeTable_RowsTop() + bar.top, TIME_TABLE_AREA_BOTTOM);
+  const int y1 = std::min(TimeTable_RowsTop() + bar.bottom, TIME_TABLE_AREA_BOTTOM);
   ZebRect box{};
-  ZebRect_SetCorners(box, x0, y0, x1, y1);
+  ZebRect_SetCorners(box, x0, std::min(y0, y1), x1, std::max(y0, y1));
   Fill(box, ZEB_LIGHT_GREY);
-  Line(x0, y0, x0, y1, ZEB_BLACK);
-  Line(x1, y0, x1, y1, ZEB_BLACK);
+  Line(x0, box.y, x0, box.y + box.h - 1, ZEB_BLACK);
+  Line(x1, box.y, x1, box.y + box.h - 1, ZEB_BLACK);
   if (bar.endVisible) Line(x0, y1, x1, y1, ZEB_BLACK);
   if (bar.startVisible) Line(x0, y0, x1, y0, ZEB_BLACK);
   if (bar.startVisible && L.hoursHeight - bar.top > L.charHeight) {
@@ -327,7 +329,6 @@ bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar) {
   if (!bar.startVisible && !bar.endVisible && !crosses) return false;
   if (!bar.startVisible) top = 0;
   if (!bar.endVisible) bottom = h - 1;
-  if (top > h - 1) return false;  // a start on the lower edge shows nothing
   bar.top = top;
   bar.bottom = bottom;
   return true;
@@ -338,9 +339,8 @@ int TimeTable_TextCut(const char* text, int length, int limit) {
   const int max = length < limit ? length : limit;
   int i = 0;
   while (i < max) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\n' || c == '\r' || c == '\0') break;
-    if (Zeb_IsLeadByte(c)) {
+    // Control bytes are characters too: the font draws them.
+    if (Zeb_IsLeadByte(static_cast<unsigned char>(text[i]))) {
       if (i + 2 > max) break;
       i += 2;
     } else {

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -16,7 +17,91 @@ iconv_t Converter() {
   return cd;
 }
 
+constexpr std::string_view kGeta = "\x81\xac";  // 〓
+
+iconv_t ToSjis() {
+  static iconv_t cd = iconv_open("CP932", "UTF-8");
+  return cd;
+}
+
+// Byte length of the UTF-8 sequence at text[i]; 0 when it is malformed.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
+                  : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > text.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+  }
+  const unsigned char c1 = static_cast<unsigned char>(text[i + 1 < text.size() ? i + 1 : i]);
+  if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
+      (c == 0xF4 && c1 > 0x8F)) {
+    return 0;  // overlong, surrogate or beyond U+10FFFF
+  }
+  return n;
+}
+
+bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
 }  // namespace
+
+bool Sjis_ValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = Utf8Length(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+// One character at a time, so that a character CP932 lacks is replaced alone.
+std::string Sjis_FromUtf8(std::string_view utf8, unsigned& missing) {
+  std::string out;
+  iconv_t cd = ToSjis();
+  for (std::size_t i = 0; i < utf8.size();) {
+    std::size_t n = Utf8Length(utf8, i);
+    if (n == 0) {
+      out += kGeta;
+      ++missing;
+      ++i;
+      continue;
+    }
+    char one[4];
+    std::memcpy(one, utf8.data() + i, n);
+    char* in = one;
+    std::size_t inLeft = n;
+    char buffer[8];
+    char* to = buffer;
+    std::size_t toLeft = sizeof buffer;
+    bool converted = false;
+    if (cd != reinterpret_cast<iconv_t>(-1)) {
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      converted = iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+    } else if (n == 1) {
+      buffer[0] = one[0];
+      to = buffer + 1;
+      converted = true;
+    }
+    if (converted) {
+      out.append(buffer, static_cast<std::size_t>(to - buffer));
+    } else {
+      out += kGeta;
+      ++missing;
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::size_t Sjis_CutLength(std::string_view sjis, std::size_t limit) {
+  std::size_t i = 0;
+  while (i < sjis.size()) {
+    const std::size_t n = IsLead(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
+    if (i + n > limit) break;
+    i += n;
+  }
+  return i;
+}
 
 std::string Sjis_ToUtf8(std::string_view sjis) {
   std::string out;
