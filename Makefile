@@ -10,7 +10,8 @@ DEMO_DIR     ?= $(BUILD)/demo
 DEMO_NOW     := 2026-12-07T09:00
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps build run run-demo test test-sanitize fuzz bench bench-build install uninstall screenshots clean
+.PHONY: all deps build run run-demo test test-sanitize fuzz bench bench-build bench-peers install uninstall \
+        screenshots clean
 
 all: build
 
@@ -45,6 +46,12 @@ bench-build: deps
 
 bench: bench-build
 	@for b in $(BENCH_BUILD)/bench_*; do echo "== $$b"; $$b; done
+
+# Velmo against calcurse and remind on the same events; they are installed
+# for this target only.
+bench-peers: bench-build
+	@bash setup/install.sh setup/packages-peers.txt
+	@bash bench/peers.sh $(BENCH_BUILD)
 
 NO_DISPLAY_CHECK = if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
 	  echo "velmo: no display here; use $(BUILD)/velmo-headless to run Velmo without a window."; \

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of setup/packages.txt that are missing.
+# Installs the Debian packages of a list (default setup/packages.txt) that are missing.
 # With root it runs apt-get; without, it prints the one line to run and fails.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
+list=${1:-$here/packages.txt}
+mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$list")
 
 missing=()
 for p in "${wanted[@]}"; do

@@ -2,19 +2,25 @@
 
 #include <iconv.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "SjisTable.h"
+
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// iconv descriptor opened once per process; CP932 is the Windows flavour of
-// Shift-JIS that Velmo's texts are written in.
-iconv_t Converter() {
-  static iconv_t cd = iconv_open("UTF-8", "CP932");
-  return cd;
+char* PutCodePoint(char* out, unsigned cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | cp >> 6);
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xE0 | cp >> 12);
+    *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
 }
 
 constexpr std::string_view kGeta = "\x81\xac";  // 〓
@@ -103,33 +109,33 @@ std::size_t Sjis_CutLength(std::string_view sjis, std::size_t limit) {
   return i;
 }
 
-std::string Sjis_ToUtf8(std::string_view sjis) {
-  std::string out;
-  iconv_t cd = Converter();
-  if (cd == reinterpret_cast<iconv_t>(-1)) {  // no converter: keep ASCII, mark the rest
-    for (unsigned char c : sjis) {
-      if (c < 0x80) out += static_cast<char>(c);
-      else out += kReplacement;
+// A byte that starts no valid character becomes U+FFFD and the next byte is
+// read afresh, as the C library's CP932 converter would have it.
+char* Sjis_PutUtf8(char* out, std::string_view sjis) {
+  const auto* p = reinterpret_cast<const unsigned char*>(sjis.data());
+  const auto* end = p + sjis.size();
+  while (p < end) {
+    const unsigned c = *p;
+    if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+      ++p;
+      continue;
     }
-    return out;
+    unsigned cp = kSjisSingle[c];
+    std::size_t used = 1;
+    if (cp == SJIS_LEAD) {
+      cp = p + 1 < end ? kSjisPair[kSjisLeadRow[c]][p[1]] : SJIS_INVALID;
+      used = cp == SJIS_INVALID ? 1 : 2;
+    }
+    out = PutCodePoint(out, cp == SJIS_INVALID ? 0xFFFD : cp);
+    p += used;
   }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(sjis.data());
-  std::size_t inLeft = sjis.size();
-  char buffer[256];
-  while (inLeft > 0) {
-    char* to = buffer;
-    std::size_t toLeft = sizeof buffer;
-    const std::size_t r = iconv(cd, &in, &inLeft, &to, &toLeft);
-    out.append(buffer, static_cast<std::size_t>(to - buffer));
-    if (r != static_cast<std::size_t>(-1)) continue;
-    if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL (a lead byte cut off at the end): replace one byte.
-    out += kReplacement;
-    ++in;
-    --inLeft;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
+  return out;
+}
+
+std::string Sjis_ToUtf8(std::string_view sjis) {
+  std::string out(sjis.size() * SJIS_UTF8_GROWTH, '\0');
+  out.resize(static_cast<std::size_t>(Sjis_PutUtf8(out.data(), sjis) - out.data()));
   return out;
 }
 
