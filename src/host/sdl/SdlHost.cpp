@@ -22,6 +22,7 @@
 #include "host/common/ZebGlyph.h"
 #include "host/common/ZebPng.h"
 #include "host/sdl/SdlBox.h"
+#include "host/sdl/SdlInput.h"
 #include "host/sdl/SdlKeys.h"
 #include "host/sdl/SdlTest.h"
 
@@ -36,7 +37,6 @@ constexpr int kExitNoDisplay = 1;
 constexpr int kExitDisplayLost = 1;
 constexpr int kShutdownWaitMs = 20000;
 constexpr int kIconScale = 4;
-constexpr std::size_t kClipboardBytes = cap::kHostFeed;
 constexpr const char* kDebugTitle = "Zeb Debug Message";
 constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nSDL2 host for Linux";
@@ -52,18 +52,6 @@ struct Picture {
   std::array<std::uint8_t, kW * kH> grey{};
 };
 
-// Keys waiting for room in the key queue (a long commit or paste), in order.
-struct Feed {
-  std::array<int, cap::kHostFeed> codes{};
-  std::size_t head = 0;
-  std::size_t count = 0;
-};
-
-// The text spot the input method was last told of.
-struct Spot {
-  unsigned serial = 0;
-};
-
 struct Window {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
@@ -73,15 +61,12 @@ struct Window {
 
 Picture picture;
 Window win;
-Feed feed;
-Spot spot;
 Uint32 eventBase = 0;
 std::atomic<bool> repaintPending{false};
 std::atomic<bool> imeOpen{false};
 std::atomic<bool> appDone{false};
 std::atomic<int> waits{0};
 std::atomic<bool> closing{false};      // a close request or signal was taken
-bool composing = false;                // the input method holds an unconverted reading
 
 bool PushUser(UserEvent what) {
   SDL_Event e{};
@@ -177,7 +162,9 @@ void ShowAbout() {
   ShowBox(kAboutTitle, text);
 }
 
-void RunShortcut(const HostShortcut& s) {
+}  // namespace
+
+void SdlHost_RunShortcut(const HostShortcut& s) {
   switch (s.action) {
     case HOSTACT_RESTART:
     case HOSTACT_STOP:
@@ -195,147 +182,20 @@ void RunShortcut(const HostShortcut& s) {
   }
 }
 
-unsigned HostMods(Uint16 mod, int key) {
-  unsigned mods = 0;
-  if (mod & KMOD_SHIFT) mods |= HOSTMOD_SHIFT;
-  if (mod & KMOD_CTRL) mods |= HOSTMOD_CTRL;
-  // Caps Lock types capitals but leaves CTRL+letter a control code.
-  if ((mod & KMOD_CAPS) && !(mod & KMOD_CTRL) && key >= 'a' && key <= 'z') mods ^= HOSTMOD_SHIFT;
-  return mods;
-}
+SDL_Window* SdlHost_Window() { return win.window; }
 
-// --- keys and text (window thread) ----------------------------------------
+bool SdlHost_ImeOpen() { return imeOpen.load(); }
 
-// Keys go through the feed while it holds any, so a long text keeps its place
-// among the keys typed after it.
-void Deliver(int code) {
-  if (feed.count == 0 && Host_KeyCount() < static_cast<int>(cap::kKeyQueue)) {
-    Host_PushKey(code);
-    return;
-  }
-  if (feed.count == feed.codes.size()) return;  // more than any editor holds
-  feed.codes[(feed.head + feed.count) % feed.codes.size()] = code;
-  ++feed.count;
-}
+int SdlHost_Waits() { return waits.load(); }
 
-void DrainFeed() {
-  while (feed.count > 0 && Host_KeyCount() < static_cast<int>(cap::kKeyQueue)) {
-    Host_PushKey(feed.codes[feed.head]);
-    feed.head = (feed.head + 1) % feed.codes.size();
-    --feed.count;
-  }
-}
-
-// Shift-JIS text as byte keys; a line feed becomes Ctrl+J where the editor
-// takes line feeds, a blank elsewhere.
-void DeliverText(const char* sjis, int n, bool lineFeeds) {
-  for (int i = 0; i < n; ++i) {
-    const auto byte = static_cast<unsigned char>(sjis[i]);
-    if (byte == '\n') {
-      Deliver(lineFeeds ? HostKeys_Code('j', HOSTMOD_CTRL) : ' ');
-    } else if (byte >= 0x20 && byte != 0x7F) {
-      Deliver(byte);
-    }
-  }
-}
-
-// The desktop's paste key while a text editor has the focus; no meaning of
-// its own there.
-bool IsPasteKey(int key, Uint16 mod) {
-  return key == HOSTKEY_INSERT && (mod & KMOD_SHIFT) && !(mod & (KMOD_CTRL | KMOD_ALT)) && ZebHost_TextSpot().active;
-}
-
-void Paste() {
-  char* text = SDL_GetClipboardText();
-  if (text == nullptr) return;
-  std::string_view utf8(text);
-  if (utf8.size() > kClipboardBytes) utf8 = utf8.substr(0, kClipboardBytes);
-  static char sjis[kClipboardBytes * 2];
-  const int n = HostKeys_ToShiftJis(utf8, sjis, sizeof sjis);
-  SDL_free(text);
-  if (n > 0) DeliverText(sjis, n, ZebHost_TextSpot().multiLine);
-}
-
-void OnKeyDown(const SDL_KeyboardEvent& k) {
-  const int key = SdlKeys_KeyOf(k.keysym.sym, k.keysym.scancode);
-  if (key == HOSTKEY_NONE) return;
-  // A desktop box is modal, as it is for the user; keys of an unconverted
-  // reading belong to the input method.
-  if (SdlBox_AnyOpen() || composing) {
-    SdlTest_Delivered(waits.load());
-    return;
-  }
-  const Uint16 mod = k.keysym.mod;
-  if (mod & KMOD_GUI) return;  // the desktop's own shortcuts
-  if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) {
-    const HostShortcut* s = HostKeys_Shortcut(key);
-    if (s && !k.repeat) RunShortcut(*s);
-    SdlTest_Delivered(waits.load());
-    return;
-  }
-  if (IsPasteKey(key, mod)) {
-    Paste();
-    SdlTest_Delivered(waits.load());
-    return;
-  }
-  const bool character = key >= 32 && key <= 126;
-  // With the input method open, characters arrive as text input.
-  if (character && imeOpen.load() && !(mod & KMOD_CTRL)) return;
-  const int code = HostKeys_Code(key, HostMods(mod, key));
-  if (code < 0) return;
-  Deliver(code);
-  SdlTest_Delivered(waits.load());
-}
-
-// A committed text: every character Shift-JIS has, and "〓" for each other.
-void OnText(const SDL_TextInputEvent& t) {
-  composing = false;
-  if (!imeOpen.load() || SdlBox_AnyOpen()) return;
-  char sjis[sizeof t.text * 2];
-  const int n = HostKeys_ToShiftJis(t.text, sjis, sizeof sjis);
-  if (n > 0) DeliverText(sjis, n, false);
-  SdlTest_Delivered(waits.load());
-}
-
-// The reading being typed; the input method draws it and its candidates at
-// the editor's cursor (the window only says where that is).
-void OnEditing(const SDL_TextEditingEvent& e) {
-  composing = imeOpen.load() && e.text[0] != '\0';
-  SdlTest_Delivered(waits.load());
-}
-
-// The window's own place of a screen pixel, as the renderer scales it.
-SDL_Rect WindowRect(const ZebTextSpot& at) {
-  int w = kW, h = kH;
-  SDL_GetWindowSize(win.window, &w, &h);
-  int scale = std::min(w / kW, h / kH);
-  if (scale < 1) scale = 1;
-  const int left = (w - kW * scale) / 2, top = (h - kH * scale) / 2;
-  return SDL_Rect{left + at.x * scale, top + at.y * scale, at.w * scale, at.h * scale};
-}
-
-void PlaceTextInput() {
-  const ZebTextSpot at = ZebHost_TextSpot();
-  if (at.serial == spot.serial || !win.window) return;
-  spot.serial = at.serial;
-  if (!at.active) return;
-  SDL_Rect rect = WindowRect(at);
-  SDL_SetTextInputRect(&rect);
-}
+namespace {
 
 void OnUser(const SDL_UserEvent& u) {
   switch (u.code) {
     case EV_REPAINT: Paint(); return;
     case EV_APP_DONE: appDone = true; return;
     case EV_IME:
-      composing = false;
-      if (imeOpen.load()) {
-        spot.serial = 0;
-        PlaceTextInput();
-        SDL_StartTextInput();
-      } else {
-        SDL_StopTextInput();
-      }
+      SdlInput_ImeChanged(imeOpen.load());
       return;
     default: return;
   }
@@ -343,7 +203,7 @@ void OnUser(const SDL_UserEvent& u) {
 
 void OnWindowEvent(const SDL_WindowEvent& w) {
   if (w.event == SDL_WINDOWEVENT_EXPOSED || w.event == SDL_WINDOWEVENT_SIZE_CHANGED) Paint();
-  if (w.event == SDL_WINDOWEVENT_SIZE_CHANGED) spot.serial = 0;
+  if (w.event == SDL_WINDOWEVENT_SIZE_CHANGED) SdlInput_WindowResized();
 }
 
 }  // namespace
@@ -355,9 +215,9 @@ void SdlHost_Handle(const SDL_Event& e) {
   }
   switch (e.type) {
     case SDL_QUIT: RequestClose(); return;
-    case SDL_KEYDOWN: OnKeyDown(e.key); return;
-    case SDL_TEXTINPUT: OnText(e.text); return;
-    case SDL_TEXTEDITING: OnEditing(e.edit); return;
+    case SDL_KEYDOWN: SdlInput_KeyDown(e.key); return;
+    case SDL_TEXTINPUT: SdlInput_Text(e.text); return;
+    case SDL_TEXTEDITING: SdlInput_Editing(e.edit); return;
     case SDL_WINDOWEVENT: OnWindowEvent(e.window); return;
     default: return;
   }
@@ -465,15 +325,15 @@ bool WriteShot(const char* path) {
 void PumpUntilAppDone(bool testing) {
   while (!appDone.load()) {
     SDL_Event e;
-    const bool hurry = testing || feed.count > 0;
+    const bool hurry = testing || SdlInput_FeedCount() > 0;
     if (SDL_WaitEventTimeout(&e, hurry ? kTestPollMs : kIdlePollMs)) {
       SdlHost_Handle(e);
       while (SDL_PollEvent(&e)) SdlHost_Handle(e);
     }
-    DrainFeed();
-    PlaceTextInput();
+    SdlInput_DrainFeed();
+    SdlInput_PlaceTextInput();
     SdlBox_Reap();
-    if (testing) SdlTest_Step(waits.load(), Host_KeyCount() + static_cast<int>(feed.count));
+    if (testing) SdlTest_Step(waits.load(), Host_KeyCount() + SdlInput_FeedCount());
   }
 }
 

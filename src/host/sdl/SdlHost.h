@@ -26,3 +26,10 @@ int SdlHost_Run(const SdlOptions& options);
 // method's reading, close requests, the host's own events).
 void SdlHost_Handle(const SDL_Event& e);
 
+// What the window thread's input (SdlInput.cpp) needs of the window.
+struct HostShortcut;
+void SdlHost_RunShortcut(const HostShortcut& s);  // an Alt shortcut of the host menu
+SDL_Window* SdlHost_Window();
+bool SdlHost_ImeOpen();
+int SdlHost_Waits();  // the application's key waits so far (for the test driver)
+
