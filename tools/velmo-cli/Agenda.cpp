@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "Cli.h"
+#include "CliData.h"
 #include "Sjis.h"
 #include "calendar/Date.h"
 #include "files/Record.h"
@@ -96,14 +97,6 @@ bool ParseArgs(int argc, char** argv, AgendaArgs& args) {
   return true;
 }
 
-std::string DateText(DayNo day) {
-  std::uint16_t y, m, d;
-  DayNo_ToDate(day, y, m, d);
-  char text[24];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{y}, unsigned{m}, unsigned{d});
-  return text;
-}
-
 std::string_view EntryText(const Entry& e) {
   return e.text != nullptr && e.textLen != 0 ? std::string_view(e.text, e.textLen) : std::string_view();
 }
@@ -137,7 +130,7 @@ void JsonItem(std::string& out, const Entry& e) {
 }
 
 std::string JsonDay(DayNo day, const MonthRec& rec, std::uint16_t mday) {
-  std::string out = "{\"date\":\"" + DateText(day) + "\",\"dayNo\":" + std::to_string(day);
+  std::string out = "{\"date\":\"" + CliData_DateText(day) + "\",\"dayNo\":" + std::to_string(day);
   out += rec.holiday[mday] ? ",\"holiday\":true" : ",\"holiday\":false";
   out += ",\"items\":[";
   for (std::uint16_t i = 0; i < rec.count[mday]; ++i) {
