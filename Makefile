@@ -3,16 +3,20 @@ BUILD        ?= build
 ASAN_BUILD   ?= build-asan
 FUZZ_BUILD   ?= build-fuzz
 BENCH_BUILD  ?= build-bench
+WIN32_BUILD  ?= build-win32
 FUZZ_SECONDS ?= 60
 VELMO_HOME   ?= $(HOME)/.local/share/velmo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps build run test test-sanitize fuzz bench bench-build clean
+.PHONY: all deps deps-win32 build run test test-linux test-win32 win32 test-sanitize fuzz bench bench-build clean
 
 all: build
 
 deps:
 	@bash setup/install.sh
+
+deps-win32:
+	@bash setup/install.sh packages-win32.txt
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -20,8 +24,27 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
-test: build
+# The Linux suite, then the Windows build's: its unit tests and velmo.exe
+# under wine (skipped with a message where wine or an X server cannot start).
+test: test-linux test-win32
+
+test-linux: build
 	cd $(BUILD) && ctest $(CTEST_FLAGS)
+
+# Windows (64-bit), cross-built with MinGW-w64: velmo.exe, velmo-cli.exe and
+# dist/velmo-win64.zip.
+$(WIN32_BUILD)/build.ninja: | deps-win32
+	cmake -S . -B $(WIN32_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DVELMO_BENCH=OFF \
+	  -DVELMO_LINUX_BUILD=$(abspath $(BUILD))
+
+win32: deps-win32 $(WIN32_BUILD)/build.ninja
+	cmake --build $(WIN32_BUILD) --target velmo velmo-cli
+	bash tools/win32/dist.sh $(WIN32_BUILD) dist/velmo-win64.zip
+
+test-win32: build win32
+	cmake --build $(WIN32_BUILD)
+	cd $(WIN32_BUILD) && ctest $(CTEST_FLAGS)
 
 test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO_BENCH=OFF
@@ -51,4 +74,4 @@ run: build
 	cd "$(VELMO_HOME)" && exec "$(abspath $(BUILD))/velmo"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WIN32_BUILD) dist

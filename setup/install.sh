@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of setup/packages.txt that are missing.
+# Installs the Debian packages of the lists in setup/ that are missing:
+# packages.txt, or the lists named (install.sh packages-win32.txt).
 # With root it runs apt-get; without, it prints the one line to run and fails.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
+lists=("${@:-packages.txt}")
+wanted=()
+for list in "${lists[@]}"; do
+  mapfile -t -O "${#wanted[@]}" wanted < <(grep -v -E '^\s*(#|$)' "$here/$list")
+done
 
 missing=()
 for p in "${wanted[@]}"; do

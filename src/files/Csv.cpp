@@ -7,6 +7,7 @@
 #include "Capacity.h"
 #include "calendar/Date.h"
 #include "store/Label.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -215,7 +216,7 @@ bool Csv_ExportTo(const char* path) {
   if (path == nullptr) return false;
   const int n = std::snprintf(temp, sizeof temp, "%s%s", path, kTempSuffix);
   if (n < 0 || static_cast<std::size_t>(n) >= sizeof temp) return false;
-  std::FILE* file = std::fopen(temp, "w");
+  std::FILE* file = std::fopen(temp, "wb");
   if (file == nullptr) return false;
   bool ok = true;
   std::uint16_t pos = Store_First();
@@ -224,7 +225,7 @@ bool Csv_ExportTo(const char* path) {
   }
   ok = std::fflush(file) == 0 && ok && std::ferror(file) == 0;
   ok = std::fclose(file) == 0 && ok;
-  if (ok && std::rename(temp, path) == 0) return true;
+  if (ok && Platform_Replace(temp, path)) return true;
   std::remove(temp);
   return false;
 }

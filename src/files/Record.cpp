@@ -1,8 +1,6 @@
 #include "files/Record.h"
 
 #include <sys/stat.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <new>
 
 #include "Capacity.h"
+#include "platform/Platform.h"
 #include "store/Store.h"
 
 namespace {
@@ -258,37 +257,16 @@ bool Saved(const Entry& e, bool dropDeleted) { return !(dropDeleted && e.kind ==
 // The replacement keeps the permissions of the file it replaces (a private
 // record file stays private).
 bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
-  struct stat old{};
-  const bool replacing = stat(recordPath, &old) == 0;
-  std::FILE* f = std::fopen(name, "wb");
+  std::FILE* f = Platform_CreateFile(name, recordPath, true);
   if (f == nullptr) return false;
-  if (replacing) fchmod(fileno(f), old.st_mode & 07777);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && Record_FlushToDisk(f);
   ok = std::fclose(f) == 0 && ok;
   return ok;
 }
 
-// Makes the rename itself durable; a failure here loses nothing already written.
-void SyncFolderOf(const char* name) {
-  char folder[cap::kFileName];
-  std::snprintf(folder, sizeof folder, "%s", name);
-  char* slash = std::strrchr(folder, '/');
-  if (slash == nullptr) {
-    std::snprintf(folder, sizeof folder, ".");
-  } else if (slash == folder) {
-    folder[1] = '\0';
-  } else {
-    *slash = '\0';
-  }
-  const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-}
-
 }  // namespace
 
-bool Record_FlushToDisk(std::FILE* f) { return std::fflush(f) == 0 && fsync(fileno(f)) == 0; }
+bool Record_FlushToDisk(std::FILE* f) { return Platform_FlushFile(f); }
 
 bool Record_SetPath(const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strlen(name) >= sizeof recordPath) return false;
@@ -393,10 +371,9 @@ bool Record_Save() {
   if (bytes.empty()) return false;
   char temporary[cap::kFileName + 8];
   std::snprintf(temporary, sizeof temporary, "%s.tmp", recordPath);
-  if (!WriteFile(temporary, bytes) || std::rename(temporary, recordPath) != 0) {
+  if (!WriteFile(temporary, bytes) || !Platform_Replace(temporary, recordPath)) {
     std::remove(temporary);
     return false;
   }
-  SyncFolderOf(recordPath);
   return true;
 }

@@ -1,6 +1,5 @@
 #include "files/Save.h"
 
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +7,7 @@
 
 #include "Capacity.h"
 #include "files/Record.h"
+#include "platform/Platform.h"
 #include "store/Store.h"
 
 namespace {
@@ -59,9 +59,9 @@ bool CopyBytes(std::FILE* in, std::FILE* out) {
   }
 }
 
-// Copies from into a new file to; mode "wbx" never replaces an existing one.
-bool CopyInto(std::FILE* in, const char* to, const char* mode) {
-  std::FILE* out = std::fopen(to, mode);
+// Copies from into a new file to; with replace false an existing file stays.
+bool CopyInto(std::FILE* in, const char* to, bool replace) {
+  std::FILE* out = Platform_CreateFile(to, Record_Path(), replace);
   if (out == nullptr) return false;
   // On disk before it is renamed into place: a backup that a power cut can
   // leave empty is no backup.
@@ -74,8 +74,7 @@ bool CopyInto(std::FILE* in, const char* to, const char* mode) {
 
 // Moves the record file to name unless name is taken (errno EEXIST then).
 bool MoveAside(const char* name) {
-  struct stat st{};
-  if (lstat(name, &st) == 0) {
+  if (Platform_Exists(name)) {
     errno = EEXIST;
     return false;
   }
@@ -94,7 +93,7 @@ bool KeepDamagedFile() {
     char name[cap::kFileName];
     if (!JoinName(name, sizeof name, Record_Path(), suffix)) break;
     if (in != nullptr) std::rewind(in);
-    kept = in != nullptr ? CopyInto(in, name, "wbx") : MoveAside(name);
+    kept = in != nullptr ? CopyInto(in, name, false) : MoveAside(name);
     if (kept) std::snprintf(state.damagedCopy, sizeof state.damagedCopy, "%s", name);
     if (!kept && errno != EEXIST) break;
   }
@@ -210,10 +209,10 @@ bool Data_Backup() {
     state.backupMade = Record_NoSuchFile(errno);
     return state.backupMade;
   }
-  const bool copied = CopyInto(in, temp, "wb");
+  const bool copied = CopyInto(in, temp, true);
   std::fclose(in);
   if (!copied) return false;
-  if (std::rename(temp, backup) != 0) {
+  if (!Platform_Replace(temp, backup)) {
     std::remove(temp);
     return false;
   }

@@ -10,6 +10,7 @@
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -204,15 +205,16 @@ bool Settings_Load() {
 }
 
 // Written beside the old file and renamed over it, so a failed write never
-// leaves a half continuation file.
+// leaves a half continuation file. Binary, so that the file is the same
+// bytes (LF line ends) on every platform.
 bool Settings_Save() {
   char temp[cap::kFileName];
   std::snprintf(temp, sizeof temp, "%s.tmp", Settings_ContinuePath());
-  std::FILE* f = std::fopen(temp, "w");
+  std::FILE* f = std::fopen(temp, "wb");
   if (f == nullptr) return false;
   const bool written = WriteAll(f) && Record_FlushToDisk(f);
   const bool closed = std::fclose(f) == 0;
-  if (!written || !closed || std::rename(temp, Settings_ContinuePath()) != 0) {
+  if (!written || !closed || !Platform_Replace(temp, Settings_ContinuePath())) {
     std::remove(temp);
     return false;
   }

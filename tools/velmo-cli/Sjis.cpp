@@ -1,6 +1,10 @@
 #include "Sjis.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +12,51 @@
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+constexpr UINT kCp932 = 932;
+
+bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// One character through Windows' own CP932 table; false when it has none.
+bool AppendChar(std::string& out, const char* in, int length) {
+  wchar_t wide[2];
+  const int n = MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, in, length, wide, 2);
+  if (n <= 0) return false;
+  char utf8[8];
+  const int m = WideCharToMultiByte(CP_UTF8, 0, wide, n, utf8, sizeof utf8, nullptr, nullptr);
+  if (m <= 0) return false;
+  out.append(utf8, static_cast<std::size_t>(m));
+  return true;
+}
+
+}  // namespace
+
+std::string Sjis_ToUtf8(std::string_view sjis) {
+  std::string out;
+  for (std::size_t i = 0; i < sjis.size();) {
+    const unsigned char c = static_cast<unsigned char>(sjis[i]);
+    const int length = IsLead(c) && i + 1 < sjis.size() ? 2 : 1;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (!AppendChar(out, sjis.data() + i, length)) {
+      out += kReplacement;  // a byte that starts no character: go on with the next
+      ++i;
+      continue;
+    }
+    i += static_cast<std::size_t>(length);
+  }
+  return out;
+}
+
+#else
+
+namespace {
 
 // iconv descriptor opened once per process; CP932 is the Windows flavour of
 // Shift-JIS that Velmo's texts are written in.
@@ -47,6 +96,8 @@ std::string Sjis_ToUtf8(std::string_view sjis) {
   }
   return out;
 }
+
+#endif
 
 void Sjis_AppendJson(std::string& out, std::string_view utf8) {
   out += '"';
