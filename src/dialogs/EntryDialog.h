@@ -1,6 +1,5 @@
-// The modal dialog that adds or changes a task, a schedule or a holiday, and
-// the browse screen's delete of a selected occurrence. The dialog modes and
-// field ids are in dialogs/Field.h.
+// The modal dialog that adds or changes a task, a schedule or a holiday. The
+// dialog modes and field ids are in dialogs/Field.h.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +30,6 @@ bool EntryDialog_Add(int command);
 // case. EntryDialog_Accepted tells whether the last dialog changed the store.
 bool EntryDialog_Change(DayNo day, int index);
 bool EntryDialog_Accepted();
-// Marks the index-th occurrence of day deleted; false when there is none.
-bool Entry_DeleteAt(DayNo day, int index);
 
 // The dialog's handler (exposed for tests).
 bool EntryDialog_Handler(nwObject* object, nwMessage* message);

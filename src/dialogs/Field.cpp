@@ -39,6 +39,12 @@ std::size_t knownCount = 0;
 // How a field's value counts as complete for the automatic advance.
 enum class Complete { Never, AtMin, AtLeast, ZeroOrAtLeast };
 
+int StartDaySuccessor();
+int EndDaySuccessor();
+int TextSuccessor();
+
+// A field's range, stepping, completion and the field the focus moves to
+// once its value is complete (by the dialog's mode where next is null).
 struct FieldRule {
   int id;
   std::uint16_t minValue;
@@ -46,25 +52,39 @@ struct FieldRule {
   std::uint16_t spinKind;
   Complete complete;
   std::uint16_t threshold;
+  int successor;
+  int (*successorByMode)();
 };
 
 constexpr std::uint16_t kDayFromMonth = 0;
 
 constexpr std::array<FieldRule, 14> kRules{{
-    {ID_START_YEAR, 1970, 2050, SPIN_STEP, Complete::AtMin, 0},
-    {ID_START_MONTH, 1, 12, SPIN_STEP, Complete::AtLeast, 2},
-    {ID_START_DAY, 1, kDayFromMonth, SPIN_STEP, Complete::AtLeast, 4},
-    {ID_START_HOUR, 0, 24, SPIN_STEP, Complete::ZeroOrAtLeast, 3},
-    {ID_START_MINUTE, 0, 59, SPIN_QUARTER, Complete::ZeroOrAtLeast, 6},
-    {ID_END_YEAR, 1970, 2050, SPIN_STEP, Complete::AtMin, 0},
-    {ID_END_MONTH, 1, 12, SPIN_STEP, Complete::AtLeast, 2},
-    {ID_END_DAY, 1, kDayFromMonth, SPIN_STEP, Complete::AtLeast, 4},
-    {ID_END_HOUR, 0, 24, SPIN_STEP, Complete::ZeroOrAtLeast, 3},
-    {ID_END_MINUTE, 0, 59, SPIN_QUARTER, Complete::ZeroOrAtLeast, 6},
-    {ID_TEXT, 0, 0, SPIN_NONE, Complete::Never, 0},
-    {ID_RANK, 1, 9, SPIN_STEP, Complete::AtMin, 0},
-    {ID_REPEAT, 0, 0, SPIN_NONE, Complete::Never, 0},
-    {ID_INTERVAL, 1, 99, SPIN_NONE, Complete::AtLeast, 10},
+    {.id = ID_START_YEAR, .minValue = 1970, .maxValue = 2050, .spinKind = SPIN_STEP,
+     .complete = Complete::AtMin, .successor = ID_START_MONTH},
+    {.id = ID_START_MONTH, .minValue = 1, .maxValue = 12, .spinKind = SPIN_STEP,
+     .complete = Complete::AtLeast, .threshold = 2, .successor = ID_START_DAY},
+    {.id = ID_START_DAY, .minValue = 1, .maxValue = kDayFromMonth, .spinKind = SPIN_STEP,
+     .complete = Complete::AtLeast, .threshold = 4, .successorByMode = StartDaySuccessor},
+    {.id = ID_START_HOUR, .minValue = 0, .maxValue = 24, .spinKind = SPIN_STEP,
+     .complete = Complete::ZeroOrAtLeast, .threshold = 3, .successor = ID_START_MINUTE},
+    {.id = ID_START_MINUTE, .minValue = 0, .maxValue = 59, .spinKind = SPIN_QUARTER,
+     .complete = Complete::ZeroOrAtLeast, .threshold = 6, .successor = ID_END_HOUR},
+    {.id = ID_END_YEAR, .minValue = 1970, .maxValue = 2050, .spinKind = SPIN_STEP,
+     .complete = Complete::AtMin, .successor = ID_END_MONTH},
+    {.id = ID_END_MONTH, .minValue = 1, .maxValue = 12, .spinKind = SPIN_STEP,
+     .complete = Complete::AtLeast, .threshold = 2, .successor = ID_END_DAY},
+    {.id = ID_END_DAY, .minValue = 1, .maxValue = kDayFromMonth, .spinKind = SPIN_STEP,
+     .complete = Complete::AtLeast, .threshold = 4, .successorByMode = EndDaySuccessor},
+    {.id = ID_END_HOUR, .minValue = 0, .maxValue = 24, .spinKind = SPIN_STEP,
+     .complete = Complete::ZeroOrAtLeast, .threshold = 3, .successor = ID_END_MINUTE},
+    {.id = ID_END_MINUTE, .minValue = 0, .maxValue = 59, .spinKind = SPIN_QUARTER,
+     .complete = Complete::ZeroOrAtLeast, .threshold = 6, .successor = ID_REPEAT},
+    {.id = ID_TEXT, .spinKind = SPIN_NONE, .complete = Complete::Never, .successorByMode = TextSuccessor},
+    {.id = ID_RANK, .minValue = 1, .maxValue = 9, .spinKind = SPIN_STEP, .complete = Complete::AtMin,
+     .successor = ID_TEXT},
+    {.id = ID_REPEAT, .spinKind = SPIN_NONE, .complete = Complete::Never, .successor = ID_INTERVAL},
+    {.id = ID_INTERVAL, .minValue = 1, .maxValue = 99, .spinKind = SPIN_NONE, .complete = Complete::AtLeast,
+     .threshold = 10, .successor = ID_TEXT},
 }};
 
 const FieldRule* RuleOf(int id) {
@@ -99,24 +119,12 @@ int EndDaySuccessor() {
   return 0;
 }
 
+int TextSuccessor() { return dialogMode == DLG_SEARCH ? ID_TEXT : ID_START_YEAR; }
+
 int SuccessorOf(int id) {
-  switch (id) {
-    case ID_START_YEAR: return ID_START_MONTH;
-    case ID_START_MONTH: return ID_START_DAY;
-    case ID_START_DAY: return StartDaySuccessor();
-    case ID_START_HOUR: return ID_START_MINUTE;
-    case ID_START_MINUTE: return ID_END_HOUR;
-    case ID_END_YEAR: return ID_END_MONTH;
-    case ID_END_MONTH: return ID_END_DAY;
-    case ID_END_DAY: return EndDaySuccessor();
-    case ID_END_HOUR: return ID_END_MINUTE;
-    case ID_END_MINUTE: return ID_REPEAT;
-    case ID_TEXT: return dialogMode == DLG_SEARCH ? ID_TEXT : ID_START_YEAR;
-    case ID_RANK: return ID_TEXT;
-    case ID_REPEAT: return ID_INTERVAL;
-    case ID_INTERVAL: return ID_TEXT;
-    default: return 0;
-  }
+  const FieldRule* rule = RuleOf(id);
+  if (rule == nullptr) return 0;
+  return rule->successorByMode != nullptr ? rule->successorByMode() : rule->successor;
 }
 
 std::uint16_t MaxOf(const FieldRule& rule) {

@@ -110,13 +110,7 @@ void TearDown() {
 }
 
 void DrawFrame() {
-  ZebRect box = kDialogRect;
-  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
-  Zeb_FillBox(nwContext, box);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, box);
-  ZebRect_Inset(box, 1, 1);
-  Zeb_DrawEdge(nwContext, box);
+  Zeb_DrawRaisedFrame(nwContext, kDialogRect, ZEB_LIGHT_GREY);
   Zeb_SetColor(nwContext, ZEB_BLACK);
   Zeb_DrawLine(nwContext, 260, 115, 379, 115);
   Zeb_SetFont(nwContext, ZEB_FONT_16);

@@ -6,8 +6,9 @@
 
 #include "Capacity.h"
 #include "calendar/Date.h"
-#include "store/Label.h"
+#include "files/Record.h"
 #include "platform/Platform.h"
+#include "store/Label.h"
 
 namespace {
 
@@ -26,40 +27,71 @@ constexpr std::array<const char*, 4> kOrdinal{
 
 // Repeat phrases, each with its closing comma; every (N = 1, N = 2, other)
 // row. Yearly rules have no every-other form: their N = 2 is the general one.
+// Values are named, not positional: %N interval, %d day of month, %m month,
+// %K week ordinal, %W weekday name. Every phrase is filled from one set of
+// values that always holds all five, so no phrase can lack an argument ('%'
+// is never part of a double-byte character).
 struct Phrases {
   const char* every;
   const char* everyOther;
   const char* general;
 };
 constexpr Phrases kDays{"\x96\x88\x93\xfa,", nullptr,  // "毎日,"
-                        "%d\x93\xfa\x82\xb2\x82\xc6,"};  // "%d日ごと,"
+                        "%N\x93\xfa\x82\xb2\x82\xc6,"};  // "%N日ごと,"
 constexpr Phrases kWeeks{
-    "\x96\x88\x8f\x54%s\x97\x6a\x93\xfa,",               // "毎週%s曜日,"
-    "\x8a\x75\x8f\x54%s\x97\x6a\x93\xfa,",               // "隔週%s曜日,"
-    "%d\x8f\x54\x82\xb2\x82\xc6%s\x97\x6a\x93\xfa,"};    // "%d週ごと%s曜日,"
+    "\x96\x88\x8f\x54%W\x97\x6a\x93\xfa,",               // "毎週%W曜日,"
+    "\x8a\x75\x8f\x54%W\x97\x6a\x93\xfa,",               // "隔週%W曜日,"
+    "%N\x8f\x54\x82\xb2\x82\xc6%W\x97\x6a\x93\xfa,"};    // "%N週ごと%W曜日,"
 constexpr Phrases kMonthDay{
     "\x96\x88\x8c\x8e%d\x93\xfa,",                       // "毎月%d日,"
     "\x8a\x75\x8c\x8e%d\x93\xfa,",                       // "隔月%d日,"
-    "%d\x83\x96\x8c\x8e\x82\xb2\x82\xc6%d\x93\xfa,"};    // "%dヶ月ごと%d日,"
+    "%N\x83\x96\x8c\x8e\x82\xb2\x82\xc6%d\x93\xfa,"};    // "%Nヶ月ごと%d日,"
 constexpr Phrases kMonthNth{
-    "\x96\x88\x8c\x8e\x91\xe6%s%s\x97\x6a\x93\xfa,",     // "毎月第%s%s曜日,"
-    "\x8a\x75\x8c\x8e\x91\xe6%s%s\x97\x6a\x93\xfa,",     // "隔月第%s%s曜日,"
-    "%d\x83\x96\x8c\x8e\x82\xb2\x82\xc6\x91\xe6%s%s\x97\x6a\x93\xfa,"};  // "%dヶ月ごと第%s%s曜日,"
+    "\x96\x88\x8c\x8e\x91\xe6%K%W\x97\x6a\x93\xfa,",     // "毎月第%K%W曜日,"
+    "\x8a\x75\x8c\x8e\x91\xe6%K%W\x97\x6a\x93\xfa,",     // "隔月第%K%W曜日,"
+    "%N\x83\x96\x8c\x8e\x82\xb2\x82\xc6\x91\xe6%K%W\x97\x6a\x93\xfa,"};  // "%Nヶ月ごと第%K%W曜日,"
 constexpr Phrases kMonthLast{
-    "\x96\x88\x8c\x8e\x8d\xc5\x8f\x49%s\x97\x6a\x93\xfa,",  // "毎月最終%s曜日,"
-    "\x8a\x75\x8c\x8e\x8d\xc5\x8f\x49%s\x97\x6a\x93\xfa,",  // "隔月最終%s曜日,"
-    "%d\x83\x96\x8c\x8e\x82\xb2\x82\xc6\x8d\xc5\x8f\x49%s\x97\x6a\x93\xfa,"};  // "%dヶ月ごと最終%s曜日,"
+    "\x96\x88\x8c\x8e\x8d\xc5\x8f\x49%W\x97\x6a\x93\xfa,",  // "毎月最終%W曜日,"
+    "\x8a\x75\x8c\x8e\x8d\xc5\x8f\x49%W\x97\x6a\x93\xfa,",  // "隔月最終%W曜日,"
+    "%N\x83\x96\x8c\x8e\x82\xb2\x82\xc6\x8d\xc5\x8f\x49%W\x97\x6a\x93\xfa,"};  // "%Nヶ月ごと最終%W曜日,"
 constexpr Phrases kYearDay{
-    "\x96\x88\x94\x4e%d\x8c\x8e%d\x93\xfa,", nullptr,    // "毎年%d月%d日,"
-    "%d\x94\x4e\x82\xb2\x82\xc6%d\x8c\x8e%d\x93\xfa,"};  // "%d年ごと%d月%d日,"
+    "\x96\x88\x94\x4e%m\x8c\x8e%d\x93\xfa,", nullptr,    // "毎年%m月%d日,"
+    "%N\x94\x4e\x82\xb2\x82\xc6%m\x8c\x8e%d\x93\xfa,"};  // "%N年ごと%m月%d日,"
 constexpr Phrases kYearNth{
-    "\x96\x88\x94\x4e%d\x8c\x8e\x91\xe6%s%s\x97\x6a\x93\xfa,", nullptr,  // "毎年%d月第%s%s曜日,"
-    "%d\x94\x4e\x82\xb2\x82\xc6%d\x8c\x8e\x91\xe6%s%s\x97\x6a\x93\xfa,"};  // "%d年ごと%d月第%s%s曜日,"
+    "\x96\x88\x94\x4e%m\x8c\x8e\x91\xe6%K%W\x97\x6a\x93\xfa,", nullptr,  // "毎年%m月第%K%W曜日,"
+    "%N\x94\x4e\x82\xb2\x82\xc6%m\x8c\x8e\x91\xe6%K%W\x97\x6a\x93\xfa,"};  // "%N年ごと%m月第%K%W曜日,"
 constexpr Phrases kYearLast{
-    "\x96\x88\x94\x4e%d\x8c\x8e\x8d\xc5\x8f\x49%s\x97\x6a\x93\xfa,", nullptr,  // "毎年%d月最終%s曜日,"
-    "%d\x94\x4e\x82\xb2\x82\xc6%d\x8c\x8e\x8d\xc5\x8f\x49%s\x97\x6a\x93\xfa,"};  // "%d年ごと%d月最終%s曜日,"
+    "\x96\x88\x94\x4e%m\x8c\x8e\x8d\xc5\x8f\x49%W\x97\x6a\x93\xfa,", nullptr,  // "毎年%m月最終%W曜日,"
+    "%N\x94\x4e\x82\xb2\x82\xc6%m\x8c\x8e\x8d\xc5\x8f\x49%W\x97\x6a\x93\xfa,"};  // "%N年ごと%m月最終%W曜日,"
 
-// Longest formatted piece: a phrase with three numbers and two kanji.
+constexpr bool KnownPlaceholders(const char* phrase) {
+  if (phrase == nullptr) return true;
+  for (const char* p = phrase; *p != '\0'; ++p) {
+    if (*p != '%') continue;
+    ++p;
+    if (*p != 'N' && *p != 'd' && *p != 'm' && *p != 'K' && *p != 'W') return false;
+  }
+  return true;
+}
+constexpr bool KnownPlaceholders(const Phrases& row) {
+  return KnownPlaceholders(row.every) && KnownPlaceholders(row.everyOther) &&
+         KnownPlaceholders(row.general);
+}
+static_assert(KnownPlaceholders(kDays) && KnownPlaceholders(kWeeks) &&
+              KnownPlaceholders(kMonthDay) && KnownPlaceholders(kMonthNth) &&
+              KnownPlaceholders(kMonthLast) && KnownPlaceholders(kYearDay) &&
+              KnownPlaceholders(kYearNth) && KnownPlaceholders(kYearLast));
+
+// The values a phrase may name.
+struct PhraseValues {
+  int interval;
+  int mday;
+  int month;
+  const char* ordinal;
+  const char* weekday;
+};
+
+// Longest formatted piece: a date, a time or a number.
 constexpr std::size_t kPiece = 96;
 
 // Remembers the first failed write so a line can be written without a check
@@ -115,44 +147,54 @@ const char* Pick(const Phrases& row, int n) {
   return row.general;
 }
 
+void Number(Out& out, int value) { Format(out, "%d", value); }
+
+void Phrase(Out& out, const char* phrase, const PhraseValues& v) {
+  const char* from = phrase;
+  const char* p = phrase;
+  for (; *p != '\0'; ++p) {
+    if (*p != '%') continue;
+    Bytes(out, from, static_cast<std::size_t>(p - from));
+    ++p;
+    switch (*p) {
+      case 'N': Number(out, v.interval); break;
+      case 'd': Number(out, v.mday); break;
+      case 'm': Number(out, v.month); break;
+      case 'K': Text(out, v.ordinal); break;
+      case 'W': Text(out, v.weekday); break;
+      default: break;  // KnownPlaceholders rules this out
+    }
+    from = p + 1;
+  }
+  Bytes(out, from, static_cast<std::size_t>(p - from));
+}
+
+// The row of the entry's rule; null for no (or an unknown) rule.
+const Phrases* Row(const Entry& e, bool last) {
+  switch (e.repeat) {
+    case REPEAT_DAYS: return &kDays;
+    case REPEAT_WEEKS: return &kWeeks;
+    case REPEAT_MONTH_DAY: return &kMonthDay;
+    case REPEAT_MONTH_WEEKDAY: return last ? &kMonthLast : &kMonthNth;
+    case REPEAT_YEAR_DAY: return &kYearDay;
+    case REPEAT_YEAR_WEEKDAY: return last ? &kYearLast : &kYearNth;
+    default: return nullptr;
+  }
+}
+
 void Repeat(Out& out, const Entry& e) {
-  const int n = e.interval;
   std::uint16_t year = 0, month = 0, mday = 0;
   DayNo_ToDate(e.startDay, year, month, mday);
-  const char* weekday = WeekdayName[DayNo_Weekday(e.startDay)];
   const bool last = Date_MonthLength(year, month) - mday <= 6;
-  const char* ordinal = kOrdinal[static_cast<std::size_t>(mday > 28 ? 3 : (mday - 1) / 7)];
-  const char* p = nullptr;
-  switch (e.repeat) {
-    case REPEAT_DAYS:
-      return n == 1 ? Text(out, kDays.every) : Format(out, kDays.general, n);
-    case REPEAT_WEEKS:
-      p = Pick(kWeeks, n);
-      return n <= 2 ? Format(out, p, weekday) : Format(out, p, n, weekday);
-    case REPEAT_MONTH_DAY:
-      p = Pick(kMonthDay, n);
-      return n <= 2 ? Format(out, p, mday) : Format(out, p, n, mday);
-    case REPEAT_MONTH_WEEKDAY:
-      if (last) {
-        p = Pick(kMonthLast, n);
-        return n <= 2 ? Format(out, p, weekday) : Format(out, p, n, weekday);
-      }
-      p = Pick(kMonthNth, n);
-      return n <= 2 ? Format(out, p, ordinal, weekday) : Format(out, p, n, ordinal, weekday);
-    case REPEAT_YEAR_DAY:
-      p = Pick(kYearDay, n);
-      return n == 1 ? Format(out, p, month, mday) : Format(out, p, n, month, mday);
-    case REPEAT_YEAR_WEEKDAY:
-      if (last) {
-        p = Pick(kYearLast, n);
-        return n == 1 ? Format(out, p, month, weekday) : Format(out, p, n, month, weekday);
-      }
-      p = Pick(kYearNth, n);
-      return n == 1 ? Format(out, p, month, ordinal, weekday)
-                    : Format(out, p, n, month, ordinal, weekday);
-    default:
-      return Text(out, ",");
-  }
+  const Phrases* row = Row(e, last);
+  if (row == nullptr) return Text(out, ",");
+  // A stored interval of 0 repeats like 1, as in the month expansion.
+  const int n = e.interval == 0 ? 1 : e.interval;
+  const PhraseValues values{
+      n, mday, month,
+      kOrdinal[static_cast<std::size_t>(mday > 28 ? 3 : (mday - 1) / 7)],
+      WeekdayName[DayNo_Weekday(e.startDay)]};
+  Phrase(out, Pick(*row, n), values);
 }
 
 void Head(Out& out, const char* word, const Entry& e) {
@@ -216,7 +258,8 @@ bool Csv_ExportTo(const char* path) {
   if (path == nullptr) return false;
   const int n = std::snprintf(temp, sizeof temp, "%s%s", path, kTempSuffix);
   if (n < 0 || static_cast<std::size_t>(n) >= sizeof temp) return false;
-  std::FILE* file = std::fopen(temp, "wb");
+  // The export holds what the record file holds: it gets its permission bits.
+  std::FILE* file = Record_CreateFile(temp, true);
   if (file == nullptr) return false;
   bool ok = true;
   std::uint16_t pos = Store_First();

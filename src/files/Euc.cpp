@@ -1,36 +1,71 @@
 #include "files/Euc.h"
 
-#include "files/Save.h"
+#include <array>
+#include <cstring>
 
-void Euc_ConvertPair(std::uint8_t& c1, std::uint8_t& c2) {
-  const unsigned a = c2 <= 0x9E ? 1 : 0;
-  const unsigned row = c1 <= 0x9F ? 0x70 : 0xB0;
-  const unsigned cell = a == 0 ? 0x7E : (c2 < 0x80 ? 0x1F : 0x20);
-  c1 = static_cast<std::uint8_t>((c1 - row) * 2 - a + 0x80);
-  c2 = static_cast<std::uint8_t>(c2 - cell + 0x80);
+#include "Capacity.h"
+#include "files/Save.h"
+#include "platform/Platform.h"
+#include "text/ShiftJis.h"
+
+namespace {
+
+bool IsHalfWidthKana(std::uint8_t b) { return b >= 0xA1 && b <= 0xDF; }
+
+std::size_t Geta(std::uint8_t out[EUC_CHAR_MAX]) {
+  std::memcpy(out, EUC_GETA, sizeof EUC_GETA);
+  return sizeof EUC_GETA;
+}
+
+// Converted texts are built here: at most two bytes for each byte of a text
+// no longer than one pool block.
+std::array<std::uint8_t, 2 * cap::kPoolBlockBytes> converted;
+
+}  // namespace
+
+std::size_t Euc_ConvertChar(std::span<const std::uint8_t> text, std::uint8_t out[EUC_CHAR_MAX],
+                            std::size_t& used) {
+  used = 0;
+  if (text.empty()) return 0;
+  const std::uint8_t b = text[0];
+  used = 1;
+  if (b < 0x80) {
+    out[0] = b;
+    return 1;
+  }
+  if (ShiftJis_IsLead(b) && text.size() >= 2 && ShiftJis_IsTrail(text[1])) used = 2;
+  else if (!IsHalfWidthKana(b)) return Geta(out);  // a stray byte or a lead without its trail
+  const std::size_t n = Platform_SjisCharToEuc(text.data(), used, out);
+  return n != 0 ? n : Geta(out);
 }
 
 bool Euc_ConvertText(Entry& entry) {
-  if (entry.text == nullptr) return true;
-  auto* text = reinterpret_cast<std::uint8_t*>(entry.text);
-  const std::size_t length = entry.textLen;
-  std::size_t i = 0;
-  while (i < length) {
-    if (text[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    // A lead byte without its trail byte inside the text stays as it is.
-    if (i + 1 >= length) break;
-    Euc_ConvertPair(text[i], text[i + 1]);
-    i += 2;
+  if (entry.text == nullptr || entry.textLen == 0) return true;
+  if (!Platform_HaveEucConverter() || entry.textLen > cap::kPoolBlockBytes) return false;
+  const std::span<const std::uint8_t> text(reinterpret_cast<const std::uint8_t*>(entry.text),
+                                           entry.textLen);
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t used = 0;
+    length += Euc_ConvertChar(text.subspan(i), converted.data() + length, used);
+    i += used;
   }
+  if (length > cap::kPoolBlockBytes) return false;
+  char* to = entry.text;
+  if (length != entry.textLen) {
+    to = Store_AllocBytes(length);
+    if (to == nullptr) return false;
+  }
+  std::memcpy(to, converted.data(), length);
+  entry.text = to;
+  entry.textLen = static_cast<std::uint16_t>(length);
   return true;
 }
 
 bool Euc_ConvertAll() {
+  bool all = true;
   std::uint16_t pos = Store_First();
-  for (Entry* e = Store_Next(pos); e != nullptr; e = Store_Next(pos)) Euc_ConvertText(*e);
+  for (Entry* e = Store_Next(pos); e != nullptr; e = Store_Next(pos)) all = Euc_ConvertText(*e) && all;
   Data_Changed();
-  return true;
+  return all;
 }

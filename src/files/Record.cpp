@@ -152,6 +152,9 @@ RecordStop LoadRecord(const std::uint8_t* p, std::size_t left, std::size_t& leng
   if (header + DataLength(e) > left) return RECORD_DAMAGED;
   if (BlockTooLong(e)) return RECORD_BLOCK_TOO_LONG;
   if (e.startDay == DAY_NONE || e.startDay > e.endDay) return RECORD_DAMAGED;
+  // The month expansion knows no other rule: refused here, where the whole
+  // file is kept and the user told, instead of stopping the program later.
+  if (e.repeat > REPEAT_YEAR_WEEKDAY) return RECORD_DAMAGED;
   if (Store_Count() >= cap::kEntries) return RECORD_TABLE_FULL;
   Entry* slot = Store_AllocEntries(1);
   if (slot == nullptr) return RECORD_NO_MEMORY;
@@ -254,10 +257,8 @@ std::uint8_t* PutEntry(std::uint8_t* p, Entry& e) {
 
 bool Saved(const Entry& e, bool dropDeleted) { return !(dropDeleted && e.kind == KIND_DELETED); }
 
-// The replacement keeps the permissions of the file it replaces (a private
-// record file stays private).
 bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
-  std::FILE* f = Platform_CreateFile(name, recordPath, true);
+  std::FILE* f = Record_CreateFile(name, true);
   if (f == nullptr) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && Record_FlushToDisk(f);
   ok = std::fclose(f) == 0 && ok;
@@ -267,6 +268,14 @@ bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 bool Record_FlushToDisk(std::FILE* f) { return Platform_FlushFile(f); }
+
+// A private record file stays private in every copy: the new file gets its
+// bits from the start, so no byte is ever readable under wider ones.
+std::FILE* Record_CreateFile(const char* name, bool replace) {
+  return Platform_CreateFile(name, recordPath, replace);
+}
+
+bool Record_Writable() { return Platform_Writable(recordPath); }
 
 bool Record_SetPath(const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strlen(name) >= sizeof recordPath) return false;
@@ -367,6 +376,8 @@ std::span<const std::uint8_t> Record_BuildImage() {
 }
 
 bool Record_Save() {
+  // The rename would replace a file the user cannot write.
+  if (!Record_Writable()) return false;
   const std::span<const std::uint8_t> bytes = Record_BuildImage();
   if (bytes.empty()) return false;
   char temporary[cap::kFileName + 8];

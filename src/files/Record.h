@@ -14,7 +14,7 @@ struct Entry;
 enum RecordStop : std::uint8_t {
   RECORD_OK = 0,
   RECORD_UNREADABLE,        // there but cannot be opened, stat'ed or read: never to be saved over
-  RECORD_DAMAGED,           // record longer than the bytes left, size disagrees with lengths, dates refused
+  RECORD_DAMAGED,           // record longer than the bytes left, size disagrees with lengths, dates or repeat rule refused
   RECORD_BLOCK_TOO_LONG,    // a data block longer than one pool block
   RECORD_NO_MEMORY,         // a pool is exhausted
   RECORD_TABLE_FULL,        // the entry table already holds its 6000 entries
@@ -46,12 +46,21 @@ const char* Record_StopText(RecordStop stop);  // short English reason
 
 // Writes the store (deleted entries left out when the drop switch is on) to a
 // temporary file beside the record file, syncs it and renames it over. On any
-// failure the old file is untouched, the temporary removed, and false returned.
+// failure (a read-only record file included) the old file is untouched, the
+// temporary removed, and false returned.
 // Recomputes each saved entry's size.
 bool Record_Save();
 // Flushes f and waits until its bytes are on disk, so that a rename after
 // it never puts an empty file in place; false on any failure.
 bool Record_FlushToDisk(std::FILE* f);
+// Creates name for writing with the record file's permission bits (0666 less
+// the umask when there is no record file), set before any byte is written.
+// With replace an older file of that name is removed first; without, an
+// existing name fails with EEXIST. Null on failure.
+std::FILE* Record_CreateFile(const char* name, bool replace);
+// False when the record file is there but read-only (no write bit, or not
+// writable by this process): a save must not rename over it.
+bool Record_Writable();
 // The four kind-part bytes of e as they are saved (zeros for kinds without one).
 void Record_KindPart(const Entry& e, std::uint8_t out[4]);
 // The image Record_Save writes; null (size 0) when an entry cannot be encoded

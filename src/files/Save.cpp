@@ -18,12 +18,13 @@ constexpr const char* kSaved =
 // "保存に失敗しました"
 constexpr const char* kSaveFailed =
     "\x95\xdb\x91\xb6\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
-// "記録ファイルが壊れています\n保存時に元のファイルを\n.damagedとして残します"
+// "記録ファイルが壊れています\n保存時に元のファイルを\n%sとして残します", %s the
+// copy's suffix (".damaged", ".damaged.1" ...)
 constexpr const char* kDamaged =
     "\x8b\x4c\x98\x5e\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xaa\x89\xf3\x82\xea\x82\xc4\x82\xa2"
     "\x82\xdc\x82\xb7\n"
     "\x95\xdb\x91\xb6\x8e\x9e\x82\xc9\x8c\xb3\x82\xcc\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\n"
-    ".damaged\x82\xc6\x82\xb5\x82\xc4\x8e\x63\x82\xb5\x82\xdc\x82\xb7";
+    "%s\x82\xc6\x82\xb5\x82\xc4\x8e\x63\x82\xb5\x82\xdc\x82\xb7";
 
 constexpr unsigned kDamagedTries = 100;  // ".damaged", ".damaged.1" .. ".damaged.99"
 constexpr std::size_t kCopyChunk = 8192;
@@ -39,6 +40,7 @@ struct SaveState {
   bool noticeHeld = false;
   char heldNotice[cap::kFileName];
   char damagedCopy[cap::kFileName];
+  unsigned damagedIndex = 0;  // of the damaged-file name told at start-up
 };
 
 SaveState state;
@@ -50,6 +52,20 @@ bool JoinName(char* out, std::size_t size, const char* path, const char* suffix)
   return n > 0 && static_cast<std::size_t>(n) < size;
 }
 
+// The suffix of the i-th damaged-file name.
+void DamagedSuffix(unsigned i, char* out, std::size_t size) {
+  std::snprintf(out, size, i == 0 ? ".damaged" : ".damaged.%u", i);
+}
+
+void TellDamaged(unsigned i) {
+  state.damagedIndex = i;
+  char suffix[24];
+  DamagedSuffix(i, suffix, sizeof suffix);
+  char text[cap::kFileName];
+  std::snprintf(text, sizeof text, kDamaged, suffix);
+  Data_Notice(text);
+}
+
 bool CopyBytes(std::FILE* in, std::FILE* out) {
   char chunk[kCopyChunk];
   for (;;) {
@@ -59,9 +75,10 @@ bool CopyBytes(std::FILE* in, std::FILE* out) {
   }
 }
 
-// Copies from into a new file to; with replace false an existing file stays.
-bool CopyInto(std::FILE* in, const char* to, bool replace) {
-  std::FILE* out = Platform_CreateFile(to, Record_Path(), replace);
+// Copies from into a new file to, created with the record file's bits (an
+// older file of that name is replaced).
+bool CopyInto(std::FILE* in, const char* to) {
+  std::FILE* out = Record_CreateFile(to, true);
   if (out == nullptr) return false;
   // On disk before it is renamed into place: a backup that a power cut can
   // leave empty is no backup.
@@ -72,33 +89,51 @@ bool CopyInto(std::FILE* in, const char* to, bool replace) {
   return false;
 }
 
-// Moves the record file to name unless name is taken (errno EEXIST then).
-bool MoveAside(const char* name) {
-  if (Platform_Exists(name)) {
-    errno = EEXIST;
-    return false;
+// The first damaged-file name from i on that no file holds; false when none fits.
+bool FreeDamagedName(unsigned& i, char* name, std::size_t size) {
+  for (; i < kDamagedTries; ++i) {
+    char suffix[24];
+    DamagedSuffix(i, suffix, sizeof suffix);
+    if (!JoinName(name, size, Record_Path(), suffix)) return false;
+    if (!Platform_Exists(name)) return true;
   }
-  return std::rename(Record_Path(), name) == 0;
+  return false;
 }
 
-// The whole file as loaded, under a name no earlier copy holds. A file this
-// run could not read is moved there, since it cannot be copied.
+// One try at name: a copy written under a temporary name and synced, then put
+// in place, so a kill never leaves a partial file under the final name. A file
+// this run could not read is moved there, since it cannot be copied.
+bool KeepAs(std::FILE* in, const char* name) {
+  if (in == nullptr) return Platform_PlaceAs(Record_Path(), name);
+  char temp[cap::kFileName];
+  if (!JoinName(temp, sizeof temp, name, ".tmp")) return false;
+  std::rewind(in);
+  if (!CopyInto(in, temp)) return false;
+  if (Platform_PlaceAs(temp, name)) return true;
+  const int error = errno;
+  std::remove(temp);
+  errno = error;
+  return false;
+}
+
+// The whole file as loaded, under the name told at start-up or, should that
+// have been taken since, the next free one (told then).
 bool KeepDamagedFile() {
   std::FILE* in = std::fopen(Record_Path(), "rb");
   if (in == nullptr && Record_NoSuchFile(errno)) return true;  // nothing left to keep
   bool kept = false;
-  for (unsigned i = 0; i < kDamagedTries && !kept; ++i) {
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, i == 0 ? ".damaged" : ".damaged.%u", i);
-    char name[cap::kFileName];
-    if (!JoinName(name, sizeof name, Record_Path(), suffix)) break;
-    if (in != nullptr) std::rewind(in);
-    kept = in != nullptr ? CopyInto(in, name, false) : MoveAside(name);
-    if (kept) std::snprintf(state.damagedCopy, sizeof state.damagedCopy, "%s", name);
+  unsigned i = state.damagedIndex;
+  char name[cap::kFileName];
+  while (!kept && FreeDamagedName(i, name, sizeof name)) {
+    kept = KeepAs(in, name);
     if (!kept && errno != EEXIST) break;
+    if (!kept) ++i;
   }
   if (in != nullptr) std::fclose(in);
-  return kept;
+  if (!kept) return false;
+  if (i != state.damagedIndex) TellDamaged(i);
+  std::snprintf(state.damagedCopy, sizeof state.damagedCopy, "%s", name);
+  return true;
 }
 
 // Backup, then the record file. The record file is replaced whole by
@@ -145,7 +180,10 @@ void Data_StartRun() {
   state.damagedCopy[0] = '\0';
   const RecordStop stop = Record_LastLoad().stop;
   state.damagedPending = stop != RECORD_OK && stop != RECORD_MISSING;
-  if (state.damagedPending) Data_Notice(kDamaged);
+  if (!state.damagedPending) return;
+  unsigned i = 0;
+  char name[cap::kFileName];
+  TellDamaged(FreeDamagedName(i, name, sizeof name) ? i : 0);
 }
 
 namespace {
@@ -209,7 +247,7 @@ bool Data_Backup() {
     state.backupMade = Record_NoSuchFile(errno);
     return state.backupMade;
   }
-  const bool copied = CopyInto(in, temp, true);
+  const bool copied = CopyInto(in, temp);
   std::fclose(in);
   if (!copied) return false;
   if (!Platform_Replace(temp, backup)) {

@@ -85,6 +85,22 @@ inline constexpr int ZEB_FONT_24 = 3;
 inline constexpr int ZEB_FONT_7 = 4;
 inline constexpr int ZEB_FONT_8 = 5;
 
+// The font table: glyph size and the cell of a double-byte character (a
+// single-byte one takes half its width).
+struct ZebFont {
+  int glyphSize;
+  int cellWidth;
+  int cellHeight;
+};
+// Indexed by font number; 0 stands for font 1.
+inline constexpr ZebFont ZEB_FONTS[6] = {
+    {12, 12, 12}, {12, 12, 12}, {16, 16, 16}, {24, 24, 24}, {7, 16, 8}, {8, 10, 8},
+};
+constexpr const ZebFont& Zeb_Font(int font) { return ZEB_FONTS[font >= 1 && font <= 5 ? font : ZEB_FONT_12]; }
+// A half-width character's advance and a line's height in the font.
+constexpr int Zeb_CharWidth(int font) { return Zeb_Font(font).cellWidth / 2; }
+constexpr int Zeb_CharHeight(int font) { return Zeb_Font(font).cellHeight; }
+
 // Zeb_SetTextStyle arguments.
 inline constexpr int ZEB_STYLE_PLAIN = 0;
 inline constexpr int ZEB_STYLE_BOLD = 1;
@@ -184,9 +200,10 @@ void Zeb_DrawTextClipped(ZebContext& ctx, int x, int y, const char* text, int co
 constexpr bool Zeb_IsLeadByte(unsigned char byte) { return ShiftJis_IsLead(byte); }
 constexpr bool Zeb_IsTrailByte(unsigned char byte) { return ShiftJis_IsTrail(byte); }
 bool Zeb_LoadFont(const char* fileName, int cellWidth, int cellHeight);  // true, reads nothing
-// Widget metrics of fonts 1..4; 0 for any other number.
-int Zeb_FontAdvance(int font);     // half-width advance
-int Zeb_FontLineHeight(int font);  // line height
+// Widget metrics of fonts 1..4 (Zeb_CharWidth, Zeb_CharHeight); 0 for any
+// other number.
+constexpr int Zeb_FontAdvance(int font) { return font >= 1 && font <= 4 ? Zeb_CharWidth(font) : 0; }
+constexpr int Zeb_FontLineHeight(int font) { return font >= 1 && font <= 4 ? Zeb_CharHeight(font) : 0; }
 
 // ---------------------------------------------------------------------------
 // Host glyph service (the host's renderGlyph operation): the ink mask of a Shift-JIS

@@ -6,26 +6,7 @@
 
 namespace {
 
-struct FontSize {
-  int glyphSize;
-  int cellWidth;
-  int cellHeight;
-};
-
-// Indexed by font number; 0 stands for font 1.
-constexpr FontSize kFonts[6] = {
-    {12, 12, 12}, {12, 12, 12}, {16, 16, 16}, {24, 24, 24}, {7, 16, 8}, {8, 10, 8},
-};
-
-struct WidgetMetrics {
-  int advance;
-  int lineHeight;
-};
-constexpr WidgetMetrics kWidgetMetrics[5] = {{0, 0}, {6, 12}, {8, 16}, {12, 24}, {8, 8}};
-
 ZebTextMetrics metrics = {0, 0, 0, 0};
-
-int FontIndex(int font) { return font >= 1 && font <= 5 ? font : ZEB_FONT_12; }
 
 void SelectGlyphSize(int size, int style) {
   metrics.glyphSize = size;
@@ -113,7 +94,7 @@ void DrawString(ZebContext& ctx, int x, int y, const char* text, int count, cons
 }  // namespace
 
 void Zeb_SetFont(ZebContext& ctx, int font) {
-  const FontSize& size = kFonts[FontIndex(font)];
+  const ZebFont& size = Zeb_Font(font);
   ctx.font = font;
   ctx.cellWidth = size.cellWidth;
   ctx.cellHeight = size.cellHeight;
@@ -126,7 +107,7 @@ void Zeb_SetTextStyle(ZebContext& ctx, int style) {
   int bits = 0;
   if (style == ZEB_STYLE_BOLD) bits = ZEB_STYLEBIT_BOLD;
   if (style == ZEB_STYLE_SLANTED) bits = ZEB_STYLEBIT_SLANTED;
-  SelectGlyphSize(kFonts[FontIndex(ctx.font)].glyphSize, bits);
+  SelectGlyphSize(Zeb_Font(ctx.font).glyphSize, bits);
 }
 
 const ZebTextMetrics& Zeb_GetTextMetrics() { return metrics; }
@@ -147,8 +128,3 @@ void Zeb_DrawTextClipped(ZebContext& ctx, int x, int y, const char* text, int co
 
 bool Zeb_LoadFont(const char*, int, int) { return true; }
 
-int Zeb_FontAdvance(int font) { return font >= 1 && font <= 4 ? kWidgetMetrics[font].advance : 0; }
-
-int Zeb_FontLineHeight(int font) {
-  return font >= 1 && font <= 4 ? kWidgetMetrics[font].lineHeight : 0;
-}

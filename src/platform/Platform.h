@@ -5,6 +5,7 @@
 // Shift-JIS names).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -36,6 +37,13 @@ bool Platform_Exists(const char* name);
 // Whether an existing file may be written: a file with no write permission
 // (POSIX) or the read-only attribute (Windows) is the user's "keep as is".
 bool Platform_Writable(const char* name);
+
+// One Shift-JIS (CP932) character of length 1 or 2 in EUC-JP (EUC-JP-MS, as
+// iconv names it; Windows' code page 20932) into out, at most 3 bytes;
+// returns the bytes written, 0 when it has no EUC-JP form or no converter.
+std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, std::uint8_t out[3]);
+// Whether the system has the converter.
+bool Platform_HaveEucConverter();
 
 // An exclusive lock on a lock file, held until released or the process ends.
 enum PlatformLockResult {

@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -14,10 +15,18 @@
 
 namespace {
 
-mode_t ModeOf(const char* likePath, mode_t fallback) {
+// The permission bits of likePath; false when there is no such file.
+bool ModeOf(const char* likePath, mode_t& mode) {
   struct stat st{};
-  if (likePath == nullptr || stat(likePath, &st) != 0) return fallback;
-  return st.st_mode & 0777;
+  if (likePath == nullptr || stat(likePath, &st) != 0) return false;
+  mode = st.st_mode & 0777;
+  return true;
+}
+
+// The system's converter, opened once; (iconv_t)-1 when it cannot be opened.
+iconv_t EucConverter() {
+  static const iconv_t cd = iconv_open("EUC-JP-MS", "CP932");
+  return cd;
 }
 
 }  // namespace
@@ -72,11 +81,12 @@ bool Platform_FlushFile(std::FILE* f) { return std::fflush(f) == 0 && fsync(file
 
 std::FILE* Platform_CreateFile(const char* name, const char* likePath, bool replace) {
   if (replace && unlink(name) != 0 && errno != ENOENT) return nullptr;
-  const mode_t mode = ModeOf(likePath, 0666);
+  mode_t mode = 0666;
+  const bool like = ModeOf(likePath, mode);
   const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) return nullptr;
   // The umask may have narrowed the bits; the file keeps likePath's.
-  if (likePath != nullptr && mode != 0666) fchmod(fd, mode);
+  if (like) fchmod(fd, mode);
   std::FILE* f = fdopen(fd, "wb");
   if (f != nullptr) return f;
   close(fd);
@@ -97,8 +107,26 @@ bool Platform_Writable(const char* name) {
   return access(name, W_OK) == 0;
 }
 
+bool Platform_HaveEucConverter() { return EucConverter() != reinterpret_cast<iconv_t>(-1); }
+
+std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, std::uint8_t out[3]) {
+  if (!Platform_HaveEucConverter() || length == 0 || length > 2) return 0;
+  iconv_t cd = EucConverter();
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char from[2];
+  std::memcpy(from, in, length);
+  char* inPtr = from;
+  std::size_t inLeft = length;
+  char* outPtr = reinterpret_cast<char*>(out);
+  std::size_t outLeft = 3;
+  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) return 0;
+  return 3 - outLeft;
+}
+
 PlatformLockResult Platform_Lock(const char* lockPath, const char* likePath, PlatformLock& lock) {
-  int fd = open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, ModeOf(likePath, 0666) & 0666);
+  mode_t mode = 0666;
+  ModeOf(likePath, mode);
+  int fd = open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode & 0666);
   // A folder or a lock file we may only read can still carry the lock.
   if (fd < 0) fd = open(lockPath, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return PLATFORM_LOCK_UNAVAILABLE;

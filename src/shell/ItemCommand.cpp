@@ -117,8 +117,16 @@ bool Copy() {
   return true;
 }
 
+// A change the store refused (a full table or pool) is told, as the dialogs do.
+void Refused() { Notice_Show(NOTICE_FAILED, NOTICE_OK); }
+
 bool Paste() {
-  if (ItemCommand_Paste(browse.cursorDate)) RefreshAndRedraw();
+  if (clipboard.entry == nullptr) return true;  // nothing to paste
+  if (ItemCommand_Paste(browse.cursorDate)) {
+    RefreshAndRedraw();
+  } else {
+    Refused();
+  }
   return true;
 }
 
@@ -138,9 +146,10 @@ bool Export() {
 
 bool ConvertToEuc() {
   if (!Notice_Confirm(NOTICE_EUC_CONFIRM)) return true;
+  // Texts that could not be converted are told; the others are converted.
   const bool converted = Euc_ConvertAll();
   Notice_Show(converted ? NOTICE_EUC_DONE : NOTICE_FAILED, NOTICE_OK);
-  if (converted) RefreshAndRedraw();
+  RefreshAndRedraw();
   return true;
 }
 
@@ -151,8 +160,13 @@ bool NotImplemented(int command) {
 
 bool ToggleDone() {
   const int index = View_SelectedIndex();
-  if (index < 0 || index > UINT16_MAX) return true;
-  if (Entry_ToggleDone(browse.cursorDate, static_cast<std::uint16_t>(index))) RefreshAndRedraw();
+  const Entry* e = EntryAt(browse.cursorDate, index);
+  if (e == nullptr || e->kind != KIND_TASK) return true;  // only tasks have a done mark
+  if (Entry_ToggleDone(browse.cursorDate, static_cast<std::uint16_t>(index))) {
+    RefreshAndRedraw();
+  } else {
+    Refused();
+  }
   return true;
 }
 

@@ -1,11 +1,13 @@
 // The application's main: start-up, the main loop and shutdown, in their
 // fixed order.
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
 #include "files/Record.h"
+#include "files/RecordLock.h"
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "graphics/ZebHost.h"
@@ -19,9 +21,6 @@ namespace {
 constexpr const char* kCaption = "Velmo for Win32";
 constexpr const char* kToEucOption = "-sjistoeuc";
 
-constexpr ZebRect kScreenRect{0, 0, cap::kScreenWidth, cap::kScreenHeight};
-constexpr ZebRect kToolbarRect{0, 220, 640, 20};
-constexpr ZebRect kMainAreaRect{0, 20, 640, 200};
 
 void CursorFromSettings() {
   const Settings& s = Settings_Get();
@@ -57,26 +56,26 @@ void CursorToSettings() {
 }
 
 void ResetBrowse() {
-  browse = BrowseState{};
-  browse.currentView = VIEW_THREE_WEEKS;
-  browse.monthView = VIEW_THREE_MONTHS;
-  browse.weeksView = VIEW_TWO_WEEKS;
-  browse.weekView = VIEW_WEEK_LIST;
-  browse.dayView = VIEW_DAY;
-  browse.listView = VIEW_LIST;
-  browse.previousView = VIEW_THREE_WEEKS;
-  browse.hourSpan = 1;
-  browse.screenMode = MODE_BROWSE;
+  Screen_ResetBrowse();
   browse.cursorHour = static_cast<std::uint16_t>(Shell_ReadToday());
   browse.cursorDate = browse.today;
 }
 
-void LoadData() {
+// Two runs on one record file would each save over the other's changes. The
+// second stops here, before it reads or writes anything more.
+bool LockRecordFile() {
+  if (RecordLock_Acquire(Record_Path()) != RECORD_LOCK_BUSY) return true;
+  std::fprintf(stderr, "velmo: Velmo is already running on the record file %s\n", Record_Path());
+  return false;
+}
+
+bool LoadData() {
   Store_Init();
   Store_SetDropDeleted(true);
   Store_SetChangeHook(Data_Changed);
   Store_SetStampValue(0);
   Settings_Load();
+  if (!LockRecordFile()) return false;
   CursorFromSettings();
   if (Settings_Get().powerOnToday) browse.cursorDate = browse.today;
   Label_InitNames();
@@ -84,11 +83,12 @@ void LoadData() {
   Settings_ApplyLabels();
   Record_Load();
   Data_StartRun();
+  return true;
 }
 
 void FillScreen(int level) {
   Zeb_SetColor(nwContext, level);
-  Zeb_FillBox(nwContext, kScreenRect);
+  Zeb_FillBox(nwContext, SCREEN_RECT);
 }
 
 void OpenScreen() {
@@ -97,26 +97,27 @@ void OpenScreen() {
   nwTimer_Reset();
   FillScreen(ZEB_WHITE);
   Zeb_SetColor(nwContext, ZEB_BLACK);
-  nwObject_Create(&titleBar, Title_Handler, nullptr, &kScreenRect);
-  nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &kToolbarRect);
+  nwObject_Create(&titleBar, Title_Handler, nullptr, &SCREEN_RECT);
+  nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &SCREEN_KEY_BAR);
   FillScreen(ZEB_LIGHT_GREY);
   nwEvent_PostTo(&titleBar, NW_SHOW);
   nwEvent_PostTo(&titleBar, NW_SET_ICON, static_cast<int>(Title_Icon.size()), 0,
                  const_cast<unsigned char*>(Title_Icon.data()));
-  nwObject_Create(&mainArea, MainArea_Handler, nullptr, &kMainAreaRect);
+  nwObject_Create(&mainArea, MainArea_Handler, nullptr, &SCREEN_VIEW_AREA);
   nwFocus_Set(&mainArea);
   nwEvent_PostTo(&mainArea, NW_SHOW);
   Screen_FillBrowseToolbar();
 }
 
-void Startup(int argc, char** argv) {
+bool Startup(int argc, char** argv) {
   ResetBrowse();
-  LoadData();
+  if (!LoadData()) return false;
   OpenScreen();
   // The data layer holds its notices (a damaged record file) until now.
   Notice_Attach();
   if (argc > 1 && argv[1] && std::strcmp(argv[1], kToEucOption) == 0)
     nwEvent_PostTo(&mainArea, NW_COMMAND, CMD_TO_EUC);
+  return true;
 }
 
 void RunLoop() {
@@ -138,6 +139,7 @@ void Shutdown() {
   FillScreen(ZEB_WHITE);
   Zeb_SetColor(nwContext, ZEB_BLACK);
   Zeb_CloseScreen(nwContext);
+  RecordLock_Release();
 }
 
 }  // namespace
@@ -158,7 +160,10 @@ int Velmo_Main(int argc, char** argv) {
   zebScreenHeight = cap::kScreenHeight;
   ZebHost_SetCaption(kCaption);
   ZebHost_SetBanner(Notice_Banner());
-  Startup(argc, argv);
+  if (!Startup(argc, argv)) {
+    Store_Shutdown();
+    return VELMO_EXIT_ALREADY_RUNNING;
+  }
   RunLoop();
   Shutdown();
   return 0;

@@ -49,7 +49,7 @@ constexpr std::array<unsigned char, TITLE_ICON_BYTES> BuildIcon() {
 static_assert(ZEB_BITMAP_HEADER + TITLE_ICON_SIZE * TITLE_ICON_SIZE / 4 == TITLE_ICON_BYTES);
 
 constexpr int kIconPixelBytes = TITLE_ICON_SIZE * TITLE_ICON_SIZE / 4;
-constexpr int kTitleHeight = 20;     // edge box; the line below it is row 20
+constexpr int kTitleHeight = SCREEN_TITLE_BAND.h;  // edge box; the line below it is row 20
 constexpr int kTextX = 22;
 constexpr int kTextY = 2;
 constexpr int kIconX = 2;

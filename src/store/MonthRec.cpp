@@ -263,6 +263,14 @@ bool Entry_ToggleDone(DayNo day, std::uint16_t index) {
   return true;
 }
 
+bool Entry_DeleteAt(DayNo day, int index) {
+  Entry* e = index < 0 ? nullptr : MonthRec_EntryAt(day, static_cast<std::uint16_t>(index));
+  if (e == nullptr) return false;
+  Store_Delete(e);
+  Store_Changed();
+  return true;
+}
+
 void Store_SetLabelVisible(std::uint16_t label, bool visible) {
   if (label < cap::kLabels) Store_Filter().labelVisible[label] = visible;
   Store_Invalidate();

@@ -42,6 +42,8 @@ bool MonthRec_RuleMatches(const Entry& e, DayNo n);
 // Toggles the done mark of the task at (day, index); false (nothing changed)
 // when that is no task or the done block cannot be allocated.
 bool Entry_ToggleDone(DayNo day, std::uint16_t index);
+// Marks the index-th occurrence of day deleted; false when there is none.
+bool Entry_DeleteAt(DayNo day, int index);
 
 // The filters (part of the store; any change invalidates the cache).
 void Store_SetLabelVisible(std::uint16_t label, bool visible);

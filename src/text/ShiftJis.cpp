@@ -5,16 +5,15 @@
 
 namespace {
 
-bool Ends(char c, bool atLineEnd) { return c == '\0' || (atLineEnd && (c == '\n' || c == '\r')); }
+bool EndsLine(char c) { return c == '\0' || c == '\n' || c == '\r'; }
 
 int Walk(const char* text, int length, int limit, bool atLineEnd) {
   if (text == nullptr) return 0;
   const int max = length < limit ? length : limit;
   int used = 0;
-  while (used < max && !Ends(text[used], atLineEnd)) {
-    const bool lead = ShiftJis_IsLead(static_cast<unsigned char>(text[used]));
-    const int size = lead ? 2 : 1;
-    if (used + size > max || (lead && text[used + 1] == '\0')) break;
+  while (used < max && !(atLineEnd && EndsLine(text[used]))) {
+    const int size = ShiftJis_IsLead(static_cast<unsigned char>(text[used])) ? 2 : 1;
+    if (used + size > max) break;
     used += size;
   }
   return used;

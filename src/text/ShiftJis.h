@@ -16,16 +16,15 @@ constexpr bool ShiftJis_IsTrail(unsigned char byte) {
   return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
-// The bytes of text, at most length and limit and up to its first NUL, that
-// hold whole characters: a lead byte and the byte after it are one
-// character, left out whole when they do not both fit or the byte after is
-// the NUL. 0 for a null text.
+// The bytes of text, at most length and limit, that hold whole characters:
+// a lead byte and the byte after it are one character, left out whole when
+// they do not both fit. Every byte counts, a NUL too. 0 for a null text.
 int ShiftJis_Fit(const char* text, int length, int limit);
 
-// The same for the text's first line: it stops at a line end (CR or LF) too,
-// so the count is where a one-line cut of limit columns ends.
+// The same for the text's first line: it stops at a line end (CR or LF) or
+// a NUL, so the count is where a one-line cut of limit columns ends.
 int ShiftJis_CutLine(const char* text, int length, int limit);
 
-// Cuts a NUL-terminated text in place to what ShiftJis_Fit keeps of it
-// within limit bytes.
+// Cuts a NUL-terminated text in place to its whole characters within limit
+// bytes (a lead byte just before the NUL goes too).
 void ShiftJis_Truncate(char* text, std::size_t limit);

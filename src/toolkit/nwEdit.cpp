@@ -21,48 +21,10 @@ int CharSize(const nwEdit* edit, int index) {
   return (IsLead(edit, index) && index + 1 < edit->length) ? 2 : 1;
 }
 
-// True when the byte before position is the lead byte of a character, found
-// by walking from the start (a lead-looking byte in trail position is not).
-bool InsideCharacter(const nwEdit* edit, int position) {
-  int i = 0;
-  while (i < position) i += IsLead(edit, i) ? 2 : 1;
-  return i > position;
-}
-
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
-// End of the line starting at start.
-int LineEnd(const nwEdit* edit, int start) {
-  int pos = start;
-  while (pos < edit->length) {
-    const int size = CharSize(edit, pos);
-    if (pos + size - start > edit->columns) break;
-    pos += size;
-    if (edit->text[pos - size] == kLineFeed) return pos;
-  }
-  // A field narrower than one character still advances a character a line.
-  if (pos == start && pos < edit->length) pos += CharSize(edit, pos);
-  return pos;
-}
-
-int ThisLineOf(const nwEdit* edit, int position) {
-  int start = 0;
-  for (int line = 0; start < edit->length; ++line) {
-    const int end = LineEnd(edit, start);
-    if (position <= end) return line;
-    start = end;
-  }
-  return 0;
-}
-
-int ThisLineStart(const nwEdit* edit, int line) {
-  int start = 0;
-  for (int n = 0; n < line && start < edit->length; ++n) start = LineEnd(edit, start);
-  return start;
-}
-
 bool LineExists(const nwEdit* edit, int line) {
-  return ThisLineStart(edit, line) < edit->length;
+  return nwEdit_LineStart(edit, line) < edit->length;
 }
 
 void Notify(nwEdit* edit, int code) {
@@ -84,7 +46,7 @@ void SetFont(nwEdit* edit, int font) {
 // Keeps the cursor's line or column on screen.
 void FollowCursor(nwEdit* edit) {
   if (edit->multiLine) {
-    const int line = ThisLineOf(edit, edit->cursor);
+    const int line = nwEdit_LineOf(edit, edit->cursor);
     if (line < edit->topLine) edit->topLine = line;
     if (edit->visibleLines > 0 && line >= edit->topLine + edit->visibleLines) {
       edit->topLine = line - edit->visibleLines + 1;
@@ -95,88 +57,6 @@ void FollowCursor(nwEdit* edit) {
   // wide as its capacity keeps its whole text in view.
   if (edit->cursor < edit->scroll) edit->scroll = edit->cursor;
   if (edit->scroll + edit->columns < edit->cursor) edit->scroll = edit->cursor - edit->columns;
-}
-
-// ---------------------------------------------------------------------------
-// Drawing
-
-ZebRect TextArea(const nwEdit* edit) {
-  ZebRect area = edit->rect;
-  ZebRect_Inset(area, 2, 2);
-  return area;
-}
-
-void DrawCursor(const nwEdit* edit) {
-  if (!edit->focused || !edit->visible) return;
-  int row = 0;
-  int from = edit->scroll;
-  if (edit->multiLine) {
-    const int line = ThisLineOf(edit, edit->cursor);
-    row = line - edit->topLine;
-    if (row < 0 || row >= edit->visibleLines) return;
-    from = ThisLineStart(edit, line);
-  }
-  const ZebRect area = TextArea(edit);
-  const int x = area.x + edit->advance * (edit->cursor - from);
-  const int right = edit->rect.x + edit->rect.w - 2;
-  int width = edit->advance * (edit->mark > 0 ? edit->mark : 1);
-  if (x + width > right) width = right - x;
-  if (width <= 0) return;
-  Zeb_InvertBox(nwContext, ZebRect{x, area.y + row * edit->lineHeight, width, edit->lineHeight});
-}
-
-// Draws count bytes from first at x, with a character cut by either edge of
-// the shown columns drawn only in part.
-void DrawRun(const nwEdit* edit, int first, int count, int y) {
-  const ZebRect area = TextArea(edit);
-  int from = first;
-  int x = area.x;
-  if (from > 0 && InsideCharacter(edit, from)) {
-    --from;
-    x -= edit->advance;
-  }
-  int end = first + count;
-  if (end < edit->length && InsideCharacter(edit, end)) ++end;
-  if (end > from && edit->text[end - 1] == kLineFeed) --end;
-  if (end <= from) return;
-  Zeb_DrawTextClipped(nwContext, x, y, edit->text + from, end - from, area.x, area.y,
-                      area.x + edit->columns * edit->advance, area.y + area.h);
-}
-
-void DrawText(const nwEdit* edit) {
-  if (!edit->visible) return;
-  const ZebRect area = TextArea(edit);
-  Zeb_SetColor(nwContext, ZEB_WHITE);
-  Zeb_FillBox(nwContext, area);
-  Zeb_SetColor(nwContext, edit->foreColor);
-  Zeb_SetFont(nwContext, edit->fontNo);
-  if (!edit->multiLine) {
-    const int count = Clamp(edit->length - edit->scroll, 0, edit->columns);
-    DrawRun(edit, edit->scroll, count, area.y);
-  } else {
-    int start = ThisLineStart(edit, edit->topLine);
-    for (int row = 0; row < edit->visibleLines && start < edit->length; ++row) {
-      const int end = LineEnd(edit, start);
-      DrawRun(edit, start, end - start, area.y + row * edit->lineHeight);
-      start = end;
-    }
-  }
-  DrawCursor(edit);
-}
-
-void Draw(const nwEdit* edit) {
-  if (!edit->visible) return;
-  ZebRect inner = edit->rect;
-  ZebRect_Inset(inner, 1, 1);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, edit->rect);
-  Zeb_SetColor(nwContext, ZEB_WHITE);
-  Zeb_FillBox(nwContext, inner);
-  if (edit->focused) {
-    Zeb_SetColor(nwContext, ZEB_BLACK);
-    Zeb_DrawBox(nwContext, inner);
-  }
-  DrawText(edit);
 }
 
 // ---------------------------------------------------------------------------
@@ -192,17 +72,17 @@ void DeleteBackward(nwEdit* edit, int count) {
   if (edit->cursor == 0) return;
   edit->mark = 0;
   count = Clamp(count, 0, edit->cursor);
-  if (InsideCharacter(edit, edit->cursor - count)) ++count;
+  if (nwEdit_InsideCharacter(edit, edit->cursor - count)) ++count;
   count = Clamp(count, 0, edit->cursor);
   edit->cursor -= count;
   RemoveBytes(edit, edit->cursor, count);
   FollowCursor(edit);
-  DrawText(edit);
+  nwEditDraw_Text(edit);
 }
 
 void DeleteForward(nwEdit* edit, int count) {
   int to = Clamp(edit->cursor + count, edit->cursor, edit->length);
-  if (to < edit->length && InsideCharacter(edit, to)) ++to;
+  if (to < edit->length && nwEdit_InsideCharacter(edit, to)) ++to;
   const int moved = to - edit->cursor;
   edit->cursor = to;
   DeleteBackward(edit, moved);
@@ -211,7 +91,7 @@ void DeleteForward(nwEdit* edit, int count) {
 void Insert(nwEdit* edit, const char* bytes, int count) {
   // A byte typed just after a lead byte is that character's trail byte, even
   // when it looks like a lead byte too (亜 is 88 9F).
-  const bool completes = count == 1 && edit->cursor > 0 && InsideCharacter(edit, edit->cursor);
+  const bool completes = count == 1 && edit->cursor > 0 && nwEdit_InsideCharacter(edit, edit->cursor);
   const bool lead = count == 1 && !completes && Zeb_IsLeadByte(static_cast<unsigned char>(bytes[0]));
   const bool trail = count == 1 && Zeb_IsTrailByte(static_cast<unsigned char>(bytes[0]));
   if (edit->dropTrail) {
@@ -236,12 +116,12 @@ void Insert(nwEdit* edit, const char* bytes, int count) {
   edit->cursor += count;
   edit->text[edit->length] = '\0';
   FollowCursor(edit);
-  if (!lead) DrawText(edit);
+  if (!lead) nwEditDraw_Text(edit);
 }
 
 void EndOfMark(nwEdit* edit) {
   edit->cursor = Clamp(edit->cursor + edit->mark, 0, edit->length);
-  if (edit->cursor < edit->length && InsideCharacter(edit, edit->cursor)) ++edit->cursor;
+  if (edit->cursor < edit->length && nwEdit_InsideCharacter(edit, edit->cursor)) ++edit->cursor;
   edit->mark = 0;
 }
 
@@ -252,51 +132,51 @@ void CursorRight(nwEdit* edit) {
     edit->cursor += CharSize(edit, edit->cursor);
   }
   FollowCursor(edit);
-  DrawText(edit);
+  nwEditDraw_Text(edit);
 }
 
 void CursorLeft(nwEdit* edit) {
   if (edit->cursor > 0) {
     --edit->cursor;
-    if (InsideCharacter(edit, edit->cursor)) --edit->cursor;
+    if (nwEdit_InsideCharacter(edit, edit->cursor)) --edit->cursor;
   }
   edit->mark = 0;
   FollowCursor(edit);
-  DrawText(edit);
+  nwEditDraw_Text(edit);
 }
 
 int StepBackIfInside(const nwEdit* edit, int position) {
-  return (position > 0 && InsideCharacter(edit, position)) ? position - 1 : position;
+  return (position > 0 && nwEdit_InsideCharacter(edit, position)) ? position - 1 : position;
 }
 
 void LineDown(nwEdit* edit) {
   if (edit->mark > 0) EndOfMark(edit);
-  const int line = ThisLineOf(edit, edit->cursor);
+  const int line = nwEdit_LineOf(edit, edit->cursor);
   if (LineExists(edit, line + 1)) {
-    const int column = edit->cursor - ThisLineStart(edit, line);
-    const int next = ThisLineStart(edit, line + 1);
-    const int size = LineEnd(edit, next) - next;
+    const int column = edit->cursor - nwEdit_LineStart(edit, line);
+    const int next = nwEdit_LineStart(edit, line + 1);
+    const int size = nwEdit_LineEnd(edit, next) - next;
     edit->cursor = StepBackIfInside(edit, next + (column < size - 1 ? column : size - 1));
   }
   FollowCursor(edit);
-  DrawText(edit);
+  nwEditDraw_Text(edit);
 }
 
 void LineUp(nwEdit* edit) {
   edit->mark = 0;
-  const int line = ThisLineOf(edit, edit->cursor);
-  const int start = ThisLineStart(edit, line);
-  const int end = LineEnd(edit, start);
+  const int line = nwEdit_LineOf(edit, edit->cursor);
+  const int start = nwEdit_LineStart(edit, line);
+  const int end = nwEdit_LineEnd(edit, start);
   if (edit->cursor == end && end > start) {
     edit->cursor = start;
   } else if (line > 0) {
     const int column = edit->cursor - start;
-    const int previous = ThisLineStart(edit, line - 1);
+    const int previous = nwEdit_LineStart(edit, line - 1);
     const int size = start - previous;
     edit->cursor = StepBackIfInside(edit, previous + (column < size ? column : size));
   }
   FollowCursor(edit);
-  DrawText(edit);
+  nwEditDraw_Text(edit);
 }
 
 // ---------------------------------------------------------------------------
@@ -411,20 +291,55 @@ void SetCursor(nwEdit* edit, int cursor, int mark) {
   edit->cursor = StepBackIfInside(edit, Clamp(cursor, 0, edit->length));
   edit->mark = Clamp(mark, 0, edit->length - edit->cursor);
   FollowCursor(edit);
-  DrawText(edit);
+  nwEditDraw_Text(edit);
   Notify(edit, NW_EDIT_NOTIFY);
 }
 
 void OnFocus(nwEdit* edit, bool gained) {
   nwText_FocusChanged(edit, gained);
   if (gained) SetCursor(edit, 0, -1);
-  Draw(edit);
+  nwEditDraw_All(edit);
 }
 
 }  // namespace
 
-int nwEdit_LineStart(const nwEdit* edit, int line) { return ThisLineStart(edit, line); }
-int nwEdit_LineOf(const nwEdit* edit, int position) { return ThisLineOf(edit, position); }
+// True when the byte before position is the lead byte of a character, found
+// by walking from the start (a lead-looking byte in trail position is not).
+bool nwEdit_InsideCharacter(const nwEdit* edit, int position) {
+  int i = 0;
+  while (i < position) i += IsLead(edit, i) ? 2 : 1;
+  return i > position;
+}
+
+// End of the line starting at start.
+int nwEdit_LineEnd(const nwEdit* edit, int start) {
+  int pos = start;
+  while (pos < edit->length) {
+    const int size = CharSize(edit, pos);
+    if (pos + size - start > edit->columns) break;
+    pos += size;
+    if (edit->text[pos - size] == kLineFeed) return pos;
+  }
+  // A field narrower than one character still advances a character a line.
+  if (pos == start && pos < edit->length) pos += CharSize(edit, pos);
+  return pos;
+}
+
+int nwEdit_LineOf(const nwEdit* edit, int position) {
+  int start = 0;
+  for (int line = 0; start < edit->length; ++line) {
+    const int end = nwEdit_LineEnd(edit, start);
+    if (position <= end) return line;
+    start = end;
+  }
+  return 0;
+}
+
+int nwEdit_LineStart(const nwEdit* edit, int line) {
+  int start = 0;
+  for (int n = 0; n < line && start < edit->length; ++n) start = nwEdit_LineEnd(edit, start);
+  return start;
+}
 
 bool nwEdit_Handler(nwObject* object, nwMessage* message) {
   nwEdit* edit = AsEdit(object);
@@ -437,7 +352,7 @@ bool nwEdit_Handler(nwObject* object, nwMessage* message) {
     case NW_GAIN_FOCUS:
     case NW_LOST_FOCUS: OnFocus(edit, message->code == NW_GAIN_FOCUS); return true;
     case NW_KEY_DOWN: return Key(edit, message->param, nwMessage_Modifiers(message));
-    case NW_REDRAW: Draw(edit); return true;
+    case NW_REDRAW: nwEditDraw_All(edit); return true;
     case NW_ADD_CHILD:
     case NW_REMOVE_CHILD: return false;
     case NW_SET_FONT: SetFont(edit, message->param); return true;

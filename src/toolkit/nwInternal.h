@@ -52,3 +52,10 @@ bool nwDialog_RequestEnd(int result);
 
 // The toolbar being destroyed no longer receives the function keys.
 void nwEvent_ReleaseToolbar(nwObject* toolbar);
+
+// The text editor's characters and lines (nwEdit.cpp) and its drawing
+// (nwEditDraw.cpp).
+bool nwEdit_InsideCharacter(const nwEdit* edit, int position);  // position splits a character
+int nwEdit_LineEnd(const nwEdit* edit, int start);              // end of the line starting at start
+void nwEditDraw_Text(const nwEdit* edit);                       // the text area and the cursor
+void nwEditDraw_All(const nwEdit* edit);                        // the box, then the text

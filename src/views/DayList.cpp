@@ -25,9 +25,15 @@ constexpr const char* kLinkMark = "<";
 constexpr const char* kUpMark = "\x81\xaa";    // ↑
 constexpr const char* kDownMark = "\x81\xab";  // ↓
 
-constexpr DayListLayout kView4{449, 21, 191, 21, 180, 15, 12, ZEB_FONT_12, 6, 12, 31, false};
-constexpr DayListLayout kView7{474, 21, 166, 21, 180, 15, 12, ZEB_FONT_12, 6, 12, 27, false};
-constexpr DayListLayout kView8{197, 21, 443, 21, 180, 18, 10, ZEB_FONT_16, 8, 16, 55, true};
+constexpr DayListLayout kView4{.left = 449, .top = 21, .width = 191, .headerHeight = 21, .listHeight = 180,
+                               .rowHeight = 15, .visibleRows = 12, .font = ZEB_FONT_12, .charsPerRow = 31,
+                               .wideTime = false};
+constexpr DayListLayout kView7{.left = 474, .top = 21, .width = 166, .headerHeight = 21, .listHeight = 180,
+                               .rowHeight = 15, .visibleRows = 12, .font = ZEB_FONT_12, .charsPerRow = 27,
+                               .wideTime = false};
+constexpr DayListLayout kView8{.left = 197, .top = 21, .width = 443, .headerHeight = 21, .listHeight = 180,
+                               .rowHeight = 18, .visibleRows = 10, .font = ZEB_FONT_16, .charsPerRow = 55,
+                               .wideTime = true};
 
 DayListLayout panel{};
 bool active = false;
@@ -36,16 +42,6 @@ int Right() { return panel.left + panel.width - 1; }
 int ListTop() { return panel.top + panel.headerHeight; }
 ZebRect ListArea() {
   return View_ClipToArea(ZebRect{panel.left, ListTop(), panel.width, panel.listHeight});
-}
-
-void Fill(const ZebRect& rect, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_FillBox(nwContext, rect);
-}
-
-void HLine(int x1, int x2, int y, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawLine(nwContext, x1, y, x2, y);
 }
 
 // Row text, clipped to the panel so no kind's text reaches past its edge.
@@ -65,7 +61,7 @@ void LinkMark(const Entry& e, int x, int y) {
 }
 
 void DrawSchedule(const Entry& e, int x, int y) {
-  const int cw = panel.charWidth;
+  const int cw = Zeb_CharWidth(panel.font);
   const int columns = panel.wideTime ? kWideTimeColumns : kTimeColumns;
   const int limit = panel.charsPerRow - columns;
   LinkMark(e, x, y);
@@ -89,8 +85,8 @@ void DrawSchedule(const Entry& e, int x, int y) {
 }
 
 void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
-  const int cw = panel.charWidth;
-  Fill(row, ZEB_LIGHT_GREY);
+  const int cw = Zeb_CharWidth(panel.font);
+  View_Fill(row, ZEB_LIGHT_GREY);
   LinkMark(e, row.x, y);
   const int count = ShiftJis_CutLine(e.text, e.textLen, panel.charsPerRow - 1);
   const int x = row.x + cw + (row.w - cw - count * cw) / 2;
@@ -98,32 +94,32 @@ void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
 }
 
 void DrawTask(const Entry& e, const ZebRect& row, int y) {
-  const int cw = panel.charWidth;
+  const int cw = Zeb_CharWidth(panel.font);
   LinkMark(e, row.x, y);
   char rank[16];
   std::snprintf(rank, sizeof rank, "   \x81\x91%d", e.rank);  // ￠
   RowText(row.x, y, rank, kTaskPrefixBytes);
   EntryText(e, row.x + kTimeColumns * cw + 1, y, panel.charsPerRow - kTimeColumns);
   if (e.doneLen == 0) return;
-  const int half = panel.charHeight / 2;
-  HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y - 1 + half, ZEB_DARK_GREY);
-  HLine(row.x + kStrikeInset, Right() - kStrikeInset, row.y + 3 + half, ZEB_DARK_GREY);
+  const int half = Zeb_CharHeight(panel.font) / 2;
+  View_Line(row.x + kStrikeInset, row.y - 1 + half, Right() - kStrikeInset, row.y - 1 + half, ZEB_DARK_GREY);
+  View_Line(row.x + kStrikeInset, row.y + 3 + half, Right() - kStrikeInset, row.y + 3 + half, ZEB_DARK_GREY);
 }
 
 void DrawRow(const Entry& e, int k) {
   const ZebRect row = DayList_RowRect(k);
   const int y = row.y + 1;
-  Fill(row, ZEB_WHITE);
+  View_Fill(row, ZEB_WHITE);
   switch (e.kind) {
     case KIND_SCHEDULE: DrawSchedule(e, row.x, y); break;
     case KIND_HOLIDAY: DrawHoliday(e, row, y); break;
     case KIND_TASK: DrawTask(e, row, y); break;
     default:
       LinkMark(e, row.x, y);
-      EntryText(e, row.x + panel.charWidth + 1, y, panel.charsPerRow);
+      EntryText(e, row.x + Zeb_CharWidth(panel.font) + 1, y, panel.charsPerRow);
       break;
   }
-  HLine(row.x, Right(), row.y + row.h - 1, ZEB_DARK_GREY);
+  View_Line(row.x, row.y + row.h - 1, Right(), row.y + row.h - 1, ZEB_DARK_GREY);
 }
 
 }  // namespace
@@ -142,8 +138,8 @@ ViewDayList DayList_Setup(std::uint16_t view) {
   active = layout != nullptr;
   panel = active ? *layout : DayListLayout{};
   if (!active) return ViewDayList{};
-  return ViewDayList{0, 0, panel.visibleRows, panel.left, ListTop(), panel.width, panel.rowHeight,
-                     DayList_Redraw, 0};
+  return ViewDayList{.visibleRows = panel.visibleRows, .x = panel.left, .y = ListTop(), .width = panel.width,
+                     .rowHeight = panel.rowHeight, .redraw = DayList_Redraw};
 }
 
 // The last row is cut at the function-key bar.
@@ -155,7 +151,7 @@ ZebRect DayList_RowRect(int k) {
 void DayList_DrawHeader() {
   if (!active) return;
   const ZebRect header{panel.left, panel.top, panel.width, panel.headerHeight};
-  Fill(header, ZEB_LIGHT_GREY);
+  View_Fill(header, ZEB_LIGHT_GREY);
   Zeb_DrawEdge(nwContext, header);
 
   std::uint16_t year = 0, month = 0, mday = 0;
@@ -184,7 +180,7 @@ void DayList_DrawHeader() {
 
 void DayList_DrawRows() {
   if (!active) return;
-  Fill(ListArea(), ZEB_WHITE);
+  View_Fill(ListArea(), ZEB_WHITE);
   View_DayList().shownDay = browse.cursorDate;
   const int count = View_DayCount(browse.cursorDate);
   const int top = View_DayList().top;

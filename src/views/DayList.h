@@ -17,8 +17,7 @@ struct DayListLayout {
   int listHeight;
   int rowHeight;
   int visibleRows;
-  int font;             // panel font (ZEB_FONT_*)
-  int charWidth, charHeight;
+  int font;             // panel font (ZEB_FONT_*): its cell sizes the texts
   int charsPerRow;
   bool wideTime;        // "start-end" times in their own column
 };

@@ -11,11 +11,14 @@
 #include "Command.h"
 #include "toolkit/nw.h"
 
-// The screen's three bands: the title line, the view area, the key bar.
-inline constexpr ZebRect SCREEN_RECT{0, 0, 640, 240};
-inline constexpr ZebRect SCREEN_TITLE_BAND{0, 0, 640, 20};
-inline constexpr ZebRect SCREEN_VIEW_AREA{0, 20, 640, 200};
-inline constexpr ZebRect SCREEN_KEY_BAR{0, 220, 640, 20};
+// The screen's three bands: the title line, the view area (the main area; its
+// first row is the title's bottom line, so the views start a row lower), the
+// function-key bar.
+inline constexpr ZebRect SCREEN_RECT{0, 0, cap::kScreenWidth, cap::kScreenHeight};
+inline constexpr ZebRect SCREEN_TITLE_BAND{0, 0, cap::kScreenWidth, 20};
+inline constexpr ZebRect SCREEN_VIEW_AREA{0, 20, cap::kScreenWidth, 200};
+inline constexpr ZebRect SCREEN_KEY_BAR{0, 220, cap::kScreenWidth, 20};
+inline constexpr int SCREEN_VIEWS_TOP = SCREEN_VIEW_AREA.y + 1;
 
 inline constexpr int TITLE_TEXT_BYTES = static_cast<int>(cap::kTitleText);
 inline constexpr int TITLE_FORMAT_BYTES = static_cast<int>(cap::kTitleLine);
@@ -24,6 +27,10 @@ inline constexpr int TITLE_FORMAT_BYTES = static_cast<int>(cap::kTitleLine);
 extern nwObject titleBar;   // whole screen; paints rows 0..20; parent of every dialog
 extern nwToolbar toolbar;   // function-key bar (SCREEN_KEY_BAR)
 extern nwObject mainArea;   // hosts the views (SCREEN_VIEW_AREA)
+
+// The browse state of a fresh start: every view at its default, the browse
+// screen in front, one hour selected; the dates are left at 0.
+void Screen_ResetBrowse();
 
 // "Velmo  %s" with text becomes the title; redrawn at the next Redraw.
 void Screen_SetTitle(const char* text);

@@ -14,8 +14,8 @@ namespace {
 constexpr int kPageMonths = 3;
 constexpr int kTextInset = 5;    // text x inside a cell
 constexpr int kTextTop = 2;      // text y inside a cell or title
-constexpr int kFontAdvance = 8;  // half-width advance of font 2
-constexpr ZebRect kArea{0, 21, 640, 199};  // below the title line, above the bar
+constexpr int kFont = ZEB_FONT_16;
+constexpr ZebRect kArea{0, SCREEN_VIEWS_TOP, SCREEN_RECT.w, SCREEN_KEY_BAR.y - SCREEN_VIEWS_TOP};
 
 // Full-width digits, no year.
 constexpr const char* kMonthName[12] = {
@@ -36,16 +36,6 @@ constexpr const char* kMonthName[12] = {
 ThreeMonthsState state{};
 
 int BlockX(int block) { return THREE_MONTHS_X0 + THREE_MONTHS_BLOCK_STEP * block; }
-
-void Fill(const ZebRect& rect, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_FillBox(nwContext, rect);
-}
-
-void Text(int x, int y, const char* text, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawText(nwContext, x, y, text, static_cast<int>(std::strlen(text)));
-}
 
 // Column and row of cursorDate in its month block.
 void PlaceCursor() {
@@ -73,12 +63,12 @@ void Anchor() {
 void DrawWeekdayRow(int block) {
   const int x = BlockX(block);
   const int y = THREE_MONTHS_Y + THREE_MONTHS_WEEKDAY_Y;
-  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  Zeb_SetFont(nwContext, kFont);
   for (int i = 0; i < THREE_MONTHS_COLUMNS; ++i) {
     const ZebRect cell{x + THREE_MONTHS_CELL_W * i, y, THREE_MONTHS_CELL_W, THREE_MONTHS_CELL_H};
-    Fill(cell, ZEB_LIGHT_GREY);
+    View_Fill(cell, ZEB_LIGHT_GREY);
     Zeb_DrawEdge(nwContext, cell);
-    Text(cell.x + kTextInset, y + kTextTop, WeekdayName[i], ZEB_BLACK);
+    View_Text(cell.x + kTextInset, y + kTextTop, WeekdayName[i], static_cast<int>(std::strlen(WeekdayName[i])), ZEB_BLACK);
   }
 }
 
@@ -86,32 +76,31 @@ void DrawDay(const ZebRect& cell, int mday, bool shaded, bool today) {
   char number[12];
   std::snprintf(number, sizeof number, "%2d", mday);
   if (shaded) {
-    Fill(cell, ZEB_DARK_GREY);
-    Text(cell.x + kTextInset, cell.y + kTextTop, number, ZEB_WHITE);
+    View_Fill(cell, ZEB_DARK_GREY);
+    View_Text(cell.x + kTextInset, cell.y + kTextTop, number, static_cast<int>(std::strlen(number)), ZEB_WHITE);
     return;
   }
-  Fill(cell, ZEB_WHITE);
+  View_Fill(cell, ZEB_WHITE);
   if (today) {
     Zeb_SetColor(nwContext, ZEB_BLACK);
     Zeb_DrawBox(nwContext, cell);
   }
-  Text(cell.x + kTextInset, cell.y + kTextTop, number, ZEB_BLACK);
+  View_Text(cell.x + kTextInset, cell.y + kTextTop, number, static_cast<int>(std::strlen(number)), ZEB_BLACK);
 }
 
 void DrawBlock(int block) {
   const int x = BlockX(block);
   const MonthRec& rec = MonthRec_GetByMonthNo(static_cast<MonthNo>(state.firstMonth + block));
-  Zeb_SetFont(nwContext, ZEB_FONT_16);
+  Zeb_SetFont(nwContext, kFont);
 
   const ZebRect title{x, THREE_MONTHS_Y, THREE_MONTHS_BLOCK_W, THREE_MONTHS_TITLE_H};
-  Fill(title, ZEB_LIGHT_GREY);
+  View_Fill(title, ZEB_LIGHT_GREY);
   Zeb_DrawEdge(nwContext, title);
   const char* name = kMonthName[rec.monthNo % 12];
   const int length = static_cast<int>(std::strlen(name));
-  Text(x + (THREE_MONTHS_BLOCK_W - kFontAdvance * length) / 2, THREE_MONTHS_Y + kTextTop, name, ZEB_BLACK);
+  View_Text(x + (THREE_MONTHS_BLOCK_W - Zeb_CharWidth(kFont) * length) / 2, THREE_MONTHS_Y + kTextTop, name, static_cast<int>(std::strlen(name)), ZEB_BLACK);
 
-  Fill(ZebRect{x, THREE_MONTHS_Y + THREE_MONTHS_DAYS_Y, THREE_MONTHS_BLOCK_W, THREE_MONTHS_DAYS_H},
-       ZEB_LIGHT_GREY);
+  View_Fill(ZebRect{x, THREE_MONTHS_Y + THREE_MONTHS_DAYS_Y, THREE_MONTHS_BLOCK_W, THREE_MONTHS_DAYS_H}, ZEB_LIGHT_GREY);
   int column = rec.firstDay % 7;
   int row = 0;
   for (int d = 1; d <= rec.days && row < THREE_MONTHS_ROWS; ++d) {
@@ -217,7 +206,7 @@ void ThreeMonths_Destroy() {}
 
 void ThreeMonths_Redraw() {
   // A closed dialog may have left pixels between the blocks.
-  Fill(kArea, ZEB_LIGHT_GREY);
+  View_Fill(kArea, ZEB_LIGHT_GREY);
   for (int b = 0; b < THREE_MONTHS_BLOCKS; ++b) DrawWeekdayRow(b);
   DrawBlocks();
   InvertCursor();

@@ -19,31 +19,23 @@ constexpr int kMinutesPerHour = 60;
 constexpr int kBarTextInset = 2;
 constexpr int kStripTextTop = 2;
 
-// left, top, label, header, hours w x h, strip, column, row, columns x rows,
-// strip lines, font with its cell, text bytes
-constexpr TimeTableLayout kWeek{0, 21, 38, 20, 602, 119, 62, 86, 17, 7, 7, 3, ZEB_FONT_16, 8, 16, 10};
-constexpr TimeTableLayout kWeekList{0, 21, 32, 15, 441, 130, 56, 63, 13, 7, 10, 4, ZEB_FONT_12, 6, 12, 10};
-constexpr TimeTableLayout kDay{1, 22, 32, 0, 163, 198, 0, 163, 18, 1, 11, 0, ZEB_FONT_16, 8, 16, 20};
+constexpr TimeTableLayout kWeek{.left = 0, .top = 21, .labelWidth = 38, .headerHeight = 20,
+                                .hoursWidth = 602, .hoursHeight = 119, .stripHeight = 62,
+                                .columnWidth = 86, .rowHeight = 17, .columns = 7, .rows = 7,
+                                .stripLines = 3, .font = ZEB_FONT_16, .textChars = 10};
+constexpr TimeTableLayout kWeekList{.left = 0, .top = 21, .labelWidth = 32, .headerHeight = 15,
+                                    .hoursWidth = 441, .hoursHeight = 130, .stripHeight = 56,
+                                    .columnWidth = 63, .rowHeight = 13, .columns = 7, .rows = 10,
+                                    .stripLines = 4, .font = ZEB_FONT_12, .textChars = 10};
+constexpr TimeTableLayout kDay{.left = 1, .top = 22, .labelWidth = 32, .headerHeight = 0,
+                               .hoursWidth = 163, .hoursHeight = 198, .stripHeight = 0,
+                               .columnWidth = 163, .rowHeight = 18, .columns = 1, .rows = 11,
+                               .stripLines = 0, .font = ZEB_FONT_16, .textChars = 20};
 
-constexpr ZebRect kViewArea{0, 21, 640, TIME_TABLE_AREA_BOTTOM - 21 + 1};
+constexpr ZebRect kViewArea{0, SCREEN_VIEWS_TOP, SCREEN_RECT.w, TIME_TABLE_AREA_BOTTOM - SCREEN_VIEWS_TOP + 1};
 
 TimeTableLayout L = kWeek;
 TimeTableState st{};
-
-void Fill(const ZebRect& rect, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_FillBox(nwContext, rect);
-}
-
-void Line(int x1, int y1, int x2, int y2, int grey) {
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawLine(nwContext, x1, y1, x2, y2);
-}
-
-void Text(int x, int y, const char* text, int count) {
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawText(nwContext, x, y, text, count);
-}
 
 int ColumnLeft(int column) { return TimeTable_DayLeft() + L.columnWidth * column; }
 
@@ -80,13 +72,13 @@ void DrawBar(int column, const Entry& e) {
   const int y1 = lowest < TIME_TABLE_AREA_BOTTOM ? lowest : TIME_TABLE_AREA_BOTTOM;
   ZebRect box{};
   ZebRect_SetCorners(box, x0, y0, x1, y1);
-  Fill(box, ZEB_LIGHT_GREY);
-  Line(x0, y0, x0, y1, ZEB_BLACK);
-  Line(x1, y0, x1, y1, ZEB_BLACK);
-  if (bar.endVisible) Line(x0, y1, x1, y1, ZEB_BLACK);
-  if (bar.startVisible) Line(x0, y0, x1, y0, ZEB_BLACK);
-  if (bar.startVisible && L.hoursHeight - bar.top > L.charHeight) {
-    Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_CutLine(e.text, e.textLen, L.textChars));
+  View_Fill(box, ZEB_LIGHT_GREY);
+  View_Line(x0, y0, x0, y1, ZEB_BLACK);
+  View_Line(x1, y0, x1, y1, ZEB_BLACK);
+  if (bar.endVisible) View_Line(x0, y1, x1, y1, ZEB_BLACK);
+  if (bar.startVisible) View_Line(x0, y0, x1, y0, ZEB_BLACK);
+  if (bar.startVisible && L.hoursHeight - bar.top > Zeb_CharHeight(L.font)) {
+    View_Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_CutLine(e.text, e.textLen, L.textChars), ZEB_BLACK);
   }
 }
 
@@ -198,43 +190,43 @@ int TimeTable_RowsTop() { return L.top + L.headerHeight; }
 int TimeTable_DayLeft() { return L.left + L.labelWidth; }
 int TimeTable_StripTop() { return TimeTable_RowsTop() + L.hoursHeight; }
 
-void TimeTable_ClearArea() { Fill(kViewArea, ZEB_LIGHT_GREY); }
+void TimeTable_ClearArea() { View_Fill(kViewArea, ZEB_LIGHT_GREY); }
 
 void TimeTable_DrawLabels() {
-  Fill(ZebRect{L.left, TimeTable_RowsTop(), L.labelWidth, L.hoursHeight}, ZEB_LIGHT_GREY);
+  View_Fill(ZebRect{L.left, TimeTable_RowsTop(), L.labelWidth, L.hoursHeight}, ZEB_LIGHT_GREY);
   Zeb_SetFont(nwContext, ZEB_FONT_12);
   for (int i = 0; i < L.rows; ++i) {
     char label[8];
     std::snprintf(label, sizeof label, "%2d:00", (st.firstHour + i) % TIME_TABLE_HOURS);
-    Text(L.left + 1, TimeTable_RowsTop() + L.rowHeight * i, label, static_cast<int>(std::strlen(label)));
+    View_Text(L.left + 1, TimeTable_RowsTop() + L.rowHeight * i, label, static_cast<int>(std::strlen(label)), ZEB_BLACK);
   }
 }
 
 void TimeTable_DrawHeader() {
   if (L.headerHeight == 0) return;
-  Fill(ZebRect{TimeTable_DayLeft(), L.top, L.hoursWidth, L.headerHeight}, ZEB_LIGHT_GREY);
+  View_Fill(ZebRect{TimeTable_DayLeft(), L.top, L.hoursWidth, L.headerHeight}, ZEB_LIGHT_GREY);
   Zeb_SetFont(nwContext, L.font);
   const bool monday = Settings_Get().weekStartsFromMonday != 0;
   for (int i = 0; i < L.columns; ++i) {
     const int x = ColumnLeft(i);
-    Line(x, L.top, x, L.top + L.headerHeight - 1, ZEB_BLACK);
+    View_Line(x, L.top, x, L.top + L.headerHeight - 1, ZEB_BLACK);
     Zeb_DrawEdge(nwContext, ZebRect{x + 1, L.top, L.columnWidth - 1, L.headerHeight});
     char text[16];
     const int weekday = monday ? (i + 1) % 7 : i;
     std::snprintf(text, sizeof text, "%2d  %s", DayNo_Mday(static_cast<DayNo>(st.firstDay + i)),
                   WeekdayName[weekday]);
     const int length = static_cast<int>(std::strlen(text));
-    Text(x + (L.columnWidth - length * L.charWidth) / 2, L.top + 1, text, length);
+    View_Text(x + (L.columnWidth - length * Zeb_CharWidth(L.font)) / 2, L.top + 1, text, length, ZEB_BLACK);
   }
 }
 
 void TimeTable_DrawHours(int column) {
   const int x = ColumnLeft(column);
   const int top = TimeTable_RowsTop();
-  Fill(ZebRect{x, top, L.columnWidth, L.hoursHeight}, ZEB_WHITE);
-  Line(x, top, x, top + L.hoursHeight - 1, ZEB_DARK_GREY);
+  View_Fill(ZebRect{x, top, L.columnWidth, L.hoursHeight}, ZEB_WHITE);
+  View_Line(x, top, x, top + L.hoursHeight - 1, ZEB_DARK_GREY);
   for (int i = 0; i < L.rows; ++i) {
-    Line(x, top + L.rowHeight * i, x + L.columnWidth - 1, top + L.rowHeight * i, ZEB_DARK_GREY);
+    View_Line(x, top + L.rowHeight * i, x + L.columnWidth - 1, top + L.rowHeight * i, ZEB_DARK_GREY);
   }
   Zeb_SetFont(nwContext, L.font);
   std::uint16_t mday = 0;
@@ -251,9 +243,9 @@ void TimeTable_DrawStrip(int column) {
   const int top = TimeTable_StripTop();
   std::uint16_t mday = 0;
   const MonthRec& rec = MonthOf(static_cast<DayNo>(st.firstDay + column), mday);
-  Fill(ZebRect{x, top, L.columnWidth, StripHeight()}, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
-  Line(x, top, x, top + StripHeight() - 1, ZEB_DARK_GREY);
-  Line(x, top, x + L.columnWidth - 1, top, ZEB_BLACK);
+  View_Fill(ZebRect{x, top, L.columnWidth, StripHeight()}, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
+  View_Line(x, top, x, top + StripHeight() - 1, ZEB_DARK_GREY);
+  View_Line(x, top, x + L.columnWidth - 1, top, ZEB_BLACK);
   Zeb_SetFont(nwContext, L.font);
   const int shown = rec.count[mday] < L.stripLines ? rec.count[mday] : L.stripLines;
   int line = 0;
@@ -262,8 +254,7 @@ void TimeTable_DrawStrip(int column) {
     if (e.kind == KIND_TASK) break;
     const bool untimed = e.kind == KIND_SCHEDULE && !HasEndTime(e);
     if (e.kind != KIND_HOLIDAY && !untimed) continue;
-    Text(x + kBarTextInset, top + kStripTextTop + line * (L.charHeight + 1), e.text,
-         ShiftJis_CutLine(e.text, e.textLen, L.textChars));
+    View_Text(x + kBarTextInset, top + kStripTextTop + line * (Zeb_CharHeight(L.font) + 1), e.text, ShiftJis_CutLine(e.text, e.textLen, L.textChars), ZEB_BLACK);
     ++line;
   }
 }

@@ -24,7 +24,7 @@ struct TimeTableLayout {
   int columnWidth, rowHeight;
   int columns, rows;              // day columns, hour rows
   int stripLines;                 // lines in the bottom strip
-  int font, charWidth, charHeight;
+  int font;                       // ZEB_FONT_*: its cell sizes the texts
   int textChars;                  // bytes of text in a bar or strip line
 };
 

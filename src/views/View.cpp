@@ -33,7 +33,7 @@ constexpr const ViewOps* kViews[kViewSlots] = {
 };
 
 // The area a view owns below the title line (the destroy erases it).
-constexpr ZebRect kViewArea{0, 21, 640, 200};
+constexpr ZebRect kViewArea{0, SCREEN_VIEWS_TOP, SCREEN_RECT.w, SCREEN_VIEW_AREA.h};
 
 ViewDayList dayList{};
 int cellState = VIEW_SEL_DAY;
@@ -82,6 +82,26 @@ ZebRect View_ClipToArea(ZebRect rect) {
   if (rect.y + rect.h > VIEW_AREA_END) rect.h = VIEW_AREA_END - rect.y;
   if (rect.h < 0) rect.h = 0;
   return rect;
+}
+
+void View_Fill(const ZebRect& rect, int grey) {
+  const ZebRect clipped = View_ClipToArea(rect);
+  if (clipped.h <= 0) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_FillBox(nwContext, clipped);
+}
+
+void View_Line(int x1, int y1, int x2, int y2, int grey) {
+  const int last = VIEW_AREA_END - 1;
+  if (y1 > last && y2 > last) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawLine(nwContext, x1, y1 < last ? y1 : last, x2, y2 < last ? y2 : last);
+}
+
+void View_Text(int x, int y, const char* text, int count, int grey) {
+  if (count <= 0) return;
+  Zeb_SetColor(nwContext, grey);
+  Zeb_DrawTextClipped(nwContext, x, y, text, count, 0, 0, zebScreenWidth, VIEW_AREA_END);
 }
 
 bool View_CreateCurrent() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "graphics/Zeb.h"
+#include "views/Screen.h"
 
 // Operations of one view. A null slot means the number names no view: create
 // then reports success, key and command report not handled.
@@ -25,9 +26,14 @@ inline constexpr std::uint16_t VIEW_LAST_DAY = 65379;
 
 // The first row of the function-key bar: the views draw above it, although
 // some of their layouts reach two rows further.
-inline constexpr int VIEW_AREA_END = 220;
+inline constexpr int VIEW_AREA_END = SCREEN_KEY_BAR.y;
 // rect without its rows from VIEW_AREA_END down (h 0 when none are left).
 ZebRect View_ClipToArea(ZebRect rect);
+// Drawing in a grey that stops above the function-key bar: a box, an
+// axis-aligned line, count bytes of text.
+void View_Fill(const ZebRect& rect, int grey);
+void View_Line(int x1, int y1, int x2, int y2, int grey);
+void View_Text(int x, int y, const char* text, int count, int grey);
 
 // Synthetic keys of the views.
 inline constexpr int VIEW_KEY_PREV_ITEM = 6001;

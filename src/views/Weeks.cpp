@@ -20,46 +20,25 @@ constexpr int kListSeparatorX = 448;
 constexpr int kMonthEndDays = 7;  // the last seven days close the month's step
 constexpr const char* kMoreMark = "\x81\xab";  // ↓
 
-constexpr WeeksLayout kFiveWeeks{0, 21, 637, 16, 185, 91, 37, 5, 3, ZEB_FONT_8, 5, 8, 18, false};
-constexpr WeeksLayout kThreeWeeks{0, 21, 448, 15, 186, 64, 62, 3, 4, ZEB_FONT_12, 6, 12, 10, true};
-constexpr WeeksLayout kTwoWeeks{0, 21, 637, 19, 182, 91, 91, 2, 4, ZEB_FONT_16, 8, 16, 10, false};
+constexpr WeeksLayout kFiveWeeks{.left = 0, .top = 21, .width = 637, .headerHeight = 16, .gridHeight = 185,
+                                  .cellWidth = 91, .cellHeight = 37, .rows = 5, .linesPerCell = 3,
+                                  .font = ZEB_FONT_8, .charsPerLine = 18, .dayList = false};
+constexpr WeeksLayout kThreeWeeks{.left = 0, .top = 21, .width = 448, .headerHeight = 15, .gridHeight = 186,
+                                   .cellWidth = 64, .cellHeight = 62, .rows = 3, .linesPerCell = 4,
+                                   .font = ZEB_FONT_12, .charsPerLine = 10, .dayList = true};
+constexpr WeeksLayout kTwoWeeks{.left = 0, .top = 21, .width = 637, .headerHeight = 19, .gridHeight = 182,
+                                 .cellWidth = 91, .cellHeight = 91, .rows = 2, .linesPerCell = 4,
+                                 .font = ZEB_FONT_16, .charsPerLine = 10, .dayList = false};
 
 WeeksLayout layout = kTwoWeeks;
 WeeksState state{};
 
 int GridTop() { return layout.top + layout.headerHeight; }
-int TextMargin() { return (layout.cellWidth - layout.charWidth * layout.charsPerLine) / 2 + 1; }
-int LinePitch() { return (layout.cellHeight - (layout.charHeight + 1)) / layout.linesPerCell; }
+int CharWidth() { return Zeb_CharWidth(layout.font); }
+int CharHeight() { return Zeb_CharHeight(layout.font); }
+int TextMargin() { return (layout.cellWidth - CharWidth() * layout.charsPerLine) / 2 + 1; }
+int LinePitch() { return (layout.cellHeight - (CharHeight() + 1)) / layout.linesPerCell; }
 bool MondayFirst() { return Settings_Get().weekStartsFromMonday != 0; }
-
-// The grid's last pixel rows would reach into the function-key bar; every
-// drawing of the grid stops above it.
-void Fill(const ZebRect& rect, int grey) {
-  const ZebRect clipped = View_ClipToArea(rect);
-  if (clipped.h == 0) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_FillBox(nwContext, clipped);
-}
-
-void HLine(int x1, int x2, int y, int grey) {
-  if (y >= VIEW_AREA_END) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawLine(nwContext, x1, y, x2, y);
-}
-
-void VLine(int x, int y1, int y2, int grey) {
-  if (y2 >= VIEW_AREA_END) y2 = VIEW_AREA_END - 1;
-  if (y1 > y2) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawLine(nwContext, x, y1, x, y2);
-}
-
-// View 4's bottom row holds its last entry line down to the bar's first row.
-void Text(int x, int y, const char* text, int count, int grey) {
-  if (count <= 0) return;
-  Zeb_SetColor(nwContext, grey);
-  Zeb_DrawTextClipped(nwContext, x, y, text, count, 0, 0, zebScreenWidth, VIEW_AREA_END);
-}
 
 void InvertCursor() {
   const ZebRect cell = View_ClipToArea(Weeks_CellRect(state.column, state.row));
@@ -79,12 +58,12 @@ void DrawHeader() {
   Zeb_SetFont(nwContext, wide ? ZEB_FONT_16 : ZEB_FONT_12);
   for (int i = 0; i < kColumns; ++i) {
     const int x = layout.left + layout.cellWidth * i;
-    VLine(x, layout.top, layout.top + layout.headerHeight - 1, ZEB_BLACK);
+    View_Line(x, layout.top, x, layout.top + layout.headerHeight - 1, ZEB_BLACK);
     const ZebRect rest{x + 1, layout.top, layout.cellWidth - 1, layout.headerHeight};
-    Fill(rest, ZEB_LIGHT_GREY);
+    View_Fill(rest, ZEB_LIGHT_GREY);
     Zeb_DrawEdge(nwContext, rest);
     const int weekday = MondayFirst() ? (i + 1) % 7 : i;
-    Text(x + (layout.cellWidth - 2 * cw) / 2, layout.top + 1, WeekdayName[weekday], 2, ZEB_BLACK);
+    View_Text(x + (layout.cellWidth - 2 * cw) / 2, layout.top + 1, WeekdayName[weekday], 2, ZEB_BLACK);
   }
 }
 
@@ -92,16 +71,16 @@ void DrawBorders(const ZebRect& cell, int mday, int monthDays) {
   const int x0 = cell.x, y0 = cell.y;
   const int x1 = cell.x + cell.w - 1, y1 = cell.y + cell.h - 1;
   if (mday == 1) {
-    VLine(x0, y0, y1, ZEB_BLACK);
-    VLine(x0 + 1, y0, y1, ZEB_LIGHT_GREY);
-    HLine(x0, x1, y1, ZEB_DARK_GREY);
+    View_Line(x0, y0, x0, y1, ZEB_BLACK);
+    View_Line(x0 + 1, y0, x0 + 1, y1, ZEB_LIGHT_GREY);
+    View_Line(x0, y1, x1, y1, ZEB_DARK_GREY);
   } else if (mday > monthDays - kMonthEndDays) {
-    VLine(x0, y0, y1, ZEB_DARK_GREY);
-    HLine(x0, x1, y1 - 1, ZEB_LIGHT_GREY);
-    HLine(x0, x1, y1, ZEB_BLACK);
+    View_Line(x0, y0, x0, y1, ZEB_DARK_GREY);
+    View_Line(x0, y1 - 1, x1, y1 - 1, ZEB_LIGHT_GREY);
+    View_Line(x0, y1, x1, y1, ZEB_BLACK);
   } else {
-    VLine(x0, y0, y1, ZEB_DARK_GREY);
-    HLine(x0, x1, y1, ZEB_DARK_GREY);
+    View_Line(x0, y0, x0, y1, ZEB_DARK_GREY);
+    View_Line(x0, y1, x1, y1, ZEB_DARK_GREY);
   }
 }
 
@@ -114,32 +93,31 @@ void DrawDateLabel(const ZebRect& cell, DayNo day, int month, int mday) {
   }
   const int n = static_cast<int>(std::strlen(label));
   const int x0 = cell.x, y0 = cell.y;
-  const int boxRight = x0 + layout.charWidth * n + 2;
-  const int boxBottom = y0 + layout.charHeight;
+  const int boxRight = x0 + CharWidth() * n + 2;
+  const int boxBottom = y0 + CharHeight();
   int grey = ZEB_BLACK;
   if (day == browse.today) {
-    Fill(ZebRect{x0 + 1, y0, boxRight - x0, boxBottom - y0 + 1}, ZEB_BLACK);
+    View_Fill(ZebRect{x0 + 1, y0, boxRight - x0, boxBottom - y0 + 1}, ZEB_BLACK);
     grey = ZEB_WHITE;
   } else {
-    VLine(boxRight, y0, boxBottom, ZEB_DARK_GREY);
-    HLine(x0 + 1, boxRight, boxBottom, ZEB_DARK_GREY);
+    View_Line(boxRight, y0, boxRight, boxBottom, ZEB_DARK_GREY);
+    View_Line(x0 + 1, boxBottom, boxRight, boxBottom, ZEB_DARK_GREY);
   }
-  Text(x0 + 1, y0, label, n, grey);
+  View_Text(x0 + 1, y0, label, n, grey);
 }
 
 void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
   const int count = rec.count[mday];
   Entry* const* list = rec.list[mday];
   const int x = cell.x + TextMargin();
-  const int y = cell.y + layout.charHeight + 1;
+  const int y = cell.y + CharHeight() + 1;
   int i = 0;
   for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
     const Entry& e = *list[i];
-    Text(x, y + i * LinePitch(), e.text, ShiftJis_CutLine(e.text, e.textLen, layout.charsPerLine),
-         ZEB_BLACK);
+    View_Text(x, y + i * LinePitch(), e.text, ShiftJis_CutLine(e.text, e.textLen, layout.charsPerLine), ZEB_BLACK);
   }
   if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {
-    Text(cell.x + cell.w - 2 * layout.charWidth - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
+    View_Text(cell.x + cell.w - 2 * CharWidth() - 1, cell.y, kMoreMark, 2, ZEB_BLACK);
   }
 }
 
@@ -151,7 +129,7 @@ void DrawCell(int column, int row) {
   const MonthRec& rec = MonthRec_GetByMonthNo(monthNo);
   const ZebRect cell = Weeks_CellRect(column, row);
   Zeb_SetFont(nwContext, layout.font);
-  Fill(cell, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
+  View_Fill(cell, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
   DrawBorders(cell, mday, rec.days);
   DrawDateLabel(cell, day, monthNo % 12 + 1, mday);
   DrawEntries(cell, rec, mday);
@@ -269,7 +247,7 @@ void Weeks_Redraw() {
   DrawHeader();
   DrawCells();
   if (layout.dayList) {
-    VLine(kListSeparatorX, layout.top, VIEW_AREA_END, ZEB_BLACK);
+    View_Line(kListSeparatorX, layout.top, kListSeparatorX, VIEW_AREA_END, ZEB_BLACK);
     DayList_Redraw();
   }
   InvertCursor();

@@ -15,8 +15,7 @@ struct WeeksLayout {
   int cellWidth, cellHeight;
   int rows;           // weeks shown
   int linesPerCell;
-  int font;           // ZEB_FONT_*, also the character cell below
-  int charWidth, charHeight;
+  int font;           // ZEB_FONT_*: its cell sizes the texts
   int charsPerLine;
   bool dayList;
 };

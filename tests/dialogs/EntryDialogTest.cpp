@@ -70,14 +70,13 @@ class EntryDialog : public ::testing::Test {
     Headless_SetIdleLimit(200);
     velmo_test::CreateScreenObjects(nwObject_DefaultHandler, MainHandler);
     Store_Init();
+    Store_SetChangeHook(Data_Changed);  // as the shell wires it at start-up
     Label_InitNames();
     Settings_ApplyDefaults();
     Data_SetImmediateSave(false);
     Data_SetModified(false);
-    browse = BrowseState{};
+    Screen_ResetBrowse();
     browse.currentView = VIEW_FIVE_WEEKS;
-    browse.screenMode = MODE_BROWSE;
-    browse.hourSpan = 1;
     browse.cursorDate = Date_ToDayNo(2024, 6, 12);  // a Wednesday
     keys.clear();
     shown.clear();
@@ -89,6 +88,7 @@ class EntryDialog : public ::testing::Test {
     Notice_Detach();
     Headless_SetFeeder(nullptr);
     Store_Shutdown();
+    Store_SetChangeHook(nullptr);
   }
   static Entry* Add(EntryKind kind, const char* text) {
     Entry* e = Store_AllocEntries(1);

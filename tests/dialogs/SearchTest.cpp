@@ -69,8 +69,7 @@ class Search : public ::testing::Test {
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(50);
     velmo_test::CreateScreenObjects();
-    browse = BrowseState{};
-    browse.screenMode = MODE_BROWSE;
+    Screen_ResetBrowse();
     browse.cursorDate = Day(2024, 3, 5);
     Store_Init();
     texts.clear();

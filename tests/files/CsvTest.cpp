@@ -140,6 +140,32 @@ TEST_F(Csv, RepeatPhrasesFollowTheStartDay) {
   EXPECT_EQ(Phrase(9, 1, kMar5), ",");  // unknown rule: empty field
 }
 
+// A file may hold interval 0: it reads as 1, and no rule, interval or start
+// day leaves a placeholder unfilled or writes anything but the phrase.
+TEST_F(Csv, IntervalZeroReadsAsOneAndEveryPhraseIsFilled) {
+  const DayNo mar8 = Date_ToDayNo(2024, 3, 8);
+  for (int repeat = REPEAT_DAYS; repeat <= REPEAT_YEAR_WEEKDAY; ++repeat) {
+    for (DayNo day : {kMar5, mar8}) {
+      EXPECT_EQ(Phrase(static_cast<RepeatType>(repeat), 0, day),
+                Phrase(static_cast<RepeatType>(repeat), 1, day))
+          << repeat;
+    }
+  }
+  EXPECT_EQ(Phrase(REPEAT_MONTH_WEEKDAY, 0, mar8),
+            "\x96\x88\x8c\x8e\x91\xe6\x93\xf1" + kFri + "\x97\x6a\x93\xfa,");
+  for (int repeat = REPEAT_DAYS; repeat <= REPEAT_YEAR_WEEKDAY; ++repeat) {
+    for (int interval = 0; interval <= 255; interval += 17) {
+      for (int mday = 1; mday <= 31; mday += 3) {
+        const std::string p = Phrase(static_cast<RepeatType>(repeat), interval,
+                                     Date_ToDayNo(2024, 3, static_cast<std::uint16_t>(mday)));
+        EXPECT_EQ(p.find('%'), std::string::npos) << p;
+        EXPECT_LT(p.size(), 40u) << p;
+        EXPECT_EQ(p.back(), ',');
+      }
+    }
+  }
+}
+
 TEST_F(Csv, ExportWritesEveryEntryInTableOrderWhateverTheFilter) {
   savefolder::Folder folder;
   ASSERT_TRUE(Csv_Export());

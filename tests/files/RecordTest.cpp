@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "files/Csv.h"
+#include "files/Record.h"
 #include "files/RecordBytes.h"
 #include "files/SaveFolder.h"
-#include "files/Record.h"
+#include "store/MonthRec.h"
 #include "store/Store.h"
 
 namespace {
@@ -270,7 +272,13 @@ TEST_F(RecordTest, ALoadStopsAtTheFirstBadRecordKeepingTheOnesBefore) {
   tooLong.text.assign(16385, 'x');
   Rec tooLongExtra;
   tooLongExtra.extra.assign(16386, 'x');
+  Rec unknownRepeat;  // no month expansion knows it
+  unknownRepeat.kind = 6;
+  unknownRepeat.endDay = unknownRepeat.startDay + 30;
+  unknownRepeat.repeat = 7;
+  unknownRepeat.interval = 1;
   const Damage cases[] = {
+      {"unknown repeat rule", unknownRepeat, RECORD_DAMAGED},
       {"size disagrees with lengths", sizeMismatch, RECORD_DAMAGED},
       {"start day 0", zeroStart, RECORD_DAMAGED},
       {"start after end", startAfterEnd, RECORD_DAMAGED},
@@ -392,6 +400,21 @@ TEST_F(RecordTest, TheSeedCorpusLoadsAndRoundTrips) {
     SCOPED_TRACE(item.path().string());
     const Bytes file = ReadAll(item.path());
     ASSERT_TRUE(Load(file));
+    // Everything a loaded file reaches, as the fuzzer does with these seeds.
+    std::uint16_t pos = Store_First();
+    for (const Entry* e = Store_Next(pos); e != nullptr; e = Store_Next(pos)) {
+      char* line = nullptr;
+      std::size_t size = 0;
+      std::FILE* f = open_memstream(&line, &size);
+      EXPECT_TRUE(Csv_WriteEntry(f, *e));
+      std::fclose(f);
+      EXPECT_EQ(std::string(line, size).find('%'), std::string::npos);
+      std::free(line);
+      MonthNo m = 0;
+      std::uint16_t mday = 0;
+      DayNo_ToMonthNo(e->startDay, m, mday);
+      for (int i = 0; i < 3; ++i) MonthRec_GetByMonthNo(static_cast<MonthNo>(m + i));
+    }
     EXPECT_EQ(Image(), file);
     ++files;
   }

@@ -41,6 +41,12 @@ FILES = {
                part=bytes([i, 0, i + 1, 0]), text=b"r%d" % r)
         for i, r in enumerate(range(0, 7))
     ]) + END,
+    # Interval 0 (read as 1) on every rule, on a day outside the last week.
+    "interval-zero": b"".join([
+        record(6, 44208, 44208 + 400, rule=(r, 0, 0x02, 0x20), part=bytes([9, 0, 10, 0]),
+               text=b"z%d" % r)
+        for r in range(1, 7)
+    ]) + END,
 }
 
 os.makedirs(OUT, exist_ok=True)

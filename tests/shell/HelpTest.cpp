@@ -34,12 +34,7 @@ std::vector<Seen> seen;
 std::vector<int> keys;
 std::vector<int> commands;
 
-int Ink(int x, int y, int w, int h) {
-  int n = 0;
-  for (int j = y; j < y + h; ++j)
-    for (int i = x; i < x + w; ++i) n += Zeb_GetPixel(i, j) == ZEB_BLACK ? 1 : 0;
-  return n;
-}
+using velmo_test::Ink;
 
 void Feed(int) {
   Seen s{Help_Page(), browse.screenMode, {}, {}, Ink(50, 33, 200, 12)};
@@ -63,8 +58,7 @@ class Help : public ::testing::Test {
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(50);
     Label_InitNames();
-    browse = BrowseState{};
-    browse.screenMode = MODE_BROWSE;
+    Screen_ResetBrowse();
     velmo_test::CreateScreenObjects();
     seen.clear();
     keys.clear();

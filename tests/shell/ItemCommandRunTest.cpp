@@ -134,15 +134,21 @@ TEST_F(ItemCommandRun, SpaceTogglesTheDoneMarkOfTheSelectedTask) {
 }
 
 TEST_F(ItemCommandRun, SjisToEucConvertsEveryTextAfterConfirmation) {
-  // "あ" and "亜" in Shift-JIS.
-  Start({{KIND_SCHEDULE, kDay, kDay, "a\x82\xa0"}, {KIND_TASK, kDay, DAY_OPEN_END, "\x88\x9f"}});
+  // "あ" and "亜" in Shift-JIS; "ｱ", a line feed, "あ"; "ⅰ" (an IBM extension)
+  // and an unassigned code.
+  Start({{KIND_SCHEDULE, kDay, kDay, "a\x82\xa0"},
+         {KIND_TASK, kDay, DAY_OPEN_END, "\x88\x9f"},
+         {KIND_TASK, kDay, DAY_OPEN_END, "\xb1\n\x82\xa0"},
+         {KIND_TASK, kDay, DAY_OPEN_END, "\xfa\x40\x85\x40z"}});
   Run("ESC\nq\n", {"-sjistoeuc"});  // declined
   EXPECT_EQ(folder.File("record"), original);
   Run("RET\nRET\nq\n", {"-sjistoeuc"});
   const auto items = Record();
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), 4u);
   EXPECT_EQ(items[0].text, "a\xa4\xa2");
   EXPECT_EQ(items[1].text, "\xb0\xa1");
+  EXPECT_EQ(items[2].text, "\x8e\xb1\n\xa4\xa2");
+  EXPECT_EQ(items[3].text, "\x8f\xf3\xf3\xa2\xae" "z");
   EXPECT_EQ(folder.File("record.bak"), original);
 }
 

@@ -33,8 +33,7 @@ class TitleTest : public ::testing::Test {
     nwEvent_PostTo(&titleBar, NW_SHOW);
     nwEvent_PostTo(&titleBar, NW_SET_TEXT, 0, 0, const_cast<char*>("Velmo"));
     velmo_test::Drain();
-    browse = BrowseState{};
-    browse.screenMode = MODE_BROWSE;
+    Screen_ResetBrowse();
     browse.cursorDate = Date_ToDayNo(2024, 3, 5);
   }
   void TearDown() override { Date_SetClock(nullptr); }

@@ -7,13 +7,14 @@
 #include "graphics/Zeb.h"
 #include "host/headless/Headless.h"
 #include "shell/Shell.h"
+#include "support/Pixels.h"
 #include "toolkit/nw.h"
 
 namespace velmo_test {
 
-inline constexpr ZebRect kScreenRect{0, 0, 640, 240};
-inline constexpr ZebRect kMainAreaRect{0, 20, 640, 200};
-inline constexpr ZebRect kToolbarRect{0, 220, 640, 20};
+inline constexpr ZebRect kScreenRect = SCREEN_RECT;
+inline constexpr ZebRect kMainAreaRect = SCREEN_VIEW_AREA;
+inline constexpr ZebRect kToolbarRect = SCREEN_KEY_BAR;
 
 // Installs the headless host and opens its screen with empty queues.
 inline void OpenScreen() {

@@ -32,8 +32,8 @@ TEST(ShiftJis, AFitNeverSplitsACharacter) {
   EXPECT_EQ(ShiftJis_Fit(day.c_str(), 5, 4), 4);
   EXPECT_EQ(ShiftJis_Fit(day.c_str(), 5, 3), 2);   // 日 would be split by the limit
   EXPECT_EQ(ShiftJis_Fit(day.c_str(), 3, 10), 2);  // or by the length
-  EXPECT_EQ(ShiftJis_Fit("ab\x93", 3, 10), 2);     // a lead byte before the NUL
-  EXPECT_EQ(ShiftJis_Fit("ab\0cd", 5, 10), 2);     // stops at a NUL
+  EXPECT_EQ(ShiftJis_Fit("ab\x93", 3, 10), 2);     // a lead byte at the end
+  EXPECT_EQ(ShiftJis_Fit("ab\0cd", 5, 10), 5);     // a NUL is a byte like any other
   EXPECT_EQ(ShiftJis_Fit("\x88\x9f", 2, 2), 2);    // a trail byte that looks like a lead byte
   EXPECT_EQ(ShiftJis_Fit(nullptr, 5, 5), 0);
   EXPECT_EQ(ShiftJis_Fit("abc", 3, 0), 0);
@@ -44,6 +44,7 @@ TEST(ShiftJis, ALineCutStopsAtTheLineEnd) {
   EXPECT_EQ(ShiftJis_CutLine("abc\rdef", 7, 10), 3);
   EXPECT_EQ(ShiftJis_CutLine("abcdefghijkl", 12, 10), 10);
   EXPECT_EQ(ShiftJis_CutLine("abcdefghi\x93\xfa", 11, 10), 9);
+  EXPECT_EQ(ShiftJis_CutLine("ab\0cd", 5, 10), 2);
   EXPECT_EQ(ShiftJis_CutLine(nullptr, 5, 10), 0);
 }
 

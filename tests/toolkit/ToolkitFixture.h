@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/headless/Headless.h"
+#include "support/Pixels.h"
 #include "toolkit/nw.h"
 
 // Records every message it is handed and answers with `answer`.
@@ -37,14 +38,7 @@ inline bool Probe_Handler(nwObject* object, nwMessage* message) {
   return nwObject_DefaultHandler(object, message);
 }
 
-// The levels of (x, y, w, h) row by row, one digit a pixel.
-inline std::string Area(int x, int y, int w, int h) {
-  std::string pixels;
-  for (int row = y; row < y + h; ++row) {
-    for (int col = x; col < x + w; ++col) pixels += static_cast<char>('0' + Zeb_GetPixel(col, row));
-  }
-  return pixels;
-}
+using velmo_test::Area;
 
 // The same area holding only text at (x, y) in font 2, black on background.
 inline std::string TextAlone(int x, int y, int w, int h, const char* text, int background) {

@@ -8,6 +8,9 @@
 
 namespace {
 
+using velmo_test::Ink;
+
+
 class DayListPanel : public ViewFixture {
  protected:
   void Open(std::uint16_t view) {
@@ -23,12 +26,6 @@ class DayListPanel : public ViewFixture {
       e->textLen = static_cast<std::uint16_t>(std::strlen(text));
     }
     return e;
-  }
-  static int Ink(int x, int y, int w, int h, int level = ZEB_BLACK) {
-    int n = 0;
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) n += Zeb_GetPixel(i, j) == level;
-    return n;
   }
   // Black pixels of the header's scroll-mark spot.
   static int MarkInk(const DayListLayout& l) { return Ink(l.left + l.width - 14, l.top + 2, 12, 12); }

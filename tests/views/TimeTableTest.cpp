@@ -11,6 +11,9 @@
 
 namespace {
 
+using velmo_test::Ink;
+
+
 // Rows top, day area left and column width of each view.
 constexpr int kWeekTop = 41, kWeekLeft = 38, kWeekColumn = 86;
 constexpr int kListTop = 36, kListLeft = 32, kListColumn = 63;
@@ -43,12 +46,6 @@ class TimeTables : public ViewFixture {
   static void SetText(Entry* e, const char* text) {
     e->text = const_cast<char*>(text);
     e->textLen = static_cast<std::uint16_t>(std::string(text).size());
-  }
-  static int Ink(int x, int y, int w, int h) {
-    int n = 0;
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) n += Zeb_GetPixel(i, j) == ZEB_BLACK;
-    return n;
   }
   static const TimeTableState& S() { return TimeTable_State(); }
   Settings saved{};

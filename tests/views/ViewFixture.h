@@ -24,15 +24,8 @@ class ViewFixture : public ::testing::Test {
     nwEvent_Reset();  // what its creation posted
     Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
     Zeb_FillBox(nwContext, velmo_test::kScreenRect);
-    browse = BrowseState{};
+    Screen_ResetBrowse();
     browse.currentView = VIEW_THREE_MONTHS;
-    browse.monthView = VIEW_THREE_MONTHS;
-    browse.weeksView = VIEW_TWO_WEEKS;
-    browse.weekView = VIEW_WEEK_LIST;
-    browse.dayView = VIEW_DAY;
-    browse.previousView = VIEW_THREE_WEEKS;
-    browse.screenMode = MODE_BROWSE;
-    browse.hourSpan = 1;
     SetToday(2024, 1, 10);
     browse.cursorDate = Date_ToDayNo(2024, 1, 31);
   }

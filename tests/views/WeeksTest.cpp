@@ -14,6 +14,9 @@
 
 namespace {
 
+using velmo_test::Ink;
+
+
 class Weeks : public ViewFixture {
  protected:
   void Open(std::uint16_t view) {
@@ -26,12 +29,6 @@ class Weeks : public ViewFixture {
     e->text = const_cast<char*>(text);
     e->textLen = static_cast<std::uint16_t>(std::strlen(text));
     return e;
-  }
-  static int Ink(int x, int y, int w, int h) {
-    int n = 0;
-    for (int j = y; j < y + h; ++j)
-      for (int i = x; i < x + w; ++i) n += Zeb_GetPixel(i, j) == ZEB_BLACK;
-    return n;
   }
   static const WeeksState& S() { return Weeks_State(); }
 };

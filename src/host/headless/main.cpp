@@ -8,9 +8,9 @@
 // fonts: the two pictures differ exactly in the cells text covers, so a test
 // can compare another host's screen outside them.
 //
-// Exit status: the application's own (0, or 1 after its fatal stop); 2 for
-// bad options or a script that cannot be read; 3 when a shot could not be
-// written.
+// Exit status: the application's own (0, 1 after its fatal stop, 4 when
+// Velmo already runs on the record file); 2 for bad options or a script that
+// cannot be read; 3 when a shot could not be written.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>

@@ -19,9 +19,3 @@ inline constexpr int SDL_MAX_SCALE = 8;
 // Runs the application in a window until it ends. Returns the process's
 // exit status.
 int SdlHost_Run(const SdlOptions& options);
-
-// The host key of an SDL key (HostKey, or a character 32..126); HOSTKEY_NONE
-// for keys the application never sees.
-int SdlHost_KeyOf(SDL_Keycode sym, SDL_Scancode scan);
-// The SDL key that types a host key (for the test key driver).
-bool SdlHost_SdlKeyOf(int hostKey, SDL_Keycode& sym, SDL_Scancode& scan);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/common/HostKeys.h"
-#include "host/sdl/SdlHost.h"
+#include "host/sdl/SdlKeys.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ void PushKey(const TestKey& k) {
   SDL_Event e{};
   e.type = SDL_KEYDOWN;
   e.key.state = SDL_PRESSED;
-  SdlHost_SdlKeyOf(k.key, e.key.keysym.sym, e.key.keysym.scancode);
+  SdlKeys_SdlKeyOf(k.key, e.key.keysym.sym, e.key.keysym.scancode);
   e.key.keysym.mod = SdlMods(k.mods, k.alt);
   driver.awaiting = true;
   SDL_PushEvent(&e);
@@ -72,7 +72,7 @@ bool SdlTest_Load(const char* path, std::string& error) {
       SDL_Keycode sym;
       SDL_Scancode scan;
       if (word != "quit" &&
-          (!HostKeys_ParseName(word, k.key, k.mods) || !SdlHost_SdlKeyOf(k.key, sym, scan))) {
+          (!HostKeys_ParseName(word, k.key, k.mods) || !SdlKeys_SdlKeyOf(k.key, sym, scan))) {
         error = "line " + std::to_string(n) + ": unknown key '" + word + "'";
         return false;
       }
