@@ -57,6 +57,14 @@ function(velmo_win32_tests name)
 endfunction()
 velmo_win32_tests(data_tests DIRS tests/text tests/calendar tests/store tests/files LIBS velmo_data)
 
+# The toolkit's tests on the headless host's virtual clock and key queue,
+# with the Win32 glyph source.
+add_library(velmo_host_headless STATIC ${CMAKE_SOURCE_DIR}/src/host/headless/Headless.cpp)
+velmo_layer_headers(velmo_host_headless src/host/headless)
+target_link_libraries(velmo_host_headless PUBLIC velmo_host_win32)
+velmo_warnings(velmo_host_headless)
+velmo_win32_tests(toolkit_tests DIRS tests/toolkit LIBS velmo_toolkit velmo_host_headless)
+
 # velmo.exe under wine on a private X server, checked against the Linux
 # build's velmo-headless and velmo-cli (VELMO_LINUX_BUILD).
 set(VELMO_LINUX_BUILD "" CACHE PATH "the Linux build folder holding velmo-headless and velmo-cli")
