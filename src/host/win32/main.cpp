@@ -34,6 +34,14 @@ bool ReadScale(const char* text, int& scale) {
   return true;
 }
 
+// A window program has no terminal for the application's refusal.
+int RunVelmo(int argc, char** argv) {
+  const int status = Velmo_Main(argc, argv);
+  if (status == VELMO_EXIT_ALREADY_RUNNING)
+    MessageBoxA(nullptr, "Velmo is already running on this record file.", "Velmo", MB_OK | MB_ICONINFORMATION);
+  return status;
+}
+
 int StartupShow() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -62,6 +70,6 @@ int main(int argc, char** argv) {
   options.appArgc = static_cast<int>(appArgs.size());
   appArgs.push_back(nullptr);
   options.appArgv = appArgs.data();
-  options.appMain = Velmo_Main;
+  options.appMain = RunVelmo;
   return Win32Host_Run(GetModuleHandleA(nullptr), StartupShow(), options);
 }
