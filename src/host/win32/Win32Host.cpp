@@ -61,7 +61,7 @@ struct Host {
   DWORD threadId = 0;
   std::atomic<bool> appDone{false};
   std::atomic<int> status{0};
-  char caption[ZEB_CAPTION_BYTES] = "";  // as last given to the window
+  char caption[ZEB_CAPTION_BYTES] = "";  // as last posted (application thread only)
 };
 
 Screen screen;
@@ -205,6 +205,12 @@ void OnPaint(HWND window) {
   EndPaint(window, &ps);
 }
 
+void SetCaption(HWND window) {
+  char caption[ZEB_CAPTION_BYTES];
+  ZebHost_Caption(caption, sizeof caption);
+  SetWindowTextA(window, caption);
+}
+
 void ShowAbout(HWND window) {
   char banner[ZEB_BANNER_BYTES];
   ZebHost_Banner(banner, sizeof banner);
@@ -284,7 +290,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       PushKey(Win32Host_CharCode(static_cast<unsigned>(wParam), KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL)));
       return 0;
     case WM_IME_CHAR: PushImeChar(wParam); return 0;
-    case WM_TIMER: return 0;  // the key wait ends on its own time-out
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     case WM_CLOSE:
       if (host.appDone.load()) {
@@ -298,7 +303,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (wParam) WaitForApp();
       return 0;
     case WM_APP_DONE: DestroyWindow(window); return 0;
-    case WM_APP_CAPTION: SetWindowTextA(window, host.caption); return 0;
+    case WM_APP_CAPTION: SetCaption(window); return 0;
     case WM_APP_IME: return ImeState(window, wParam != 0) ? 1 : 0;
     case WM_DESTROY: OnDestroy(); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
