@@ -18,8 +18,11 @@ target_include_directories(velmo PRIVATE ${CMAKE_SOURCE_DIR}/src/host/win32)
 target_link_libraries(velmo PRIVATE velmo_app velmo_host_win32)
 velmo_warnings(velmo)
 
-velmo_sources(cli_srcs tools/velmo-cli)
+# Without the iCalendar commands: libical is packaged for Linux only.
+velmo_sources(cli_srcs tools/velmo-cli tools/velmo-cli/win32)
+list(FILTER cli_srcs EXCLUDE REGEX "/(ExportIcs|ImportIcs|IcsShared)\\.cpp$")
 add_executable(velmo-cli ${CMAKE_SOURCE_DIR}/tools/velmo-cli/main.cpp ${cli_srcs})
+target_include_directories(velmo-cli PRIVATE ${CMAKE_SOURCE_DIR}/tools/velmo-cli)
 target_link_libraries(velmo-cli PRIVATE velmo_data)
 velmo_warnings(velmo-cli)
 

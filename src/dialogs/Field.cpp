@@ -15,7 +15,6 @@ DialogMode dialogMode = DLG_NONE;
 FieldParams fieldParams{};
 nwObject* refocusField = nullptr;
 bool valueInvalid = false;
-bool settingText = false;
 bool checkBusy = false;
 
 // "  決定  "
@@ -98,6 +97,21 @@ bool IsEditor(const nwObject* object) {
   return object != nullptr && object->handler == nwEdit_Handler;
 }
 
+KnownField* Known(const nwObject* field) {
+  for (std::size_t i = 0; i < knownCount; ++i) {
+    if (known[i].object == field) return &known[i];
+  }
+  return nullptr;
+}
+
+// Only a value the user typed may advance the focus. A text the program
+// wrote (an order fix, a reset, a step, a first value) notifies later, when
+// the focus may already be on that very field; the editor tells the two
+// apart by what made its last change.
+bool ChangedByProgram(const nwObject* editor) {
+  return !IsEditor(editor) || static_cast<const nwEdit*>(editor)->typed == 0;
+}
+
 // A month outside 1..12 has no length; its own check reports it, so the day
 // is held to the longest month meanwhile rather than to an empty range.
 std::uint16_t DayLimit(int yearId, int monthId) {
@@ -156,12 +170,10 @@ bool IsComplete(const FieldRule& rule, std::uint16_t v) {
   return false;
 }
 
-// Placing the cursor also notifies; only a typed change (which never leaves
-// a selection behind) may advance the focus.
-bool IsCursorPlacement(const nwObject* editor) {
-  if (!IsEditor(editor)) return false;
-  const auto* edit = static_cast<const nwEdit*>(editor);
-  return edit->mark > 0;
+// A key that left the selection standing (a backspace before it) changed
+// nothing: a typed change never leaves a selection behind.
+bool SelectionStands(const nwObject* editor) {
+  return IsEditor(editor) && static_cast<const nwEdit*>(editor)->mark > 0;
 }
 
 void SelectAll(nwObject* field) { nwEvent_PostTo(field, NW_SET_CURSOR, 0, -1); }
@@ -215,7 +227,6 @@ void Field_Reset() {
   fieldParams = FieldParams{};
   refocusField = nullptr;
   valueInvalid = false;
-  settingText = false;
   checkBusy = false;
   known.fill(KnownField{});
   knownCount = 0;
@@ -223,11 +234,9 @@ void Field_Reset() {
 
 bool Field_Register(nwObject* field, char* buffer) {
   if (field == nullptr) return false;
-  for (std::size_t i = 0; i < knownCount; ++i) {
-    if (known[i].object == field) {
-      known[i].buffer = buffer;
-      return true;
-    }
+  if (KnownField* entry = Known(field)) {
+    entry->buffer = buffer;
+    return true;
   }
   if (knownCount >= known.size()) return false;
   known[knownCount++] = KnownField{field, buffer};
@@ -268,12 +277,8 @@ void Field_Init(nwObject* field, char* buffer, int capacity, const char* text) {
 void Field_SetText(nwObject* field, const char* text) {
   if (field == nullptr) return;
   const char* value = text != nullptr ? text : "";
-  settingText = true;
   nwEvent_SendTo(field, NW_SET_TEXT, static_cast<int>(std::strlen(value)), 0, const_cast<char*>(value));
   nwEvent_PostTo(field, NW_REDRAW);
-  // The change notifies later; the flag must still be up when it arrives, or
-  // a reset to the least value would advance the focus at once.
-  settingText = field == fieldParams.field && field->parent != nullptr;
 }
 
 void Field_SetNumber(nwObject* field, int value) {
@@ -317,16 +322,13 @@ void Field_Step(bool up) {
   if (next < 0) return;
   Field_SetNumber(field, next);
   SelectAll(field);
-  settingText = true;
 }
 
 bool Field_AutoAdvance(nwObject* editor) {
   if (editor == nullptr || editor != fieldParams.field) return false;
-  if (settingText) {
-    settingText = false;
-    return false;
-  }
-  if (IsCursorPlacement(editor)) return true;
+  // Placing the cursor notifies too: a program change like the rest.
+  if (ChangedByProgram(editor)) return false;
+  if (SelectionStands(editor)) return true;
   const char* text = fieldParams.valueText;
   if (text == nullptr || text[0] == '\0') return true;
   const FieldRule* rule = RuleOf(editor->id);

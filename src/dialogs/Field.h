@@ -73,7 +73,6 @@ struct FieldParams {
 extern FieldParams fieldParams;
 extern nwObject* refocusField;  // focus goes back here on the next gain
 extern bool valueInvalid;       // a failed check not yet cured; refuses accept
-extern bool settingText;        // a programmatic change: no automatic advance
 extern bool checkBusy;          // the entry dialog is running Field_Check
 
 // Dialog building: empties FieldParams, clears the flags and forgets every
@@ -97,7 +96,9 @@ std::uint16_t Field_Value(const char* text);
 // registers the field. Size buffers with Field_BufferBytes.
 void Field_Init(nwObject* field, char* buffer, int capacity, const char* text);
 constexpr std::size_t Field_BufferBytes(std::size_t capacity) { return capacity + 1; }
-// Sets the text without triggering the automatic advance, and redraws.
+// Sets the text without triggering the automatic advance, and redraws. A
+// text the program writes never counts as typing, whichever field has the
+// focus when its notification arrives.
 void Field_SetText(nwObject* field, const char* text);
 void Field_SetNumber(nwObject* field, int value);  // "%d"
 // Loads FieldParams for the field id (other ids leave them as they were).

@@ -5,6 +5,7 @@
 
 #include "dialogs/Field.h"
 #include "dialogs/Notice.h"
+#include "store/Find.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
@@ -23,6 +24,10 @@ constexpr const char* kSearchTitle = "\x8c\x9f\x8d\xf5";
 constexpr const char* kJumpTitle = "\x8e\x77\x92\xe8\x93\xfa\x82\xc9\x83\x57\x83\x83\x83\x93\x83\x76";
 
 constexpr ZebRect kDialogRect{240, 85, 160, 70};  // on the screen (titleBar's origin)
+
+// "範囲外の日付です\n%d年%d月%d日": a match the views cannot show.
+constexpr const char* kOutsideFormat =
+    "\x94\xcd\x88\xcd\x8a\x4f\x82\xcc\x93\xfa\x95\x74\x82\xc5\x82\xb7\n%d\x94\x4e%d\x8c\x8e%d\x93\xfa";
 
 struct FieldPlace {
   int id;
@@ -122,10 +127,57 @@ void DrawFrame() {
   }
 }
 
+struct JumpRange {
+  std::uint16_t minValue, maxValue;
+};
+
+// The jump fields take the cursor's range, so an accepted date is shown
+// where it was typed: years of the cursor bounds, then months, then the
+// days of the month typed.
+JumpRange JumpRangeOf(int field) {
+  std::uint16_t firstYear = 0, lastYear = 0, month = 0, mday = 0;
+  DayNo_ToDate(VIEW_FIRST_DAY, firstYear, month, mday);
+  DayNo_ToDate(VIEW_LAST_DAY, lastYear, month, mday);
+  if (field == 0) return {firstYear, lastYear};
+  if (field == 1) return {1, 12};
+  const std::uint16_t length = Date_MonthLength(Field_Value(jumpBuffers[0]), Field_Value(jumpBuffers[1]));
+  return {1, length != 0 ? length : std::uint16_t{31}};
+}
+
+// The first jump field outside its range goes back to its least value, the
+// range message names the range and the field takes the focus again.
+bool JumpFieldsInRange() {
+  for (int i = 0; i < kJumpFieldCount; ++i) {
+    const JumpRange range = JumpRangeOf(i);
+    const std::uint16_t v = Field_Value(jumpBuffers[i]);
+    if (v >= range.minValue && v <= range.maxValue) continue;
+    Field_SetNumber(&edits[i], range.minValue);
+    char text[64];
+    std::snprintf(text, sizeof text, FIELD_RANGE_FORMAT, range.minValue, range.maxValue);
+    // The box reaches past this dialog over the view: the view is drawn
+    // again now, and the dialog over it by the redraw the box queued.
+    if (Notice_Box(text, NOTICE_OK) != NOTICE_NO_ANSWER) View_RedrawAll();
+    nwFocus_Set(&edits[i]);
+    return false;
+  }
+  return true;
+}
+
+void Accept(nwObject* object) {
+  if (dialogMode == DLG_JUMP && !JumpFieldsInRange()) return;
+  nwEvent_PostTo(object, NW_END_MODAL, 1);
+}
+
+void PostRedrawToChildren(nwObject* object) {
+  for (std::size_t slot = 0; slot < cap::kChildren; ++slot) {
+    if (object->childUsed[slot]) nwEvent_PostTo(object->children[slot], NW_REDRAW);
+  }
+}
+
 bool OnKey(nwObject* object, nwMessage* message) {
   switch (message->param) {
     case KEY_RETURN:
-      nwEvent_PostTo(object, NW_END_MODAL, 1);
+      Accept(object);
       return true;
     case KEY_ESCAPE:
       nwEvent_PostTo(object, NW_END_MODAL, 0);
@@ -143,7 +195,7 @@ bool OnKey(nwObject* object, nwMessage* message) {
 bool OnCommand(nwObject* object, nwMessage* message) {
   switch (message->param) {
     case CMD_DIALOG_OK:
-      nwEvent_PostTo(object, NW_END_MODAL, 1);
+      Accept(object);
       return true;
     case CMD_DIALOG_CANCEL:
       nwEvent_PostTo(object, NW_END_MODAL, 0);
@@ -168,6 +220,8 @@ bool InputDialog_Handler(nwObject* object, nwMessage* message) {
       return OnCommand(object, message);
     case NW_REDRAW:
       DrawFrame();
+      // The frame covers the fields: a box that was over them ends with this.
+      PostRedrawToChildren(object);
       return true;
     default:
       return nwDialog_Handler(object, message);
@@ -200,17 +254,15 @@ bool PassesLabel(const Entry& e) {
   return e.label == 0 || e.label == browse.currentLabel;
 }
 
-// Whether the text holds the search text starting on a character boundary.
-bool Contains(const Entry& e) {
-  if (search.length == 0) return true;
-  if (e.text == nullptr || e.textLen < search.length) return false;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(e.text);
-  const int last = e.textLen - search.length;
-  for (int i = 0; i <= last;) {
-    if (std::memcmp(bytes + i, search.text, static_cast<std::size_t>(search.length)) == 0) return true;
-    i += Zeb_IsLeadByte(bytes[i]) && i + 1 < e.textLen ? 2 : 1;
-  }
-  return false;
+bool Contains(const Entry& e) { return Find_TextContains(e, search.text, search.length); }
+
+// The cursor stays; search-next goes on after the entry.
+void ShowOutside(DayNo day) {
+  std::uint16_t year = 0, month = 0, mday = 0;
+  DayNo_ToDate(day, year, month, mday);
+  char text[64];
+  std::snprintf(text, sizeof text, kOutsideFormat, year, month, mday);
+  Notice_Show(text, NOTICE_OK);
 }
 
 void NotFound() {
@@ -232,24 +284,16 @@ DayNo TypedDate() {
 
 }  // namespace
 
-DayNo Entry_FirstDay(const Entry& e) {
-  if (e.kind == KIND_TASK && e.doneLen != 0) {
-    // A done block too short to hold the day never shows.
-    return e.done != nullptr && e.doneLen >= 2 ? e.done[0] : DAY_NONE;
-  }
-  if (e.kind == KIND_TASK || e.repeat == REPEAT_NONE) return e.startDay;
-  for (std::uint32_t n = e.startDay; n <= e.endDay; ++n) {
-    if (MonthRec_RuleMatches(e, static_cast<DayNo>(n))) return static_cast<DayNo>(n);
-  }
-  return DAY_NONE;
-}
-
 bool Search_FindNext() {
   for (Entry* e = Store_Next(search.position); e != nullptr; e = Store_Next(search.position)) {
     if (e->kind == KIND_DELETED || !PassesLabel(*e)) continue;
     if (!Contains(*e)) continue;
     const DayNo day = Entry_FirstDay(*e);
     if (day == DAY_NONE) continue;
+    if (View_ClampDay(day) != day) {
+      ShowOutside(day);
+      return false;
+    }
     MoveCursorTo(day);
     return true;
   }
@@ -262,14 +306,14 @@ bool Search_Start() {
   const nwEdit& edit = SearchEdit();
   Search_Set(edit.text, edit.length);
   if (Search_FindNext()) return true;
-  NotFound();
+  if (search.position == 0) NotFound();
   return false;
 }
 
 bool Search_Next() {
   if (search.length == 0 || search.position == 0) return false;
   if (Search_FindNext()) return true;
-  NotFound();
+  if (search.position == 0) NotFound();
   return false;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "calendar/Date.h"
+#include "store/Find.h"
 
 struct Entry;
 
@@ -16,14 +17,14 @@ bool Search_Start();
 // when there is no search text or the last scan ended without a match.
 bool Search_Next();
 // One scan from the kept position with the kept text; true when a match
-// moved the cursor. Leaves the position just past the matching entry.
+// moved the cursor. Leaves the position just past the matching entry. A
+// match on a day outside the cursor bounds is named in a notice instead
+// (false, position kept); no match: false, position 0.
 bool Search_FindNext();
 // Asks for year, month and day and moves the cursor there; true when the
-// dialog was accepted and the date could be taken.
+// dialog was accepted. The fields take the cursor's range: accepting a value
+// outside it names the range and keeps the dialog open.
 bool Jump_ToDate();
-
-// The first day an entry occurs on; 0 when it never occurs.
-DayNo Entry_FirstDay(const Entry& e);
 
 // The kept search: text (at most 13 bytes, taken as bytes) and the position
 // the next scan starts from (0: nothing to go on with).

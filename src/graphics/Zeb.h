@@ -180,6 +180,10 @@ bool Zeb_ParseBitmapHeader(const void* bytes, std::size_t size, ZebBitmapText& o
 void Zeb_MarkDirty(int x1, int y1, int x2, int y2);  // inclusive, clamped
 bool Zeb_GetDirty(ZebRect& box);   // pixels touched since the last clear
 void Zeb_ClearDirty();
+// Overdraw watch, independent of the dirty rectangle: Zeb_WatchEnd tells
+// whether a report touched `rect` since Zeb_WatchStart, and stops watching.
+void Zeb_WatchStart(const ZebRect& rect);
+bool Zeb_WatchEnd();
 // Writes host greys of the frame-buffer pixels of box (clipped, widened to
 // the left to a multiple of 4) into a screen-sized grey image whose row y
 // starts at grey + y * stride.

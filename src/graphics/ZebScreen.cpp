@@ -13,7 +13,7 @@
 int zebScreenWidth = cap::kScreenWidth;
 int zebScreenHeight = cap::kScreenHeight;
 
-ZebScreenState zebScreen = {{0, 0, 0, 0, nullptr}, ZEB_BLACK, 0xFF, false, 0, 0, 0, 0};
+ZebScreenState zebScreen = {{0, 0, 0, 0, nullptr}, ZEB_BLACK, 0xFF, false, 0, 0, 0, 0, false, false, 0, 0, 0, 0};
 
 namespace {
 
@@ -149,6 +149,10 @@ void Zeb_MarkDirty(int x1, int y1, int x2, int y2) {
   y1 = std::max(y1, 0);
   x2 = std::min(x2, right);
   y2 = std::min(y2, bottom);
+  if (zebScreen.watching && x1 <= zebScreen.watchX2 && x2 >= zebScreen.watchX1 && y1 <= zebScreen.watchY2 &&
+      y2 >= zebScreen.watchY1) {
+    zebScreen.watchHit = true;
+  }
   if (!zebScreen.dirty) {
     zebScreen.dirty = true;
     zebScreen.minX = x1;
@@ -170,6 +174,22 @@ bool Zeb_GetDirty(ZebRect& box) {
 }
 
 void Zeb_ClearDirty() { zebScreen.dirty = false; }
+
+void Zeb_WatchStart(const ZebRect& rect) {
+  zebScreen.watching = rect.w > 0 && rect.h > 0;
+  zebScreen.watchHit = false;
+  zebScreen.watchX1 = rect.x;
+  zebScreen.watchY1 = rect.y;
+  zebScreen.watchX2 = rect.x + rect.w - 1;
+  zebScreen.watchY2 = rect.y + rect.h - 1;
+}
+
+bool Zeb_WatchEnd() {
+  const bool hit = zebScreen.watching && zebScreen.watchHit;
+  zebScreen.watching = false;
+  zebScreen.watchHit = false;
+  return hit;
+}
 
 void Zeb_ToGrey(const ZebRect& box, std::uint8_t* grey, int stride) {
   ZebRect area;

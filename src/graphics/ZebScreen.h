@@ -10,6 +10,8 @@ struct ZebScreenState {
   std::uint8_t penByte;     // the level in all four pixel positions
   bool dirty;
   int minX, minY, maxX, maxY;
+  bool watching, watchHit;
+  int watchX1, watchY1, watchX2, watchY2;  // inclusive
 };
 
 extern ZebScreenState zebScreen;

@@ -3,6 +3,7 @@
 // objects it creates live below it (views/Screen.h).
 #pragma once
 
+#include "Velmo.h"
 #include "views/Screen.h"
 
 // Timers of the whole run.
@@ -10,13 +11,6 @@ inline constexpr int SHELL_TIMER_STATUS = 1;   // mainArea, every 500 ms
 inline constexpr int SHELL_TIMER_CLOCK = 3;    // titleBar, every 10 s
 inline constexpr int SHELL_STATUS_MS = 500;
 inline constexpr int SHELL_CLOCK_MS = 10000;
-
-// Exit status of a run that found another Velmo on its record file.
-inline constexpr int VELMO_EXIT_ALREADY_RUNNING = 4;
-
-// The application's main: start-up, the main loop, shutdown. Returns the
-// process's exit status: 0, or VELMO_EXIT_ALREADY_RUNNING (nothing written).
-int Velmo_Main(int argc, char** argv);
 
 // Main-area handler (exposed for tests).
 bool MainArea_Handler(nwObject* object, nwMessage* message);

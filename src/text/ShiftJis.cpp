@@ -3,27 +3,17 @@
 #include <climits>
 #include <cstring>
 
-namespace {
-
-bool EndsLine(char c) { return c == '\0' || c == '\n' || c == '\r'; }
-
-int Walk(const char* text, int length, int limit, bool atLineEnd) {
+int ShiftJis_Fit(const char* text, int length, int limit) {
   if (text == nullptr) return 0;
   const int max = length < limit ? length : limit;
   int used = 0;
-  while (used < max && !(atLineEnd && EndsLine(text[used]))) {
+  while (used < max) {
     const int size = ShiftJis_IsLead(static_cast<unsigned char>(text[used])) ? 2 : 1;
     if (used + size > max) break;
     used += size;
   }
   return used;
 }
-
-}  // namespace
-
-int ShiftJis_Fit(const char* text, int length, int limit) { return Walk(text, length, limit, false); }
-
-int ShiftJis_CutLine(const char* text, int length, int limit) { return Walk(text, length, limit, true); }
 
 void ShiftJis_Truncate(char* text, std::size_t limit) {
   if (text == nullptr) return;

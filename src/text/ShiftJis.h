@@ -18,12 +18,10 @@ constexpr bool ShiftJis_IsTrail(unsigned char byte) {
 
 // The bytes of text, at most length and limit, that hold whole characters:
 // a lead byte and the byte after it are one character, left out whole when
-// they do not both fit. Every byte counts, a NUL too. 0 for a null text.
+// they do not both fit. Every byte counts, control bytes and NUL too (the
+// font draws them), so it is also a cut at a width of limit half-width
+// columns. 0 for a null text.
 int ShiftJis_Fit(const char* text, int length, int limit);
-
-// The same for the text's first line: it stops at a line end (CR or LF) or
-// a NUL, so the count is where a one-line cut of limit columns ends.
-int ShiftJis_CutLine(const char* text, int length, int limit);
 
 // Cuts a NUL-terminated text in place to its whole characters within limit
 // bytes (a lead byte just before the NUL goes too).

@@ -140,6 +140,9 @@ nwMessage* nwEvent_Next(bool block);
 // Delivers to the target, or for keys and commands with no target along the
 // focus chain; the message's code is NW_NONE afterwards.
 bool nwEvent_Dispatch(nwMessage* message);
+// The object drawn over everything while it is shown (the message box);
+// null: none. Nothing dispatched to objects outside it may paint over it.
+void nwEvent_SetCover(nwObject* object);
 const char* nwEvent_Name(const nwMessage* message);
 int nwEvent_Pending();          // messages waiting in the queue
 bool nwEvent_IsQuitting();      // a Quit or close request has been taken
@@ -292,6 +295,7 @@ struct nwEdit : nwObject {
   int lineHeight;
   std::uint8_t multiLine;
   std::uint8_t dropTrail; // a lead byte was refused: its trail byte goes too
+  std::uint8_t typed;     // the last change came from a key (not SetText or SetCursor)
 };
 
 bool nwEdit_Handler(nwObject* object, nwMessage* message);

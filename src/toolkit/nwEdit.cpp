@@ -31,6 +31,18 @@ void Notify(nwEdit* edit, int code) {
   if (edit->parent != nullptr) nwEvent_PostTo(edit->parent, code, edit->serial, edit->id, edit);
 }
 
+// A change made by a key the user pressed; the parent can tell it from the
+// program's own changes when the notification arrives.
+void NotifyTyped(nwEdit* edit) {
+  edit->typed = 1;
+  Notify(edit, NW_EDIT_NOTIFY);
+}
+
+void NotifyProgram(nwEdit* edit) {
+  edit->typed = 0;
+  Notify(edit, NW_EDIT_NOTIFY);
+}
+
 void Recount(nwEdit* edit) {
   edit->columns = edit->advance > 0 ? (edit->rect.w - 4) / edit->advance : 0;
   if (edit->columns < 0) edit->columns = 0;
@@ -193,7 +205,7 @@ bool ControlKey(nwEdit* edit, int key) {
     case 'j': {
       const char lineFeed = kLineFeed;
       Insert(edit, &lineFeed, 1);
-      Notify(edit, NW_EDIT_NOTIFY);
+      NotifyTyped(edit);
       return true;
     }
     default: return false;
@@ -211,7 +223,7 @@ bool TypeKey(nwEdit* edit, int key, int modifiers) {
   if ((modifiers & KEY_MOD_SHIFT) != 0 && key >= 'a' && key <= 'z') key -= 'a' - 'A';
   const char byte = static_cast<char>(key);
   Insert(edit, &byte, 1);
-  Notify(edit, NW_EDIT_NOTIFY);
+  NotifyTyped(edit);
   return true;
 }
 
@@ -220,7 +232,7 @@ bool Key(nwEdit* edit, int key, int modifiers) {
   switch (key) {
     case KEY_BACKSPACE:
       DeleteBackward(edit, 1);
-      Notify(edit, NW_EDIT_NOTIFY);
+      NotifyTyped(edit);
       return true;
     case KEY_UP:
       if (!edit->multiLine) return false;
@@ -235,7 +247,7 @@ bool Key(nwEdit* edit, int key, int modifiers) {
     case KEY_DELETE:
       if (edit->cursor >= edit->length) break;
       DeleteForward(edit, 1);
-      Notify(edit, NW_EDIT_NOTIFY);
+      NotifyTyped(edit);
       return true;
     default: break;
   }
@@ -255,6 +267,7 @@ void OnCreate(nwEdit* edit) {
   edit->scroll = edit->topLine = edit->cursor = edit->mark = 0;
   edit->multiLine = 0;
   edit->dropTrail = 0;
+  edit->typed = 0;
   SetFont(edit, ZEB_FONT_16);
 }
 
@@ -278,7 +291,7 @@ void SetText(nwEdit* edit, const void* source, int length) {
   edit->topLine = 0;
   edit->dropTrail = 0;
   edit->cursor = StepBackIfInside(edit, Clamp(edit->columns, 0, edit->length));
-  Notify(edit, NW_EDIT_NOTIFY);
+  NotifyProgram(edit);
 }
 
 // Positions are the caller's; they are only kept inside the text and off
@@ -292,7 +305,7 @@ void SetCursor(nwEdit* edit, int cursor, int mark) {
   edit->mark = Clamp(mark, 0, edit->length - edit->cursor);
   FollowCursor(edit);
   nwEditDraw_Text(edit);
-  Notify(edit, NW_EDIT_NOTIFY);
+  NotifyProgram(edit);
 }
 
 void OnFocus(nwEdit* edit, bool gained) {

@@ -76,16 +76,7 @@ void nwEditDraw_Text(const nwEdit* edit) {
 
 void nwEditDraw_All(const nwEdit* edit) {
   if (!edit->visible) return;
-  ZebRect inner = edit->rect;
-  ZebRect_Inset(inner, 1, 1);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, edit->rect);
-  Zeb_SetColor(nwContext, ZEB_WHITE);
-  Zeb_FillBox(nwContext, inner);
-  if (edit->focused) {
-    Zeb_SetColor(nwContext, ZEB_BLACK);
-    Zeb_DrawBox(nwContext, inner);
-  }
+  nwText_DrawBox(edit->rect, ZEB_WHITE, edit->focused != 0);
   nwEditDraw_Text(edit);
 }
 

@@ -80,7 +80,27 @@ bool DispatchFocusChain(nwMessage* message) {
 
 bool IsFocusCode(int code) { return code >= NW_KEY_DOWN && code <= NW_COMMAND; }
 
+nwObject* cover = nullptr;
+
+bool Inside(const nwObject* object, const nwObject* ancestor) {
+  for (int depth = 0; object != nullptr && depth < cap::kParentChain; ++depth) {
+    if (object == ancestor) return true;
+    object = object->parent;
+  }
+  return false;
+}
+
+// A message for anything outside the shown cover is watched: whatever it
+// draws over the cover is put back under it by redrawing the cover.
+bool WatchesCover(const nwMessage* message) {
+  if (cover == nullptr || !cover->visible) return false;
+  const nwObject* receiver = message->target != nullptr ? message->target : nwFocus_Get();
+  return !Inside(receiver, cover);
+}
+
 }  // namespace
+
+void nwEvent_SetCover(nwObject* object) { cover = object; }
 
 nwMessage* nwEvent_Set(nwMessage* message, int code, void* ptr, int param, int param2) {
   message->target = nullptr;
@@ -119,6 +139,7 @@ void nwEvent_Reset() {
   nwFocus_Clear();
   nwEvent_Clear(&emptyMessage);
   quitting = false;
+  cover = nullptr;
 }
 
 nwMessage* nwEvent_Next(bool block) {
@@ -149,6 +170,8 @@ nwMessage* nwEvent_Next(bool block) {
 bool nwEvent_Dispatch(nwMessage* message) {
   if (message == nullptr || message->code == NW_NONE) return false;
   const bool timerToTarget = message->code == NW_TIMER && message->target != nullptr;
+  const bool watched = WatchesCover(message);
+  if (watched) Zeb_WatchStart(cover->rect);
   bool result = false;
   if (message->target != nullptr) {
     result = nwEvent_Send(message, message->target);
@@ -156,6 +179,7 @@ bool nwEvent_Dispatch(nwMessage* message) {
     result = DispatchFocusChain(message);
   }
   message->code = NW_NONE;
+  if (watched && Zeb_WatchEnd() && cover != nullptr && cover->visible) nwEvent_SendTo(cover, NW_REDRAW);
   if (!timerToTarget) Zeb_Update(nwContext);
   return result;
 }

@@ -11,6 +11,10 @@ void nwFocus_Replace(nwObject* object);
 // copied, never ending on a cut-off lead byte.
 int nwText_Copy(char* destination, int capacity, const char* source, int length);
 
+// The box of an editor or list: a black outline, the inside in back, and a
+// second outline inside it while the widget has the focus.
+void nwText_DrawBox(const ZebRect& rect, int back, bool focused);
+
 // The text fields labels and buttons have in common (focused, text, textSize,
 // textLength, fontNo, advance, lineHeight); their records differ in layout,
 // so these take either record.

@@ -41,16 +41,7 @@ void Highlight(const nwListBox* list) {
 
 void Draw(const nwListBox* list) {
   if (!list->visible) return;
-  ZebRect inner = list->rect;
-  ZebRect_Inset(inner, 1, 1);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawBox(nwContext, list->rect);
-  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
-  Zeb_FillBox(nwContext, inner);
-  if (list->focused) {
-    Zeb_SetColor(nwContext, ZEB_BLACK);
-    Zeb_DrawBox(nwContext, inner);
-  }
+  nwText_DrawBox(list->rect, ZEB_LIGHT_GREY, list->focused != 0);
   Zeb_SetColor(nwContext, list->foreColor);
   Zeb_SetFont(nwContext, list->fontNo);
   for (int i = 0; i < list->visibleRows && list->top + i < list->rowCount; ++i) {

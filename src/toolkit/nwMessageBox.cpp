@@ -173,7 +173,10 @@ int nwMessageBox(const char* text, int type) {
   box.layout = &LayoutOf(type);
   const ZebRect rect = RectOnParent();
   nwObject_Create(&box.dialog, nwMessageBox_Handler, box.parent, &rect);
+  nwEvent_SetCover(&box.dialog);
   nwDialog_DoModal(&box.dialog);
+  nwEvent_SetCover(nullptr);
+  // Its parent's redraw, posted as it goes, repaints what it covered.
   nwObject_Destroy(&box.dialog);
   box.open = false;
   return box.result;

@@ -1,8 +1,21 @@
-// Bounded Shift-JIS copies for the text widgets.
+// What the text widgets share: bounded Shift-JIS copies and the box of an
+// editor or list.
 #include <cstring>
 
 #include "text/ShiftJis.h"
 #include "toolkit/nwInternal.h"
+
+void nwText_DrawBox(const ZebRect& rect, int back, bool focused) {
+  ZebRect inner = rect;
+  ZebRect_Inset(inner, 1, 1);
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawBox(nwContext, rect);
+  Zeb_SetColor(nwContext, back);
+  Zeb_FillBox(nwContext, inner);
+  if (!focused) return;
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_DrawBox(nwContext, inner);
+}
 
 int nwText_Copy(char* destination, int capacity, const char* source, int length) {
   if (destination == nullptr || capacity <= 0) return 0;

@@ -53,7 +53,7 @@ void RowText(int x, int y, const char* text, int count) {
 }
 
 void EntryText(const Entry& e, int x, int y, int limit) {
-  RowText(x, y, e.text, ShiftJis_CutLine(e.text, e.textLen, limit));
+  RowText(x, y, e.text, ShiftJis_Fit(e.text, e.textLen, limit));
 }
 
 void LinkMark(const Entry& e, int x, int y) {
@@ -88,7 +88,7 @@ void DrawHoliday(const Entry& e, const ZebRect& row, int y) {
   const int cw = Zeb_CharWidth(panel.font);
   View_Fill(row, ZEB_LIGHT_GREY);
   LinkMark(e, row.x, y);
-  const int count = ShiftJis_CutLine(e.text, e.textLen, panel.charsPerRow - 1);
+  const int count = ShiftJis_Fit(e.text, e.textLen, panel.charsPerRow - 1);
   const int x = row.x + cw + (row.w - cw - count * cw) / 2;
   RowText(x, y, e.text, count);
 }
@@ -182,6 +182,7 @@ void DayList_DrawRows() {
   if (!active) return;
   View_Fill(ListArea(), ZEB_WHITE);
   View_DayList().shownDay = browse.cursorDate;
+  View_DayList().shownTop = View_DayList().top;
   const int count = View_DayCount(browse.cursorDate);
   const int top = View_DayList().top;
   Zeb_SetFont(nwContext, panel.font);

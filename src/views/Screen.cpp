@@ -53,8 +53,9 @@ void Screen_ResetBrowse() {
 }
 
 void Screen_SetTitle(const char* text) {
+  constexpr int kPrefix = 7;  // "Velmo  "
   char line[TITLE_FORMAT_BYTES];
-  std::snprintf(line, sizeof line, "Velmo  %s", text ? text : "");
+  std::snprintf(line, sizeof line, "Velmo  %.*s", TITLE_FORMAT_BYTES - 1 - kPrefix, text ? text : "");
   ShiftJis_Truncate(line, sizeof line);  // a cut line never ends on half a character
   nwEvent_SendTo(&titleBar, NW_SET_TEXT, 0, 0, line);
   nwEvent_PostTo(&titleBar, NW_REDRAW);

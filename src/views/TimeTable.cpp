@@ -1,5 +1,6 @@
 #include "views/TimeTable.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -65,20 +66,21 @@ void DrawBar(int column, const Entry& e) {
   if (!TimeTable_BarRows(start, end, bar)) return;
   const int x0 = ColumnLeft(column) + 1;
   const int x1 = ColumnLeft(column) + L.columnWidth - 1;
-  const int y0 = TimeTable_RowsTop() + bar.top;
-  // An end on the window's lower edge lies on the row below the hours (the
-  // strip's top line); in the one-day view that row is the function-key bar.
-  const int lowest = TimeTable_RowsTop() + bar.bottom;
-  const int y1 = lowest < TIME_TABLE_AREA_BOTTOM ? lowest : TIME_TABLE_AREA_BOTTOM;
+  // A start or end on the window's lower edge lies on the row below the hours
+  // (the strip's top line); in the one-day view that row is the function-key
+  // bar, so the bar closes on the row above. A start there gives a bar from
+  // that row up to the hours' last row (top below bottom).
+  const int y0 = std::min(TimeTable_RowsTop() + bar.top, TIME_TABLE_AREA_BOTTOM);
+  const int y1 = std::min(TimeTable_RowsTop() + bar.bottom, TIME_TABLE_AREA_BOTTOM);
   ZebRect box{};
-  ZebRect_SetCorners(box, x0, y0, x1, y1);
+  ZebRect_SetCorners(box, x0, std::min(y0, y1), x1, std::max(y0, y1));
   View_Fill(box, ZEB_LIGHT_GREY);
-  View_Line(x0, y0, x0, y1, ZEB_BLACK);
-  View_Line(x1, y0, x1, y1, ZEB_BLACK);
+  View_Line(x0, box.y, x0, box.y + box.h - 1, ZEB_BLACK);
+  View_Line(x1, box.y, x1, box.y + box.h - 1, ZEB_BLACK);
   if (bar.endVisible) View_Line(x0, y1, x1, y1, ZEB_BLACK);
   if (bar.startVisible) View_Line(x0, y0, x1, y0, ZEB_BLACK);
   if (bar.startVisible && L.hoursHeight - bar.top > Zeb_CharHeight(L.font)) {
-    View_Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_CutLine(e.text, e.textLen, L.textChars), ZEB_BLACK);
+    View_Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_Fit(e.text, e.textLen, L.textChars), ZEB_BLACK);
   }
 }
 
@@ -254,7 +256,7 @@ void TimeTable_DrawStrip(int column) {
     if (e.kind == KIND_TASK) break;
     const bool untimed = e.kind == KIND_SCHEDULE && !HasEndTime(e);
     if (e.kind != KIND_HOLIDAY && !untimed) continue;
-    View_Text(x + kBarTextInset, top + kStripTextTop + line * (Zeb_CharHeight(L.font) + 1), e.text, ShiftJis_CutLine(e.text, e.textLen, L.textChars), ZEB_BLACK);
+    View_Text(x + kBarTextInset, top + kStripTextTop + line * (Zeb_CharHeight(L.font) + 1), e.text, ShiftJis_Fit(e.text, e.textLen, L.textChars), ZEB_BLACK);
     ++line;
   }
 }
@@ -319,10 +321,7 @@ bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar) {
   if (!bar.startVisible && !bar.endVisible && !crosses) return false;
   if (!bar.startVisible) top = 0;
   if (!bar.endVisible) bottom = h - 1;
-  if (top > h - 1) return false;  // a start on the lower edge shows nothing
   bar.top = top;
   bar.bottom = bottom;
   return true;
 }
-
-

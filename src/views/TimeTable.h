@@ -73,10 +73,10 @@ void TimeTable_EndItemSelection();
 // Bar rows of a schedule from (start) to (end) minutes of the day against the
 // current hour window; false when it does not touch the window. top and
 // bottom are offsets from the rows top (an end on the window's lower edge
-// gives the hours area's height); the flags say which edges show.
+// gives the hours area's height H; a start there gives top H and bottom
+// H - 1); the flags say which edges show.
 struct TimeTableBar {
   int top, bottom;
   bool startVisible, endVisible;
 };
 bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar);
-

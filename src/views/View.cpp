@@ -74,6 +74,12 @@ void ResetDayList() {
   dayList.top = 0;
 }
 
+// The commands act on dayList.index counted from dayList.top: the rows on
+// screen must start there too, or a highlight lands on another entry.
+bool ListOutOfLine() {
+  return dayList.shownDay != browse.cursorDate || dayList.shownTop != dayList.top;
+}
+
 }  // namespace
 
 // --- shell side -------------------------------------------------------------
@@ -249,9 +255,9 @@ bool View_SelectItemKey(int key) {
   if (count == 0) return true;
   if (browse.selectionState != VIEW_SEL_ITEM) {
     if (dayList.index > count - 1) ResetDayList();
-    // The list catches up with a cursor move only some ticks later; the row
-    // highlighted must be the cursor day's.
-    if (dayList.shownDay != browse.cursorDate) dayList.redraw();
+    // The list catches up with a cursor move only some ticks later, and a
+    // reset leaves it scrolled; the row highlighted must be the one selected.
+    if (ListOutOfLine()) dayList.redraw();
     InvertRow();
     browse.selectionState = VIEW_SEL_ITEM;
     return true;
@@ -270,4 +276,7 @@ void View_EndItemSelection() {
   if (browse.selectionState != VIEW_SEL_ITEM) return;
   ResetDayList();
   browse.selectionState = cellState;
+  // A list scrolled for the selection scrolls back with it (rows and marks);
+  // another day's rows wait for the view's own refresh.
+  if (HasDayList() && dayList.shownDay == browse.cursorDate && dayList.shownTop != 0) dayList.redraw();
 }

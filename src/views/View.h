@@ -60,6 +60,7 @@ struct ViewDayList {
   int rowHeight;
   void (*redraw)();  // redraws the list (header and rows); null: no list
   std::uint16_t shownDay;  // the day whose rows are on screen; 0: none yet
+  int shownTop;            // the first occurrence on screen
 };
 
 // --- shell side -----------------------------------------------------------

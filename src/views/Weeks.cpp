@@ -114,7 +114,7 @@ void DrawEntries(const ZebRect& cell, const MonthRec& rec, int mday) {
   int i = 0;
   for (; i < layout.linesPerCell && i < count && list[i]->kind != KIND_TASK; ++i) {
     const Entry& e = *list[i];
-    View_Text(x, y + i * LinePitch(), e.text, ShiftJis_CutLine(e.text, e.textLen, layout.charsPerLine), ZEB_BLACK);
+    View_Text(x, y + i * LinePitch(), e.text, ShiftJis_Fit(e.text, e.textLen, layout.charsPerLine), ZEB_BLACK);
   }
   if (count > layout.linesPerCell && list[layout.linesPerCell]->kind != KIND_TASK) {
     View_Text(cell.x + cell.w - 2 * CharWidth() - 1, cell.y, kMoreMark, 2, ZEB_BLACK);

@@ -25,6 +25,7 @@ std::map<int, std::string> shown;
 bool openAfterKeys = false;
 int mainRedraws = 0;
 int deepest = 0;  // dialog depth seen at a wait: 2 while a box is over the dialog
+std::vector<int> trail;  // id of the focus at each wait inside the dialog
 
 nwObject* DialogChild(int id) {
   nwObject* focus = nwFocus_Get();
@@ -38,6 +39,7 @@ nwObject* DialogChild(int id) {
 
 void Feed(int) {
   if (nwDialog_Depth() > deepest) deepest = nwDialog_Depth();
+  if (nwDialog_Depth() == 1) trail.push_back(nwFocus_Get() != nullptr ? nwFocus_Get()->id : -1);
   if (shown.empty() && nwDialog_Depth() > 0) {
     for (int id = ID_START_YEAR; id <= ID_INTERVAL; ++id) {
       nwObject* child = DialogChild(id);
@@ -83,6 +85,7 @@ class EntryDialog : public ::testing::Test {
     openAfterKeys = false;
     mainRedraws = 0;
     deepest = 0;
+    trail.clear();
   }
   void TearDown() override {
     Notice_Detach();
@@ -298,6 +301,56 @@ TEST_F(EntryDialog, AStartHourWithoutEndTimeGivesTheEndTheSameTime) {
   EXPECT_EQ(Store_At(0)->endMinute, 0);
 }
 
+// Values the program writes into fields (first values, time and date order
+// fixes, range resets, steps) never count as typing: the focus stays where
+// the key put it, and TAB then walks the whole tab order from there.
+TEST_F(EntryDialog, ProgramWrittenValuesNeverMoveTheFocusInAnyDialogKind) {
+  const int C_T = Key_Control('t', false), C_S = Key_Control('s', false);
+  const int C_E = Key_Control('e', false), C_R = Key_Control('r', false);
+  constexpr int TEXT = ID_TEXT, SY = ID_START_YEAR, SM = ID_START_MONTH, SD = ID_START_DAY;
+  constexpr int EY = ID_END_YEAR, EM = ID_END_MONTH, ED = ID_END_DAY, SH = ID_START_HOUR;
+  constexpr int SMIN = ID_START_MINUTE, EH = ID_END_HOUR, EMIN = ID_END_MINUTE, RANK = ID_RANK;
+  constexpr int REP = ID_REPEAT, INTERVAL = ID_INTERVAL;
+  struct Case {
+    const char* what;
+    int command;
+    std::vector<int> rewrite;  // keys that make the program write a field
+    std::vector<int> order;    // the focus after them, then after each TAB
+  };
+  const Case cases[] = {
+      {"schedule, first values", CMD_ADD_SCHEDULE, {},
+       {TEXT, SY, SM, SD, EY, EM, ED, SH, SMIN, EH, EMIN, REP, INTERVAL, TEXT}},
+      {"schedule, time order ('--' minute becomes 0)", CMD_ADD_SCHEDULE, {C_T, '1', KEY_TAB},
+       {SMIN, EH, EMIN, REP, INTERVAL, TEXT, SY}},
+      {"schedule, minute stepped, then CTRL+T", CMD_ADD_SCHEDULE, {C_T, KEY_TAB, KEY_UP, C_T},
+       {SH, SMIN, EH, EMIN, REP}},
+      {"schedule, date order (start day 20)", CMD_ADD_SCHEDULE, {C_S, KEY_TAB, KEY_TAB, '2', '0'},
+       {EY, EM, ED, SH, SMIN}},
+      {"schedule, range reset (month 13)", CMD_ADD_SCHEDULE, {C_S, KEY_TAB, '1', '3', KEY_TAB},
+       {SM, SD, EY, EM}},
+      {"task, first values", CMD_ADD_TASK, {}, {TEXT, SY, SM, SD, RANK, TEXT}},
+      {"task, range reset (rank 0)", CMD_ADD_TASK, {C_R, '0', KEY_TAB}, {RANK, TEXT, SY}},
+      {"task, rank stepped, then CTRL+S", CMD_ADD_TASK, {C_R, KEY_UP, C_S}, {SY, SM, SD, RANK}},
+      {"holiday, first values", CMD_ADD_HOLIDAY, {}, {TEXT, SY, SM, SD, EY, EM, ED, REP, INTERVAL, TEXT}},
+      {"holiday, date order (start day 20)", CMD_ADD_HOLIDAY, {C_S, KEY_TAB, KEY_TAB, '2', '0'},
+       {EY, EM, ED, REP, INTERVAL}},
+      {"holiday, year stepped, then CTRL+E", CMD_ADD_HOLIDAY, {C_S, KEY_UP, C_E}, {EY, EM, ED, REP}},
+      {"holiday, range reset (interval 0)", CMD_ADD_HOLIDAY, {C_R, KEY_TAB, '0', KEY_TAB},
+       {INTERVAL, TEXT, SY}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    trail.clear();
+    keys = c.rewrite;
+    keys.insert(keys.end(), c.order.size() - 1, KEY_TAB);
+    EntryDialog_Add(c.command);
+    ASSERT_EQ(trail.size(), c.rewrite.size() + c.order.size());
+    const std::vector<int> seen(trail.begin() + static_cast<long>(c.rewrite.size()), trail.end());
+    EXPECT_EQ(seen, c.order);
+    EXPECT_EQ(Store_Count(), 0);
+  }
+}
+
 TEST_F(EntryDialog, TheLayoutFollowsTheViewAndTheOption) {
   keys = {KEY_ESCAPE};
   browse.currentView = 12;
@@ -340,6 +393,56 @@ TEST(EntryDialogRun, ANewScheduleReachesTheRecordFileAndTheScreen) {
   const auto record = folder.File("record");
   ASSERT_TRUE(record.has_value());
   EXPECT_NE(record->find("\x89\xef\x8b\x63"), std::string::npos);
+}
+
+// The dump line of the entry whose text is `text`; empty when none.
+std::string DumpLine(const velmo_test::HeadlessFolder& folder, const std::string& text) {
+  const auto dump = folder.Run("", {.program = "velmo-cli", .extra = "dump record > dump.jsonl"});
+  EXPECT_EQ(dump.status, 0) << dump.errors;
+  const std::string lines = folder.File("dump.jsonl").value_or("");
+  const std::size_t at = lines.find("\"text\":\"" + text + "\"");
+  if (at == std::string::npos) return "";
+  const std::size_t start = lines.rfind('\n', at);
+  const std::size_t from = start == std::string::npos ? 0 : start + 1;
+  return lines.substr(from, lines.find('\n', at) - from);
+}
+
+// A value the program writes while the focus moves (the start minute "--"
+// becoming "0", the start hour put in order, the end date following the
+// start) does not advance the focus: the digits land in the field named.
+TEST(EntryDialogRun, DigitsLandInTheFieldTheFocusWasMovedTo) {
+  velmo_test::HeadlessFolder folder;
+  const auto run = folder.Run(
+      "s\ntext x1\nC-t\n1\nTAB\n4 5\nRET\n"               // start 1:45
+      "s\ntext x2\nC-t\nTAB\nUP\nC-t\n1 0\nRET\n"           // minute 15, then the hour 10
+      "s\ntext x3\nC-s\nTAB\nTAB\n3\nTAB\n2 0 2 6\nRET\nquit\n",  // start day 3, end year 2026
+      {.now = "2024-06-01T10:20"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(DumpLine(folder, "x1").find("\"startHour\":1,\"startMinute\":45,\"endHour\":1,\"endMinute\":45"),
+            std::string::npos);
+  EXPECT_NE(DumpLine(folder, "x2").find("\"startHour\":10,\"startMinute\":15,\"endHour\":10,\"endMinute\":15"),
+            std::string::npos);
+  EXPECT_NE(DumpLine(folder, "x3").find("\"startDate\":\"2024-06-03\",\"endDate\":\"2026-06-03\""),
+            std::string::npos);
+}
+
+// The range message opened while the focus passes on to the text field: the
+// field's redraw must not paint over the box, and the box's place is the
+// dialog's again once it closes.
+TEST(EntryDialogRun, TheRangeMessageIsDrawnWholeAndWhatItCoveredComesBack) {
+  velmo_test::HeadlessFolder folder;
+  const auto run = folder.Run("s\ntext x\nC-r\nTAB\n0\nTAB\nshot box.png\nRET\nshot closed.png\nESC\nquit\n",
+                              {.now = "2024-06-01T10:20"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const velmo_test::Picture box = folder.Shot("box.png"), closed = folder.Shot("closed.png");
+  ASSERT_TRUE(box.Valid() && closed.Valid());
+  // The box at (200, 70), 240 x 120: its outline whole.
+  EXPECT_EQ(box.Count(200, 70, 240, 1, 3), 240);
+  EXPECT_EQ(box.Count(200, 70, 1, 120, 3), 120);
+  EXPECT_EQ(box.Count(439, 70, 1, 120, 3), 120);
+  // Closed: the text field (from (100, 58), 428 x 50) is white where the box was.
+  EXPECT_EQ(closed.Count(200, 71, 240, 34, 0), 240 * 34);
+  EXPECT_LT(closed.Count(200, 70, 1, 120, 3), 120);
 }
 
 }  // namespace

@@ -214,15 +214,15 @@ TEST_F(Search, TypingPastTheEndOfTheFieldStaysInsideItsBuffer) {
   EXPECT_EQ(browse.cursorDate, Day(2024, 5, 6));
 }
 
-TEST_F(Search, TheJumpOpensOnTheCursorDayAndRefusesDatesThatDoNotExist) {
+TEST_F(Search, TheJumpOpensOnTheCursorDayAndKeepsItsFieldsInTheCursorRange) {
   keys = {KEY_RETURN};
   EXPECT_TRUE(Jump_ToDate());
   EXPECT_EQ(browse.cursorDate, Day(2024, 3, 5));
   EXPECT_EQ(browse.screenMode, MODE_BROWSE);
-  // 1899: before the first day.
+  // 1900: a day number, but before the cursor's first year; the dialog stays.
   keys = {KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE};
-  Type("1899");
-  keys.push_back(KEY_RETURN);
+  Type("1900");
+  keys.insert(keys.end(), {KEY_RETURN, KEY_ESCAPE});
   EXPECT_FALSE(Jump_ToDate());
   EXPECT_EQ(browse.cursorDate, Day(2024, 3, 5));
   // Year 2025, then day 31 of March via Tab: accepted.
@@ -233,6 +233,11 @@ TEST_F(Search, TheJumpOpensOnTheCursorDayAndRefusesDatesThatDoNotExist) {
   keys.push_back(KEY_RETURN);
   EXPECT_TRUE(Jump_ToDate());
   EXPECT_EQ(browse.cursorDate, Day(2025, 3, 31));
+  // 30 February: the day goes back to 1, and the next RETURN takes it.
+  keys = {KEY_TAB, KEY_TAB, KEY_RIGHT, KEY_RIGHT, KEY_BACKSPACE, KEY_BACKSPACE, '2', KEY_TAB,
+          KEY_RIGHT, KEY_RIGHT, KEY_BACKSPACE, KEY_BACKSPACE, '3', '0', KEY_RETURN, KEY_RETURN};
+  EXPECT_TRUE(Jump_ToDate());
+  EXPECT_EQ(browse.cursorDate, Day(2025, 2, 1));
 }
 
 // --- end to end ---------------------------------------------------------
@@ -268,6 +273,41 @@ TEST(SearchRun, SearchThenJumpMoveTheCursorAndTheContinuationFileKeepsIt) {
   run = folder.Run("cmd 3017\nTAB TAB TAB RIGHT RIGHT BS BS 2 4 RET\nq\n", {.now = "2024-03-05T10:20"});
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(CurrentDate(folder), std::to_string(Day(2024, 7, 24)));
+}
+
+// Neither a jump nor a search lands silently on another day than the one
+// asked for: the jump fields take the cursor's range (1901 .. 2078), and a
+// match dated outside it is named instead of moved to.
+TEST(SearchRun, AJumpOrASearchOutsideTheCursorRangeSaysSoAndStays) {
+  velmo_test::HeadlessFolder folder;
+  Store_Init();
+  texts.clear();
+  Add(KIND_SCHEDULE, "old", Day(1900, 6, 1));
+  const auto image = Record_BuildImage();
+  folder.Write("record", std::string(reinterpret_cast<const char*>(image.data()), image.size()));
+  Store_Shutdown();
+  folder.Write("continue", "CurrentView: 3\n");
+  const std::string today = std::to_string(Day(2024, 3, 5));
+  auto run = folder.Run("f\no l d RET\nshot found.png\nRET\nq\n", {.now = "2024-03-05T10:20"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(CurrentDate(folder), today);
+  const velmo_test::Picture found = folder.Shot("found.png");
+  ASSERT_TRUE(found.Valid());
+  EXPECT_EQ(found.Count(200, 70, 240, 1, 3), 240);  // the box names the day
+
+  // 1 January 1900: the range message, the year back to 1901; ESC keeps the day.
+  run = folder.Run("j\n1 9 0 0 TAB TAB 1 TAB 1 RET\nshot range.png\nRET\nshot back.png\nESC\nq\n",
+                   {.now = "2024-03-05T10:20"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(CurrentDate(folder), today);
+  const velmo_test::Picture range = folder.Shot("range.png"), back = folder.Shot("back.png");
+  ASSERT_TRUE(range.Valid() && back.Valid());
+  EXPECT_EQ(range.Count(200, 70, 240, 1, 3), 240);
+  // Closed: the view where the box reached past the dialog, the dialog's
+  // frame and its year field (at (252, 125)) with digits again.
+  EXPECT_LT(back.Count(200, 70, 240, 1, 3), 240);
+  EXPECT_EQ(back.Level(240, 85), 3);
+  EXPECT_GT(back.Count(254, 127, 32, 16, 3), 0);
 }
 
 }  // namespace

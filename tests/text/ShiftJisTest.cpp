@@ -39,15 +39,6 @@ TEST(ShiftJis, AFitNeverSplitsACharacter) {
   EXPECT_EQ(ShiftJis_Fit("abc", 3, 0), 0);
 }
 
-TEST(ShiftJis, ALineCutStopsAtTheLineEnd) {
-  EXPECT_EQ(ShiftJis_CutLine("abc\ndef", 7, 10), 3);
-  EXPECT_EQ(ShiftJis_CutLine("abc\rdef", 7, 10), 3);
-  EXPECT_EQ(ShiftJis_CutLine("abcdefghijkl", 12, 10), 10);
-  EXPECT_EQ(ShiftJis_CutLine("abcdefghi\x93\xfa", 11, 10), 9);
-  EXPECT_EQ(ShiftJis_CutLine("ab\0cd", 5, 10), 2);
-  EXPECT_EQ(ShiftJis_CutLine(nullptr, 5, 10), 0);
-}
-
 TEST(ShiftJis, TruncateKeepsWholeCharactersWithinTheLimit) {
   char text[] = "1234567\x93\xfa";
   ShiftJis_Truncate(text, 8);

@@ -2,6 +2,7 @@
 // one-week and one-day commands, the display-size toggle and the hour keys.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "calendar/Date.h"
@@ -87,6 +88,72 @@ TEST_F(TimeTableRun, TheDayCommandOpensViewEightAndHourKeysExtendTheSelection) {
   EXPECT_EQ(c.Level(100, 22 + 54 + 5), 2);
   EXPECT_EQ(c.Level(100, 22 + 72), 3);
   EXPECT_EQ(c.Level(100, 22 + 80), 0);
+}
+
+// A schedule that starts where the hour window ends shows its two-pixel
+// edges on the window's last row.
+TEST_F(TimeTableRun, ABarStartingOnTheWindowsLowerEdgeShowsOnItsLastRow) {
+  // View 6 from 10:00, then five hours up: 5:00 .. 11:00, the lower edge at 12:00.
+  Run("F9\nF6\nUP UP UP UP UP\nshot a.png\nq\n");
+  const Picture a = folder.Shot("a.png");
+  ASSERT_TRUE(a.Valid());
+  const int left = 38 + 3 * 86;  // Wednesday
+  EXPECT_EQ(a.Level(left + 1, 41 + 118), 3);    // left edge
+  EXPECT_EQ(a.Level(left + 40, 41 + 118), 1);   // fill
+  EXPECT_EQ(a.Level(left + 85, 41 + 118), 3);   // right edge
+  EXPECT_EQ(a.Level(left + 40, 41 + 117), 0);   // nothing above
+  EXPECT_EQ(a.Level(left + 40, 41 + 119), 3);   // the strip's top line
+}
+
+// Fourteen schedules on Wednesday 6 March, 8:00, 8:30, ... ("e00" .. "e13").
+std::string CrowdedDay() {
+  Store_Init();
+  static char texts[14][4];
+  for (int i = 0; i < 14; ++i) {
+    std::snprintf(texts[i], sizeof texts[i], "e%02d", i);
+    Entry* e = Store_AllocEntries(1);
+    *e = Entry{};
+    e->size = ENTRY_NEW_SIZE;
+    e->kind = KIND_SCHEDULE;
+    e->startDay = e->endDay = Day(2024, 3, 6);
+    e->startHour = static_cast<std::uint8_t>(8 + i / 2);
+    e->startMinute = static_cast<std::uint8_t>(i % 2 * 30);
+    e->endHour = static_cast<std::uint8_t>(e->startHour + 1);
+    e->endMinute = e->startMinute;
+    e->text = texts[i];
+    e->textLen = 3;
+    EXPECT_TRUE(Store_Register(e));
+  }
+  const auto image = Record_BuildImage();
+  Store_Shutdown();
+  return std::string(reinterpret_cast<const char*>(image.data()), image.size());
+}
+
+// An hour move ends the item selection; the list scrolled for it must scroll
+// back too, so that the row the next p highlights is the entry DEL removes.
+TEST_F(TimeTableRun, AfterAnHourMoveTheHighlightedRowIsTheEntryTheCommandsActOn) {
+  const std::string record = CrowdedDay();
+  const std::string scrolled = "n n n n n n n n n n n n n n\n";
+  struct Case {
+    const char* view;
+    int listLeft;
+  };
+  for (const Case& c : {Case{"F9", 474}, Case{"F10", 197}}) {
+    SCOPED_TRACE(c.view);
+    folder.Write("record", record);
+    folder.Write("continue", "CurrentDate: " + std::to_string(Day(2024, 3, 6)) + "\nCurrentView: 4\n");
+    Run(std::string(c.view) + "\nUP\np\nshot fresh.png\nq\n");
+    folder.Write("continue", "CurrentDate: " + std::to_string(Day(2024, 3, 6)) + "\nCurrentView: 4\n");
+    Run(std::string(c.view) + "\n" + scrolled + "UP\np\nshot moved.png\nDEL\nRET\nq\n");
+    const Picture fresh = folder.Shot("fresh.png"), moved = folder.Shot("moved.png");
+    ASSERT_TRUE(fresh.Valid() && moved.Valid());
+    // Rows from e00, its row inverted, no up mark: as if the list had never scrolled.
+    EXPECT_TRUE(moved.SameIn(fresh, c.listLeft, 21, 640 - c.listLeft, 199));
+    ASSERT_EQ(folder.Run("", {.program = "velmo-cli", .extra = "dump record > dump.jsonl"}).status, 0);
+    const std::string dump = folder.File("dump.jsonl").value_or("");
+    EXPECT_EQ(dump.find("\"text\":\"e00\""), std::string::npos) << "e00 was highlighted and deleted";
+    EXPECT_NE(dump.find("\"text\":\"e07\""), std::string::npos);
+  }
 }
 
 }  // namespace

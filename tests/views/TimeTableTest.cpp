@@ -133,7 +133,11 @@ TEST_F(TimeTables, BarRowsFollowTheWindow) {
   ASSERT_TRUE(TimeTable_BarRows(15 * 60, 16 * 60, bar));  // ends on the lower edge
   EXPECT_TRUE(bar.endVisible);
   EXPECT_EQ(bar.bottom, 119);
-  EXPECT_FALSE(TimeTable_BarRows(16 * 60, 17 * 60, bar));  // starts on the lower edge
+  ASSERT_TRUE(TimeTable_BarRows(16 * 60, 17 * 60, bar));  // starts on the lower edge
+  EXPECT_TRUE(bar.startVisible);
+  EXPECT_FALSE(bar.endVisible);
+  EXPECT_EQ(bar.top, 119);
+  EXPECT_EQ(bar.bottom, 118);
   EXPECT_FALSE(TimeTable_BarRows(6 * 60, 8 * 60, bar));
   EXPECT_FALSE(TimeTable_BarRows(11 * 60, 10 * 60, bar));  // end before start
 }
@@ -318,11 +322,12 @@ TEST_F(TimeTables, TheNowCommandReanchorsOnTheCursorHour) {
   EXPECT_FALSE(View_Command(3004));
 }
 
-TEST_F(TimeTables, TextIsCutAtLineBreaksAndWholeCharacters) {
-  EXPECT_EQ(ShiftJis_CutLine("abc\ndef", 7, 10), 3);
-  EXPECT_EQ(ShiftJis_CutLine("abcdefghijkl", 12, 10), 10);
-  EXPECT_EQ(ShiftJis_CutLine("abcdefghi\x93\xfa", 11, 10), 9);  // 日 would be split
-  EXPECT_EQ(ShiftJis_CutLine(nullptr, 5, 10), 0);
+TEST_F(TimeTables, TextIsCutAtTheLimitAndWholeCharactersOnly) {
+  EXPECT_EQ(ShiftJis_Fit("abc\ndef", 7, 10), 7);  // a line feed is a character
+  EXPECT_EQ(ShiftJis_Fit("a\r\0b", 4, 10), 4);
+  EXPECT_EQ(ShiftJis_Fit("abcdefghijkl", 12, 10), 10);
+  EXPECT_EQ(ShiftJis_Fit("abcdefghi\x93\xfa", 11, 10), 9);  // 日 would be split
+  EXPECT_EQ(ShiftJis_Fit(nullptr, 5, 10), 0);
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 // The view framework: dispatch by view number, switching, going back, the
 // display sizes, and the day-list selection that the list views share.
+#include <string>
+#include <vector>
+
+#include "files/Record.h"
 #include "graphics/ZebKey.h"
+#include "support/Headless.h"
 #include "views/ThreeMonths.h"
 #include "views/ViewFixture.h"
 
@@ -196,6 +201,69 @@ TEST_F(DayList, RefreshKeepsTheSelectedRowVisible) {
   ASSERT_EQ(View_SelectedIndex(), 5);
   View_RefreshAfterEdit();
   EXPECT_EQ(View_DayList().top, 3);
+}
+
+// --- end to end: entry texts --------------------------------------------
+
+// A timed and an untimed schedule with `text` on Wednesday 6 March 2024.
+std::string RecordWithText(const std::string& text) {
+  Store_Init();
+  static std::string kept;
+  kept = text;
+  for (int timed = 0; timed < 2; ++timed) {
+    Entry* e = Store_AllocEntries(1);
+    *e = Entry{};
+    e->size = ENTRY_NEW_SIZE;
+    e->kind = KIND_SCHEDULE;
+    e->startDay = e->endDay = Date_ToDayNo(2024, 3, 6);
+    if (timed != 0) {
+      e->startHour = 10;
+      e->endHour = 12;
+    }
+    e->text = kept.data();
+    e->textLen = static_cast<std::uint16_t>(kept.size());
+    EXPECT_TRUE(Store_Register(e));
+  }
+  const auto image = Record_BuildImage();
+  Store_Shutdown();
+  return std::string(reinterpret_cast<const char*>(image.data()), image.size());
+}
+
+// Every view with texts (grids, bars, strips, day lists), one shot each.
+std::vector<velmo_test::Picture> ShotsOfEveryView(const std::string& text) {
+  velmo_test::HeadlessFolder folder;
+  folder.Write("record", RecordWithText(text));
+  folder.Write("continue", "CurrentDate: " + std::to_string(Date_ToDayNo(2024, 3, 6)) + "\nCurrentView: 2\n");
+  const auto run = folder.Run(
+      "F8\nshot 5.png\nF6\nshot 3.png\nF6\nshot 4.png\nF9\nshot 7.png\nF6\nshot 6.png\n"
+      "F10\nshot 8.png\nq\n",
+      {.now = "2024-03-06T10:20"});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  std::vector<velmo_test::Picture> shots;
+  for (const char* name : {"5.png", "3.png", "4.png", "7.png", "6.png", "8.png"}) shots.push_back(folder.Shot(name));
+  return shots;
+}
+
+// A line feed is a character like any other: the text goes on after it.
+TEST(ViewTextRun, EveryViewDrawsTheTextPastALineFeed) {
+  const auto cut = ShotsOfEveryView("\x88\xea\x8d\x73\x96\xda");                       // 一行目
+  const auto whole = ShotsOfEveryView("\x88\xea\x8d\x73\x96\xda\n\x93\xf1\x8d\x73\x96\xda");  // 一行目\n二行目
+  struct Part {
+    const char* view;
+    int left, right;  // columns of the grid, time table or day list
+  };
+  // In shot order: grids (5, 3), grid and list (4), table and list (7),
+  // table with strips (6), one-day table and list (8).
+  const std::vector<std::vector<Part>> parts = {
+      {{"5 grid", 0, 640}}, {{"3 grid", 0, 640}}, {{"4 grid", 0, 448}, {"4 list", 449, 640}},
+      {{"7 table", 0, 473}, {"7 list", 474, 640}}, {{"6 table", 0, 640}},
+      {{"8 table", 0, 196}, {"8 list", 197, 640}}};
+  for (std::size_t i = 0; i < cut.size(); ++i) {
+    ASSERT_TRUE(cut[i].Valid() && whole[i].Valid());
+    for (const Part& part : parts[i]) {
+      EXPECT_FALSE(cut[i].SameIn(whole[i], part.left, 21, part.right - part.left, 199)) << part.view;
+    }
+  }
 }
 
 }  // namespace

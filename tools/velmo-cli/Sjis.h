@@ -14,3 +14,14 @@ void Sjis_AppendJson(std::string& out, std::string_view utf8);
 
 // Appends the bytes as lowercase hex digits.
 void Sjis_AppendHex(std::string& out, std::string_view bytes);
+
+// Whether text is well-formed UTF-8.
+bool Sjis_ValidUtf8(std::string_view text);
+
+// Converts UTF-8 to Shift-JIS (CP932); a character Shift-JIS lacks becomes
+// "〓" and is counted in missing. Malformed UTF-8 counts as missing too.
+std::string Sjis_FromUtf8(std::string_view utf8, unsigned& missing);
+
+// The longest prefix of sjis of at most limit bytes that ends on a
+// character boundary.
+std::size_t Sjis_CutLength(std::string_view sjis, std::size_t limit);

@@ -16,6 +16,11 @@ struct CliCommand {
 constexpr CliCommand kCommands[] = {
     {"dump", Cli_Dump, "dump [FILE]      print the record file (default \"record\") as JSON Lines"},
     {"agenda", Cli_Agenda, "agenda [--from YYYY-MM-DD] [--days N] [--json] [--label N]  the days' items"},
+    {"export-ics", Cli_ExportIcs, "export-ics [FILE]  every entry as iCalendar (standard output without FILE)"},
+    {"import-ics", Cli_ImportIcs, "import-ics FILE [--dry-run] [--skip-inexact]  add the file's events and to-dos"},
+    {"add", Cli_Add, "add schedule|task|holiday DATE[..DATE] [OPTIONS] TEXT  add one entry (add --help)"},
+    {"search", Cli_Search, "search TEXT [--json]  entries holding TEXT, each with its first day"},
+    {"upcoming", Cli_Upcoming, "upcoming [--within MINUTES] [--json]  today's schedules starting soon"},
 };
 
 int Usage() {

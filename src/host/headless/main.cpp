@@ -20,12 +20,12 @@
 #include <string>
 #include <vector>
 
+#include "Velmo.h"
 #include "calendar/Date.h"
 #include "graphics/ZebHost.h"
 #include "host/common/ZebGlyph.h"
 #include "host/headless/Headless.h"
 #include "host/headless/Script.h"
-#include "shell/Shell.h"
 
 namespace {
 

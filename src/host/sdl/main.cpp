@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "Velmo.h"
 #include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlTest.h"
-#include "shell/Shell.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "Velmo.h"
 #include "host/win32/Win32Host.h"
-#include "shell/Shell.h"
 
 namespace {
 

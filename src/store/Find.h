@@ -1,0 +1,14 @@
+// What the entry search matches, shared by the search dialog and the
+// command-line tools: a text found on a character boundary, and the first day
+// an entry occurs on.
+#pragma once
+
+#include "calendar/Date.h"
+#include "store/Store.h"
+
+// Whether e's text holds the length bytes of text starting on a character
+// boundary (an empty text is held by every entry).
+bool Find_TextContains(const Entry& e, const char* text, int length);
+
+// The first day an entry occurs on; 0 when it never occurs.
+DayNo Entry_FirstDay(const Entry& e);

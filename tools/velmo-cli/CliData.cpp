@@ -1,0 +1,217 @@
+#include "CliData.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "Sjis.h"
+#include "files/Record.h"
+#include "files/RecordLock.h"
+#include "files/Save.h"
+#include "files/Settings.h"
+#include "store/Label.h"
+#include "store/MonthRec.h"
+
+namespace {
+
+DateClock fixedClock;
+
+void FixedClock(DateClock& out) { out = fixedClock; }
+
+bool Digits(std::string_view text, long& out) {
+  out = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    out = out * 10 + (c - '0');
+  }
+  return !text.empty();
+}
+
+// Copies bytes into the byte pool; null for an empty text.
+char* PoolCopy(std::string_view bytes, bool& ok) {
+  if (bytes.empty()) return nullptr;
+  char* at = Store_AllocBytes(bytes.size());
+  ok = at != nullptr;
+  if (at != nullptr) std::memcpy(at, bytes.data(), bytes.size());
+  return at;
+}
+
+bool LoadRecord(const char* command) {
+  if (Record_Load() || Record_LastLoad().stop == RECORD_MISSING) return true;
+  const RecordLoadInfo& info = Record_LastLoad();
+  std::fprintf(stderr, "velmo-cli %s: %s: stopped at byte %u (%s)\n", command, Record_Path(),
+               unsigned{info.stopOffset}, Record_StopText(info.stop));
+  return false;
+}
+
+void LoadSettings() {
+  Store_Init();
+  Store_SetDropDeleted(true);
+  Store_SetStampValue(0);
+  Settings_Load();
+  Label_InitNames();
+  Label_LoadFile(Settings_LabelPath());
+  Store_SelectLabel(LABEL_COMMON);
+}
+
+int WriteLocked(const char* command, CliAddFn add, void* context, CliAddFn saved) {
+  if (!LoadRecord(command)) {
+    std::fprintf(stderr, "velmo-cli %s: nothing written; open the record in Velmo first\n", command);
+    return 1;
+  }
+  Data_StartRun();
+  if (!add(context)) return 1;
+  Data_SetModified(true);
+  if (!Data_SaveIfModified()) {
+    std::fprintf(stderr, "velmo-cli %s: %s: could not be saved; it is unchanged\n", command, Record_Path());
+    return 1;
+  }
+  return saved == nullptr || saved(context) ? 0 : 1;
+}
+
+}  // namespace
+
+bool CliData_TakeNow(int& argc, char** argv, const char* command) {
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--now") != 0) continue;
+    const std::string_view v = i + 1 < argc ? argv[i + 1] : "";
+    DayNo day;
+    int hour = 0, minute = 0;
+    if (v.size() != 16 || v[10] != 'T' || !CliData_ParseDate(v.substr(0, 10), day) ||
+        !CliData_ParseTime(v.substr(11), hour, minute) || hour > 23) {
+      std::fprintf(stderr, "velmo-cli %s: --now takes YYYY-MM-DDTHH:MM\n", command);
+      return false;
+    }
+    std::uint16_t y, m, d;
+    DayNo_ToDate(day, y, m, d);
+    fixedClock = DateClock{};
+    fixedClock.year = y;
+    fixedClock.month = static_cast<std::uint8_t>(m);
+    fixedClock.mday = static_cast<std::uint8_t>(d);
+    fixedClock.hour = static_cast<std::uint8_t>(hour);
+    fixedClock.minute = static_cast<std::uint8_t>(minute);
+    // Seconds since the epoch as if local time were UTC; only stamps use them.
+    fixedClock.seconds = (std::int64_t{day} - 25568) * 86400 + hour * 3600 + minute * 60;
+    Date_SetClock(FixedClock);
+    for (int j = i; j + 2 < argc; ++j) argv[j] = argv[j + 2];
+    argc -= 2;
+    return true;
+  }
+  return true;
+}
+
+bool CliData_ParseDate(std::string_view s, DayNo& out) {
+  long y, m, d;
+  if (s.size() != 10 || s[4] != '-' || s[7] != '-' || !Digits(s.substr(0, 4), y) ||
+      !Digits(s.substr(5, 2), m) || !Digits(s.substr(8, 2), d)) {
+    return false;
+  }
+  if (y < DATE_FIRST_YEAR || y > DATE_LAST_YEAR || m < 1 || m > 12) return false;
+  const auto year = static_cast<std::uint16_t>(y), month = static_cast<std::uint16_t>(m);
+  if (d < 1 || d > Date_MonthLength(year, month)) return false;
+  // Day numbers end on 5 June 2079; later days would wrap to 1900.
+  if (y == DATE_LAST_YEAR && (m > 6 || (m == 6 && d > 5))) return false;
+  out = Date_ToDayNo(year, month, static_cast<std::uint16_t>(d));
+  return true;
+}
+
+bool CliData_ParseTime(std::string_view s, int& hour, int& minute) {
+  long h, m;
+  const std::size_t colon = s.find(':');
+  if (colon == std::string_view::npos || colon == 0 || colon > 2 || s.size() - colon != 3) return false;
+  if (!Digits(s.substr(0, colon), h) || !Digits(s.substr(colon + 1), m)) return false;
+  if (h > 24 || m > 59 || (h == 24 && m != 0)) return false;
+  hour = static_cast<int>(h);
+  minute = static_cast<int>(m);
+  return true;
+}
+
+std::string CliData_DateText(DayNo day) {
+  std::uint16_t y, m, d;
+  DayNo_ToDate(day, y, m, d);
+  char text[24];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{y}, unsigned{m}, unsigned{d});
+  return text;
+}
+
+std::string CliData_TimeText(int hour, int minute) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%02d:%02d", hour % 100, minute % 100);
+  return text;
+}
+
+std::string CliData_Text(const Entry& e) {
+  const std::string text = Sjis_ToUtf8(e.textLen != 0 && e.text != nullptr
+                                           ? std::string_view(e.text, e.textLen)
+                                           : std::string_view());
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      out += " / ";
+    } else if (c != '\r') {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string CliData_LabelName(std::uint16_t label) {
+  std::string_view name = Label_Name(label);
+  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return std::string(name);
+}
+
+int CliData_FindLabel(std::string_view text) {
+  long n;
+  if (Digits(text, n)) return n <= LABEL_USER_LAST ? static_cast<int>(n) : -1;
+  for (std::uint16_t label = 0; label <= LABEL_USER_LAST; ++label) {
+    if (Sjis_ToUtf8(CliData_LabelName(label)) == text) return label;
+  }
+  return -1;
+}
+
+const char* CliData_KindWord(EntryKind kind) {
+  switch (kind) {
+    case KIND_HOLIDAY: return "holiday";
+    case KIND_TIMED: return "timed";
+    case KIND_SCHEDULE: return "schedule";
+    case KIND_TASK: return "task";
+    default: return "other";
+  }
+}
+
+bool CliData_HasTimes(const Entry& e) {
+  if (e.kind == KIND_TIMED) return true;
+  return e.kind == KIND_SCHEDULE && (e.endHour != 0 || e.endMinute != 0);
+}
+
+bool CliData_Load(const char* command) {
+  LoadSettings();
+  return LoadRecord(command);
+}
+
+int CliData_Write(const char* command, CliAddFn add, void* context, CliAddFn saved) {
+  LoadSettings();
+  // Velmo, or another writer, would save over what this command adds.
+  if (RecordLock_Acquire(Record_Path()) == RECORD_LOCK_BUSY) {
+    std::fprintf(stderr, "velmo-cli %s: Velmo is running on the record file %s; nothing written\n", command,
+                 Record_Path());
+    return CLI_EXIT_LOCKED;
+  }
+  const int status = WriteLocked(command, add, context, saved);
+  RecordLock_Release();
+  return status;
+}
+
+Entry* CliData_NewEntry(std::string_view sjisText, std::string_view link) {
+  Entry* e = Store_AllocEntries(1);
+  if (e == nullptr) return nullptr;
+  std::memset(e, 0, sizeof(Entry));
+  e->size = ENTRY_NEW_SIZE;
+  bool ok = true;
+  e->text = PoolCopy(sjisText, ok);
+  e->textLen = static_cast<std::uint16_t>(e->text ? sjisText.size() : 0);
+  e->link = PoolCopy(link, ok);
+  e->linkLen = static_cast<std::uint16_t>(e->link ? link.size() : 0);
+  return ok ? e : nullptr;
+}

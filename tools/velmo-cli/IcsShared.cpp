@@ -1,0 +1,157 @@
+#include "IcsShared.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "files/Record.h"
+
+namespace {
+
+constexpr std::uint64_t kFnvOffset = 1469598103934665603ull;
+constexpr std::uint64_t kFnvPrime = 1099511628211ull;
+
+void Mix(std::uint64_t& h, const void* data, std::size_t size) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  for (std::size_t i = 0; i < size; ++i) h = (h ^ p[i]) * kFnvPrime;
+}
+
+template <typename T>
+void MixValue(std::uint64_t& h, T value) {
+  Mix(h, &value, sizeof value);
+}
+
+std::string ZoneFromLink() {
+  char target[512];
+  const ssize_t n = readlink("/etc/localtime", target, sizeof target - 1);
+  if (n <= 0) return "";
+  target[n] = '\0';
+  const char* at = std::strstr(target, "zoneinfo/");
+  return at != nullptr ? at + 9 : "";
+}
+
+std::string ZoneFromFile() {
+  std::ifstream in("/etc/timezone");
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+bool IsUtc(const std::string& name) {
+  return name.empty() || name == "UTC" || name == "Etc/UTC" || name == "Etc/Universal" ||
+         name == "Universal" || name == "Zulu" || name == "Etc/Zulu" || name == "GMT" ||
+         name == "Etc/GMT" || name == "UCT" || name == "Etc/UCT";
+}
+
+struct Zone {
+  bool resolved = false;
+  std::string name;
+  icaltimezone* zone = nullptr;
+};
+
+Zone& LocalZone() {
+  static Zone z;
+  if (z.resolved) return z;
+  z.resolved = true;
+  const char* tz = std::getenv("TZ");
+  std::string name = tz != nullptr ? tz : "";
+  if (!name.empty() && name[0] == ':') name.erase(0, 1);
+  if (tz == nullptr) name = ZoneFromLink();
+  if (tz == nullptr && name.empty()) name = ZoneFromFile();
+  if (!IsUtc(name)) {
+    icaltimezone_set_tzid_prefix("");
+    z.zone = icaltimezone_get_builtin_timezone(name.c_str());
+  }
+  if (z.zone == nullptr) {
+    z.zone = icaltimezone_get_utc_timezone();
+    name.clear();
+  }
+  z.name = name;
+  return z;
+}
+
+}  // namespace
+
+std::string IcsShared_Fingerprint(const Entry& e) {
+  std::uint64_t h = kFnvOffset;
+  MixValue(h, e.kind);
+  MixValue(h, e.label);
+  MixValue(h, e.startDay);
+  MixValue(h, e.endDay);
+  MixValue(h, e.repeat);
+  MixValue(h, e.interval);
+  MixValue(h, e.weekMask);
+  MixValue(h, e.weekdayMask);
+  std::uint8_t part[4];
+  Record_KindPart(e, part);
+  if (e.kind == KIND_TASK) part[0] = part[1] = 0;  // the task word is no part of the item
+  Mix(h, part, sizeof part);
+  MixValue(h, e.textLen);
+  if (e.textLen != 0) Mix(h, e.text, e.textLen);
+  MixValue(h, e.linkLen);
+  if (e.linkLen != 0) Mix(h, e.link, e.linkLen);
+  char text[24];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+  return text;
+}
+
+std::string IcsShared_UidsPath() { return std::string(Record_Path()) + ".uids"; }
+
+void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count) {
+  std::ifstream in(IcsShared_UidsPath());
+  std::string line;
+  std::multimap<std::string, std::string> byPrint;  // fingerprint -> remembered UID
+  while (std::getline(in, line)) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos || tab == 0) continue;
+    const std::string uid = line.substr(0, tab), print = line.substr(tab + 1);
+    uids.remembered[uid] = print;
+    uids.known.insert(uid);
+    byPrint.emplace(print, uid);
+  }
+  std::map<std::string, unsigned> seen;
+  std::uint16_t pos = Store_First();
+  for (std::size_t i = 0; const Entry* e = Store_Next(pos); ++i) {
+    if (e->kind == KIND_DELETED) continue;
+    const std::string print = IcsShared_Fingerprint(*e);
+    std::string uid;
+    const auto mine = byPrint.find(print);
+    if (mine != byPrint.end()) {
+      uid = mine->second;
+      byPrint.erase(mine);  // two equal entries get two UIDs
+    } else {
+      const unsigned n = ++seen[print];
+      uid.append("velmo-").append(print);
+      if (n > 1) uid.append("-").append(std::to_string(n));
+      uid.append("@velmo");
+    }
+    uids.known.insert(uid);
+    if (perEntry != nullptr && i < count) perEntry[i] = uid;
+  }
+}
+
+bool IcsShared_SaveUids(const IcsUids& uids) {
+  const std::string path = IcsShared_UidsPath(), temp = path + ".tmp";
+  // With the record file's permission bits: a private record stays private.
+  std::FILE* f = Record_CreateFile(temp.c_str(), true);
+  if (f == nullptr) return false;
+  bool ok = true;
+  for (const auto& [uid, print] : uids.remembered) {
+    ok = ok && std::fprintf(f, "%s\t%s\n", uid.c_str(), print.c_str()) > 0;
+  }
+  ok = Record_FlushToDisk(f) && ok;
+  ok = std::fclose(f) == 0 && ok;
+  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  std::remove(temp.c_str());
+  return false;
+}
+
+const char* IcsShared_ZoneName() {
+  const Zone& z = LocalZone();
+  return z.name.empty() ? nullptr : z.name.c_str();
+}
+
+icaltimezone* IcsShared_Zone() { return LocalZone().zone; }

@@ -1,0 +1,32 @@
+// What iCalendar export and import share: the entries' UIDs, the side file
+// that remembers the UIDs of imported items, and the local time zone.
+#pragma once
+
+#include <libical/ical.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "store/Store.h"
+
+// A hash of what makes an entry itself (not its done mark), as 16 hex digits.
+std::string IcsShared_Fingerprint(const Entry& e);
+
+// The UIDs of the store's entries in table order (deleted ones empty): a
+// remembered UID for an entry imported with it, otherwise one made from the
+// fingerprint, unique within the store.
+struct IcsUids {
+  std::map<std::string, std::string> remembered;  // UID -> fingerprint, from the side file
+  std::set<std::string> known;                     // every UID the record holds
+};
+// Reads "<record>.uids" (a missing file is empty) and names every entry.
+void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry = nullptr, std::size_t count = 0);
+// Writes "<record>.uids" whole (temporary file, then rename); false on failure.
+bool IcsShared_SaveUids(const IcsUids& uids);
+std::string IcsShared_UidsPath();
+
+// The local time zone's name ("Asia/Tokyo"), and libical's zone for it; UTC
+// (null name) when the zone is UTC or libical does not know it.
+const char* IcsShared_ZoneName();
+icaltimezone* IcsShared_Zone();
