@@ -8,7 +8,8 @@ FUZZ_SECONDS ?= 60
 VELMO_HOME   ?= $(HOME)/.local/share/velmo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps deps-win32 build run test test-linux test-win32 win32 test-sanitize fuzz bench bench-build clean
+.PHONY: all deps deps-win32 build run test test-linux test-win32 win32 test-sanitize fuzz bench bench-build \
+        bench-peers clean
 
 all: build
 
@@ -16,7 +17,7 @@ deps:
 	@bash setup/install.sh
 
 deps-win32:
-	@bash setup/install.sh packages-win32.txt
+	@bash setup/install.sh setup/packages-win32.txt
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -38,7 +39,8 @@ $(WIN32_BUILD)/build.ninja: | deps-win32
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DVELMO_BENCH=OFF \
 	  -DVELMO_LINUX_BUILD=$(abspath $(BUILD))
 
-win32: deps-win32 $(WIN32_BUILD)/build.ninja
+win32: deps-win32 $(BUILD)/build.ninja $(WIN32_BUILD)/build.ninja
+	cmake --build $(BUILD) --target generated/SjisTable.h
 	cmake --build $(WIN32_BUILD) --target velmo velmo-cli
 	bash tools/win32/dist.sh $(WIN32_BUILD) dist/velmo-win64.zip
 
@@ -65,6 +67,12 @@ bench-build: deps
 
 bench: bench-build
 	@for b in $(BENCH_BUILD)/bench_*; do echo "== $$b"; $$b; done
+
+# Velmo against calcurse and remind on the same events; they are installed
+# for this target only.
+bench-peers: bench-build
+	@bash setup/install.sh setup/packages-peers.txt
+	@bash bench/peers.sh $(BENCH_BUILD)
 
 run: build
 	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \

@@ -66,6 +66,21 @@ void BM_TextScreenFont2(benchmark::State& state) { TextBench(state, ZEB_FONT_16,
 void BM_TextScreenFont2Bold(benchmark::State& state) { TextBench(state, ZEB_FONT_16, ZEB_STYLE_BOLD); }
 void BM_TextScreenFont1Slanted(benchmark::State& state) { TextBench(state, ZEB_FONT_12, ZEB_STYLE_SLANTED); }
 
+// A fresh glyph source up to the glyphs of the first frame: the 12 and 16
+// pixel faces, narrow and wide, opened on first use.
+void BM_GlyphSourceToFirstFrameFaces(benchmark::State& state) {
+  OpenOnce();
+  for (auto _ : state) {
+    ZebGlyph_Close();
+    ZebGlyph_Open(nullptr);
+    ZebGlyph glyph;
+    for (int size : {12, 16}) {
+      benchmark::DoNotOptimize(Zeb_RenderGlyph('A', size, glyph));
+      benchmark::DoNotOptimize(Zeb_RenderGlyph(0x93FA, size, glyph));  // a kanji
+    }
+  }
+}
+
 void BM_FillScreen(benchmark::State& state) {
   OpenOnce();
   int level = 0;
@@ -105,6 +120,7 @@ BENCHMARK(BM_TextScreenFont1);
 BENCHMARK(BM_TextScreenFont2);
 BENCHMARK(BM_TextScreenFont2Bold);
 BENCHMARK(BM_TextScreenFont1Slanted);
+BENCHMARK(BM_GlyphSourceToFirstFrameFaces)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FillScreen);
 BENCHMARK(BM_FillUnalignedBox);
 BENCHMARK(BM_InvertScreen);

@@ -46,6 +46,17 @@ void BM_ColdThreeMonths(benchmark::State& state) {
 }
 BENCHMARK(BM_ColdThreeMonths)->Unit(benchmark::kMicrosecond);
 
+// What a year of agenda asks: twelve months, each expanded once.
+void BM_ColdYear(benchmark::State& state) {
+  Fill();
+  for (auto _ : state) {
+    Store_Invalidate();
+    for (MonthNo m = kMonth; m < kMonth + 12; ++m) benchmark::DoNotOptimize(&MonthRec_GetByMonthNo(m));
+  }
+  Store_Shutdown();
+}
+BENCHMARK(BM_ColdYear)->Unit(benchmark::kMicrosecond);
+
 void BM_CachedMonth(benchmark::State& state) {
   Fill();
   MonthRec_GetByMonthNo(kMonth);

@@ -2,6 +2,9 @@
 # velmo-cli.exe, and the unit tests of the data and toolkit layers, run
 # under wine. Included from the top CMakeLists.txt after the layers.
 
+set(VELMO_LINUX_BUILD "" CACHE PATH
+    "the Linux build folder: its Shift-JIS table, and velmo-headless and velmo-cli for the window test")
+
 # The Win32 host: the shared key queue of host/common and the window, GDI
 # glyphs and input method of host/win32.
 add_library(velmo_host_win32 STATIC ${CMAKE_SOURCE_DIR}/src/host/common/Host.cpp)
@@ -22,7 +25,9 @@ velmo_warnings(velmo)
 velmo_sources(cli_srcs tools/velmo-cli tools/velmo-cli/win32)
 list(FILTER cli_srcs EXCLUDE REGEX "/(ExportIcs|ImportIcs|IcsShared)\\.cpp$")
 add_executable(velmo-cli ${CMAKE_SOURCE_DIR}/tools/velmo-cli/main.cpp ${cli_srcs})
-target_include_directories(velmo-cli PRIVATE ${CMAKE_SOURCE_DIR}/tools/velmo-cli)
+# The Shift-JIS table the Linux build takes from the C library's converter
+# (make win32 has it generated there first).
+target_include_directories(velmo-cli PRIVATE ${CMAKE_SOURCE_DIR}/tools/velmo-cli ${VELMO_LINUX_BUILD}/generated)
 target_link_libraries(velmo-cli PRIVATE velmo_data)
 velmo_warnings(velmo-cli)
 
@@ -70,7 +75,6 @@ velmo_win32_tests(toolkit_tests DIRS tests/toolkit LIBS velmo_toolkit velmo_host
 
 # velmo.exe under wine on a private X server, checked against the Linux
 # build's velmo-headless and velmo-cli (VELMO_LINUX_BUILD).
-set(VELMO_LINUX_BUILD "" CACHE PATH "the Linux build folder holding velmo-headless and velmo-cli")
 add_test(NAME Win32_WindowRun
          COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/window-run $<TARGET_FILE:velmo> "${VELMO_LINUX_BUILD}")
 # Alone: a wine session begun by a program without a display cannot show

@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of the lists in setup/ that are missing:
-# packages.txt, or the lists named (install.sh packages-win32.txt).
+# Installs the Debian packages of a list (default setup/packages.txt) that are missing.
 # With root it runs apt-get; without, it prints the one line to run and fails.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-lists=("${@:-packages.txt}")
-wanted=()
-for list in "${lists[@]}"; do
-  mapfile -t -O "${#wanted[@]}" wanted < <(grep -v -E '^\s*(#|$)' "$here/$list")
-done
+list=${1:-$here/packages.txt}
+mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$list")
 
 missing=()
 for p in "${wanted[@]}"; do

@@ -1,7 +1,9 @@
 #include "files/Settings.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "Capacity.h"
 #include "calendar/Date.h"
@@ -136,6 +138,16 @@ bool ReadLine(std::FILE* f, char* line, bool& overlong) {
   return true;
 }
 
+// Whether the continuation file holds exactly these bytes.
+bool Unchanged(const char* text, std::size_t size) {
+  std::FILE* f = std::fopen(Settings_ContinuePath(), "rb");
+  if (f == nullptr) return false;
+  char old[2 * cap::kFileName + 2048];
+  const std::size_t got = std::fread(old, 1, sizeof old, f);
+  std::fclose(f);
+  return got < sizeof old && got == size && std::memcmp(old, text, size) == 0;
+}
+
 bool WriteAll(std::FILE* f) {
   const Settings& s = settings;
   const SettingsCursor& c = s.cursor;
@@ -208,11 +220,22 @@ bool Settings_Load() {
 // leaves a half continuation file. Binary, so that the file is the same
 // bytes (LF line ends) on every platform.
 bool Settings_Save() {
+  // Rendered first: a run that changed nothing leaves the file as it is and
+  // spends no flush to disk on it.
+  PlatformMemory memory;
+  if (!Platform_MemoryOpen(memory)) return false;
+  const bool rendered = WriteAll(memory.stream);
+  const bool ok = Platform_MemoryClose(memory) && rendered;
+  std::unique_ptr<char, decltype(&std::free)> owned(memory.text, &std::free);
+  if (!ok) return false;
+  const char* text = memory.text;
+  const std::size_t size = memory.size;
+  if (Unchanged(text, size)) return true;
   char temp[cap::kFileName];
   std::snprintf(temp, sizeof temp, "%s.tmp", Settings_ContinuePath());
   std::FILE* f = std::fopen(temp, "wb");
   if (f == nullptr) return false;
-  const bool written = WriteAll(f) && Record_FlushToDisk(f);
+  const bool written = std::fwrite(text, 1, size, f) == size && Record_FlushToDisk(f);
   const bool closed = std::fclose(f) == 0;
   if (!written || !closed || !Platform_Replace(temp, Settings_ContinuePath())) {
     std::remove(temp);

@@ -45,6 +45,18 @@ std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, s
 // Whether the system has the converter.
 bool Platform_HaveEucConverter();
 
+// A stream whose bytes are kept in memory (POSIX) or a temporary file
+// (Windows); Platform_MemoryClose closes it and hands the bytes out in text
+// (malloc'ed, the caller frees it; size bytes).
+struct PlatformMemory {
+  std::FILE* stream = nullptr;
+  char* text = nullptr;
+  std::size_t size = 0;
+};
+bool Platform_MemoryOpen(PlatformMemory& memory);
+// False when a write failed or the bytes cannot be had (text is then null).
+bool Platform_MemoryClose(PlatformMemory& memory);
+
 // An exclusive lock on a lock file, held until released or the process ends.
 enum PlatformLockResult {
   PLATFORM_LOCKED,            // held now

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "Capacity.h"
@@ -121,6 +122,22 @@ std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, s
   std::size_t outLeft = 3;
   if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) return 0;
   return 3 - outLeft;
+}
+
+bool Platform_MemoryOpen(PlatformMemory& memory) {
+  memory = PlatformMemory{};
+  memory.stream = open_memstream(&memory.text, &memory.size);
+  return memory.stream != nullptr;
+}
+
+bool Platform_MemoryClose(PlatformMemory& memory) {
+  const bool ok = memory.stream != nullptr && std::fclose(memory.stream) == 0;
+  memory.stream = nullptr;
+  if (ok) return true;
+  std::free(memory.text);
+  memory.text = nullptr;
+  memory.size = 0;
+  return false;
 }
 
 PlatformLockResult Platform_Lock(const char* lockPath, const char* likePath, PlatformLock& lock) {

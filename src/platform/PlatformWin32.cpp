@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -98,6 +99,34 @@ std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, s
   if (m <= 0 || m > 3 || lost) return 0;
   std::memcpy(out, bytes, static_cast<std::size_t>(m));
   return static_cast<std::size_t>(m);
+}
+
+bool Platform_MemoryOpen(PlatformMemory& memory) {
+  memory = PlatformMemory{};
+  memory.stream = std::tmpfile();
+  return memory.stream != nullptr;
+}
+
+bool Platform_MemoryClose(PlatformMemory& memory) {
+  std::FILE* f = memory.stream;
+  memory.stream = nullptr;
+  if (f == nullptr) return false;
+  const long size = std::ftell(f);
+  bool ok = std::ferror(f) == 0 && size >= 0;
+  if (ok) {
+    memory.text = static_cast<char*>(std::malloc(static_cast<std::size_t>(size) + 1));
+    std::rewind(f);
+    ok = memory.text != nullptr &&
+         std::fread(memory.text, 1, static_cast<std::size_t>(size), f) == static_cast<std::size_t>(size);
+  }
+  ok = std::fclose(f) == 0 && ok;
+  if (ok) {
+    memory.size = static_cast<std::size_t>(size);
+    return true;
+  }
+  std::free(memory.text);
+  memory.text = nullptr;
+  return false;
 }
 
 PlatformLockResult Platform_Lock(const char* lockPath, const char*, PlatformLock& lock) {

@@ -9,8 +9,8 @@ namespace {
 // An entry that occurs in the month being built: its table position (the
 // last sort key, which is allocation order) and the days it occurs on.
 struct Candidate {
+  unsigned __int128 key;  // the display order: kind, the kind's keys, table position
   Entry* e;
-  std::uint16_t index;
   std::uint32_t days;  // bit d set: occurs on day d of the month
 };
 
@@ -85,37 +85,35 @@ bool Filtered(const Entry& e, const StoreFilter& filter) {
   return e.label < cap::kLabels && !filter.labelVisible[e.label];
 }
 
-// Compares a and b by the kind's keys; 0 when the keys tie.
-int CompareKeys(const Entry& a, const Entry& b) {
-  if (a.kind != b.kind) return a.kind < b.kind ? -1 : 1;
-  auto earlier = [](int x, int y) { return x == y ? 0 : (x < y ? -1 : 1); };
-  int c = 0;
-  switch (a.kind) {
+// The keys of the display order within a kind, as one number (earlier is
+// smaller): holidays by start day, then the later end first; timed items by
+// start time; schedules by start time, end time, start day, then the later
+// end first; tasks open before done, then by rank. Sorting then compares
+// integers instead of entries.
+std::uint64_t KindKeys(const Entry& e) {
+  const auto later = [](DayNo day) { return std::uint64_t{DAY_OPEN_END} - day; };
+  switch (e.kind) {
     case KIND_HOLIDAY:
-      if ((c = earlier(a.startDay, b.startDay)) != 0) return c;
-      return earlier(b.endDay, a.endDay);
+      return std::uint64_t{e.startDay} << 16 | later(e.endDay);
     case KIND_TIMED:
-      if ((c = earlier(a.startHour, b.startHour)) != 0) return c;
-      return earlier(a.startMinute, b.startMinute);
+      return std::uint64_t{e.startHour} << 56 | std::uint64_t{e.startMinute} << 48;
     case KIND_SCHEDULE:
-      if ((c = earlier(a.startHour, b.startHour)) != 0) return c;
-      if ((c = earlier(a.startMinute, b.startMinute)) != 0) return c;
-      if ((c = earlier(a.endHour, b.endHour)) != 0) return c;
-      if ((c = earlier(a.endMinute, b.endMinute)) != 0) return c;
-      if ((c = earlier(a.startDay, b.startDay)) != 0) return c;
-      return earlier(b.endDay, a.endDay);
+      return std::uint64_t{e.startHour} << 56 | std::uint64_t{e.startMinute} << 48 |
+             std::uint64_t{e.endHour} << 40 | std::uint64_t{e.endMinute} << 32 |
+             std::uint64_t{e.startDay} << 16 | later(e.endDay);
     case KIND_TASK:
-      if ((c = earlier(a.doneLen != 0, b.doneLen != 0)) != 0) return c;
-      return earlier(a.rank, b.rank);
+      return std::uint64_t{e.doneLen != 0} << 8 | e.rank;
     default:
       return 0;
   }
 }
 
-bool Before(const Candidate& a, const Candidate& b) {
-  const int c = CompareKeys(*a.e, *b.e);
-  return c != 0 ? c < 0 : a.index < b.index;
+unsigned __int128 SortKey(const Entry& e, std::uint16_t index) {
+  return static_cast<unsigned __int128>(e.kind) << 80 |
+         static_cast<unsigned __int128>(KindKeys(e)) << 16 | index;
 }
+
+bool Before(const Candidate& a, const Candidate& b) { return a.key < b.key; }
 
 void ClearDays(MonthRec& rec) {
   for (std::uint16_t d = 0; d < 32; ++d) {
@@ -142,11 +140,75 @@ void MarkWeekendHolidays(MonthRec& rec, bool saturdayHoliday) {
   }
 }
 
+// The days of the month with each weekday and in each week of the month
+// (first to fourth, last seven days), as bits 1..31.
+struct MonthDays {
+  std::uint32_t weekday[7];
+  std::uint32_t week[5];
+};
+
+std::uint32_t DaysOf(const std::uint32_t* sets, int count, std::uint8_t mask) {
+  std::uint32_t bits = 0;
+  for (int i = 0; i < count; ++i) {
+    if (mask & (1u << i)) bits |= sets[i];
+  }
+  return bits;
+}
+
+std::uint32_t WeeksAndWeekdayDays(const Entry& e, const MonthDays& days) {
+  return DaysOf(days.week, 5, e.weekMask) & DaysOf(days.weekday, 7, e.weekdayMask);
+}
+
+// The days a rule allows in the whole month, or false when the rule needs
+// to be asked day by day.
+bool RuleDays(const Entry& e, const DayFacts& f, const MonthDays& days, std::uint32_t& bits) {
+  const int months = int{f.monthNo} - int{e.startMonthNo};
+  const int years = int{f.monthNo} / 12 - int{e.startMonthNo} / 12;
+  const std::uint32_t startMday = e.startMday < 32 ? 1u << e.startMday : 0;
+  switch (e.repeat) {
+    case REPEAT_NONE:
+      bits = ~0u;
+      return true;
+    case REPEAT_WEEKS:
+      if (IntervalOf(e) != 1) return false;
+      bits = DaysOf(days.weekday, 7, e.weekMask);
+      return true;
+    case REPEAT_MONTH_DAY:
+      bits = EveryNth(months, e) ? startMday : 0;
+      return true;
+    case REPEAT_MONTH_WEEKDAY:
+      bits = EveryNth(months, e) ? WeeksAndWeekdayDays(e, days) : 0;
+      return true;
+    case REPEAT_YEAR_DAY:
+      bits = EveryNth(years, e) && f.month == e.startMonth ? startMday : 0;
+      return true;
+    case REPEAT_YEAR_WEEKDAY:
+      bits = EveryNth(years, e) && f.month == e.startMonth ? WeeksAndWeekdayDays(e, days) : 0;
+      return true;
+    default:  // every N days, and unknown rules (the fatal stop)
+      return false;
+  }
+}
+
+// Bits from..to of a month.
+std::uint32_t DayRange(std::uint32_t from, std::uint32_t to) {
+  return static_cast<std::uint32_t>((std::uint64_t{2} << to) - (std::uint64_t{1} << from));
+}
+
 // The days of the month on which e occurs, as bits 1..31.
-std::uint32_t OccurrenceDays(const Entry& e, const MonthRec& rec, const DayFacts* facts) {
+std::uint32_t OccurrenceDays(const Entry& e, const MonthRec& rec, const DayFacts* facts,
+                             const MonthDays& days) {
   const DayNo from = std::max(e.startDay, rec.firstDay);
   const DayNo to = std::min(e.endDay, rec.lastDay);
   std::uint32_t bits = 0;
+  if (RuleDays(e, facts[1], days, bits)) {
+    bits &= DayRange(from - rec.firstDay + 1u, to - rec.firstDay + 1u);
+    if (e.kind != KIND_TASK || e.doneLen == 0) return bits;
+    // A done task shows only on the day it was marked done.
+    const DayNo done = DoneDay(e);
+    if (done < rec.firstDay || done > rec.lastDay) return 0;
+    return bits & (1u << (done - rec.firstDay + 1));
+  }
   for (std::uint32_t n = from; n <= to; ++n) {
     const std::uint16_t d = static_cast<std::uint16_t>(n - rec.firstDay + 1);
     const DayNo day = static_cast<DayNo>(n);
@@ -157,15 +219,15 @@ std::uint32_t OccurrenceDays(const Entry& e, const MonthRec& rec, const DayFacts
   return bits;
 }
 
-std::uint16_t GatherCandidates(MonthRec& rec, const DayFacts* facts) {
+std::uint16_t GatherCandidates(MonthRec& rec, const DayFacts* facts, const MonthDays& days) {
   const StoreFilter& filter = Store_Filter();
   std::uint16_t found = 0;
   std::uint16_t pos = Store_First();
   for (Entry* e = Store_Next(pos); e != nullptr; e = Store_Next(pos)) {
     if (Filtered(*e, filter) || e->endDay < rec.firstDay || e->startDay > rec.lastDay) continue;
-    const std::uint32_t bits = OccurrenceDays(*e, rec, facts);
+    const std::uint32_t bits = OccurrenceDays(*e, rec, facts, days);
     if (bits == 0) continue;
-    build.candidates[found++] = Candidate{e, static_cast<std::uint16_t>(pos - 1), bits};
+    build.candidates[found++] = Candidate{SortKey(*e, static_cast<std::uint16_t>(pos - 1)), e, bits};
     if (e->kind != KIND_HOLIDAY) continue;
     for (std::uint16_t d = 1; d <= rec.days; ++d) {
       if (bits & (1u << d)) rec.holiday[d] = 1;
@@ -205,13 +267,18 @@ void Expand(MonthRec& rec, MonthNo m) {
   MarkWeekendHolidays(rec, filter.saturdayHoliday);
   if (m > MONTH_LAST) return;
   DayFacts facts[32] = {};
+  MonthDays days = {};
   std::uint16_t year, month;
   Date_MonthNoToDate(m, year, month);
   for (std::uint16_t d = 1; d <= rec.days; ++d) {
     facts[d] = DayFacts{m, month, d, DayNo_Weekday(static_cast<DayNo>(rec.firstDay + d - 1)),
                         Date_WeekSet(d, rec.days)};
+    days.weekday[facts[d].weekday] |= 1u << d;
+    for (int w = 0; w < 5; ++w) {
+      if (facts[d].weekSet & (1u << w)) days.week[w] |= 1u << d;
+    }
   }
-  const std::uint16_t found = GatherCandidates(rec, facts);
+  const std::uint16_t found = GatherCandidates(rec, facts, days);
   std::sort(build.candidates, build.candidates + found, Before);
   FillRuns(rec, found);
 }

@@ -1,4 +1,8 @@
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -52,6 +56,55 @@ TEST(Glyphs, EachGlyphIsRenderedOnce) {
   EXPECT_EQ(again.rows, first.rows);
   ASSERT_TRUE(ZebGlyph_Render(0x8E9E, 16, again));  // another size is another glyph
   EXPECT_EQ(ZebGlyph_RenderCount(), renders + 1);
+}
+
+// Every size's masks of a few characters, from a freshly opened source.
+std::vector<std::uint32_t> SomeMasks() {
+  ZebGlyph_Close();
+  EXPECT_TRUE(ZebGlyph_Open(nullptr));
+  std::vector<std::uint32_t> rows;
+  for (const int size : {12, 16, 24, 8}) {
+    for (const unsigned code : {0x41u, 0xB1u, 0x82A0u, 0x889Fu}) {  // A ｱ あ 亜
+      ZebGlyph glyph{};
+      EXPECT_TRUE(ZebGlyph_Render(code, size, glyph)) << size << " " << std::hex << code;
+      rows.insert(rows.end(), glyph.rows, glyph.rows + glyph.height);
+    }
+  }
+  return rows;
+}
+
+// The fonts are read from uncompressed copies in the cache folder; a copy
+// that is no font, or a cache folder that cannot be made, falls back to the
+// compressed file with the same glyphs.
+TEST(Glyphs, CachedFontCopiesGiveTheSameGlyphsAsTheFontsAndBadOnesAreBypassed) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("velmo-glyph-cache-" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const char* old = std::getenv("XDG_CACHE_HOME");
+  const std::string saved = old != nullptr ? old : "";
+  setenv("XDG_CACHE_HOME", folder.c_str(), 1);
+  const std::vector<std::uint32_t> fromCopies = SomeMasks();
+  int copies = 0;
+  for (const fs::directory_entry& copy : fs::directory_iterator(folder / "velmo")) {
+    std::FILE* f = std::fopen(copy.path().c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("not a font", f);
+    std::fclose(f);
+    ++copies;
+  }
+  EXPECT_EQ(copies, 6);  // the six X11 faces; misaki is not compressed
+  EXPECT_EQ(SomeMasks(), fromCopies);
+  std::fclose(std::fopen((folder / "file").c_str(), "wb"));  // no folder can be made in it
+  setenv("XDG_CACHE_HOME", (folder / "file").c_str(), 1);
+  EXPECT_EQ(SomeMasks(), fromCopies);
+  if (old != nullptr) {
+    setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_CACHE_HOME");
+  }
+  ZebGlyph_Close();
+  fs::remove_all(folder);
 }
 
 TEST(Glyphs, MalformedCodesAndSizesHaveNoGlyph) {

@@ -1,10 +1,13 @@
 // velmo-cli agenda [--from YYYY-MM-DD] [--days N] [--json] [--label N]: the
 // occurrences of a run of days as Velmo shows them, from the working
 // directory's continuation, label and record files. Writes no file.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <memory>
 
 #include "Cli.h"
 #include "Sjis.h"
@@ -145,7 +148,82 @@ std::string JsonDay(DayNo day, const MonthRec& rec, std::uint16_t mday) {
   return out;
 }
 
-const char* KindWord(EntryKind kind) {
+// All of stdout goes through this one buffer.
+class Output {
+ public:
+  // Room for n more bytes; false when the output cannot be written.
+  char* Reserve(std::size_t n) {
+    if (used_ + n > sizeof buffer_ && !Flush()) return nullptr;
+    if (n > sizeof buffer_) return nullptr;
+    return buffer_ + used_;
+  }
+  void Commit(char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
+  void Append(std::string_view text) {
+    while (!text.empty()) {
+      const std::size_t n = std::min(text.size(), sizeof buffer_ / 2);
+      char* at = Reserve(n);
+      if (at == nullptr) return;
+      std::memcpy(at, text.data(), n);
+      Commit(at + n);
+      text.remove_prefix(n);
+    }
+  }
+  bool Flush() {
+    if (used_ != 0 && std::fwrite(buffer_, 1, used_, stdout) != used_) failed_ = true;
+    used_ = 0;
+    return !failed_;
+  }
+  bool Failed() const { return failed_; }
+
+ private:
+  char buffer_[1 << 16];
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
+Output output;
+
+char* Put(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
+char* PutTwoDigits(char* at, unsigned v) {
+  at[0] = static_cast<char>('0' + v / 10 % 10);
+  at[1] = static_cast<char>('0' + v % 10);
+  return at + 2;
+}
+
+char* PutNumber(char* at, unsigned v) {
+  char digits[10];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  while (n > 0) *at++ = digits[--n];
+  return at;
+}
+
+// YYYY-MM-DD
+char* PutDate(char* at, DayNo day) {
+  std::uint16_t y, m, d;
+  DayNo_ToDate(day, y, m, d);
+  at = PutTwoDigits(at, y / 100u);
+  at = PutTwoDigits(at, y % 100u);
+  *at++ = '-';
+  at = PutTwoDigits(at, m);
+  *at++ = '-';
+  return PutTwoDigits(at, d);
+}
+
+char* PutClock(char* at, unsigned hour, unsigned minute) {
+  at = PutTwoDigits(at, hour % 100);
+  *at++ = ':';
+  return PutTwoDigits(at, minute % 100);
+}
+
+constexpr std::string_view KindWord(EntryKind kind) {
   switch (kind) {
     case KIND_HOLIDAY: return "holiday ";
     case KIND_TIMED: return "timed   ";
@@ -153,12 +231,6 @@ const char* KindWord(EntryKind kind) {
     case KIND_TASK: return "task    ";
     default: return "other   ";
   }
-}
-
-std::string Clock(unsigned hour, unsigned minute) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%02u:%02u", hour % 100, minute % 100);
-  return text;
 }
 
 // The label's name without the blanks that centre it.
@@ -170,45 +242,154 @@ std::string LabelText(std::uint16_t label) {
   return Sjis_ToUtf8(name);
 }
 
-// One line per item: line feeds of the text become " / ".
-std::string OneLine(std::string_view sjis) {
-  std::string text = Sjis_ToUtf8(sjis);
-  std::string out;
-  for (char c : text) {
+// " [label] " of the labels that have names, converted once.
+struct LabelTexts {
+  static constexpr std::uint16_t kNamed = 8;
+  std::string text[kNamed];
+  std::string other;
+  void Load() {
+    for (std::uint16_t n = 0; n < kNamed; ++n) text[n] = " [" + LabelText(n) + "] ";
+  }
+  std::string_view Of(std::uint16_t label) {
+    if (label < kNamed) return text[label];
+    other = " [" + LabelText(label) + "] ";
+    return other;
+  }
+};
+
+LabelTexts labels;
+
+// One line per item: line feeds of the text become " / ", returns dropped.
+char* PutOneLine(char* at, std::string_view sjis) {
+  if (sjis.find_first_of("\r\n") == std::string_view::npos) return Sjis_PutUtf8(at, sjis);
+  for (char c : Sjis_ToUtf8(sjis)) {
     if (c == '\n') {
-      out += " / ";
+      at = Put(at, " / ");
     } else if (c != '\r') {
-      out += c;
+      *at++ = c;
     }
   }
-  return out;
+  return at;
 }
 
-std::string PlainItem(const Entry& e) {
-  std::string out = "  ";
-  out += KindWord(e.kind);
-  if (e.kind == KIND_TIMED) out.append(" ").append(Clock(e.startHour, e.startMinute));
+// Bytes an item's line may take: its words and numbers, the label and the
+// text (" / " for a line feed is three bytes, as is the longest character).
+constexpr std::size_t kItemFixed = 64;
+
+std::size_t ItemRoom(const Entry& e, std::string_view label) {
+  return kItemFixed + label.size() + SJIS_UTF8_GROWTH * EntryText(e).size();
+}
+
+// Writes e's line at `at` (room for ItemRoom bytes); returns its end.
+char* PutItem(char* at, const Entry& e, std::string_view label) {
+  at = Put(at, "  ");
+  at = Put(at, KindWord(e.kind));
+  if (e.kind == KIND_TIMED) {
+    *at++ = ' ';
+    at = PutClock(at, e.startHour, e.startMinute);
+  }
   // A schedule without an end time has no time at all, as the views show it.
   const bool timed = e.endHour != 0 || e.endMinute != 0;
   if (e.kind == KIND_SCHEDULE && timed) {
-    out.append(" ").append(Clock(e.startHour, e.startMinute));
+    *at++ = ' ';
+    at = PutClock(at, e.startHour, e.startMinute);
     if (e.startHour != e.endHour || e.startMinute != e.endMinute) {
-      out.append("-").append(Clock(e.endHour, e.endMinute));
+      *at++ = '-';
+      at = PutClock(at, e.endHour, e.endMinute);
     }
   }
   if (e.kind == KIND_TASK) {
-    out += " rank " + std::to_string(e.rank) + (e.doneLen != 0 ? " done" : " open");
+    at = Put(at, " rank ");
+    at = PutNumber(at, e.rank);
+    at = Put(at, e.doneLen != 0 ? " done" : " open");
   }
-  out += " [" + LabelText(e.label) + "] " + OneLine(EntryText(e)) + "\n";
-  return out;
+  at = Put(at, label);
+  at = PutOneLine(at, EntryText(e));
+  *at++ = '\n';
+  return at;
 }
 
-std::string PlainDay(DayNo day, const MonthRec& rec, std::uint16_t mday) {
-  std::string out = DateText(day) + " (" + Sjis_ToUtf8(WeekdayName[DayNo_Weekday(day)]) + ")";
-  if (rec.holiday[mday]) out += " holiday";
-  out += '\n';
-  for (std::uint16_t i = 0; i < rec.count[mday]; ++i) out += PlainItem(*rec.list[mday][i]);
-  return out;
+// An entry's line is the same on every day it shows, so each is formatted
+// once and kept here, found by the entry's address.
+class ItemLines {
+ public:
+  // Room for the lines of `entries` entries; calloc leaves the pages no
+  // entry lands on untouched.
+  bool Size(std::size_t entries) {
+    count_ = entries + entries / 2 + 1;
+    slots_.reset(static_cast<Slot*>(std::calloc(count_, sizeof(Slot))));
+    text_.reserve(entries * kTypicalLine);
+    return slots_ != nullptr;
+  }
+  bool Sized() const { return slots_ != nullptr; }
+  // The entry's line; empty when it cannot be written.
+  std::string_view Of(const Entry& e) {
+    std::size_t i = reinterpret_cast<std::uintptr_t>(&e) / sizeof(Entry) % count_;
+    while (slots_[i].entry != nullptr && slots_[i].entry != &e) i = i + 1 == count_ ? 0 : i + 1;
+    Slot& slot = slots_[i];
+    if (slot.entry == nullptr) {
+      const std::string_view label = labels.Of(e.label);
+      const std::size_t at = text_.size();
+      text_.resize(at + ItemRoom(e, label));
+      char* end = PutItem(text_.data() + at, e, label);
+      text_.resize(static_cast<std::size_t>(end - text_.data()));
+      slot = Slot{&e, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(text_.size() - at)};
+    }
+    return std::string_view(text_).substr(slot.offset, slot.length);
+  }
+
+ private:
+  struct Slot {
+    const Entry* entry;
+    std::uint32_t offset, length;
+  };
+  struct FreeSlots {
+    void operator()(Slot* p) const { std::free(p); }
+  };
+  static constexpr std::size_t kTypicalLine = 64;
+  std::unique_ptr<Slot[], FreeSlots> slots_;
+  std::size_t count_ = 0;
+  std::string text_;
+};
+
+ItemLines itemLines;
+
+void PlainItem(const Entry& e) {
+  if (!itemLines.Sized()) {
+    const std::string_view label = labels.Of(e.label);
+    char* at = output.Reserve(ItemRoom(e, label));
+    if (at != nullptr) output.Commit(PutItem(at, e, label));
+    return;
+  }
+  const std::string_view line = itemLines.Of(e);
+  char* at = output.Reserve(line.size());
+  if (at == nullptr) return;
+  output.Commit(Put(at, line));
+}
+
+std::string weekdayText[7];
+
+void PlainDay(DayNo day, const MonthRec& rec, std::uint16_t mday) {
+  char* at = output.Reserve(64);
+  if (at == nullptr) return;
+  at = PutDate(at, day);
+  at = Put(at, " (");
+  at = Put(at, weekdayText[DayNo_Weekday(day)]);
+  *at++ = ')';
+  if (rec.holiday[mday]) at = Put(at, " holiday");
+  *at++ = '\n';
+  output.Commit(at);
+  for (std::uint16_t i = 0; i < rec.count[mday]; ++i) PlainItem(*rec.list[mday][i]);
+}
+
+// Beyond a month most lines repeat, and keeping them pays.
+constexpr long kCachedLinesFrom = 32;
+
+bool LoadTexts(long days) {
+  labels.Load();
+  if (days >= kCachedLinesFrom && !itemLines.Size(Store_Count())) return false;
+  for (int w = 0; w < 7; ++w) weekdayText[w] = Sjis_ToUtf8(WeekdayName[w]);
+  return true;
 }
 
 // Start-up as Velmo does it, reading only.
@@ -235,6 +416,10 @@ int Cli_Agenda(int argc, char** argv) {
     return 2;
   }
   LoadData(args);
+  if (!LoadTexts(args.days)) {
+    std::fputs("velmo-cli agenda: out of memory\n", stderr);
+    return 1;
+  }
   const DayNo from = args.from != DAY_NONE ? args.from : Settings_Get().today.day;
   const long last = long{from} + args.days - 1;
   if (last > DAY_OPEN_END) {
@@ -247,9 +432,13 @@ int Cli_Agenda(int argc, char** argv) {
     std::uint16_t mday;
     DayNo_ToMonthNo(day, m, mday);
     const MonthRec& rec = MonthRec_GetByMonthNo(m);
-    const std::string text = args.json ? JsonDay(day, rec, mday) : PlainDay(day, rec, mday);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (args.json) {
+      output.Append(JsonDay(day, rec, mday));
+    } else {
+      PlainDay(day, rec, mday);
+    }
   }
   Store_Shutdown();
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  const bool written = output.Flush();
+  return std::fflush(stdout) == 0 && written ? 0 : 1;
 }

@@ -6,57 +6,35 @@
 #include <iconv.h>
 #endif
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "SjisTable.h"
 #include "text/ShiftJis.h"
 
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-constexpr std::string_view kGeta = "\x81\xac";  // 〓
-
-// Byte length of the UTF-8 sequence at text[i]; 0 when it is malformed.
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-  const unsigned char c = static_cast<unsigned char>(text[i]);
-  std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
-                  : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-  if (n == 0 || i + n > text.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+char* PutCodePoint(char* out, unsigned cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | cp >> 6);
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xE0 | cp >> 12);
+    *out++ = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
-  const unsigned char c1 = static_cast<unsigned char>(text[i + 1 < text.size() ? i + 1 : i]);
-  if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
-      (c == 0xF4 && c1 > 0x8F)) {
-    return 0;  // overlong, surrogate or beyond U+10FFFF
-  }
-  return n;
+  return out;
 }
 
-
-}  // namespace
+constexpr std::string_view kGeta = "\x81\xac";  // 〓
 
 #ifdef _WIN32
 
-namespace {
-
-constexpr UINT kCp932 = 932;
-
-// One character through Windows' own CP932 table; false when it has none.
-bool AppendChar(std::string& out, const char* in, int length) {
-  wchar_t wide[2];
-  const int n = MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, in, length, wide, 2);
-  if (n <= 0) return false;
-  char utf8[8];
-  const int m = WideCharToMultiByte(CP_UTF8, 0, wide, n, utf8, sizeof utf8, nullptr, nullptr);
-  if (m <= 0) return false;
-  out.append(utf8, static_cast<std::size_t>(m));
-  return true;
-}
-
-// One UTF-8 character of n bytes in CP932 into out (8 bytes).
+// One UTF-8 character of n bytes in CP932 (Windows' own table) into out (8 bytes).
 bool OneToSjis(const char* utf8, std::size_t n, char* out, std::size_t& length) {
+  constexpr UINT kCp932 = 932;
   wchar_t wide[2];
   const int w = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, static_cast<int>(n), wide, 2);
   if (w <= 0) return false;
@@ -67,35 +45,7 @@ bool OneToSjis(const char* utf8, std::size_t n, char* out, std::size_t& length) 
   return true;
 }
 
-}  // namespace
-
-std::string Sjis_ToUtf8(std::string_view sjis) {
-  std::string out;
-  for (std::size_t i = 0; i < sjis.size();) {
-    const unsigned char c = static_cast<unsigned char>(sjis[i]);
-    const int length = ShiftJis_IsLead(c) && i + 1 < sjis.size() ? 2 : 1;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (!AppendChar(out, sjis.data() + i, length)) {
-      out += kReplacement;  // a byte that starts no character: go on with the next
-      ++i;
-      continue;
-    }
-    i += static_cast<std::size_t>(length);
-  }
-  return out;
-}
-
 #else
-
-namespace {
-
-// iconv descriptor opened once per process; CP932 is the Windows flavour of
-// Shift-JIS that Velmo's texts are written in.
-iconv_t Converter() {
-  static iconv_t cd = iconv_open("UTF-8", "CP932");
-  return cd;
-}
 
 iconv_t ToSjis() {
   static iconv_t cd = iconv_open("CP932", "UTF-8");
@@ -124,39 +74,26 @@ bool OneToSjis(const char* utf8, std::size_t n, char* out, std::size_t& length) 
   return true;
 }
 
-}  // namespace
+#endif
 
-std::string Sjis_ToUtf8(std::string_view sjis) {
-  std::string out;
-  iconv_t cd = Converter();
-  if (cd == reinterpret_cast<iconv_t>(-1)) {  // no converter: keep ASCII, mark the rest
-    for (unsigned char c : sjis) {
-      if (c < 0x80) out += static_cast<char>(c);
-      else out += kReplacement;
-    }
-    return out;
+// Byte length of the UTF-8 sequence at text[i]; 0 when it is malformed.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
+                  : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > text.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
   }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(sjis.data());
-  std::size_t inLeft = sjis.size();
-  char buffer[256];
-  while (inLeft > 0) {
-    char* to = buffer;
-    std::size_t toLeft = sizeof buffer;
-    const std::size_t r = iconv(cd, &in, &inLeft, &to, &toLeft);
-    out.append(buffer, static_cast<std::size_t>(to - buffer));
-    if (r != static_cast<std::size_t>(-1)) continue;
-    if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL (a lead byte cut off at the end): replace one byte.
-    out += kReplacement;
-    ++in;
-    --inLeft;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  const unsigned char c1 = static_cast<unsigned char>(text[i + 1 < text.size() ? i + 1 : i]);
+  if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
+      (c == 0xF4 && c1 > 0x8F)) {
+    return 0;  // overlong, surrogate or beyond U+10FFFF
   }
-  return out;
+  return n;
 }
 
-#endif
+}  // namespace
 
 bool Sjis_ValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
@@ -201,6 +138,35 @@ std::size_t Sjis_CutLength(std::string_view sjis, std::size_t limit) {
   return i;
 }
 
+// A byte that starts no valid character becomes U+FFFD and the next byte is
+// read afresh, as the C library's CP932 converter would have it.
+char* Sjis_PutUtf8(char* out, std::string_view sjis) {
+  const auto* p = reinterpret_cast<const unsigned char*>(sjis.data());
+  const auto* end = p + sjis.size();
+  while (p < end) {
+    const unsigned c = *p;
+    if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+      ++p;
+      continue;
+    }
+    unsigned cp = kSjisSingle[c];
+    std::size_t used = 1;
+    if (cp == SJIS_LEAD) {
+      cp = p + 1 < end ? kSjisPair[kSjisLeadRow[c]][p[1]] : SJIS_INVALID;
+      used = cp == SJIS_INVALID ? 1 : 2;
+    }
+    out = PutCodePoint(out, cp == SJIS_INVALID ? 0xFFFD : cp);
+    p += used;
+  }
+  return out;
+}
+
+std::string Sjis_ToUtf8(std::string_view sjis) {
+  std::string out(sjis.size() * SJIS_UTF8_GROWTH, '\0');
+  out.resize(static_cast<std::size_t>(Sjis_PutUtf8(out.data(), sjis) - out.data()));
+  return out;
+}
 
 void Sjis_AppendJson(std::string& out, std::string_view utf8) {
   out += '"';

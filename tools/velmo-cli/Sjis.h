@@ -2,12 +2,19 @@
 // JSON string output.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // Converts Shift-JIS bytes to UTF-8; a byte that does not start a valid
 // character becomes U+FFFD and conversion goes on with the next byte.
 std::string Sjis_ToUtf8(std::string_view sjis);
+
+// UTF-8 takes at most this many bytes per Shift-JIS byte.
+inline constexpr std::size_t SJIS_UTF8_GROWTH = 3;
+// The same conversion written at out, which has room for
+// SJIS_UTF8_GROWTH * sjis.size() bytes; returns the end of what it wrote.
+char* Sjis_PutUtf8(char* out, std::string_view sjis);
 
 // Appends text (UTF-8) as a quoted JSON string.
 void Sjis_AppendJson(std::string& out, std::string_view utf8);

@@ -7,13 +7,15 @@
 // The X11 fonts are indexed by the JIS code itself (row * 256 + cell) or by
 // the JIS X 0201 byte, so Shift-JIS maps to them arithmetically; misaki is
 // reached through iconv from CP932. Every mask is rendered at most once and
-// kept in a table per glyph size indexed by code.
+// kept in a table per glyph size indexed by code. A face is opened when a
+// glyph of it is first needed, the X11 ones from an uncompressed cached copy.
 #include "host/common/ZebGlyph.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <iconv.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdint>
@@ -22,6 +24,7 @@
 #include <memory>
 
 #include "graphics/Zeb.h"
+#include "host/common/FontCache.h"
 
 namespace {
 
@@ -64,6 +67,7 @@ struct SizeTable {
 struct GlyphSource {
   FT_Library library = nullptr;
   FT_Face faces[FACE_COUNT] = {};
+  bool faceFailed[FACE_COUNT] = {};
   iconv_t toUnicode = reinterpret_cast<iconv_t>(-1);
   bool open = false;
   bool failed = false;
@@ -80,28 +84,39 @@ bool Fail() {
   return false;
 }
 
-bool OpenFace(FaceId id) {
+void SetFailure(const char* what, const FontFile& file) {
+  std::snprintf(source.failure, sizeof source.failure, what, file.path, file.package);
+}
+
+// Opening a face inflates its whole file, so each face is opened only when a
+// glyph of it is first needed; a face that cannot be opened stays closed and
+// its glyphs count as missing.
+FT_Face OpenFace(FaceId id) {
+  if (source.faces[id] != nullptr || source.faceFailed[id]) return source.faces[id];
   const FontFile& file = kFontFiles[id];
   FT_Face face = nullptr;
-  if (FT_New_Face(source.library, file.path, 0, &face) != 0) {
-    std::snprintf(source.failure, sizeof source.failure,
-                  "cannot read the font %s: install the Debian package %s", file.path,
-                  file.package);
-    return Fail();
+  char cached[512];
+  const bool gz = std::strstr(file.path, ".gz") != nullptr;
+  const bool fromCache = gz && FontCache_Path(file.path, cached, sizeof cached) &&
+                         FT_New_Face(source.library, cached, 0, &face) == 0;
+  if (!fromCache && FT_New_Face(source.library, file.path, 0, &face) != 0) {
+    SetFailure("cannot read the font %s: install the Debian package %s", file);
+    source.faceFailed[id] = true;
+    return nullptr;
   }
-  source.faces[id] = face;
   const bool ok = id == FACE_MISAKI
                       ? FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0 &&
                             FT_Set_Pixel_Sizes(face, 0, kMisakiPixels) == 0
                       : face->num_charmaps > 0 && FT_Set_Charmap(face, face->charmaps[0]) == 0 &&
                             face->num_fixed_sizes > 0 && FT_Select_Size(face, 0) == 0;
   if (!ok) {
-    std::snprintf(source.failure, sizeof source.failure,
-                  "the font %s is not the expected bitmap font: reinstall the Debian package %s",
-                  file.path, file.package);
-    return Fail();
+    SetFailure("the font %s is not the expected bitmap font: reinstall the Debian package %s", file);
+    FT_Done_Face(face);
+    source.faceFailed[id] = true;
+    return nullptr;
   }
-  return true;
+  source.faces[id] = face;
+  return face;
 }
 
 // Where a Shift-JIS code lives in a size table, and its JIS code (0 for a
@@ -141,6 +156,10 @@ FaceId FaceFor(int size, bool wide) {
 }
 
 FT_ULong UnicodeOf(unsigned code) {
+  if (source.toUnicode == reinterpret_cast<iconv_t>(-1)) {
+    source.toUnicode = iconv_open("UTF-32LE", "CP932");
+    if (source.toUnicode == reinterpret_cast<iconv_t>(-1)) return 0;
+  }
   char in[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
   char* inPtr = code < 0x100 ? in + 1 : in;
   std::size_t inLeft = code < 0x100 ? 1 : 2;
@@ -159,7 +178,8 @@ FT_ULong UnicodeOf(unsigned code) {
 // aligned on the face's ascent); false when the face has no such glyph.
 bool Render(unsigned code, unsigned jis, int size, int width, std::uint32_t* rows) {
   const FaceId id = FaceFor(size, code >= 0x100);
-  FT_Face face = source.faces[id];
+  FT_Face face = OpenFace(id);
+  if (face == nullptr) return false;
   FT_ULong charCode = code < 0x100 ? code : jis;
   if (id == FACE_MISAKI) charCode = UnicodeOf(code);
   const FT_UInt index = charCode != 0 ? FT_Get_Char_Index(face, charCode) : 0;
@@ -198,6 +218,8 @@ SizeTable* TableFor(int size) {
 
 }  // namespace
 
+// Only checks that every font file is there and readable: the faces are
+// opened on first use.
 bool ZebGlyph_Open(const char** failure) {
   if (failure != nullptr) *failure = nullptr;
   if (source.open) return true;
@@ -206,14 +228,10 @@ bool ZebGlyph_Open(const char** failure) {
     source.library = nullptr;
     std::snprintf(source.failure, sizeof source.failure, "cannot start FreeType");
     Fail();
-  } else {
-    for (int id = 0; id < FACE_COUNT && !source.failed; ++id) OpenFace(static_cast<FaceId>(id));
   }
-  if (!source.failed) {
-    source.toUnicode = iconv_open("UTF-32LE", "CP932");
-    if (source.toUnicode == reinterpret_cast<iconv_t>(-1)) {
-      std::snprintf(source.failure, sizeof source.failure,
-                    "no CP932 converter: reinstall the Debian package libc6");
+  for (int id = 0; id < FACE_COUNT && !source.failed; ++id) {
+    if (access(kFontFiles[id].path, R_OK) != 0) {
+      SetFailure("cannot read the font %s: install the Debian package %s", kFontFiles[id]);
       Fail();
     }
   }
@@ -235,6 +253,7 @@ void ZebGlyph_Close() {
     if (face != nullptr) FT_Done_Face(face);
     face = nullptr;
   }
+  for (bool& faceFailed : source.faceFailed) faceFailed = false;
   if (source.library != nullptr) FT_Done_FreeType(source.library);
   source.library = nullptr;
   if (source.toUnicode != reinterpret_cast<iconv_t>(-1)) iconv_close(source.toUnicode);

@@ -4,10 +4,12 @@
 
 #include "graphics/Zeb.h"
 
-// Opens the font files. On a missing or unreadable file returns false and
+// Checks the font files. On a missing or unreadable file returns false and
 // points *failure (when given) at one line, without a program name, naming
 // the file and the Debian package that provides it. Opening an open source
-// does nothing. ZebGlyph_Render opens the fonts itself if nobody did.
+// does nothing. ZebGlyph_Render opens the source itself if nobody did, and
+// each font face when a glyph of it is first needed; a face that then fails
+// to load gives no glyphs.
 bool ZebGlyph_Open(const char** failure);
 // Zeb_RenderGlyph of the Linux hosts.
 bool ZebGlyph_Render(unsigned code, int size, ZebGlyph& out);
