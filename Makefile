@@ -6,10 +6,13 @@ BENCH_BUILD  ?= build-bench
 WIN32_BUILD  ?= build-win32
 FUZZ_SECONDS ?= 60
 VELMO_HOME   ?= $(HOME)/.local/share/velmo
+PREFIX       ?= $(HOME)/.local
+DEMO_DIR     ?= $(BUILD)/demo
+DEMO_NOW     := 2026-12-07T09:00
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps deps-win32 build run test test-linux test-win32 win32 test-sanitize fuzz bench bench-build \
-        bench-peers clean
+.PHONY: all deps deps-win32 build run run-demo test test-linux test-win32 win32 test-sanitize fuzz bench \
+        bench-build bench-peers install uninstall screenshots clean
 
 all: build
 
@@ -74,12 +77,35 @@ bench-peers: bench-build
 	@bash setup/install.sh setup/packages-peers.txt
 	@bash bench/peers.sh $(BENCH_BUILD)
 
-run: build
-	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+NO_DISPLAY_CHECK = if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
 	  echo "velmo: no display here; use $(BUILD)/velmo-headless to run Velmo without a window."; \
 	  exit 0; fi
+
+run: build
+	@$(NO_DISPLAY_CHECK)
 	mkdir -p "$(VELMO_HOME)"
-	cd "$(VELMO_HOME)" && exec "$(abspath $(BUILD))/velmo"
+	cd "$(VELMO_HOME)" && exec "$(abspath $(BUILD))/velmo" --folder .
+
+# The window on a fresh copy of the sample record file.
+run-demo: build
+	@$(NO_DISPLAY_CHECK)
+	rm -rf "$(DEMO_DIR)" && mkdir -p "$(DEMO_DIR)" && cp share/demo/record "$(DEMO_DIR)/"
+	cd "$(DEMO_DIR)" && exec "$(abspath $(BUILD))/velmo" --folder .
+
+# The README's pictures, drawn by velmo-headless from the sample.
+screenshots: build
+	rm -rf "$(BUILD)/screens" && mkdir -p "$(BUILD)/screens" && cp share/demo/record "$(BUILD)/screens/"
+	cd "$(BUILD)/screens" && "$(abspath $(BUILD))/velmo-headless" --now $(DEMO_NOW) --script "$(abspath share/demo/screens.script)"
+	cp "$(BUILD)/screens/"*.png docs/screens/
+
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	rm -f "$(PREFIX)/bin/velmo" "$(PREFIX)/bin/velmo-headless" "$(PREFIX)/bin/velmo-cli" \
+	  "$(PREFIX)/share/applications/velmo.desktop" \
+	  "$(PREFIX)/share/man/man1/velmo.1" "$(PREFIX)/share/man/man1/velmo-cli.1"
+	for s in 16 32 48 128; do rm -f "$(PREFIX)/share/icons/hicolor/$${s}x$${s}/apps/velmo.png"; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WIN32_BUILD) dist

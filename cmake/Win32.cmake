@@ -16,7 +16,7 @@ velmo_warnings(velmo_host_win32)
 
 # The icon (Velmo's own 16 x 16 icon and its enlargements) and the menu.
 enable_language(RC)
-add_executable(velmo WIN32 ${CMAKE_SOURCE_DIR}/src/host/win32/main.cpp ${CMAKE_SOURCE_DIR}/src/host/win32/velmo.rc)
+add_executable(velmo WIN32 ${CMAKE_SOURCE_DIR}/src/programs/velmo-win32.cpp ${CMAKE_SOURCE_DIR}/src/host/win32/velmo.rc)
 target_include_directories(velmo PRIVATE ${CMAKE_SOURCE_DIR}/src/host/win32)
 target_link_libraries(velmo PRIVATE velmo_app velmo_host_win32)
 velmo_warnings(velmo)
@@ -29,6 +29,7 @@ add_executable(velmo-cli ${CMAKE_SOURCE_DIR}/tools/velmo-cli/main.cpp ${cli_srcs
 # (make win32 has it generated there first).
 target_include_directories(velmo-cli PRIVATE ${CMAKE_SOURCE_DIR}/tools/velmo-cli ${VELMO_LINUX_BUILD}/generated)
 target_link_libraries(velmo-cli PRIVATE velmo_data)
+target_compile_definitions(velmo-cli PRIVATE VELMO_RELEASE="${PROJECT_VERSION}")
 velmo_warnings(velmo-cli)
 
 if(NOT VELMO_TESTS)

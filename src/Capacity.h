@@ -37,6 +37,7 @@ inline constexpr int kTimerMaxWaitMs = 60000;           // longest wait between 
 
 // Graphics and host
 inline constexpr std::size_t kKeyQueue = 100;          // host key queue
+inline constexpr std::size_t kHostFeed = 4096;         // window host: text keys waiting for the queue
 inline constexpr int kScreenWidth = 640;
 inline constexpr int kScreenHeight = 240;
 

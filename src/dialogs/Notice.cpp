@@ -31,10 +31,12 @@ void DataNotice(const char* text) { Notice_Show(text, NOTICE_OK); }
 
 int Notice_Box(const char* text, int type) {
   const int result = attached ? nwMessageBox(text, type) : NOTICE_NO_ANSWER;
+  if (result != NOTICE_NO_ANSWER) return result;
   // Not seen in a box (no screen yet, shutting down, a box already open):
-  // the text must not simply vanish.
-  if (result == NOTICE_NO_ANSWER && text != nullptr) Zeb_DebugMessage(text);
-  return result;
+  // the text must not simply vanish (a host that is ending prints it).
+  if (text != nullptr) Zeb_DebugMessage(text);
+  // A question nobody can answer any more is declined at once.
+  return type == NOTICE_CONFIRM ? NOTICE_CANCEL : result;
 }
 
 int Notice_Show(const char* text, int type) {

@@ -44,7 +44,8 @@ inline constexpr const char* NOTICE_NOT_IMPLEMENTED =
 // Shows text (at most three lines separated by line feeds) in the message box
 // and posts Redraw to the main area; returns the box's result. Before the
 // screen is attached, or once a Quit or close request has been taken, the text
-// goes to the host's debug message instead and the result is NOTICE_NO_ANSWER.
+// goes to the host's debug message instead and the result is NOTICE_NO_ANSWER;
+// a confirmation is then answered NOTICE_CANCEL.
 int Notice_Show(const char* text, int type);
 // The same box without redrawing the main area afterwards (the range message
 // of the fields, shown over an open dialog).

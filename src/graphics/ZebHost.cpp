@@ -27,6 +27,9 @@ void Take(Fn& to, Fn from, Fn fallback) {
   to = from ? from : fallback;
 }
 
+std::mutex spotLock;
+ZebTextSpot textSpot{};
+
 std::mutex textLock;
 char caption[ZEB_CAPTION_BYTES] = "Zeb for Win32";
 char banner[ZEB_BANNER_BYTES] = "";
@@ -51,6 +54,24 @@ void ZebHost_Install(const ZebHostOps& installed) {
 const ZebHostOps& ZebHost_Ops() { return ops; }
 
 bool Zeb_RenderGlyph(unsigned code, int size, ZebGlyph& out) { return ops.renderGlyph(code, size, out); }
+
+void ZebHost_SetTextSpot(const ZebTextSpot* spot) {
+  std::lock_guard<std::mutex> guard(spotLock);
+  ZebTextSpot next{};
+  if (spot != nullptr) next = *spot;
+  next.active = spot != nullptr;
+  const ZebTextSpot& was = textSpot;
+  if (next.active == was.active && next.multiLine == was.multiLine && next.x == was.x && next.y == was.y &&
+      next.w == was.w && next.h == was.h)
+    return;
+  next.serial = was.serial + 1;
+  textSpot = next;
+}
+
+ZebTextSpot ZebHost_TextSpot() {
+  std::lock_guard<std::mutex> guard(spotLock);
+  return textSpot;
+}
 
 void ZebHost_SetCaption(const char* text) {
   std::lock_guard<std::mutex> guard(textLock);

@@ -35,6 +35,19 @@ struct ZebHostOps {
 void ZebHost_Install(const ZebHostOps& ops);
 const ZebHostOps& ZebHost_Ops();
 
+// Where the focused text editor's cursor is (screen pixels), for the input
+// method's candidate window and the desktop's paste key; inactive while no
+// editor has the focus. serial changes with every change of the spot. Set by
+// the application thread (Zeb_SetTextSpot), read by the window thread.
+struct ZebTextSpot {
+  bool active;
+  bool multiLine;     // the editor takes line feeds
+  int x, y, w, h;
+  unsigned serial;
+};
+void ZebHost_SetTextSpot(const ZebTextSpot* spot);  // null: no editor has the focus
+ZebTextSpot ZebHost_TextSpot();
+
 // The window's two texts, which the application writes before it opens the
 // screen. Safe from any thread: the window thread reads what was written.
 void ZebHost_SetCaption(const char* text);   // cut to fit

@@ -23,3 +23,12 @@ int Zeb_GetKey(int tenths) {
 void Zeb_ToggleIme() { ZebHost_Ops().toggleIme(); }
 
 bool Zeb_IsImeOpen() { return ZebHost_Ops().isImeOpen(); }
+
+void Zeb_SetTextSpot(const ZebRect* cursor, bool multiLine) {
+  if (cursor == nullptr) {
+    ZebHost_SetTextSpot(nullptr);
+    return;
+  }
+  const ZebTextSpot spot{true, multiLine, cursor->x, cursor->y, cursor->w, cursor->h, 0};
+  ZebHost_SetTextSpot(&spot);
+}

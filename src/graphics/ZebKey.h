@@ -3,6 +3,8 @@
 // character in the low byte, the scan code in the high byte.
 #pragma once
 
+#include "graphics/Zeb.h"
+
 namespace zebkey_detail {
 inline constexpr int kSpecialShift = 0x0F;  // low byte of a special key with SHIFT
 inline constexpr int kSpecialCtrl = 0xF0;   // low byte of a special key with CTRL
@@ -119,3 +121,6 @@ int Zeb_WaitKey(int ms);
 // Input-method (kana-kanji conversion) open state of the host window.
 void Zeb_ToggleIme();
 bool Zeb_IsImeOpen();
+// The focused text editor's cursor box, where the input method puts its
+// candidates; null when no editor has the focus any more.
+void Zeb_SetTextSpot(const ZebRect* cursor, bool multiLine);

@@ -310,6 +310,7 @@ void SetCursor(nwEdit* edit, int cursor, int mark) {
 
 void OnFocus(nwEdit* edit, bool gained) {
   nwText_FocusChanged(edit, gained);
+  if (!gained) Zeb_SetTextSpot(nullptr, false);
   if (gained) SetCursor(edit, 0, -1);
   nwEditDraw_All(edit);
 }

@@ -30,7 +30,9 @@ void DrawCursor(const nwEdit* edit) {
   int width = edit->advance * (edit->mark > 0 ? edit->mark : 1);
   if (x + width > right) width = right - x;
   if (width <= 0) return;
-  Zeb_InvertBox(nwContext, ZebRect{x, area.y + row * edit->lineHeight, width, edit->lineHeight});
+  const ZebRect cursor{x, area.y + row * edit->lineHeight, width, edit->lineHeight};
+  Zeb_InvertBox(nwContext, cursor);
+  Zeb_SetTextSpot(&cursor, edit->multiLine != 0);
 }
 
 // Draws count bytes from first at x, with a character cut by either edge of

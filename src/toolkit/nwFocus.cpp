@@ -13,6 +13,13 @@ void nwFocus_Set(nwObject* object) {
 
 nwObject* nwFocus_Get() { return focus; }
 
-void nwFocus_Clear() { focus = nullptr; }
+// An editor that loses the focus without a LostFocus gives up its text spot.
+void nwFocus_Clear() {
+  focus = nullptr;
+  Zeb_SetTextSpot(nullptr, false);
+}
 
-void nwFocus_Replace(nwObject* object) { focus = object; }
+void nwFocus_Replace(nwObject* object) {
+  focus = object;
+  Zeb_SetTextSpot(nullptr, false);
+}

@@ -109,7 +109,7 @@ TEST_F(Notice, ANoticeHeldByTheDataLayerAppearsOnceAttached) {
   EXPECT_EQ(lines, (std::vector<std::string>{NOTICE_SAVE_FAILED, "", ""}));
 }
 
-TEST_F(Notice, WithoutABoxTheTextGoesToTheDebugMessage) {
+TEST_F(Notice, WithoutABoxTheTextGoesToTheDebugMessageAndAQuestionIsDeclined) {
   EXPECT_EQ(Notice_Show(NOTICE_SAVED, NOTICE_OK), NOTICE_NO_ANSWER);   // not attached
   EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_SAVED);
   Notice_Attach();
@@ -117,6 +117,9 @@ TEST_F(Notice, WithoutABoxTheTextGoesToTheDebugMessage) {
   EXPECT_EQ(nwEvent_Next(true), nullptr);   // shutting down
   EXPECT_EQ(Notice_Show(NOTICE_NOT_FOUND, NOTICE_OK), NOTICE_NO_ANSWER);
   EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_NOT_FOUND);
+  // A question is declined at once.
+  EXPECT_EQ(Notice_Show(NOTICE_CSV_CONFIRM, NOTICE_CONFIRM), NOTICE_CANCEL);
+  EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_CSV_CONFIRM);
   EXPECT_TRUE(lines.empty());
 }
 

@@ -73,7 +73,10 @@ TEST(HostKeys, TextConvertsBetweenUtf8AndShiftJis) {
   char sjis[16];
   ASSERT_EQ(HostKeys_ToShiftJis("\xe6\x97\xa5" "a", sjis, sizeof sjis), 3);  // "日a"
   EXPECT_EQ(std::string(sjis, 3), "\x93\xfa" "a");
-  EXPECT_EQ(HostKeys_ToShiftJis("\xff\xfe", sjis, sizeof sjis), -1);
+  // é and 😀 have no Shift-JIS code: each becomes 〓, the rest is kept.
+  ASSERT_EQ(HostKeys_ToShiftJis("a\xc3\xa9\xf0\x9f\x98\x80\xe6\x97\xa5", sjis, sizeof sjis), 7);
+  EXPECT_EQ(std::string(sjis, 7), "a\x81\xac\x81\xac\x93\xfa");
+  ASSERT_EQ(HostKeys_ToShiftJis("\xff", sjis, sizeof sjis), 2);
   EXPECT_EQ(HostKeys_ToShiftJis("\xe6\x97\xa5\xe6\x97\xa5", sjis, 3), -1);  // does not fit
   char utf8[32];
   HostKeys_ToUtf8("\x93\xfa" "a", utf8, sizeof utf8);

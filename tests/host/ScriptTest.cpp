@@ -60,7 +60,6 @@ TEST(Script, ErrorsNameTheLine) {
       {"shot\n", "line 1: shot needs one file name"},
       {"quit now\n", "line 1: quit takes nothing"},
       {"text\n", "line 1: text without characters"},
-      {"text \xff\n", "line 1: text not convertible to Shift-JIS"},
   };
   for (const auto& [text, message] : cases) {
     Script s;

@@ -54,6 +54,23 @@ TEST(SdlSmoke, SigtermAndSigintRunTheApplicationsOwnShutdownAndExitZero) {
   }
 }
 
+// The input method's events reach the window's handler as SDL sends them: keys
+// typed while a reading is unconverted stay with the input method, a commit
+// keeps every character (〓 for those Shift-JIS lacks), and Shift+Insert types
+// the clipboard into the focused editor.
+TEST(SdlSmoke, InputMethodCommitsAndTheClipboardReachTheEditorWhole) {
+  HeadlessFolder folder;
+  // "にほ", then "日本é😀" committed; the second entry is pasted "会議".
+  folder.Write("keys.txt",
+               "s edit:\xe3\x81\xab\xe3\x81\xbb RET BS edit: text:\xe6\x97\xa5\xe6\x9c\xac\xc3\xa9\xf0\x9f\x98\x80 RET\n"
+               "clip:\xe4\xbc\x9a\xe8\xad\xb0 s S-INS RET\n");
+  const auto run = folder.Run("", {.program = "velmo", .extra = "--test-keys keys.txt", .environment = kDummy});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const std::string record = folder.File("record").value_or("");
+  EXPECT_NE(record.find("\x93\xfa\x96\x7b\x81\xac\x81\xac"), std::string::npos);  // 日本〓〓
+  EXPECT_NE(record.find("\x89\xef\x8b\x63"), std::string::npos);                  // 会議
+}
+
 TEST(SdlSmoke, BadOptionsAndUnknownTestKeysAreRefused) {
   HeadlessFolder folder;
   folder.Write("keys.txt", "F7 F13\n");

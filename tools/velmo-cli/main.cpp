@@ -23,16 +23,21 @@ constexpr CliCommand kCommands[] = {
     {"upcoming", Cli_Upcoming, "upcoming [--within MINUTES] [--json]  today's schedules starting soon"},
 };
 
-int Usage() {
-  std::fprintf(stderr, "usage: velmo-cli COMMAND [ARGS]\n");
-  for (const CliCommand& c : kCommands) std::fprintf(stderr, "  %s\n", c.help);
-  return 2;
+int Usage(std::FILE* out = stderr, int status = 2) {
+  std::fprintf(out, "usage: velmo-cli COMMAND [ARGS]   (or --help, --version)\n");
+  for (const CliCommand& c : kCommands) std::fprintf(out, "  %s\n", c.help);
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  if (std::strcmp(argv[1], "--help") == 0) return Usage(stdout, 0);
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("velmo-cli (Velmo) %s\n", VELMO_RELEASE);
+    return 0;
+  }
   for (const CliCommand& c : kCommands) {
     if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
   }

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -180,17 +181,45 @@ const HostShortcut* HostKeys_Shortcut(int key) {
 
 std::span<const HostShortcut> HostKeys_Shortcuts() { return kShortcuts; }
 
+namespace {
+
+// "〓", the geta mark, stands for a character Shift-JIS lacks.
+constexpr char kGeta[] = "\x81\xac";
+
+// Bytes of the UTF-8 sequence starting with lead; 1 for a stray byte.
+std::size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+  if (lead >= 0xC2) return 2;
+  return 1;
+}
+
+}  // namespace
+
 int HostKeys_ToShiftJis(std::string_view utf8, char* out, std::size_t size) {
   iconv_t cd = iconv_open("CP932", "UTF-8");
   if (cd == reinterpret_cast<iconv_t>(-1)) return -1;
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* o = out;
-  std::size_t outLeft = size;
-  const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+  std::size_t written = 0;
+  bool fits = true;
+  // One character at a time, so that one the table lacks costs only itself.
+  for (std::size_t at = 0; at < utf8.size() && fits;) {
+    const std::size_t n = std::min(Utf8Length(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+    char* in = const_cast<char*>(utf8.data() + at);
+    std::size_t inLeft = n;
+    char converted[4];
+    char* o = converted;
+    std::size_t outLeft = sizeof converted;
+    const bool ok = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const char* bytes = ok ? converted : kGeta;
+    const std::size_t count = ok ? sizeof converted - outLeft : 2;
+    fits = written + count <= size;
+    if (fits) std::memcpy(out + written, bytes, count);
+    written += count;
+    at += n;
+  }
   iconv_close(cd);
-  if (r == static_cast<std::size_t>(-1) || inLeft != 0) return -1;
-  return static_cast<int>(size - outLeft);
+  return fits ? static_cast<int>(written) : -1;
 }
 
 void HostKeys_ToUtf8(const char* sjis, char* out, std::size_t size) {

@@ -62,8 +62,9 @@ struct HostShortcut {
 const HostShortcut* HostKeys_Shortcut(int key);  // null: no shortcut
 std::span<const HostShortcut> HostKeys_Shortcuts();
 
-// UTF-8 text to Shift-JIS (CP932) into out; returns the bytes written, or -1
-// when the text cannot be converted or does not fit.
+// UTF-8 text to Shift-JIS (CP932) into out, character by character: each
+// character Shift-JIS lacks (and each byte that is not UTF-8) becomes "〓".
+// Returns the bytes written, or -1 when the text does not fit.
 int HostKeys_ToShiftJis(std::string_view utf8, char* out, std::size_t size);
 
 // Shift-JIS (CP932) text to UTF-8, for the desktop's message boxes and the

@@ -1,14 +1,17 @@
 #include "host/sdl/SdlHost.h"
 
+#include <X11/Xlib.h>
 #include <pthread.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 #include "Capacity.h"
@@ -18,6 +21,8 @@
 #include "host/common/HostKeys.h"
 #include "host/common/ZebGlyph.h"
 #include "host/common/ZebPng.h"
+#include "host/sdl/SdlBox.h"
+#include "host/sdl/SdlInput.h"
 #include "host/sdl/SdlKeys.h"
 #include "host/sdl/SdlTest.h"
 
@@ -28,27 +33,23 @@ constexpr int kH = cap::kScreenHeight;
 constexpr int kIdlePollMs = 100;
 constexpr int kTestPollMs = 2;
 constexpr std::size_t kBoxBytes = 1024;
+constexpr int kExitNoDisplay = 1;
+constexpr int kExitDisplayLost = 1;
+constexpr int kShutdownWaitMs = 20000;
+constexpr int kIconScale = 4;
 constexpr const char* kDebugTitle = "Zeb Debug Message";
 constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nSDL2 host for Linux";
 // "未実装です。 m(__)m"
 constexpr const char* kNotImplemented = "\x96\xa2\x8e\xc0\x91\x95\x82\xc5\x82\xb7\x81\x42 m(__)m";
 
-enum UserEvent : int { EV_REPAINT, EV_APP_DONE, EV_IME, EV_DEBUG, EV_COUNT };
+enum UserEvent : int { EV_REPAINT, EV_APP_DONE, EV_IME, EV_COUNT };
 
 // The picture the window shows: written by the application thread at each
 // transfer, read by the window thread when it paints.
 struct Picture {
   std::mutex lock;
   std::array<std::uint8_t, kW * kH> grey{};
-};
-
-// A debug message of the application thread, shown by the window thread.
-struct DebugBox {
-  std::mutex lock;
-  std::condition_variable done;
-  const char* text = nullptr;
-  bool showing = false;
 };
 
 struct Window {
@@ -59,14 +60,13 @@ struct Window {
 };
 
 Picture picture;
-DebugBox debugBox;
 Window win;
 Uint32 eventBase = 0;
 std::atomic<bool> repaintPending{false};
 std::atomic<bool> imeOpen{false};
 std::atomic<bool> appDone{false};
 std::atomic<int> waits{0};
-std::thread::id windowThread;
+std::atomic<bool> closing{false};      // a close request or signal was taken
 
 bool PushUser(UserEvent what) {
   SDL_Event e{};
@@ -75,11 +75,19 @@ bool PushUser(UserEvent what) {
   return SDL_PushEvent(&e) > 0;
 }
 
+// A desktop box of the window thread (About, Restart, Stop): it does not wait.
 void ShowBox(const char* title, const char* sjisText) {
   char utf8[kBoxBytes];
   HostKeys_ToUtf8(sjisText, utf8, sizeof utf8);
-  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, utf8, win.window) < 0)
-    std::fprintf(stderr, "%s: %s\n", title, utf8);
+  int id = 0;
+  if (closing.load() || !SdlBox_Start(title, utf8, id)) std::fprintf(stderr, "%s: %s\n", title, utf8);
+}
+
+// Every route that ends Velmo: the shutdown runs, and no desktop box holds it up.
+void RequestClose() {
+  closing = true;
+  SdlBox_EndAll();
+  Host_PushKey(KEY_HOST_CLOSE);
 }
 
 // --- host operations (application thread) --------------------------------
@@ -103,21 +111,17 @@ void ToggleIme() {
   PushUser(EV_IME);
 }
 
+// Modal for the application thread, as the box is for the user; once Velmo
+// is ending the text goes to the terminal instead.
 void DebugMessage(const char* text) {
-  if (std::this_thread::get_id() == windowThread) {
-    ShowBox(kDebugTitle, text);
+  char utf8[kBoxBytes];
+  HostKeys_ToUtf8(text, utf8, sizeof utf8);
+  int id = 0;
+  if (closing.load() || !SdlBox_Start(kDebugTitle, utf8, id)) {
+    std::fprintf(stderr, "%s: %s\n", kDebugTitle, utf8);
     return;
   }
-  std::unique_lock<std::mutex> guard(debugBox.lock);
-  debugBox.text = text;
-  debugBox.showing = true;
-  if (!PushUser(EV_DEBUG)) {
-    debugBox.showing = false;
-    guard.unlock();
-    ShowBox(kDebugTitle, text);
-    return;
-  }
-  debugBox.done.wait(guard, [] { return !debugBox.showing; });
+  SdlBox_Wait(id);
 }
 
 // --- window thread --------------------------------------------------------
@@ -150,20 +154,6 @@ void Paint() {
   SDL_RenderPresent(win.renderer);
 }
 
-void ShowDebugOfApp() {
-  const char* text = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(debugBox.lock);
-    text = debugBox.text;
-  }
-  ShowBox(kDebugTitle, text);
-  {
-    std::lock_guard<std::mutex> guard(debugBox.lock);
-    debugBox.showing = false;
-  }
-  debugBox.done.notify_all();
-}
-
 void ShowAbout() {
   char banner[ZEB_BANNER_BYTES];
   ZebHost_Banner(banner, sizeof banner);
@@ -172,14 +162,16 @@ void ShowAbout() {
   ShowBox(kAboutTitle, text);
 }
 
-void RunShortcut(const HostShortcut& s) {
+}  // namespace
+
+void SdlHost_RunShortcut(const HostShortcut& s) {
   switch (s.action) {
     case HOSTACT_RESTART:
     case HOSTACT_STOP:
       ShowBox(kDebugTitle, kNotImplemented);
       return;
     case HOSTACT_EXIT:
-      Host_PushKey(KEY_HOST_CLOSE);
+      RequestClose();
       return;
     case HOSTACT_ABOUT:
       ShowAbout();
@@ -190,101 +182,105 @@ void RunShortcut(const HostShortcut& s) {
   }
 }
 
-unsigned HostMods(Uint16 mod, int key) {
-  unsigned mods = 0;
-  if (mod & KMOD_SHIFT) mods |= HOSTMOD_SHIFT;
-  if (mod & KMOD_CTRL) mods |= HOSTMOD_CTRL;
-  // Caps Lock types capitals but leaves CTRL+letter a control code.
-  if ((mod & KMOD_CAPS) && !(mod & KMOD_CTRL) && key >= 'a' && key <= 'z') mods ^= HOSTMOD_SHIFT;
-  return mods;
-}
+SDL_Window* SdlHost_Window() { return win.window; }
 
-void OnKeyDown(const SDL_KeyboardEvent& k) {
-  const int key = SdlKeys_KeyOf(k.keysym.sym, k.keysym.scancode);
-  if (key == HOSTKEY_NONE) return;
-  const Uint16 mod = k.keysym.mod;
-  if (mod & KMOD_GUI) return;  // the desktop's own shortcuts
-  if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) {
-    const HostShortcut* s = HostKeys_Shortcut(key);
-    if (s && !k.repeat) RunShortcut(*s);
-    SdlTest_Delivered(waits.load());
-    return;
-  }
-  const bool character = key >= 32 && key <= 126;
-  // With the input method open, characters arrive as text input.
-  if (character && imeOpen.load() && !(mod & KMOD_CTRL)) return;
-  const int code = HostKeys_Code(key, HostMods(mod, key));
-  if (code < 0) return;
-  Host_PushKey(code);
-  SdlTest_Delivered(waits.load());
-}
+bool SdlHost_ImeOpen() { return imeOpen.load(); }
 
-void OnText(const SDL_TextInputEvent& t) {
-  if (!imeOpen.load()) return;
-  char sjis[sizeof t.text * 2];
-  const int n = HostKeys_ToShiftJis(t.text, sjis, sizeof sjis);
-  // Text that no longer fits the queue is dropped whole, never half a character.
-  if (n <= 0 || Host_KeyCount() + n > static_cast<int>(cap::kKeyQueue)) return;
-  for (int i = 0; i < n; ++i) Host_PushKey(static_cast<unsigned char>(sjis[i]));
-}
+int SdlHost_Waits() { return waits.load(); }
+
+namespace {
 
 void OnUser(const SDL_UserEvent& u) {
   switch (u.code) {
     case EV_REPAINT: Paint(); return;
     case EV_APP_DONE: appDone = true; return;
     case EV_IME:
-      if (imeOpen.load()) {
-        SDL_StartTextInput();
-      } else {
-        SDL_StopTextInput();
-      }
+      SdlInput_ImeChanged(imeOpen.load());
       return;
-    case EV_DEBUG: ShowDebugOfApp(); return;
     default: return;
   }
 }
 
 void OnWindowEvent(const SDL_WindowEvent& w) {
   if (w.event == SDL_WINDOWEVENT_EXPOSED || w.event == SDL_WINDOWEVENT_SIZE_CHANGED) Paint();
+  if (w.event == SDL_WINDOWEVENT_SIZE_CHANGED) SdlInput_WindowResized();
 }
 
-void Handle(const SDL_Event& e) {
+}  // namespace
+
+void SdlHost_Handle(const SDL_Event& e) {
   if (e.type == eventBase) {
     OnUser(e.user);
     return;
   }
   switch (e.type) {
-    case SDL_QUIT: Host_PushKey(KEY_HOST_CLOSE); return;
-    case SDL_KEYDOWN: OnKeyDown(e.key); return;
-    case SDL_TEXTINPUT: OnText(e.text); return;
+    case SDL_QUIT: RequestClose(); return;
+    case SDL_KEYDOWN: SdlInput_KeyDown(e.key); return;
+    case SDL_TEXTINPUT: SdlInput_Text(e.text); return;
+    case SDL_TEXTEDITING: SdlInput_Editing(e.edit); return;
     case SDL_WINDOWEVENT: OnWindowEvent(e.window); return;
     default: return;
   }
 }
 
-// SIGINT and SIGTERM are taken by a thread of their own, not by the window
-// thread, so that they close the application even while a message box holds
-// the window thread. Called before any other thread starts, so that every
-// thread inherits the blocked signals.
+namespace {
+
+// SIGINT, SIGTERM and SIGHUP (the terminal went away) are taken by a thread
+// of their own, not by the window thread, so that they close the application
+// even while a box is open. Called before any other thread starts, so that
+// every thread inherits the blocked signals.
 void WatchSignals() {
   sigset_t set;
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   std::thread([set] {
     for (;;) {
       int signal = 0;
-      if (sigwait(&set, &signal) == 0) Host_PushKey(KEY_HOST_CLOSE);
+      if (sigwait(&set, &signal) == 0) RequestClose();
     }
   }).detach();
 }
 
-bool OpenWindow(int scale) {
+// The X server went away (log-out, crash). Xlib ends the process when this
+// returns, so the shutdown runs here: the application saves and writes its
+// continuation file, its debug texts go to the terminal, and the process
+// ends with a failure status.
+int OnDisplayLost(Display*) {
+  RequestClose();
+  for (int waited = 0; !appDone.load() && waited < kShutdownWaitMs; waited += 10) usleep(10 * 1000);
+  std::fprintf(stderr, "velmo: lost the connection to the display%s\n",
+               appDone.load() ? "; Velmo ended as on a close request" : "");
+  std::fflush(nullptr);
+  _exit(kExitDisplayLost);
+}
+
+// The window's icon: the application's 16 x 16 picture, scaled by whole pixels.
+void SetIcon(const unsigned char* picture) {
+  if (picture == nullptr) return;
+  constexpr int size = SDL_ICON_SIDE * kIconScale;
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (icon == nullptr) return;
+  auto* pixels = static_cast<Uint32*>(icon->pixels);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const int ix = x / kIconScale, iy = y / kIconScale;
+      const int byte = picture[ZEB_BITMAP_HEADER + iy * (SDL_ICON_SIDE / 4) + ix / 4];
+      const Uint32 g = static_cast<Uint32>(Zeb_HostGrey((byte >> ((ix & 3) * 2)) & 3));
+      pixels[y * icon->pitch / 4 + x] = 0xFF000000u | g << 16 | g << 8 | g;
+    }
+  SDL_SetWindowIcon(win.window, icon);
+  SDL_FreeSurface(icon);
+}
+
+bool OpenWindow(int scale, const unsigned char* icon) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   win.window = SDL_CreateWindow("Velmo", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kW * scale, kH * scale,
                                 SDL_WINDOW_SHOWN);
   if (!win.window) return false;
+  SetIcon(icon);
   win.renderer = SDL_CreateRenderer(win.window, -1, 0);
   if (!win.renderer) win.renderer = SDL_CreateRenderer(win.window, -1, SDL_RENDERER_SOFTWARE);
   if (win.renderer) {
@@ -311,6 +307,7 @@ void InstallHost() {
   ops.debugMessage = DebugMessage;
   Host_Install(ops);
   Host_ClearKeys();
+  ZebHost_SetTextSpot(nullptr);
 }
 
 // The window's picture as the last transfer left it.
@@ -328,12 +325,45 @@ bool WriteShot(const char* path) {
 void PumpUntilAppDone(bool testing) {
   while (!appDone.load()) {
     SDL_Event e;
-    if (SDL_WaitEventTimeout(&e, testing ? kTestPollMs : kIdlePollMs)) {
-      Handle(e);
-      while (SDL_PollEvent(&e)) Handle(e);
+    const bool hurry = testing || SdlInput_FeedCount() > 0;
+    if (SDL_WaitEventTimeout(&e, hurry ? kTestPollMs : kIdlePollMs)) {
+      SdlHost_Handle(e);
+      while (SDL_PollEvent(&e)) SdlHost_Handle(e);
     }
-    if (testing) SdlTest_Step(waits.load(), Host_KeyCount());
+    SdlInput_DrainFeed();
+    SdlInput_PlaceTextInput();
+    SdlBox_Reap();
+    if (testing) SdlTest_Step(waits.load(), Host_KeyCount() + SdlInput_FeedCount());
   }
+}
+
+bool IsSet(const char* name) {
+  const char* value = SDL_getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
+// Velmo never runs where nobody sees it: SDL's drivers that show nothing
+// are taken only when SDL_VIDEODRIVER names them (the tests do).
+bool FindDisplay() {
+  if (!IsSet("SDL_VIDEODRIVER") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr, "velmo: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
+                         "(velmo-headless runs Velmo without a window)\n");
+    return false;
+  }
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "velmo: cannot open the display: %s\n", SDL_GetError());
+    return false;
+  }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+  const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  if (invisible && !(wanted && std::strcmp(wanted, driver) == 0)) {
+    std::fprintf(stderr, "velmo: no display: SDL found only its \"%s\" video driver, which shows nothing\n", driver);
+    SDL_Quit();
+    return false;
+  }
+  if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(OnDisplayLost);
+  return true;
 }
 
 }  // namespace
@@ -348,13 +378,12 @@ int SdlHost_Run(const SdlOptions& options) {
   InstallHost();
   WatchSignals();
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    std::fprintf(stderr, "velmo: cannot open the display: %s\n", SDL_GetError());
-    return 1;
-  }
-  windowThread = std::this_thread::get_id();
+  // The input method draws the reading (IBus, Fcitx) and its candidates itself.
+  SDL_SetHint(SDL_HINT_IME_INTERNAL_EDITING, "1");
+  SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");
+  if (!FindDisplay()) return kExitNoDisplay;
   eventBase = SDL_RegisterEvents(EV_COUNT);
-  if (eventBase == static_cast<Uint32>(-1) || !OpenWindow(options.scale)) {
+  if (eventBase == static_cast<Uint32>(-1) || !OpenWindow(options.scale, options.icon)) {
     std::fprintf(stderr, "velmo: cannot open a window: %s\n", SDL_GetError());
     SDL_Quit();
     return 1;
@@ -367,6 +396,7 @@ int SdlHost_Run(const SdlOptions& options) {
   });
   PumpUntilAppDone(options.testKeys != nullptr);
   app.join();
+  SdlBox_EndAll();
   if (options.shotAtExit && !WriteShot(options.shotAtExit))
     std::fprintf(stderr, "velmo: cannot write %s\n", options.shotAtExit);
   ZebGlyph_Close();

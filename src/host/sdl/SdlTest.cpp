@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "host/common/HostKeys.h"
@@ -12,11 +13,15 @@
 namespace {
 
 constexpr int kQuit = -1;
+constexpr int kText = -2;     // "text:WORD": the input method commits WORD
+constexpr int kEditing = -3;  // "edit:WORD": the input method shows WORD unconverted
+constexpr int kClip = -4;     // "clip:WORD": WORD becomes the desktop's clipboard text
 
 struct TestKey {
-  int key;        // host key, or kQuit
+  int key;        // host key, kQuit, kText or kEditing
   unsigned mods;  // HOSTMOD_*
   bool alt;       // "A-" prefix: a host shortcut
+  std::string text;
 };
 
 struct Driver {
@@ -44,7 +49,21 @@ void PushQuit() {
   driver.quitSent = true;
 }
 
+// Text events go to the window's event handler as the input method sends them.
+void PushText(const TestKey& k) {
+  SDL_Event e{};
+  e.type = k.key == kText ? SDL_TEXTINPUT : SDL_TEXTEDITING;
+  char* to = k.key == kText ? e.text.text : e.edit.text;
+  SDL_strlcpy(to, k.text.c_str(), SDL_TEXTINPUTEVENT_TEXT_SIZE);
+  driver.awaiting = true;
+  SDL_PushEvent(&e);
+}
+
 void PushKey(const TestKey& k) {
+  if (k.key == kText || k.key == kEditing) {
+    PushText(k);
+    return;
+  }
   SDL_Event e{};
   e.type = SDL_KEYDOWN;
   e.key.state = SDL_PRESSED;
@@ -67,8 +86,17 @@ bool SdlTest_Load(const char* path, std::string& error) {
     std::istringstream words(line);
     std::string word;
     while (words >> word && word[0] != '#') {
-      TestKey k{kQuit, 0, word.rfind("A-", 0) == 0 && word.size() > 2};
+      TestKey k{kQuit, 0, word.rfind("A-", 0) == 0 && word.size() > 2, {}};
       if (k.alt) word.erase(0, 2);
+      for (const auto& [prefix, kind] : {std::pair{"text:", kText}, std::pair{"edit:", kEditing}, std::pair{"clip:", kClip}}) {
+        if (word.rfind(prefix, 0) != 0) continue;
+        k.key = kind;
+        k.text = word.substr(5);
+      }
+      if (k.key != kQuit) {
+        driver.keys.push_back(k);
+        continue;
+      }
       SDL_Keycode sym;
       SDL_Scancode scan;
       if (word != "quit" &&
@@ -97,5 +125,10 @@ void SdlTest_Step(int waits, int keysWaiting) {
     PushQuit();
     return;
   }
-  PushKey(driver.keys[driver.next++]);
+  const TestKey& k = driver.keys[driver.next++];
+  if (k.key == kClip) {
+    SDL_SetClipboardText(k.text.c_str());
+    return;
+  }
+  PushKey(k);
 }

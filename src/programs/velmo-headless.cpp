@@ -13,6 +13,7 @@
 // cannot be read; 3 when a shot could not be written.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -22,10 +23,13 @@
 
 #include "Velmo.h"
 #include "calendar/Date.h"
+#include "dialogs/Notice.h"
 #include "graphics/ZebHost.h"
+#include "host/common/ZebPng.h"
 #include "host/common/ZebGlyph.h"
 #include "host/headless/Headless.h"
 #include "host/headless/Script.h"
+#include "shell/Title.h"
 
 namespace {
 
@@ -39,13 +43,35 @@ struct Options {
   std::vector<char*> appArgs;
 };
 
+constexpr const char* kUsage =
+    "usage: velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [--glyphs none|block]\n"
+    "                      [-- ARGS...]\n"
+    "       velmo-headless --write-icon SIZE FILE.png   (SIZE 16, 32, 48 or 128)\n"
+    "       velmo-headless --help | --version\n";
+
 int Usage(const char* why) {
-  std::fprintf(stderr,
-               "velmo-headless: %s\n"
-               "usage: velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [--glyphs none|block]\n"
-               "                      [-- ARGS...]\n",
-               why);
+  std::fprintf(stderr, "velmo-headless: %s\n%s", why, kUsage);
   return kExitUsage;
+}
+
+// Velmo's icon at a whole multiple of its 16 pixels, for the desktop's icon theme.
+int WriteIcon(const char* sizeText, const char* path) {
+  const int size = std::atoi(sizeText);
+  const int scale = size / TITLE_ICON_SIZE;
+  if (scale < 1 || scale > 8 || size % TITLE_ICON_SIZE != 0) return Usage("--write-icon wants 16, 32, 48 ... 128");
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size * size / 4));
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const int ix = x / scale, iy = y / scale;
+      const int level = Title_Icon[static_cast<std::size_t>(ZEB_BITMAP_HEADER + iy * 4 + ix / 4)] >> ((ix & 3) * 2) & 3;
+      pixels[static_cast<std::size_t>((y * size + x) / 4)] |= static_cast<std::uint8_t>(level << ((x & 3) * 2));
+    }
+  ZebBitmap image{};
+  if (!Zeb_InitBitmap(image, pixels.data(), size, size) || !ZebPng_WriteBitmap(path, image)) {
+    std::fprintf(stderr, "velmo-headless: cannot write %s\n", path);
+    return kExitShot;
+  }
+  return 0;
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -150,6 +176,15 @@ bool InstallGlyphs(const char* glyphs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("%s\n", Notice_Banner());
+    return 0;
+  }
+  if (argc == 4 && std::strcmp(argv[1], "--write-icon") == 0) return WriteIcon(argv[2], argv[3]);
   Options options;
   if (!ParseOptions(argc, argv, options)) return Usage("bad arguments");
   Headless_Install();
