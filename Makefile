@@ -3,6 +3,7 @@ BUILD        ?= build
 ASAN_BUILD   ?= build-asan
 FUZZ_BUILD   ?= build-fuzz
 BENCH_BUILD  ?= build-bench
+WIN32_BUILD  ?= build-win32
 FUZZ_SECONDS ?= 60
 VELMO_HOME   ?= $(HOME)/.local/share/velmo
 PREFIX       ?= $(HOME)/.local
@@ -10,13 +11,16 @@ DEMO_DIR     ?= $(BUILD)/demo
 DEMO_NOW     := 2026-12-07T09:00
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps build run run-demo test test-sanitize fuzz bench bench-build bench-peers install uninstall \
-        screenshots clean
+.PHONY: all deps deps-win32 build run run-demo test test-linux test-win32 win32 test-sanitize fuzz bench \
+        bench-build bench-peers install uninstall screenshots clean
 
 all: build
 
 deps:
 	@bash setup/install.sh
+
+deps-win32:
+	@bash setup/install.sh setup/packages-win32.txt
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -24,8 +28,28 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
-test: build
+# The Linux suite, then the Windows build's: its unit tests and velmo.exe
+# under wine (skipped with a message where wine or an X server cannot start).
+test: test-linux test-win32
+
+test-linux: build
 	cd $(BUILD) && ctest $(CTEST_FLAGS)
+
+# Windows (64-bit), cross-built with MinGW-w64: velmo.exe, velmo-cli.exe and
+# dist/velmo-win64.zip.
+$(WIN32_BUILD)/build.ninja: | deps-win32
+	cmake -S . -B $(WIN32_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DVELMO_BENCH=OFF \
+	  -DVELMO_LINUX_BUILD=$(abspath $(BUILD))
+
+win32: deps-win32 $(BUILD)/build.ninja $(WIN32_BUILD)/build.ninja
+	cmake --build $(BUILD) --target generated/SjisTable.h
+	cmake --build $(WIN32_BUILD) --target velmo velmo-cli
+	bash tools/win32/dist.sh $(WIN32_BUILD) dist/velmo-win64.zip
+
+test-win32: build win32
+	cmake --build $(WIN32_BUILD)
+	cd $(WIN32_BUILD) && ctest $(CTEST_FLAGS)
 
 test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO_BENCH=OFF
@@ -84,4 +108,4 @@ uninstall:
 	for s in 16 32 48 128; do rm -f "$(PREFIX)/share/icons/hicolor/$${s}x$${s}/apps/velmo.png"; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WIN32_BUILD) dist

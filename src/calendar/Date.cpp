@@ -1,8 +1,8 @@
 #include "calendar/Date.h"
 
-#include <sys/time.h>
-
 #include <ctime>
+
+#include "platform/Platform.h"
 
 const char* const WeekdayName[7] = {
     "\x93\xfa",  // 日
@@ -129,13 +129,9 @@ void DayNo_ToMonthNo(DayNo day, MonthNo& month, std::uint16_t& mday) {
 }
 
 void Date_SystemClock(DateClock& out) {
-  timeval tv{};
-  gettimeofday(&tv, nullptr);
-  const std::time_t t = tv.tv_sec;
+  Platform_Now(out.seconds, out.micros);
   std::tm tm{};
-  localtime_r(&t, &tm);
-  out.seconds = tv.tv_sec;
-  out.micros = static_cast<std::int32_t>(tv.tv_usec);
+  Platform_LocalTime(static_cast<std::time_t>(out.seconds), tm);
   out.year = static_cast<std::uint16_t>(tm.tm_year + 1900);
   out.month = static_cast<std::uint8_t>(tm.tm_mon + 1);
   out.mday = static_cast<std::uint8_t>(tm.tm_mday);

@@ -68,7 +68,7 @@ struct DateClock {
 using DateClockFn = void (*)(DateClock& out);
 void Date_SetClock(DateClockFn fn);   // nullptr restores the system clock
 void Date_ReadClock(DateClock& out);  // wall-clock seconds+microseconds and local date/time
-void Date_SystemClock(DateClock& out);  // the default: gettimeofday + localtime_r
+void Date_SystemClock(DateClock& out);  // the default: the platform's clock and local time
 
 // Today through the clock seam; returns today's DayNo.
 DayNo Date_Now(std::uint16_t& year, std::uint16_t& month, std::uint16_t& mday,

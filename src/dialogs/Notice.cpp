@@ -10,10 +10,18 @@ namespace {
 constexpr const char* kRelease = "1.4.2";
 
 // Each line fits the box's 28 half-width columns.
+// The banner names the platform the program was built for.
+#ifdef _WIN32
+constexpr const char* kBannerFormat =
+    "Velmo for Win32  Rel %s\n"
+    "(C) 2026 the Velmo team\n"
+    "Win32 edition 1.0";
+#else
 constexpr const char* kBannerFormat =
     "Velmo for Linux  Rel %s\n"
     "(C) 2026 the Velmo team\n"
     "SDL2/headless edition 1.0";
+#endif
 
 bool attached = false;
 

@@ -7,6 +7,7 @@
 #include "Capacity.h"
 #include "calendar/Date.h"
 #include "files/Record.h"
+#include "platform/Platform.h"
 #include "store/Label.h"
 
 namespace {
@@ -267,7 +268,7 @@ bool Csv_ExportTo(const char* path) {
   }
   ok = std::fflush(file) == 0 && ok && std::ferror(file) == 0;
   ok = std::fclose(file) == 0 && ok;
-  if (ok && std::rename(temp, path) == 0) return true;
+  if (ok && Platform_Replace(temp, path)) return true;
   std::remove(temp);
   return false;
 }

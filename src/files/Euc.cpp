@@ -1,45 +1,20 @@
 #include "files/Euc.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstring>
 
 #include "Capacity.h"
 #include "files/Save.h"
+#include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
 namespace {
 
 bool IsHalfWidthKana(std::uint8_t b) { return b >= 0xA1 && b <= 0xDF; }
 
-// The system's converter, opened once; null when it cannot be opened.
-iconv_t Converter() {
-  static const iconv_t cd = iconv_open("EUC-JP-MS", "CP932");
-  return cd;
-}
-
-bool HaveConverter() { return Converter() != reinterpret_cast<iconv_t>(-1); }
-
 std::size_t Geta(std::uint8_t out[EUC_CHAR_MAX]) {
   std::memcpy(out, EUC_GETA, sizeof EUC_GETA);
   return sizeof EUC_GETA;
-}
-
-// One whole character through iconv; 0 when it has no EUC-JP-MS form.
-std::size_t Iconv(const std::uint8_t* in, std::size_t length, std::uint8_t out[EUC_CHAR_MAX]) {
-  if (!HaveConverter()) return 0;
-  iconv_t cd = Converter();
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  char from[2];
-  std::memcpy(from, in, length);
-  char* inPtr = from;
-  std::size_t inLeft = length;
-  char* outPtr = reinterpret_cast<char*>(out);
-  std::size_t outLeft = EUC_CHAR_MAX;
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0)
-    return 0;
-  return EUC_CHAR_MAX - outLeft;
 }
 
 // Converted texts are built here: at most two bytes for each byte of a text
@@ -60,13 +35,13 @@ std::size_t Euc_ConvertChar(std::span<const std::uint8_t> text, std::uint8_t out
   }
   if (ShiftJis_IsLead(b) && text.size() >= 2 && ShiftJis_IsTrail(text[1])) used = 2;
   else if (!IsHalfWidthKana(b)) return Geta(out);  // a stray byte or a lead without its trail
-  const std::size_t n = Iconv(text.data(), used, out);
+  const std::size_t n = Platform_SjisCharToEuc(text.data(), used, out);
   return n != 0 ? n : Geta(out);
 }
 
 bool Euc_ConvertText(Entry& entry) {
   if (entry.text == nullptr || entry.textLen == 0) return true;
-  if (!HaveConverter() || entry.textLen > cap::kPoolBlockBytes) return false;
+  if (!Platform_HaveEucConverter() || entry.textLen > cap::kPoolBlockBytes) return false;
   const std::span<const std::uint8_t> text(reinterpret_cast<const std::uint8_t*>(entry.text),
                                            entry.textLen);
   std::size_t length = 0;

@@ -1,8 +1,6 @@
 #include "files/Record.h"
 
 #include <sys/stat.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <new>
 
 #include "Capacity.h"
+#include "platform/Platform.h"
 #include "store/Store.h"
 
 namespace {
@@ -266,53 +265,17 @@ bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
   return ok;
 }
 
-// Makes the rename itself durable; a failure here loses nothing already written.
-void SyncFolderOf(const char* name) {
-  char folder[cap::kFileName];
-  std::snprintf(folder, sizeof folder, "%s", name);
-  char* slash = std::strrchr(folder, '/');
-  if (slash == nullptr) {
-    std::snprintf(folder, sizeof folder, ".");
-  } else if (slash == folder) {
-    folder[1] = '\0';
-  } else {
-    *slash = '\0';
-  }
-  const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
-}
-
 }  // namespace
 
-bool Record_FlushToDisk(std::FILE* f) { return std::fflush(f) == 0 && fsync(fileno(f)) == 0; }
+bool Record_FlushToDisk(std::FILE* f) { return Platform_FlushFile(f); }
 
 // A private record file stays private in every copy: the new file gets its
 // bits from the start, so no byte is ever readable under wider ones.
 std::FILE* Record_CreateFile(const char* name, bool replace) {
-  if (replace && unlink(name) != 0 && errno != ENOENT) return nullptr;
-  struct stat record{};
-  const bool like = stat(recordPath, &record) == 0;
-  const mode_t mode = like ? (record.st_mode & 0777) : 0666;
-  const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  if (fd < 0) return nullptr;
-  // The umask may have narrowed the bits; the copy keeps the record file's.
-  if (like) fchmod(fd, mode);
-  std::FILE* f = fdopen(fd, "wb");
-  if (f != nullptr) return f;
-  close(fd);
-  unlink(name);
-  return nullptr;
+  return Platform_CreateFile(name, recordPath, replace);
 }
 
-bool Record_Writable() {
-  struct stat st{};
-  if (stat(recordPath, &st) != 0) return true;
-  // No write bit at all is the user's "keep this file as it is", even for root.
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  return access(recordPath, W_OK) == 0;
-}
+bool Record_Writable() { return Platform_Writable(recordPath); }
 
 bool Record_SetPath(const char* name) {
   if (name == nullptr || name[0] == '\0' || std::strlen(name) >= sizeof recordPath) return false;
@@ -419,10 +382,9 @@ bool Record_Save() {
   if (bytes.empty()) return false;
   char temporary[cap::kFileName + 8];
   std::snprintf(temporary, sizeof temporary, "%s.tmp", recordPath);
-  if (!WriteFile(temporary, bytes) || std::rename(temporary, recordPath) != 0) {
+  if (!WriteFile(temporary, bytes) || !Platform_Replace(temporary, recordPath)) {
     std::remove(temporary);
     return false;
   }
-  SyncFolderOf(recordPath);
   return true;
 }

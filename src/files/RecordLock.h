@@ -1,7 +1,7 @@
 // The run lock: one program at a time may change a record file. It is an
-// advisory lock (flock) on "<record>.lock" beside the record file, held from
-// start-up to exit; the kernel drops it when the process ends, however it
-// ends, so a killed run never blocks the next one. The lock file stays.
+// advisory lock (flock; LockFileEx on Windows) on "<record>.lock" beside the
+// record file, held from start-up to exit; the system drops it when the
+// process ends, however it ends, so a killed run never blocks the next one. The lock file stays.
 // Readers (velmo-cli dump, agenda) do not take it; whatever writes the record
 // file does, at start, and never waits for it.
 #pragma once

@@ -1,7 +1,5 @@
 #include "files/Save.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +7,7 @@
 
 #include "Capacity.h"
 #include "files/Record.h"
+#include "platform/Platform.h"
 #include "store/Store.h"
 
 namespace {
@@ -90,30 +89,13 @@ bool CopyInto(std::FILE* in, const char* to) {
   return false;
 }
 
-// Puts from in place as name unless name is taken (errno EEXIST then).
-bool PlaceAs(const char* from, const char* name) {
-  if (link(from, name) == 0) {
-    std::remove(from);
-    return true;
-  }
-  if (errno == EEXIST) return false;
-  // A file system without hard links: the check and the rename are apart.
-  struct stat st{};
-  if (lstat(name, &st) == 0) {
-    errno = EEXIST;
-    return false;
-  }
-  return std::rename(from, name) == 0;
-}
-
 // The first damaged-file name from i on that no file holds; false when none fits.
 bool FreeDamagedName(unsigned& i, char* name, std::size_t size) {
   for (; i < kDamagedTries; ++i) {
     char suffix[24];
     DamagedSuffix(i, suffix, sizeof suffix);
     if (!JoinName(name, size, Record_Path(), suffix)) return false;
-    struct stat st{};
-    if (lstat(name, &st) != 0 && errno == ENOENT) return true;
+    if (!Platform_Exists(name)) return true;
   }
   return false;
 }
@@ -122,12 +104,12 @@ bool FreeDamagedName(unsigned& i, char* name, std::size_t size) {
 // in place, so a kill never leaves a partial file under the final name. A file
 // this run could not read is moved there, since it cannot be copied.
 bool KeepAs(std::FILE* in, const char* name) {
-  if (in == nullptr) return PlaceAs(Record_Path(), name);
+  if (in == nullptr) return Platform_PlaceAs(Record_Path(), name);
   char temp[cap::kFileName];
   if (!JoinName(temp, sizeof temp, name, ".tmp")) return false;
   std::rewind(in);
   if (!CopyInto(in, temp)) return false;
-  if (PlaceAs(temp, name)) return true;
+  if (Platform_PlaceAs(temp, name)) return true;
   const int error = errno;
   std::remove(temp);
   errno = error;
@@ -268,7 +250,7 @@ bool Data_Backup() {
   const bool copied = CopyInto(in, temp);
   std::fclose(in);
   if (!copied) return false;
-  if (std::rename(temp, backup) != 0) {
+  if (!Platform_Replace(temp, backup)) {
     std::remove(temp);
     return false;
   }

@@ -12,6 +12,7 @@
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -216,26 +217,27 @@ bool Settings_Load() {
 }
 
 // Written beside the old file and renamed over it, so a failed write never
-// leaves a half continuation file.
+// leaves a half continuation file. Binary, so that the file is the same
+// bytes (LF line ends) on every platform.
 bool Settings_Save() {
   // Rendered first: a run that changed nothing leaves the file as it is and
   // spends no flush to disk on it.
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* memory = open_memstream(&text, &size);
-  if (memory == nullptr) return false;
-  const bool rendered = WriteAll(memory);
-  const bool ok = std::fclose(memory) == 0 && rendered;
-  std::unique_ptr<char, decltype(&std::free)> owned(text, &std::free);
+  PlatformMemory memory;
+  if (!Platform_MemoryOpen(memory)) return false;
+  const bool rendered = WriteAll(memory.stream);
+  const bool ok = Platform_MemoryClose(memory) && rendered;
+  std::unique_ptr<char, decltype(&std::free)> owned(memory.text, &std::free);
   if (!ok) return false;
+  const char* text = memory.text;
+  const std::size_t size = memory.size;
   if (Unchanged(text, size)) return true;
   char temp[cap::kFileName];
   std::snprintf(temp, sizeof temp, "%s.tmp", Settings_ContinuePath());
-  std::FILE* f = std::fopen(temp, "w");
+  std::FILE* f = std::fopen(temp, "wb");
   if (f == nullptr) return false;
   const bool written = std::fwrite(text, 1, size, f) == size && Record_FlushToDisk(f);
   const bool closed = std::fclose(f) == 0;
-  if (!written || !closed || std::rename(temp, Settings_ContinuePath()) != 0) {
+  if (!written || !closed || !Platform_Replace(temp, Settings_ContinuePath())) {
     std::remove(temp);
     return false;
   }

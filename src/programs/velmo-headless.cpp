@@ -1,7 +1,12 @@
 // velmo-headless: Velmo on the headless host, driven by a script on a
 // virtual clock, in the working directory.
 //
-//   velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [-- ARGS...]
+//   velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE]
+//                  [--glyphs none|block] [-- ARGS...]
+//
+// --glyphs draws no text, or every glyph as a solid block, in place of the
+// fonts: the two pictures differ exactly in the cells text covers, so a test
+// can compare another host's screen outside them.
 //
 // Exit status: the application's own (0, 1 after its fatal stop, 4 when
 // Velmo already runs on the record file); 2 for bad options or a script that
@@ -19,6 +24,7 @@
 #include "Velmo.h"
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
+#include "graphics/ZebHost.h"
 #include "host/common/ZebPng.h"
 #include "host/common/ZebGlyph.h"
 #include "host/headless/Headless.h"
@@ -33,11 +39,13 @@ constexpr int kExitShot = 3;
 struct Options {
   const char* now = nullptr;
   const char* script = nullptr;
+  const char* glyphs = nullptr;
   std::vector<char*> appArgs;
 };
 
 constexpr const char* kUsage =
-    "usage: velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [-- ARGS...]\n"
+    "usage: velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [--glyphs none|block]\n"
+    "                      [-- ARGS...]\n"
     "       velmo-headless --write-icon SIZE FILE.png   (SIZE 16, 32, 48 or 128)\n"
     "       velmo-headless --help | --version\n";
 
@@ -79,6 +87,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.now = argv[++i];
     } else if (std::strcmp(argv[i], "--script") == 0 && hasValue) {
       o.script = argv[++i];
+    } else if (std::strcmp(argv[i], "--glyphs") == 0 && hasValue) {
+      o.glyphs = argv[++i];
     } else {
       return false;
     }
@@ -135,6 +145,34 @@ bool ReadScript(const char* path, Script& script) {
   return ok;
 }
 
+bool NoGlyph(unsigned, int, ZebGlyph& out) {
+  out = {0, 0, nullptr};
+  return false;
+}
+
+bool BlockGlyph(unsigned code, int size, ZebGlyph& out) {
+  static std::uint32_t rows[ZEB_MAX_GLYPH];
+  if (size < 1 || size > ZEB_MAX_GLYPH) return NoGlyph(code, size, out);
+  const int width = code < 0x100 ? size / 2 : size;
+  for (std::uint32_t& row : rows) row = width >= 32 ? ~0u : (1u << width) - 1;
+  out = {width, size, rows};
+  return true;
+}
+
+bool InstallGlyphs(const char* glyphs) {
+  if (glyphs == nullptr) return true;
+  ZebHostOps ops = ZebHost_Ops();
+  if (std::strcmp(glyphs, "none") == 0) {
+    ops.renderGlyph = NoGlyph;
+  } else if (std::strcmp(glyphs, "block") == 0) {
+    ops.renderGlyph = BlockGlyph;
+  } else {
+    return false;
+  }
+  ZebHost_Install(ops);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -150,6 +188,7 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) return Usage("bad arguments");
   Headless_Install();
+  if (!InstallGlyphs(options.glyphs)) return Usage("--glyphs wants none or block");
   if (!options.now) {
     SetNowFromSystem();
   } else if (!SetNow(options.now)) {

@@ -1,33 +1,34 @@
 #include "files/RecordLock.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "files/SaveFolder.h"
+#include "platform/Platform.h"
 
 namespace {
 
-// flock locks belong to an open file: a second open in this process stands
-// for another program.
+// A lock belongs to an open file: a second lock of the file in this process
+// stands for another program.
 TEST(RecordLock, OneHolderAtATimeNeverWaitingAndNothingWithoutAFolder) {
   savefolder::Folder folder;
   savefolder::Write("record", "x");
+#ifndef _WIN32  // Windows files carry no permission bits
   ASSERT_EQ(chmod("record", 0600), 0);
+#endif
   EXPECT_EQ(RecordLock_Acquire("record"), RECORD_LOCK_HELD);
   EXPECT_EQ(RecordLock_Acquire("record"), RECORD_LOCK_HELD);  // already ours
+#ifndef _WIN32
   struct stat st{};
   ASSERT_EQ(stat("record.lock", &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);  // as private as the record file
-  const int other = open("record.lock", O_RDWR);
-  ASSERT_GE(other, 0);
-  EXPECT_NE(flock(other, LOCK_EX | LOCK_NB), 0);
+#endif
+  PlatformLock other;
+  EXPECT_EQ(Platform_Lock("record.lock", "record", other), PLATFORM_LOCK_BUSY);
   RecordLock_Release();
-  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  ASSERT_EQ(Platform_Lock("record.lock", "record", other), PLATFORM_LOCKED);
   EXPECT_EQ(RecordLock_Acquire("record"), RECORD_LOCK_BUSY);
-  close(other);  // as the kernel does for a killed holder
+  Platform_Unlock(other);  // as the system does for a killed holder
   EXPECT_EQ(RecordLock_Acquire("record"), RECORD_LOCK_HELD);
   EXPECT_EQ(RecordLock_Acquire("missing/record"), RECORD_LOCK_UNAVAILABLE);
   RecordLock_Release();

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,11 +18,21 @@ class Folder {
  public:
   Folder() {
     old_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/velmo-save-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) std::abort();
-    path_ = made;
+    path_ = MakeTemporary("velmo-save");
     std::filesystem::current_path(path_);
+  }
+  // A new folder in the system's temporary folder, on Linux and Windows.
+  static std::filesystem::path MakeTemporary(const char* prefix) {
+    static std::atomic<unsigned> serial{0};
+    const auto base = std::filesystem::temp_directory_path();
+    const auto seed = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (unsigned tries = 0; tries < 1000; ++tries) {
+      const auto path = base / (std::string(prefix) + "-" + std::to_string(seed % 1000000) + "-" +
+                                std::to_string(serial++));
+      std::error_code error;
+      if (std::filesystem::create_directory(path, error)) return path;
+    }
+    std::abort();
   }
   ~Folder() {
     std::filesystem::current_path(old_);

@@ -163,7 +163,7 @@ TEST_F(SaveTest, AFailedSaveLeavesTheRecordFileIntactAndTriesAgain) {
   Write("record", start);
   Start();
   // The temporary cannot be created while a folder has its name.
-  ASSERT_EQ(mkdir("record.tmp", 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory("record.tmp"));
   Write("record.tmp/keep", "x");
   AddTask("two");
   EXPECT_TRUE(Data_Modified());
@@ -182,7 +182,7 @@ TEST_F(SaveTest, ABackupThatFailedIsNotMadeLaterFromTheMiddleOfTheRun) {
   Write("record.bak", "older");
   Start();
   // The backup's temporary cannot be created while a folder has its name.
-  ASSERT_EQ(mkdir("record.bak.tmp", 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory("record.bak.tmp"));
   AddTask("two");
   EXPECT_FALSE(Data_Modified());  // the change itself is saved
   EXPECT_FALSE(Data_BackupMade());
@@ -193,6 +193,9 @@ TEST_F(SaveTest, ABackupThatFailedIsNotMadeLaterFromTheMiddleOfTheRun) {
 }
 
 TEST_F(SaveTest, ARecordFileThatCannotBeReadIsMovedAsideNotSavedOver) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a self-referring symbolic link needs POSIX";
+#else
   ASSERT_EQ(symlink("record", "record"), 0);  // opening it fails, yet it is there
   Start();
   EXPECT_EQ(Record_LastLoad().stop, RECORD_UNREADABLE);
@@ -200,6 +203,7 @@ TEST_F(SaveTest, ARecordFileThatCannotBeReadIsMovedAsideNotSavedOver) {
   AddTask("new");
   EXPECT_EQ(std::filesystem::read_symlink("record.damaged"), "record");
   EXPECT_EQ(Read("record"), Bytes({Task("new")}));
+#endif
 }
 
 TEST_F(SaveTest, ADamagedFileIsKeptWholeBeforeTheFirstSave) {

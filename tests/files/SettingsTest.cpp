@@ -171,7 +171,7 @@ TEST_F(SettingsTest, ALineOf255CharactersIsReadAndALongerOneSkipped) {
 
 TEST_F(SettingsTest, AFailedWriteLeavesTheOldFile) {
   Write("continue", "PowerOnToday: 1\n");
-  ASSERT_EQ(mkdir("continue.tmp", 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory("continue.tmp"));
   Write("continue.tmp/keep", "x");
   Settings_ApplyDefaults();
   EXPECT_FALSE(Settings_Save());

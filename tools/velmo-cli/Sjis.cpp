@@ -1,6 +1,10 @@
 #include "Sjis.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -26,10 +30,51 @@ char* PutCodePoint(char* out, unsigned cp) {
 
 constexpr std::string_view kGeta = "\x81\xac";  // 〓
 
+#ifdef _WIN32
+
+// One UTF-8 character of n bytes in CP932 (Windows' own table) into out (8 bytes).
+bool OneToSjis(const char* utf8, std::size_t n, char* out, std::size_t& length) {
+  constexpr UINT kCp932 = 932;
+  wchar_t wide[2];
+  const int w = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, static_cast<int>(n), wide, 2);
+  if (w <= 0) return false;
+  BOOL lost = FALSE;
+  const int m = WideCharToMultiByte(kCp932, 0, wide, w, out, 8, nullptr, &lost);
+  if (m <= 0 || lost) return false;
+  length = static_cast<std::size_t>(m);
+  return true;
+}
+
+#else
+
 iconv_t ToSjis() {
   static iconv_t cd = iconv_open("CP932", "UTF-8");
   return cd;
 }
+
+// One UTF-8 character of n bytes in CP932 into out (8 bytes); without a
+// converter only ASCII passes.
+bool OneToSjis(const char* utf8, std::size_t n, char* out, std::size_t& length) {
+  iconv_t cd = ToSjis();
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (n != 1) return false;
+    out[0] = utf8[0];
+    length = 1;
+    return true;
+  }
+  char one[4];
+  std::memcpy(one, utf8, n);
+  char* in = one;
+  std::size_t inLeft = n;
+  char* to = out;
+  std::size_t toLeft = 8;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1) || inLeft != 0) return false;
+  length = static_cast<std::size_t>(to - out);
+  return true;
+}
+
+#endif
 
 // Byte length of the UTF-8 sequence at text[i]; 0 when it is malformed.
 std::size_t Utf8Length(std::string_view text, std::size_t i) {
@@ -62,7 +107,6 @@ bool Sjis_ValidUtf8(std::string_view text) {
 // One character at a time, so that a character CP932 lacks is replaced alone.
 std::string Sjis_FromUtf8(std::string_view utf8, unsigned& missing) {
   std::string out;
-  iconv_t cd = ToSjis();
   for (std::size_t i = 0; i < utf8.size();) {
     std::size_t n = Utf8Length(utf8, i);
     if (n == 0) {
@@ -71,24 +115,10 @@ std::string Sjis_FromUtf8(std::string_view utf8, unsigned& missing) {
       ++i;
       continue;
     }
-    char one[4];
-    std::memcpy(one, utf8.data() + i, n);
-    char* in = one;
-    std::size_t inLeft = n;
     char buffer[8];
-    char* to = buffer;
-    std::size_t toLeft = sizeof buffer;
-    bool converted = false;
-    if (cd != reinterpret_cast<iconv_t>(-1)) {
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      converted = iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
-    } else if (n == 1) {
-      buffer[0] = one[0];
-      to = buffer + 1;
-      converted = true;
-    }
-    if (converted) {
-      out.append(buffer, static_cast<std::size_t>(to - buffer));
+    std::size_t length = 0;
+    if (OneToSjis(utf8.data() + i, n, buffer, length)) {
+      out.append(buffer, length);
     } else {
       out += kGeta;
       ++missing;

@@ -1,0 +1,33 @@
+// The Win32 host: the window "Velmo for Win32" showing the 640 x 240 screen
+// (scaled by a whole number, nearest neighbour), the menu and icon of the
+// resources, key capture in the application's codes, GDI glyphs, the input
+// method through IMM32, and the application on a thread of its own.
+#pragma once
+
+#include <windows.h>
+
+struct Win32Options {
+  int scale = 1;                  // whole-number zoom, 1..WIN32_MAX_SCALE
+  const char* testInfo = nullptr; // hidden: file to write the client area's screen rect into, for tests
+  int (*appMain)(int argc, char** argv) = nullptr;  // the application, run on its own thread
+  int appArgc = 0;
+  char** appArgv = nullptr;
+};
+
+inline constexpr int WIN32_MAX_SCALE = 8;
+
+// Menu command ids of the "ZEBMENU" resource.
+inline constexpr int WIN32_CMD_RESTART = 100;
+inline constexpr int WIN32_CMD_STOP = 101;
+inline constexpr int WIN32_CMD_EXIT = 102;
+inline constexpr int WIN32_CMD_ABOUT = 103;
+
+// Runs the application in the window until it ends. Returns the process's
+// exit status: the application's own, 0 when the window cannot be made.
+int Win32Host_Run(HINSTANCE instance, int show, const Win32Options& options);
+
+// The key code of a key-down of virtual key vk with SHIFT and CTRL held, or
+// -1 when the key arrives as a character or not at all.
+int Win32Host_KeyCode(unsigned vk, bool shift, bool ctrl);
+// The key code of a character of WM_CHAR, or -1 for none.
+int Win32Host_CharCode(unsigned ch, bool shift, bool ctrl);

@@ -1,0 +1,72 @@
+// The few operating-system calls of the data layer, behind one seam with a
+// POSIX side (PlatformPosix.cpp) and a Win32 side (PlatformWin32.cpp); the
+// build compiles the side of its target. File names are byte strings as the
+// user gave them (on Windows the A functions, so a Japanese Windows takes
+// Shift-JIS names).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+// Wall clock: seconds since the epoch and microseconds.
+void Platform_Now(std::int64_t& seconds, std::int32_t& micros);
+// Local date and time of t; false when it cannot be converted.
+bool Platform_LocalTime(std::time_t t, std::tm& out);
+
+// Puts from in the place of to in one step, replacing a file there; true
+// once the new name is on disk.
+bool Platform_Replace(const char* from, const char* to);
+// Puts from in place as name unless name is taken (false, errno EEXIST):
+// never replaces a file.
+bool Platform_PlaceAs(const char* from, const char* name);
+// Makes an earlier rename in the folder of name durable where the system
+// needs a separate step (POSIX: the folder's fsync). A failure loses nothing
+// already written, so it is not reported.
+void Platform_SyncFolderOf(const char* name);
+// Flushes the stream and the file's data to disk.
+bool Platform_FlushFile(std::FILE* f);
+// Creates name for binary writing, with the permission bits of likePath
+// when that file exists (POSIX; Windows files carry none). With replace a
+// file of that name is removed first (never a folder); without, null when
+// name exists. Null when it cannot be made.
+std::FILE* Platform_CreateFile(const char* name, const char* likePath, bool replace);
+// Whether a file of this name exists (a symbolic link counting as a file).
+bool Platform_Exists(const char* name);
+// Whether an existing file may be written: a file with no write permission
+// (POSIX) or the read-only attribute (Windows) is the user's "keep as is".
+bool Platform_Writable(const char* name);
+
+// One Shift-JIS (CP932) character of length 1 or 2 in EUC-JP (EUC-JP-MS, as
+// iconv names it; Windows' code page 20932) into out, at most 3 bytes;
+// returns the bytes written, 0 when it has no EUC-JP form or no converter.
+std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, std::uint8_t out[3]);
+// Whether the system has the converter.
+bool Platform_HaveEucConverter();
+
+// A stream whose bytes are kept in memory (POSIX) or a temporary file
+// (Windows); Platform_MemoryClose closes it and hands the bytes out in text
+// (malloc'ed, the caller frees it; size bytes).
+struct PlatformMemory {
+  std::FILE* stream = nullptr;
+  char* text = nullptr;
+  std::size_t size = 0;
+};
+bool Platform_MemoryOpen(PlatformMemory& memory);
+// False when a write failed or the bytes cannot be had (text is then null).
+bool Platform_MemoryClose(PlatformMemory& memory);
+
+// An exclusive lock on a lock file, held until released or the process ends.
+enum PlatformLockResult {
+  PLATFORM_LOCKED,            // held now
+  PLATFORM_LOCK_BUSY,         // another process holds it
+  PLATFORM_LOCK_UNAVAILABLE,  // no lock file can be made or opened
+};
+struct PlatformLock {
+  std::intptr_t handle = -1;  // a descriptor (POSIX) or a HANDLE (Windows); -1 none
+};
+// Opens or creates lockPath (with the bits of likePath, POSIX) and locks it
+// without waiting.
+PlatformLockResult Platform_Lock(const char* lockPath, const char* likePath, PlatformLock& lock);
+void Platform_Unlock(PlatformLock& lock);

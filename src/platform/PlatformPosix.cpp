@@ -1,0 +1,170 @@
+#ifndef _WIN32
+#include "platform/Platform.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "Capacity.h"
+
+namespace {
+
+// The permission bits of likePath; false when there is no such file.
+bool ModeOf(const char* likePath, mode_t& mode) {
+  struct stat st{};
+  if (likePath == nullptr || stat(likePath, &st) != 0) return false;
+  mode = st.st_mode & 0777;
+  return true;
+}
+
+// The system's converter, opened once; (iconv_t)-1 when it cannot be opened.
+iconv_t EucConverter() {
+  static const iconv_t cd = iconv_open("EUC-JP-MS", "CP932");
+  return cd;
+}
+
+}  // namespace
+
+void Platform_Now(std::int64_t& seconds, std::int32_t& micros) {
+  timeval tv{};
+  gettimeofday(&tv, nullptr);
+  seconds = tv.tv_sec;
+  micros = static_cast<std::int32_t>(tv.tv_usec);
+}
+
+bool Platform_LocalTime(std::time_t t, std::tm& out) { return localtime_r(&t, &out) != nullptr; }
+
+bool Platform_Replace(const char* from, const char* to) {
+  if (std::rename(from, to) != 0) return false;
+  Platform_SyncFolderOf(to);
+  return true;
+}
+
+bool Platform_PlaceAs(const char* from, const char* name) {
+  if (link(from, name) == 0) {
+    std::remove(from);
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  // A file system without hard links: the check and the rename are apart.
+  if (Platform_Exists(name)) {
+    errno = EEXIST;
+    return false;
+  }
+  return std::rename(from, name) == 0;
+}
+
+void Platform_SyncFolderOf(const char* name) {
+  char folder[cap::kFileName];
+  std::snprintf(folder, sizeof folder, "%s", name);
+  char* slash = std::strrchr(folder, '/');
+  if (slash == nullptr) {
+    std::snprintf(folder, sizeof folder, ".");
+  } else if (slash == folder) {
+    folder[1] = '\0';
+  } else {
+    *slash = '\0';
+  }
+  const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+bool Platform_FlushFile(std::FILE* f) { return std::fflush(f) == 0 && fsync(fileno(f)) == 0; }
+
+std::FILE* Platform_CreateFile(const char* name, const char* likePath, bool replace) {
+  if (replace && unlink(name) != 0 && errno != ENOENT) return nullptr;
+  mode_t mode = 0666;
+  const bool like = ModeOf(likePath, mode);
+  const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) return nullptr;
+  // The umask may have narrowed the bits; the file keeps likePath's.
+  if (like) fchmod(fd, mode);
+  std::FILE* f = fdopen(fd, "wb");
+  if (f != nullptr) return f;
+  close(fd);
+  unlink(name);
+  return nullptr;
+}
+
+bool Platform_Exists(const char* name) {
+  struct stat st{};
+  return lstat(name, &st) == 0;
+}
+
+bool Platform_Writable(const char* name) {
+  struct stat st{};
+  if (stat(name, &st) != 0) return true;
+  // No write bit at all is the user's "keep this file as it is", even for root.
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  return access(name, W_OK) == 0;
+}
+
+bool Platform_HaveEucConverter() { return EucConverter() != reinterpret_cast<iconv_t>(-1); }
+
+std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, std::uint8_t out[3]) {
+  if (!Platform_HaveEucConverter() || length == 0 || length > 2) return 0;
+  iconv_t cd = EucConverter();
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char from[2];
+  std::memcpy(from, in, length);
+  char* inPtr = from;
+  std::size_t inLeft = length;
+  char* outPtr = reinterpret_cast<char*>(out);
+  std::size_t outLeft = 3;
+  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) return 0;
+  return 3 - outLeft;
+}
+
+bool Platform_MemoryOpen(PlatformMemory& memory) {
+  memory = PlatformMemory{};
+  memory.stream = open_memstream(&memory.text, &memory.size);
+  return memory.stream != nullptr;
+}
+
+bool Platform_MemoryClose(PlatformMemory& memory) {
+  const bool ok = memory.stream != nullptr && std::fclose(memory.stream) == 0;
+  memory.stream = nullptr;
+  if (ok) return true;
+  std::free(memory.text);
+  memory.text = nullptr;
+  memory.size = 0;
+  return false;
+}
+
+PlatformLockResult Platform_Lock(const char* lockPath, const char* likePath, PlatformLock& lock) {
+  mode_t mode = 0666;
+  ModeOf(likePath, mode);
+  int fd = open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode & 0666);
+  // A folder or a lock file we may only read can still carry the lock.
+  if (fd < 0) fd = open(lockPath, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return PLATFORM_LOCK_UNAVAILABLE;
+  int locked;
+  do {
+    locked = flock(fd, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  if (locked != 0) {
+    const bool busy = errno == EWOULDBLOCK;
+    close(fd);
+    return busy ? PLATFORM_LOCK_BUSY : PLATFORM_LOCK_UNAVAILABLE;
+  }
+  lock.handle = fd;
+  return PLATFORM_LOCKED;
+}
+
+void Platform_Unlock(PlatformLock& lock) {
+  if (lock.handle < 0) return;
+  const int fd = static_cast<int>(lock.handle);
+  flock(fd, LOCK_UN);
+  close(fd);
+  lock.handle = -1;
+}
+#endif
