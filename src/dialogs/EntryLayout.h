@@ -1,7 +1,9 @@
-// The entry dialog's widgets and how they lie: one table row per field (its
-// widget, buffer, place in each of the three layouts and captions), the three
-// layouts, and the drawing of the frame, title and captions.
+// The entry dialog's widgets and how they lie: the three layouts, the
+// children made from the field table's rows, and the drawing of the frame,
+// title and captions.
 #pragma once
+
+#include <array>
 
 #include "dialogs/Field.h"
 #include "dialogs/Repeat.h"
@@ -24,7 +26,6 @@ extern EntryWidgets entryWidgets;
 
 // A field's widget, its text buffer (null for the list) and its capacity.
 struct EntryChild {
-  int id;
   nwObject* object;
   char* buffer;
   int capacity;

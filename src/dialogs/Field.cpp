@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "calendar/Date.h"
+#include "dialogs/FieldTable.h"
 #include "dialogs/Notice.h"
 #include "store/Label.h"
 #include "views/Screen.h"
@@ -35,62 +36,9 @@ struct KnownField {
 std::array<KnownField, cap::kDialogFields> known{};
 std::size_t knownCount = 0;
 
-// How a field's value counts as complete for the automatic advance.
-enum class Complete { Never, AtMin, AtLeast, ZeroOrAtLeast };
-
-int StartDaySuccessor();
-int EndDaySuccessor();
-int TextSuccessor();
-
-// A field's range, stepping, completion and the field the focus moves to
-// once its value is complete (by the dialog's mode where next is null).
-struct FieldRule {
-  int id;
-  std::uint16_t minValue;
-  std::uint16_t maxValue;   // 0 with a day field: the month's length
-  std::uint16_t spinKind;
-  Complete complete;
-  std::uint16_t threshold;
-  int successor;
-  int (*successorByMode)();
-};
-
-constexpr std::uint16_t kDayFromMonth = 0;
-
-constexpr std::array<FieldRule, 14> kRules{{
-    {.id = ID_START_YEAR, .minValue = 1970, .maxValue = 2050, .spinKind = SPIN_STEP,
-     .complete = Complete::AtMin, .successor = ID_START_MONTH},
-    {.id = ID_START_MONTH, .minValue = 1, .maxValue = 12, .spinKind = SPIN_STEP,
-     .complete = Complete::AtLeast, .threshold = 2, .successor = ID_START_DAY},
-    {.id = ID_START_DAY, .minValue = 1, .maxValue = kDayFromMonth, .spinKind = SPIN_STEP,
-     .complete = Complete::AtLeast, .threshold = 4, .successorByMode = StartDaySuccessor},
-    {.id = ID_START_HOUR, .minValue = 0, .maxValue = 24, .spinKind = SPIN_STEP,
-     .complete = Complete::ZeroOrAtLeast, .threshold = 3, .successor = ID_START_MINUTE},
-    {.id = ID_START_MINUTE, .minValue = 0, .maxValue = 59, .spinKind = SPIN_QUARTER,
-     .complete = Complete::ZeroOrAtLeast, .threshold = 6, .successor = ID_END_HOUR},
-    {.id = ID_END_YEAR, .minValue = 1970, .maxValue = 2050, .spinKind = SPIN_STEP,
-     .complete = Complete::AtMin, .successor = ID_END_MONTH},
-    {.id = ID_END_MONTH, .minValue = 1, .maxValue = 12, .spinKind = SPIN_STEP,
-     .complete = Complete::AtLeast, .threshold = 2, .successor = ID_END_DAY},
-    {.id = ID_END_DAY, .minValue = 1, .maxValue = kDayFromMonth, .spinKind = SPIN_STEP,
-     .complete = Complete::AtLeast, .threshold = 4, .successorByMode = EndDaySuccessor},
-    {.id = ID_END_HOUR, .minValue = 0, .maxValue = 24, .spinKind = SPIN_STEP,
-     .complete = Complete::ZeroOrAtLeast, .threshold = 3, .successor = ID_END_MINUTE},
-    {.id = ID_END_MINUTE, .minValue = 0, .maxValue = 59, .spinKind = SPIN_QUARTER,
-     .complete = Complete::ZeroOrAtLeast, .threshold = 6, .successor = ID_REPEAT},
-    {.id = ID_TEXT, .spinKind = SPIN_NONE, .complete = Complete::Never, .successorByMode = TextSuccessor},
-    {.id = ID_RANK, .minValue = 1, .maxValue = 9, .spinKind = SPIN_STEP, .complete = Complete::AtMin,
-     .successor = ID_TEXT},
-    {.id = ID_REPEAT, .spinKind = SPIN_NONE, .complete = Complete::Never, .successor = ID_INTERVAL},
-    {.id = ID_INTERVAL, .minValue = 1, .maxValue = 99, .spinKind = SPIN_NONE, .complete = Complete::AtLeast,
-     .threshold = 10, .successor = ID_TEXT},
-}};
-
 const FieldRule* RuleOf(int id) {
-  for (const FieldRule& rule : kRules) {
-    if (rule.id == id) return &rule;
-  }
-  return nullptr;
+  const FieldRow* row = FieldTable_Row(id);
+  return row != nullptr && row->rule ? &*row->rule : nullptr;
 }
 
 bool IsEditor(const nwObject* object) {
@@ -119,31 +67,15 @@ std::uint16_t DayLimit(int yearId, int monthId) {
   return length != 0 ? length : 31;
 }
 
-int StartDaySuccessor() {
-  if (Dialog_HasEndDate(dialogMode)) return ID_END_YEAR;
-  if (Dialog_IsTaskMode(dialogMode)) return ID_RANK;
-  if (dialogMode == DLG_JUMP) return ID_START_YEAR;
-  return 0;
-}
-
-int EndDaySuccessor() {
-  if (Dialog_IsScheduleMode(dialogMode)) return ID_START_HOUR;
-  if (Dialog_IsHolidayMode(dialogMode)) return ID_REPEAT;
-  if (dialogMode == DLG_JUMP) return ID_START_YEAR;
-  return 0;
-}
-
-int TextSuccessor() { return dialogMode == DLG_SEARCH ? ID_TEXT : ID_START_YEAR; }
-
 int SuccessorOf(int id) {
   const FieldRule* rule = RuleOf(id);
   if (rule == nullptr) return 0;
   return rule->successorByMode != nullptr ? rule->successorByMode() : rule->successor;
 }
 
-std::uint16_t MaxOf(const FieldRule& rule) {
-  if (rule.id == ID_START_DAY) return DayLimit(ID_START_YEAR, ID_START_MONTH);
-  if (rule.id == ID_END_DAY) return DayLimit(ID_END_YEAR, ID_END_MONTH);
+std::uint16_t MaxOf(int id, const FieldRule& rule) {
+  if (id == ID_START_DAY) return DayLimit(ID_START_YEAR, ID_START_MONTH);
+  if (id == ID_END_DAY) return DayLimit(ID_END_YEAR, ID_END_MONTH);
   return rule.maxValue;
 }
 
@@ -294,7 +226,7 @@ void Field_Setup(int id) {
   fieldParams.field = field != nullptr ? field->object : nullptr;
   fieldParams.nextField = Field_Find(SuccessorOf(id));
   fieldParams.minValue = rule->minValue;
-  fieldParams.maxValue = MaxOf(*rule);
+  fieldParams.maxValue = MaxOf(id, *rule);
   fieldParams.valueText = BufferOf(field);
   fieldParams.spinKind = rule->spinKind;
 }

@@ -1,5 +1,5 @@
-// Numeric, date and time fields of the dialogs: ranges and successors per
-// field id, the range check on leaving a field, up and down stepping, the
+// Numeric, date and time fields of the dialogs (their rules are rows of the
+// field table): the range check on leaving a field, up and down stepping, the
 // automatic advance once a typed value is complete, and the dialog toolbar.
 // Also the dialog modes and field ids the entry dialog and the search and
 // jump dialog share.
