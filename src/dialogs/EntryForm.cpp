@@ -3,6 +3,7 @@
 // entry built from them and written to the store.
 #include "dialogs/EntryForm.h"
 
+#include <cassert>
 #include <cstdio>
 #include <initializer_list>
 #include <cstring>
@@ -201,6 +202,7 @@ bool IsStartDateField(int id) { return id >= ID_START_YEAR && id <= ID_START_DAY
 bool IsEndDateField(int id) { return id >= ID_END_YEAR && id <= ID_END_DAY; }
 
 bool FieldLeft(nwObject* field) {
+  assert(field != nullptr && "a focus notification names its widget");
   if (field == nullptr) return false;
   if (checkBusy) return true;
   const int id = field->id;

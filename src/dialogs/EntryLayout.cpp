@@ -55,6 +55,7 @@ EntryWidgets& w = entryWidgets;
 
 const DialogLayout& Layout() {
   const int n = dialogState.layout;
+  assert(n >= 0 && n < 3 && "the dialog chose one of its layouts");
   return kLayouts[static_cast<std::size_t>(n >= 0 && n < 3 ? n : LAYOUT_NORMAL)];
 }
 

@@ -3,6 +3,7 @@
 #include "dialogs/Field.h"
 
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -165,6 +166,7 @@ void Field_Reset() {
 }
 
 bool Field_Register(nwObject* field, char* buffer) {
+  assert(field != nullptr && "only a created field is registered");
   if (field == nullptr) return false;
   if (KnownField* entry = Known(field)) {
     entry->buffer = buffer;
@@ -196,6 +198,7 @@ std::uint16_t Field_Value(const char* text) {
 }
 
 void Field_Init(nwObject* field, char* buffer, int capacity, const char* text) {
+  assert(field != nullptr && buffer != nullptr && capacity >= 0 && "a field binds its own buffer");
   if (field == nullptr || buffer == nullptr || capacity < 0) return;
   std::memset(buffer, 0, static_cast<std::size_t>(capacity) + 1);
   Field_Register(field, buffer);
@@ -207,6 +210,7 @@ void Field_Init(nwObject* field, char* buffer, int capacity, const char* text) {
 }
 
 void Field_SetText(nwObject* field, const char* text) {
+  assert(field != nullptr && "a text goes to an existing field");
   if (field == nullptr) return;
   const char* value = text != nullptr ? text : "";
   nwEvent_SendTo(field, NW_SET_TEXT, static_cast<int>(std::strlen(value)), 0, const_cast<char*>(value));
@@ -275,6 +279,7 @@ bool Field_AutoAdvance(nwObject* editor) {
 }
 
 bool Field_GainFocus(nwObject* field) {
+  assert(field != nullptr && "a focus notification names its widget");
   if (field == nullptr) return false;
   if (refocusField != nullptr) {
     nwObject* target = refocusField;

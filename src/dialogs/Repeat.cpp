@@ -65,6 +65,7 @@ std::array<std::array<char, REPEAT_TEXT_BYTES>, REPEAT_ROWS> rowText{};
 }  // namespace
 
 int Repeat_Describe(DayNo start, int row, char* out, std::size_t size) {
+  assert(out != nullptr && size > 0 && "a description has room for its NUL");
   if (out == nullptr || size == 0) return 0;
   out[0] = '\0';
   if (start == DAY_NONE || row < 0 || row >= REPEAT_ROWS) return 0;

@@ -1,6 +1,7 @@
 #include "shell/Title.h"
 
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -124,6 +125,7 @@ void OnSetText(const nwMessage* message) {
 
 // Only a 16 x 16 picture is taken; anything else leaves the icon as it is.
 void OnSetIcon(const nwMessage* message) {
+  assert(message->ptr != nullptr && "the program sends its own icon");
   if (!message->ptr) return;
   const std::size_t size = message->param > 0 ? static_cast<std::size_t>(message->param) : TITLE_ICON_BYTES;
   ZebBitmapText bitmap{};

@@ -2,6 +2,8 @@
 // falls back to.
 #include "toolkit/nwInternal.h"
 
+#include <cassert>
+
 namespace {
 
 int serialCounter = 0;
@@ -48,13 +50,16 @@ bool RemoveChild(nwObject* object, nwObject* child) {
   return false;
 }
 
+// A query without a place for its answer is a caller's mistake.
 bool Fill(void* ptr, int value) {
+  assert(ptr != nullptr);
   if (ptr == nullptr) return false;
   *static_cast<int*>(ptr) = value;
   return true;
 }
 
 bool GetRect(nwObject* object, void* ptr) {
+  assert(ptr != nullptr);
   if (ptr == nullptr) return false;
   *static_cast<ZebRect*>(ptr) = object->rect;
   return true;
