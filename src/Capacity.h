@@ -48,6 +48,7 @@ inline constexpr std::size_t kTitleIconBytes = 80;     // "#ZBV" header and 16 x
 
 // Entry dialog
 inline constexpr std::size_t kEntryDialogText = 2047;  // bytes of an entry's text in the dialog
+inline constexpr std::size_t kSearchText = 13;         // bytes of a search text
 
 // Hosts
 inline constexpr std::size_t kHostCaption = 128;       // window caption

@@ -1,7 +1,7 @@
 // The dialogs' fields, one row per field id, the way a dialog resource keeps
 // them: the entry dialog's widget and buffer, where the field lies in each
-// entry layout and its captions, and the rule that checks, steps and
-// advances it (the jump dialog's date fields share those rules).
+// entry layout and its captions, where the search or jump dialog puts it, and
+// the rule that checks, steps and advances it in every dialog.
 #pragma once
 
 #include <optional>
@@ -60,11 +60,19 @@ struct EntryPlace {
   std::array<FieldCaption, 2> captions;
 };
 
+// Where the search or jump dialog shows a field, relative to that dialog,
+// and how many bytes it holds there; capacity 0: not in either.
+struct InputPlace {
+  ZebRect rect;
+  int capacity;
+};
+
 struct FieldRow {
   int id;
   FieldKind kind;
   EntryChild widget;
   EntryPlace place;
+  InputPlace input;
   std::optional<FieldRule> rule;  // none: neither checked nor stepped
 };
 

@@ -1,9 +1,12 @@
 #include "dialogs/Search.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
+#include "Capacity.h"
 #include "dialogs/Field.h"
+#include "dialogs/FieldTable.h"
 #include "dialogs/Notice.h"
 #include "store/Find.h"
 #include "store/Label.h"
@@ -15,7 +18,7 @@
 
 namespace {
 
-constexpr int kSearchCapacity = 13;
+constexpr int kSearchCapacity = static_cast<int>(cap::kSearchText);
 constexpr int kTitleBytes = 32;
 
 // "検索"
@@ -29,18 +32,7 @@ constexpr ZebRect kDialogRect{240, 85, 160, 70};  // on the screen (titleBar's o
 constexpr const char* kOutsideFormat =
     "\x94\xcd\x88\xcd\x8a\x4f\x82\xcc\x93\xfa\x95\x74\x82\xc5\x82\xb7\n%d\x94\x4e%d\x8c\x8e%d\x93\xfa";
 
-struct FieldPlace {
-  int id;
-  ZebRect rect;  // relative to the dialog
-  int capacity;
-};
-
-constexpr FieldPlace kSearchField{ID_TEXT, {(156 - 16 * 8) / 2, 40, 16 * 8 + 4, 20}, kSearchCapacity};
-constexpr FieldPlace kJumpFields[] = {
-    {ID_START_YEAR, {12, 40, 36, 20}, 4},
-    {ID_START_MONTH, {68, 40, 20, 20}, 2},
-    {ID_START_DAY, {108, 40, 20, 20}, 2},
-};
+constexpr int kJumpFields[] = {ID_START_YEAR, ID_START_MONTH, ID_START_DAY};
 constexpr int kJumpFieldCount = 3;
 
 struct Caption {
@@ -72,14 +64,17 @@ nwEdit& SearchEdit() { return edits[0]; }
 
 int ChildCount() { return dialogMode == DLG_JUMP ? kJumpFieldCount : 1; }
 
-void CreateEdit(nwEdit& edit, const FieldPlace& place, char* buffer, const char* first) {
+void CreateEdit(nwEdit& edit, int id, char* buffer, const char* first) {
+  const FieldRow* row = FieldTable_Row(id);
+  assert(row != nullptr && row->input.capacity > 0 && "the dialog's fields are rows of the field table");
+  const InputPlace& place = row->input;
   nwObject_Create(&edit, nwEdit_Handler, &inputDialog, &place.rect);
-  nwEvent_SendTo(&edit, NW_SET_ID, place.id);
+  nwEvent_SendTo(&edit, NW_SET_ID, id);
   Field_Init(&edit, buffer, place.capacity, first);
 }
 
 void BuildSearch() {
-  CreateEdit(SearchEdit(), kSearchField, searchBuffer, "");
+  CreateEdit(SearchEdit(), ID_TEXT, searchBuffer, "");
   nwFocus_Set(&SearchEdit());
 }
 
