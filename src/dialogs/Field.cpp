@@ -95,10 +95,10 @@ char* BufferOf(const KnownField* field) {
 
 bool IsComplete(const FieldRule& rule, std::uint16_t v) {
   switch (rule.complete) {
-    case Complete::AtMin: return v >= rule.minValue;
-    case Complete::AtLeast: return v >= rule.threshold;
-    case Complete::ZeroOrAtLeast: return v == 0 || v >= rule.threshold;
-    case Complete::Never: return false;
+    case FieldComplete::AtMin: return v >= rule.minValue;
+    case FieldComplete::AtLeast: return v >= rule.threshold;
+    case FieldComplete::ZeroOrAtLeast: return v == 0 || v >= rule.threshold;
+    case FieldComplete::Never: return false;
   }
   return false;
 }
@@ -270,7 +270,7 @@ bool Field_AutoAdvance(nwObject* editor) {
   const FieldRule* rule = RuleOf(editor->id);
   const std::uint16_t v = Field_Value(text);
   if (rule == nullptr || !IsComplete(*rule, v)) return true;
-  const bool zeroAdvances = rule->complete == Complete::ZeroOrAtLeast && v == 0;
+  const bool zeroAdvances = rule->complete == FieldComplete::ZeroOrAtLeast && v == 0;
   if (v > fieldParams.maxValue && !zeroAdvances) return true;
   if (fieldParams.nextField == nullptr) return true;
   refocusField = fieldParams.nextField;

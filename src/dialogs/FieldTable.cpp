@@ -48,16 +48,17 @@ EntryWidgets& w = entryWidgets;
 using L = DialogLayout;
 using enum FieldKind;
 using enum FieldPresence;
+using enum FieldComplete;
 
-constexpr FieldRule kYearRule{.minValue = 1970, .maxValue = 2050, .spinKind = SPIN_STEP, .complete = Complete::AtMin};
+constexpr FieldRule kYearRule{.minValue = 1970, .maxValue = 2050, .spinKind = SPIN_STEP, .complete = AtMin};
 constexpr FieldRule kMonthRule{
-    .minValue = 1, .maxValue = 12, .spinKind = SPIN_STEP, .complete = Complete::AtLeast, .threshold = 2};
+    .minValue = 1, .maxValue = 12, .spinKind = SPIN_STEP, .complete = AtLeast, .threshold = 2};
 constexpr FieldRule kDayRule{
-    .minValue = 1, .maxValue = kDayFromMonth, .spinKind = SPIN_STEP, .complete = Complete::AtLeast, .threshold = 4};
+    .minValue = 1, .maxValue = kDayFromMonth, .spinKind = SPIN_STEP, .complete = AtLeast, .threshold = 4};
 constexpr FieldRule kHourRule{
-    .minValue = 0, .maxValue = 24, .spinKind = SPIN_STEP, .complete = Complete::ZeroOrAtLeast, .threshold = 3};
+    .minValue = 0, .maxValue = 24, .spinKind = SPIN_STEP, .complete = ZeroOrAtLeast, .threshold = 3};
 constexpr FieldRule kMinuteRule{
-    .minValue = 0, .maxValue = 59, .spinKind = SPIN_QUARTER, .complete = Complete::ZeroOrAtLeast, .threshold = 6};
+    .minValue = 0, .maxValue = 59, .spinKind = SPIN_QUARTER, .complete = ZeroOrAtLeast, .threshold = 6};
 
 // A rule with the field the focus moves to.
 constexpr FieldRule Then(FieldRule rule, int successor) {
@@ -73,7 +74,7 @@ const FieldRow kRows[] = {
     {.id = ID_TEXT, .kind = Editor, .widget = {&w.text, textBuffer, kTextCapacity},
      .place = {.presence = All, .tab = true, .anchor = &L::text, .offset = {}, .size = &L::textSize},
      .input = {.rect = {(156 - 16 * 8) / 2, 40, 16 * 8 + 4, 20}, .capacity = static_cast<int>(cap::kSearchText)},
-     .rule = ThenByMode({.spinKind = SPIN_NONE, .complete = Complete::Never}, TextSuccessor)},
+     .rule = ThenByMode({.spinKind = SPIN_NONE, .complete = Never}, TextSuccessor)},
     {.id = ID_START_YEAR, .kind = Editor, .widget = {&w.startYear, startYearBuffer, 4},
      .place = {.presence = All, .tab = true, .anchor = &L::startDate, .offset = {0, 0, 36, 20},
                .captions = {{{&L::startDate, 38, kYear}}}},
@@ -126,16 +127,16 @@ const FieldRow kRows[] = {
     {.id = ID_RANK, .kind = Editor, .widget = {&w.rank, rankBuffer, 1},
      .place = {.presence = Task, .tab = true, .anchor = &L::rank, .offset = {52, 0, 12, 20},
                .captions = {{{&L::rank, 0, kRank}}}},
-     .rule = FieldRule{.minValue = 1, .maxValue = 9, .spinKind = SPIN_STEP, .complete = Complete::AtMin,
+     .rule = FieldRule{.minValue = 1, .maxValue = 9, .spinKind = SPIN_STEP, .complete = AtMin,
                        .successor = ID_TEXT}},
     {.id = ID_REPEAT, .kind = List, .widget = {&w.repeat, nullptr, 0},
      .place = {.presence = WithEnd, .tab = true, .anchor = &L::repeat, .offset = {}, .size = &L::repeatSize,
                .captions = {{{&L::repeatCaptionPos, 0, kRepeat}}}},
-     .rule = FieldRule{.spinKind = SPIN_NONE, .complete = Complete::Never, .successor = ID_INTERVAL}},
+     .rule = FieldRule{.spinKind = SPIN_NONE, .complete = Never, .successor = ID_INTERVAL}},
     {.id = ID_INTERVAL, .kind = Editor, .widget = {&w.interval, intervalBuffer, 2},
      .place = {.presence = WithEnd, .tab = true, .anchor = &L::interval, .offset = {0, 0, 20, 20},
                .captions = {{{&L::interval, 22, kEvery}}}},
-     .rule = FieldRule{.minValue = 1, .maxValue = 99, .spinKind = SPIN_NONE, .complete = Complete::AtLeast,
+     .rule = FieldRule{.minValue = 1, .maxValue = 99, .spinKind = SPIN_NONE, .complete = AtLeast,
                        .threshold = 10, .successor = ID_TEXT}},
     {.id = ID_LABEL, .kind = Label, .widget = {&w.label, w.labelBuffer, ENTRY_LABEL_BYTES},
      .place = {.presence = All, .tab = false, .anchor = &L::label, .offset = {0, 0, 68, 20}}},

@@ -25,7 +25,7 @@ struct DialogLayout {
 };
 
 // How a field's value counts as complete for the automatic advance.
-enum class Complete { Never, AtMin, AtLeast, ZeroOrAtLeast };
+enum class FieldComplete { Never, AtMin, AtLeast, ZeroOrAtLeast };
 
 // A field's range, stepping, completion and the field the focus moves to
 // once its value is complete (by the dialog's mode where successor is 0).
@@ -33,7 +33,7 @@ struct FieldRule {
   std::uint16_t minValue;
   std::uint16_t maxValue;  // 0 with a day field: the month's length
   std::uint16_t spinKind;
-  Complete complete;
+  FieldComplete complete;
   std::uint16_t threshold;
   int successor;
   int (*successorByMode)();
