@@ -36,6 +36,7 @@ inline constexpr int kTimerCatchUp = 10;                // intervals a timer may
 inline constexpr int kTimerMaxWaitMs = 60000;           // longest wait between timer checks
 
 // Graphics and host
+inline constexpr int kWindowScale = 8;                  // largest whole-number window zoom
 inline constexpr std::size_t kKeyQueue = 100;          // host key queue
 inline constexpr std::size_t kHostFeed = 4096;         // window host: text keys waiting for the queue
 inline constexpr int kScreenWidth = 640;

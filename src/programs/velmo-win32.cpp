@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Scale.h"
 #include "Velmo.h"
 #include "host/win32/Win32Host.h"
 
@@ -24,14 +25,6 @@ int Usage(const char* why) {
   std::snprintf(text, sizeof text, "%s\n\nusage: velmo [--scale N] [-- ARGS...]", why);
   MessageBoxA(nullptr, text, "Velmo", MB_OK | MB_ICONERROR);
   return kExitUsage;
-}
-
-bool ReadScale(const char* text, int& scale) {
-  char* end = nullptr;
-  const long n = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || n < 1 || n > WIN32_MAX_SCALE) return false;
-  scale = static_cast<int>(n);
-  return true;
 }
 
 // A window program has no terminal for the application's refusal.
@@ -60,7 +53,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--") == 0) {
       for (++i; i < argc; ++i) appArgs.push_back(argv[i]);
     } else if (std::strcmp(argv[i], "--scale") == 0 && hasValue) {
-      if (!ReadScale(argv[++i], options.scale)) return Usage("--scale wants a whole number from 1 to 8");
+      if (!Scale_Read(argv[++i], options.scale)) return Usage("--scale wants a whole number from 1 to 8");
     } else if (std::strcmp(argv[i], "--test-info") == 0 && hasValue) {
       options.testInfo = argv[++i];
     } else {

@@ -16,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include "Scale.h"
 #include "Velmo.h"
 #include "dialogs/Notice.h"
 #include "host/sdl/SdlBox.h"
@@ -64,14 +65,6 @@ bool EnterFolder(const char* chosen) {
   return false;
 }
 
-bool ReadScale(const char* text, int& scale) {
-  char* end = nullptr;
-  const long n = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || n < 1 || n > SDL_MAX_SCALE) return false;
-  scale = static_cast<int>(n);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,7 +86,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--folder") == 0 && hasValue) {
       folder = argv[++i];
     } else if (std::strcmp(argv[i], "--scale") == 0 && hasValue) {
-      if (!ReadScale(argv[++i], options.scale)) return Usage("--scale wants a whole number from 1 to 8");
+      if (!Scale_Read(argv[++i], options.scale)) return Usage("--scale wants a whole number from 1 to 8");
     } else if (std::strcmp(argv[i], "--shot-at-exit") == 0 && hasValue) {
       options.shotAtExit = argv[++i];
     } else if (std::strcmp(argv[i], "--test-keys") == 0 && hasValue) {

@@ -46,35 +46,6 @@ bool ParseNumber(const char* text, long low, long high, long& out) {
   return true;
 }
 
-bool ParseDigits(std::string_view text, long& out) {
-  out = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    out = out * 10 + (c - '0');
-  }
-  return !text.empty();
-}
-
-// YYYY-MM-DD between 1 January 1900 and 5 June 2079.
-bool ParseDate(const char* text, DayNo& out) {
-  if (text == nullptr) return false;
-  const std::string_view s(text);
-  long y, m, d;
-  if (s.size() != 10 || s[4] != '-' || s[7] != '-' || !ParseDigits(s.substr(0, 4), y) ||
-      !ParseDigits(s.substr(5, 2), m) || !ParseDigits(s.substr(8, 2), d)) {
-    return false;
-  }
-  if (y < DATE_FIRST_YEAR || y > DATE_LAST_YEAR || m < 1 || m > 12) return false;
-  const auto year = static_cast<std::uint16_t>(y), month = static_cast<std::uint16_t>(m);
-  if (d < 1 || d > Date_MonthLength(year, month)) return false;
-  const std::uint32_t first = Date_ToDayNo(year, 1, 1);
-  // Days after 5 June 2079 wrap around; reject them rather than read them as 1900.
-  const DayNo day = Date_ToDayNo(year, month, static_cast<std::uint16_t>(d));
-  if (day == DAY_NONE || (y == DATE_LAST_YEAR && day < first)) return false;
-  out = day;
-  return true;
-}
-
 bool ParseArgs(int argc, char** argv, AgendaArgs& args) {
   for (int i = 0; i < argc; ++i) {
     const char* a = argv[i];
@@ -82,7 +53,7 @@ bool ParseArgs(int argc, char** argv, AgendaArgs& args) {
     if (std::strcmp(a, "--json") == 0) {
       args.json = true;
     } else if (std::strcmp(a, "--from") == 0) {
-      if (!ParseDate(value, args.from)) return false;
+      if (value == nullptr || !CliData_ParseDate(value, args.from)) return false;
       ++i;
     } else if (std::strcmp(a, "--days") == 0) {
       if (!ParseNumber(value, 1, DAY_OPEN_END, args.days)) return false;

@@ -15,7 +15,6 @@ struct SdlOptions {
   char** appArgv = nullptr;
 };
 
-inline constexpr int SDL_MAX_SCALE = 8;
 inline constexpr int SDL_ICON_SIDE = 16;
 
 // Runs the application in a window until it ends. Returns the process's

@@ -7,14 +7,13 @@
 #include <windows.h>
 
 struct Win32Options {
-  int scale = 1;                  // whole-number zoom, 1..WIN32_MAX_SCALE
+  int scale = 1;                  // whole-number zoom, 1..cap::kWindowScale
   const char* testInfo = nullptr; // hidden: file to write the client area's screen rect into, for tests
   int (*appMain)(int argc, char** argv) = nullptr;  // the application, run on its own thread
   int appArgc = 0;
   char** appArgv = nullptr;
 };
 
-inline constexpr int WIN32_MAX_SCALE = 8;
 
 // Menu command ids of the "ZEBMENU" resource.
 inline constexpr int WIN32_CMD_RESTART = 100;
