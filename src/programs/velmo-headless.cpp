@@ -113,7 +113,10 @@ bool ParseOptions(int argc, char** argv, Options& o, int& status) {
       case OPT_SCRIPT: o.script = item.value; break;
       case OPT_GLYPHS: o.glyphs = item.value; break;
       default:
-        if (!reader.operandsOnly) return status = Usage((std::string(item.value) + ": Velmo's own ARGS follow --").c_str()), false;
+        if (!reader.operandsOnly) {
+          status = Usage((std::string(item.value) + ": Velmo's own ARGS follow --").c_str());
+          return false;
+        }
         o.appArgs.push_back(item.value);
     }
   }

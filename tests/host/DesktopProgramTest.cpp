@@ -124,7 +124,8 @@ TEST(DesktopProgram, TheReadmeCrontabLineWorksFromCron) {
   EXPECT_NE(home.File("mail").value_or("").find("no record file in " + home.Path(".local/share/velmo").string()),
             std::string::npos) << home.File("mail").value_or("");
   EXPECT_FALSE(home.Exists("told"));
-  const std::string add = "cd " + Quote(home.Dir().string()) + " && env -u XDG_DATA_HOME -u VELMO_DIR HOME=" + Quote(home.Dir().string()) +
+  const std::string add = "cd " + Quote(home.Dir().string()) + " && env -u XDG_DATA_HOME -u VELMO_DIR HOME=" +
+                          Quote(home.Dir().string()) +
                           " .local/bin/velmo-cli add schedule 2026-12-07 --time 09:00-09:30 standup >/dev/null";
   ASSERT_EQ(std::system(add.c_str()), 0);
   EXPECT_EQ(status(), 0) << home.File("mail").value_or("");

@@ -110,8 +110,8 @@ TEST_F(CliTest, EveryCommandAnswersHelpAndEveryFaultNamesItself) {
   for (const char* command : {"agenda", "search", "upcoming", "add", "export-ics", "import-ics", "dump", "where"}) {
     const CliRun run = Shell(Cli(std::string(command) + " --help"));
     EXPECT_EQ(run.status, 0) << command;
-    EXPECT_EQ(run.out.rfind(std::string("usage: velmo-cli ") + (std::string(command) == "where" ? "[--folder DIR] " : "") +
-                                command, 0), 0u) << run.out;
+    const std::string global = std::string(command) == "where" ? "[--folder DIR] " : "";
+    EXPECT_EQ(run.out.rfind("usage: velmo-cli " + global + command, 0), 0u) << run.out;
     EXPECT_EQ(run.err, "") << command;
     // Help that cannot be written is a failure too.
     EXPECT_EQ(Shell(Cli(std::string(command) + " --help >/dev/full")).status, 6) << command;

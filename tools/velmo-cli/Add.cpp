@@ -160,7 +160,8 @@ bool TakeOption(const OptionItem& item, AddArgs& a, const char*& repeat) {
   const std::string_view value = item.value;
   switch (item.id) {
     case OPT_TIME:
-      return (a.kind == KIND_SCHEDULE && ParseTimes(value, a)) || Usage("--time is HH:MM or HH:MM-HH:MM, for a schedule");
+      return (a.kind == KIND_SCHEDULE && ParseTimes(value, a)) ||
+             Usage("--time is HH:MM or HH:MM-HH:MM, for a schedule");
     case OPT_REPEAT: repeat = item.value; return true;
     case OPT_LABEL:
       a.label = CliData_FindLabel(value);
@@ -194,7 +195,8 @@ bool ParseArgs(int argc, char** argv, AddArgs& a, int& status) {
       if (!TakeOption(item, a, repeat)) return false;
       continue;
     }
-    if (operands == 0 && !ParseKind(item.value, a)) return Usage(std::string("the kind is schedule, task or holiday, not ") + item.value);
+    if (operands == 0 && !ParseKind(item.value, a))
+      return Usage(std::string("the kind is schedule, task or holiday, not ") + item.value);
     if (operands == 1 && !ParseRange(range = item.value, a, why)) return Usage(why);
     if (operands >= 2) a.text += std::string(a.text.empty() ? "" : " ") + item.value;
     ++operands;

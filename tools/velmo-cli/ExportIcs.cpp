@@ -287,6 +287,7 @@ int Cli_ExportIcs(int argc, char** argv) {
   icalcomponent_free(x.calendar);
   Store_Shutdown();
   if (written) return 0;
-  std::fprintf(stderr, "velmo-cli %s: %s: could not be written\n", kCommand, file.empty() ? "standard output" : file.c_str());
+  std::fprintf(stderr, "velmo-cli %s: %s: could not be written\n", kCommand,
+               file.empty() ? "standard output" : file.c_str());
   return CLI_EXIT_NOT_WRITTEN;
 }

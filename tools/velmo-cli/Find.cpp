@@ -49,7 +49,8 @@ int Cli_Search(int argc, char** argv) {
       case OPT_JSON: json = true; break;
       case OPT_IGNORE_CASE: match = FIND_IGNORE_CASE; break;
       default:
-        if (text != nullptr) return Options_Refuse(kProgram, "one TEXT only (quote a text with blanks)", CLI_EXIT_USAGE);
+        if (text != nullptr)
+          return Options_Refuse(kProgram, "one TEXT only (quote a text with blanks)", CLI_EXIT_USAGE);
         text = item.value;
     }
   }
