@@ -42,7 +42,10 @@ TEST(DesktopProgram, EveryProgramPrintsItsUsageAndVersionOnStandardOutput) {
     EXPECT_EQ(help.out.rfind("usage: " + std::string(program), 0), 0u) << help.out;
     const Output version = Capture(path + " --version 2>/dev/null");
     EXPECT_EQ(version.status, 0) << program;
-    EXPECT_NE(version.out.find("1.4.2\n"), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("1.4.2\n"), std::string::npos) << version.out;    // A fault names the word at fault, on standard error.
+    const Output unknown = Capture(path + " --frob 2>&1 >/dev/null");
+    EXPECT_EQ(unknown.status, 2) << program;
+    EXPECT_NE(unknown.out.find(std::string(program) + ": unknown option --frob"), std::string::npos) << unknown.out;
   }
 }
 
@@ -99,6 +102,9 @@ TEST(DesktopProgram, TheReadmeCrontabLineWorksFromCron) {
   for (std::string line; std::getline(lines, line);)
     if (line.rfind("    */5 * * * * ", 0) == 0) recipe = line.substr(16);
   ASSERT_NE(recipe, "") << "no crontab line in the README";
+  const std::string manual =
+      velmo_test::ReadFile(std::filesystem::path(VELMO_SOURCE_DIR) / "share/velmo-cli.1").value_or("");
+  EXPECT_NE(manual.find("*/5 * * * * " + recipe + "\n"), std::string::npos) << "velmo-cli(1) gives another line";
   const std::size_t upcoming = recipe.find(" upcoming ");
   ASSERT_NE(upcoming, std::string::npos) << recipe;
   // The test clock, so that the schedule below is due.
