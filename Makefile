@@ -5,7 +5,6 @@ FUZZ_BUILD   ?= build-fuzz
 BENCH_BUILD  ?= build-bench
 WIN32_BUILD  ?= build-win32
 FUZZ_SECONDS ?= 60
-VELMO_HOME   ?= $(HOME)/.local/share/velmo
 PREFIX       ?= $(HOME)/.local
 DEMO_DIR     ?= $(BUILD)/demo
 DEMO_NOW     := 2026-12-07T09:00
@@ -77,20 +76,22 @@ bench-peers: bench-build
 	@bash setup/install.sh setup/packages-peers.txt
 	@bash bench/peers.sh $(BENCH_BUILD)
 
-NO_DISPLAY_CHECK = if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
-	  echo "velmo: no display here; use $(BUILD)/velmo-headless to run Velmo without a window."; \
-	  exit 0; fi
+# Without a display the window targets give the hint and stop before
+# building, copying or deleting anything.
+HAVE_DISPLAY = [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]
+NO_DISPLAY_HINT = echo "velmo: no display here; use $(BUILD)/velmo-headless to run Velmo without a window."
 
-run: build
-	@$(NO_DISPLAY_CHECK)
-	mkdir -p "$(VELMO_HOME)"
-	cd "$(VELMO_HOME)" && exec "$(abspath $(BUILD))/velmo" --folder .
+# The window, in the data folder every Velmo program uses (velmo --where).
+run:
+	@if $(HAVE_DISPLAY); then $(MAKE) --no-print-directory build && exec "$(abspath $(BUILD))/velmo"; \
+	else $(NO_DISPLAY_HINT); fi
 
 # The window on a fresh copy of the sample record file.
-run-demo: build
-	@$(NO_DISPLAY_CHECK)
-	rm -rf "$(DEMO_DIR)" && mkdir -p "$(DEMO_DIR)" && cp share/demo/record "$(DEMO_DIR)/"
-	cd "$(DEMO_DIR)" && exec "$(abspath $(BUILD))/velmo" --folder .
+run-demo:
+	@if $(HAVE_DISPLAY); then $(MAKE) --no-print-directory build && \
+	  rm -rf "$(DEMO_DIR)" && mkdir -p "$(DEMO_DIR)" && cp share/demo/record "$(DEMO_DIR)/" && \
+	  exec "$(abspath $(BUILD))/velmo" --folder "$(DEMO_DIR)"; \
+	else $(NO_DISPLAY_HINT); fi
 
 # The README's pictures, drawn by velmo-headless from the sample.
 screenshots: build
@@ -104,7 +105,8 @@ install: build
 uninstall:
 	rm -f "$(PREFIX)/bin/velmo" "$(PREFIX)/bin/velmo-headless" "$(PREFIX)/bin/velmo-cli" \
 	  "$(PREFIX)/share/applications/velmo.desktop" \
-	  "$(PREFIX)/share/man/man1/velmo.1" "$(PREFIX)/share/man/man1/velmo-cli.1"
+	  "$(PREFIX)/share/man/man1/velmo.1" "$(PREFIX)/share/man/man1/velmo-cli.1" \
+	  "$(PREFIX)/share/man/man1/velmo-headless.1"
 	for s in 16 32 48 128; do rm -f "$(PREFIX)/share/icons/hicolor/$${s}x$${s}/apps/velmo.png"; done
 
 clean:

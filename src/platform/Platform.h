@@ -38,6 +38,21 @@ bool Platform_Exists(const char* name);
 // (POSIX) or the read-only attribute (Windows) is the user's "keep as is".
 bool Platform_Writable(const char* name);
 
+// Folders. The base of per-user data: POSIX $XDG_DATA_HOME when absolute,
+// else the home folder's .local/share; Windows %APPDATA%. False when there is
+// no home or it does not fit in size bytes.
+bool Platform_DataHome(char* out, std::size_t size);
+// Creates the folder and those above it that are missing (POSIX: private to
+// the user, as per-user data should be); true when it is a folder now.
+bool Platform_MakeFolders(const char* path);
+bool Platform_IsFolder(const char* path);
+// Makes path the working directory (errno set on failure).
+bool Platform_EnterFolder(const char* path);
+// The working directory; false when it does not fit in size bytes.
+bool Platform_CurrentFolder(char* out, std::size_t size);
+// Whether path begins at a root ("/x"; Windows "C:\x", "\\server").
+bool Platform_IsAbsolute(const char* path);
+
 // One Shift-JIS (CP932) character of length 1 or 2 in EUC-JP (EUC-JP-MS, as
 // iconv names it; Windows' code page 20932) into out, at most 3 bytes;
 // returns the bytes written, 0 when it has no EUC-JP form or no converter.

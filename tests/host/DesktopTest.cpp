@@ -43,7 +43,7 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& folder, con
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  const std::string command = "cd " + velmo_test::Quote(folder) + " && DISPLAY=" + display +
+  const std::string command = "cd " + velmo_test::Quote(folder) + " && VELMO_DIR=. DISPLAY=" + display +
                               " LSAN_OPTIONS=detect_leaks=0" +
                               " exec \"$@\" 2>" + errors;
   std::vector<char*> shell{const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(command.c_str()),

@@ -126,7 +126,8 @@ class HeadlessFolder {
   // Writes the script and runs the program in the folder.
   RunResult Run(const std::string& script, const RunOptions& options = {}) const {
     Write(".script", script);
-    std::string command = "cd " + Quote(dir_.string()) + " && " + options.environment + " " +
+    // The folder is the data folder whether or not it holds a record file yet.
+    std::string command = "cd " + Quote(dir_.string()) + " && VELMO_DIR=. " + options.environment + " " +
                           Quote((BuildDir() / options.program).string());
     if (options.program == "velmo-headless") {
       if (!options.now.empty()) command += " --now " + options.now;
