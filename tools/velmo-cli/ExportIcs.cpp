@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "CliData.h"
 #include "Cli.h"
+#include "CliData.h"
 #include "IcsShared.h"
 #include "Sjis.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "store/Find.h"
 #include "store/Label.h"
 

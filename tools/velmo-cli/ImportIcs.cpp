@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "CliData.h"
 #include "Cli.h"
+#include "CliData.h"
 #include "IcsShared.h"
 #include "Sjis.h"
 #include "calendar/Date.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "store/MonthRec.h"
 
 namespace {
