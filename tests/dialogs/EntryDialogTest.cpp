@@ -455,6 +455,42 @@ TEST(EntryDialogRun, TheRangeMessageIsDrawnWholeAndWhatItCoveredComesBack) {
   EXPECT_LT(closed.Count(200, 70, 1, 120, 3), 120);
 }
 
+// Closing the window over typed text asks first: keep it as an entry,
+// discard it, or go back to the dialog. Nothing typed, or a second close over
+// the question, ends at once; a signal ends at once and drops the text, as
+// before.
+TEST(EntryDialogRun, ClosingTheWindowOverTypedTextAsksFirst) {
+  struct Case {
+    const char* script;
+    bool kept;       // the text reached the record file
+    bool asked;      // the question was on the screen
+  };
+  const Case cases[] = {
+      {"s\ntext t-keep\nclose\nshot ask.png\nRET\nshot never.png\n", true, true},
+      {"s\ntext t-drop\nclose\nshot ask.png\nTAB RET\nshot never.png\n", false, true},
+      {"s\ntext t-back\nclose\nshot ask.png\nTAB TAB RET\nshot back.png\nRET\nquit\n", true, true},
+      {"s\nclose\nshot never.png\n", false, false},
+      {"s\ntext t-twice\nclose\nshot ask.png\nclose\nshot never.png\n", false, true},
+      {"s\ntext t-signal\nsignal\nshot never.png\n", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    velmo_test::HeadlessFolder folder;
+    const auto run = folder.Run(c.script, {.now = "2024-06-01T10:20"});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_FALSE(folder.Exists("never.png"));  // it ended there
+    EXPECT_EQ(folder.Exists("ask.png"), c.asked);
+    if (c.asked) {
+      EXPECT_EQ(folder.Shot("ask.png").Count(200, 70, 240, 1, 3), 240);  // the question's box
+    }
+    EXPECT_EQ(folder.File("record").value_or("").find("t-") != std::string::npos, c.kept);
+    EXPECT_TRUE(folder.Exists("continue"));  // the shutdown ran
+    if (folder.Exists("back.png")) {
+      EXPECT_LT(folder.Shot("back.png").Count(200, 70, 240, 1, 3), 240);  // the dialog, no box
+    }
+  }
+}
+
 // The month field holds 13 (two digits, so no move to the day): ESC closes
 // the dialog at once, leaves the record file alone and shows no range message.
 TEST(EntryDialogRun, EscapeFromAnOutOfRangeMonthClosesAtOnce) {
