@@ -229,6 +229,22 @@ TEST_F(Desktop, LosingTheDisplayWithABoxOpenSavesAndFails) {
   EXPECT_NE(folder_.File(".stderr").value_or("").find("lost the connection to the display"), std::string::npos);
 }
 
+// The window's close over typed text asks inside Velmo's screen first; RETURN
+// keeps the text as an entry, and then Velmo ends.
+TEST_F(Desktop, ClosingTheWindowOverTypedTextAsksAndReturnKeepsIt) {
+  ASSERT_TRUE(StartVelmo());
+  Keys("s");
+  for (int i = 0; i < 25; ++i) Pause();  // let the dialog open first
+  Run("xdotool type --delay 30 'abc'");
+  SendCloseRequest();
+  for (int i = 0; i < 50; ++i) Pause();
+  int raw = 0;
+  EXPECT_EQ(waitpid(velmo_, &raw, WNOHANG), 0) << "Velmo ended without asking";
+  Keys("Return");
+  ASSERT_EQ(End(), 0) << folder_.File(".stderr").value_or("");
+  EXPECT_NE(folder_.File("record").value_or("").find("abc"), std::string::npos);
+}
+
 TEST_F(Desktop, TypedTextKeepsCharactersShiftJisLacksAsGetaMarks) {
   ASSERT_TRUE(StartVelmo());
   Keys("s");  // the schedule dialog opens the input method
