@@ -31,6 +31,7 @@ inline constexpr std::size_t kModalDepth = 16;         // nested modal loops
 inline constexpr std::size_t kMessageBoxLines = 3;     // text lines of a message box
 inline constexpr std::size_t kMessageBoxButtons = 3;   // buttons of a message box
 inline constexpr std::size_t kMessageBoxText = 80;     // text buffer of each line and button
+inline constexpr std::size_t kMessageBoxColumns = 28;  // half-width cells a box line shows
 inline constexpr int kParentChain = 64;                 // longest parent chain walked
 inline constexpr int kTimerCatchUp = 10;                // intervals a timer may lag before it skips ahead
 inline constexpr int kTimerMaxWaitMs = 60000;           // longest wait between timer checks

@@ -20,7 +20,9 @@ bool Fits(int n, std::size_t size) { return n > 0 && static_cast<std::size_t>(n)
 
 // Only an absolute name is a place of its own; a relative one would follow
 // the working folder, which is the record file's.
-bool Absolute(const char* path) { return path != nullptr && path[0] != '\0' && std::filesystem::path(path).is_absolute(); }
+bool Absolute(const char* path) {
+  return path != nullptr && path[0] != '\0' && std::filesystem::path(path).is_absolute();
+}
 
 bool Join(char* out, std::size_t size, const char* folder, const char* name) {
   return Fits(std::snprintf(out, size, "%s/%s", folder, name), size);

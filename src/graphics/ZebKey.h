@@ -62,9 +62,9 @@ inline constexpr int KEY_MOD_CTRL_SHIFT = 3;
 // Host-to-application requests, above every keyboard code. They travel through
 // the key queue and never reach a handler as keys.
 //   KEY_HOST_CLOSE: Velmo must end now (a signal, the display lost, no one
-//     left to answer); every loop level ends (modal
-//     loops with result 0) and the application's own shutdown runs. A close
-//     request is never lost to a full queue and is taken before waiting keys.
+//     left to answer); every loop level ends (modal loops with result 0) and
+//     the application's own shutdown runs. It is never lost to a full queue
+//     and is taken before waiting keys.
 //   KEY_HOST_CLOSE_REQUEST: the user asked the window to close (its frame or
 //     menu); the application may ask first and go on running. Queued in turn,
 //     after the keys typed before it. Unless the toolkit's close hook takes

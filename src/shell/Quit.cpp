@@ -22,7 +22,7 @@ constexpr const char* kAskUnsaved =
 constexpr const char* kRecoveredFormat =
     "\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xc8\x82\xa9\x82\xc1\x82\xbd\x95\xcf\x8d\x58\x82\xcc\x8d\x54\x82\xa6"
     "\x82\xcd\n%s\n%s \x82\xc5\x82\xb7";
-constexpr std::size_t kBoxColumns = 28;  // half-width cells of a box line
+constexpr std::size_t kBoxColumns = cap::kMessageBoxColumns;
 
 bool dropChosen = false;  // "quit without them": no recovery copy
 
@@ -52,11 +52,9 @@ void FolderLine(const char* path, char* out, std::size_t size) {
   if (slash != nullptr) slash[1] = '\0';
   const char* home = std::getenv("HOME");
   const std::size_t homeLength = home != nullptr ? std::strlen(home) : 0;
-  const char* rest = folder;
   char shown[cap::kFileName];
   if (homeLength > 1 && std::strncmp(folder, home, homeLength) == 0 && folder[homeLength] == '/') {
-    rest = folder + homeLength;
-    std::snprintf(shown, sizeof shown, "~%s", rest);
+    std::snprintf(shown, sizeof shown, "~%s", folder + homeLength);
   } else {
     std::snprintf(shown, sizeof shown, "%s", folder);
   }
