@@ -44,7 +44,7 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& folder, con
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   const std::string command = "cd " + velmo_test::Quote(folder) + " && DISPLAY=" + display +
-                              " LSAN_OPTIONS=detect_leaks=0" +
+                              " LSAN_OPTIONS=detect_leaks=0 XDG_STATE_HOME=" + velmo_test::Quote(folder + "/.state") +
                               " exec \"$@\" 2>" + errors;
   std::vector<char*> shell{const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(command.c_str()),
                            const_cast<char*>("sh")};
