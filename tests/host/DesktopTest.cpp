@@ -44,7 +44,7 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& folder, con
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   const std::string command = "cd " + velmo_test::Quote(folder) + " && VELMO_DIR=. DISPLAY=" + display +
-                              " LSAN_OPTIONS=detect_leaks=0" +
+                              " LSAN_OPTIONS=detect_leaks=0 XDG_STATE_HOME=" + velmo_test::Quote(folder + "/.state") +
                               " exec \"$@\" 2>" + errors;
   std::vector<char*> shell{const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(command.c_str()),
                            const_cast<char*>("sh")};
@@ -227,6 +227,22 @@ TEST_F(Desktop, LosingTheDisplayWithABoxOpenSavesAndFails) {
   EXPECT_EQ(End(), 1);
   EXPECT_TRUE(folder_.Exists("continue"));
   EXPECT_NE(folder_.File(".stderr").value_or("").find("lost the connection to the display"), std::string::npos);
+}
+
+// The window's close over typed text asks inside Velmo's screen first; RETURN
+// keeps the text as an entry, and then Velmo ends.
+TEST_F(Desktop, ClosingTheWindowOverTypedTextAsksAndReturnKeepsIt) {
+  ASSERT_TRUE(StartVelmo());
+  Keys("s");
+  for (int i = 0; i < 25; ++i) Pause();  // let the dialog open first
+  Run("xdotool type --delay 30 'abc'");
+  SendCloseRequest();
+  for (int i = 0; i < 50; ++i) Pause();
+  int raw = 0;
+  EXPECT_EQ(waitpid(velmo_, &raw, WNOHANG), 0) << "Velmo ended without asking";
+  Keys("Return");
+  ASSERT_EQ(End(), 0) << folder_.File(".stderr").value_or("");
+  EXPECT_NE(folder_.File("record").value_or("").find("abc"), std::string::npos);
 }
 
 TEST_F(Desktop, TypedTextKeepsCharactersShiftJisLacksAsGetaMarks) {
