@@ -29,3 +29,16 @@ target_link_options(velmo-web PRIVATE
 set_property(TARGET velmo-web APPEND PROPERTY LINK_DEPENDS ${VELMO_GLYPHS})
 configure_file(${CMAKE_SOURCE_DIR}/src/host/web/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)
 configure_file(${CMAKE_SOURCE_DIR}/src/host/web/page.js ${CMAKE_BINARY_DIR}/page.js COPYONLY)
+
+if(NOT VELMO_TESTS)
+  return()
+endif()
+
+# The page in a headless Chromium over the DevTools protocol (Debian's
+# python3 with python3-websocket), checked against the Linux build's
+# velmo-headless and velmo-cli; it leaves the page's picture in web-shot.png.
+enable_testing()
+add_test(NAME Web_Browser
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/web/browser_test.py
+                 ${CMAKE_BINARY_DIR} ${VELMO_LINUX_BUILD} ${CMAKE_BINARY_DIR}/web-shot.png)
+set_tests_properties(Web_Browser PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
