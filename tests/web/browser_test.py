@@ -10,7 +10,10 @@ protocol, checked against the Linux build's velmo-headless and velmo-cli:
   4. a second tab on the record says it is open elsewhere and writes
      nothing, and starts when reloaded after the first has closed;
   5. composition events commit Japanese text (Shift-JIS in the record);
-  6. everything the page loads, each file gzipped at level 9, stays under
+  6. a record file opened from the computer becomes the record after a
+     restart, the one it replaced kept beside it; a damaged one is kept and
+     Velmo starts;
+  7. everything the page loads, each file gzipped at level 9, stays under
      1,000,000 bytes.
 One browser for all; the page is served from 127.0.0.1 on a free port.
 Usage: browser_test.py WEB_BUILD LINUX_BUILD [SHOT.png]
@@ -32,6 +35,7 @@ import cdp  # noqa: E402
 
 NOW = '2026-12-07T09:00'
 SKIP = 77
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PAGE_FILES = ('index.html', 'page.js', 'velmo.js', 'velmo.wasm', 'velmo.data')
 SIZE_GOAL = 1000000
 
@@ -75,9 +79,12 @@ def read_png_grey(path):
     return width, height, bytes(out)
 
 
-def headless_picture(linux, work, script):
-    folder = os.path.join(work, 'headless')
+def headless_picture(linux, work, script, name='headless', record=None):
+    folder = os.path.join(work, name)
     os.makedirs(folder)
+    if record is not None:
+        with open(os.path.join(folder, 'record'), 'wb') as f:
+            f.write(record)
     with open(os.path.join(folder, 'script'), 'w') as f:
         f.write(script + 'shot shot.png\nquit\n')
     subprocess.run([os.path.join(linux, 'velmo-headless'), '--now', NOW, '--script', 'script'],
@@ -93,6 +100,12 @@ def dump(linux, work, name, data):
     if result.returncode != 0:
         raise cdp.Failed('velmo-cli dump cannot read %s: %s' % (name, result.stderr.decode(errors='replace')))
     return result.stdout.decode('utf-8', errors='replace')
+
+
+def same_picture(tab, want, when):
+    differ = sum(1 for a, b in zip(want, tab.canvas_grey()) if a != b)
+    if differ:
+        raise cdp.Failed('%s the canvas differs from velmo-headless in %d pixels' % (when, differ))
 
 
 def started(tab):
@@ -133,12 +146,9 @@ def case_keys_and_pixels(browser, url, linux, work, shot):
     tab.keys('F7 F10')
     time.sleep(2)
     want = headless_picture(linux, work, 'F2\nl u n c h\nRET\nF7\nF10\nwait 2000\n')
-    got = tab.canvas_grey()
-    differ = sum(1 for a, b in zip(want, got) if a != b)
     if shot:
         tab.screenshot(shot)
-    if differ:
-        raise cdp.Failed('the canvas differs from velmo-headless in %d pixels' % differ)
+    same_picture(tab, want, 'after F2, a text, RET, F7, F10')
     if '"lunch"' not in dump(linux, work, 'after-keys', tab.file_bytes('/velmo/record')):
         raise cdp.Failed('the record file does not hold "lunch"')
     return tab
@@ -216,6 +226,30 @@ def check_sizes(web):
         raise cdp.Failed('the page loads %d bytes gzipped, over %d' % (total, SIZE_GOAL))
 
 
+def case_open_file(tab, source, linux, work):
+    demo = open(os.path.join(source, 'share', 'demo', 'record'), 'rb').read()
+    before = tab.file_bytes('/velmo/record')
+    tab.choose_file('#open-file', os.path.join(source, 'share', 'demo', 'record'))
+    time.sleep(1)
+    started(tab)
+    tab.wait("FS.analyzePath('/velmo/record.replaced').exists", 'the replaced record kept')
+    if tab.file_bytes('/velmo/record') != demo or tab.file_bytes('/velmo/record.replaced') != before:
+        raise cdp.Failed('the opened file is not the record, or the replaced one was not kept')
+    damaged = os.path.join(work, 'damaged')
+    with open(damaged, 'wb') as f:
+        f.write(demo[:len(demo) // 2 + 3])
+    tab.choose_file('#open-file', damaged)
+    time.sleep(1)
+    started(tab)
+    tab.wait("FS.analyzePath('/velmo/record.replaced.1').exists", 'the second replaced record kept')
+    if tab.file_bytes('/velmo/record.replaced.1') != demo:
+        raise cdp.Failed('the record a damaged file replaced was not kept')
+    time.sleep(1)
+    # Told as at every start: the same notice as velmo-headless on that file.
+    same_picture(tab, headless_picture(linux, work, 'wait 1000\n', 'damaged-run', demo[:len(demo) // 2 + 3]),
+                 'on a damaged record file')
+
+
 def main():
     if len(sys.argv) < 3:
         print(__doc__, file=sys.stderr)
@@ -248,6 +282,8 @@ def main():
         print('two tabs: the second waits')
         case_composition(tab, linux, work)
         print('composition: Japanese committed')
+        case_open_file(tab, SOURCE, linux, work)
+        print('open a file: it is the record, the replaced one kept')
     except (cdp.Failed, cdp.websocket.WebSocketException, subprocess.SubprocessError, OSError) as e:
         print('FAILED: %s (files in %s)' % (e, work), file=sys.stderr)
         return 1

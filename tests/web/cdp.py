@@ -165,6 +165,12 @@ class Tab:
                          % json.dumps(path))
         return None if data is None else base64.b64decode(data)
 
+    def choose_file(self, selector, path):
+        """The file chooser of an <input type=file>, as the user picks a file."""
+        root = self.call('DOM.getDocument')['root']['nodeId']
+        node = self.call('DOM.querySelector', nodeId=root, selector=selector)['nodeId']
+        self.call('DOM.setFileInputFiles', files=[path], nodeId=node)
+
     def screenshot(self, path):
         data = self.call('Page.captureScreenshot', format='png')['data']
         with open(path, 'wb') as f:

@@ -7,7 +7,7 @@
   const W = 640, H = 240;
   const FOLDER = '/velmo';
   const RECORD = FOLDER + '/record';
-  const KEPT = FOLDER + '/record.replaced';  // the record an opened file replaced
+  const KEPT = FOLDER + '/record.replaced';  // the records opened files replaced: .1, .2 ... after it
   const EV_KEY = 1, EV_TEXT = 2, EV_ALT = 3;  // as the host's PageEvent
   // The browser's key names to the key names of Velmo's scripts.
   const NAMES = {
@@ -137,7 +137,9 @@
   // record it replaced is kept beside it.
   async function openFile(file) {
     const bytes = new Uint8Array(await file.arrayBuffer());
-    try { FS.writeFile(KEPT, FS.readFile(RECORD)); } catch (e) { /* no record yet */ }
+    let kept = KEPT;
+    for (let n = 1; FS.analyzePath(kept).exists; ++n) kept = KEPT + '.' + n;
+    if (FS.analyzePath(RECORD).exists) FS.writeFile(kept, FS.readFile(RECORD));
     FS.writeFile(RECORD, bytes);
     flush(() => location.reload());
   }
