@@ -3,7 +3,8 @@
 protocol, checked against the Linux build's velmo-headless and velmo-cli:
   1. F2, a text, RETURN, F7, F10: the canvas equals velmo-headless's picture
      after the same keys (the glyph table is the Linux glyph source), and the
-     save was flushed to the browser's storage (window.velmoSaved);
+     save was flushed to the browser's storage (window.velmoSaved); Alt+A
+     shows About as a page dialog that does not stop Alt+1;
   2. a reload keeps the entry, and the downloaded record file holds it for
      velmo-cli dump;
   3. a tab whose renderer is killed right after a save keeps the entry;
@@ -151,6 +152,15 @@ def case_keys_and_pixels(browser, url, linux, work, shot):
     same_picture(tab, want, 'after F2, a text, RET, F7, F10')
     if '"lunch"' not in dump(linux, work, 'after-keys', tab.file_bytes('/velmo/record')):
         raise cdp.Failed('the record file does not hold "lunch"')
+    # Alt+A: About as a page dialog, while the program goes on taking keys.
+    tab.keys('A-a')
+    tab.wait("[...document.querySelectorAll('.velmo-dialog h2')].some(h => h.textContent === 'About')",
+             'the About dialog')
+    tab.keys('A-1')
+    time.sleep(1)
+    same_picture(tab, headless_picture(linux, work, 'F2\nl u n c h\nRET\nF7\nF10\nwait 2000\ncmd 4518\nwait 1000\n',
+                                       'alt-run'), 'after Alt+1 with About open')
+    tab.eval("document.querySelectorAll('.velmo-dialog button').forEach(b => b.click())")
     return tab
 
 

@@ -126,7 +126,7 @@ class Tab:
             text = ''
         else:
             key, text = name, name if not mods & (MOD_CTRL | MOD_ALT) else ''
-            code = 'Key' + name.upper() if name.isalpha() else ''
+            code = 'Key' + name.upper() if name.isalpha() else 'Digit' + name if name.isdigit() else ''
             vk = ord(name.upper())
         down = dict(type='keyDown' if text else 'rawKeyDown', key=key, code=code,
                     windowsVirtualKeyCode=vk, modifiers=mods)

@@ -62,7 +62,9 @@
     if (!running || e.isComposing || e.keyCode === 229 || e.metaKey) return;
     if (e.target.closest && e.target.closest('#bar, #dialogs')) return;
     if (e.altKey && !e.ctrlKey) {
-      if (e.code.startsWith('Key')) post(EV_ALT, e.code.slice(3).toLowerCase());
+      const key = e.code.startsWith('Key') ? e.code.slice(3).toLowerCase()
+        : e.code.startsWith('Digit') ? e.code.slice(5) : null;
+      if (key) post(EV_ALT, key);
       e.preventDefault();
       return;
     }
