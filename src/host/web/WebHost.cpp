@@ -17,6 +17,7 @@
 #include "host/common/ZebGlyph.h"
 #include "platform/Platform.h"
 #include "text/Cp932.h"
+#include "text/Utf8.h"
 
 // The page's side (page.js keeps the queue of what the user did and does
 // the drawing, the dialogs and the storage).
@@ -132,7 +133,8 @@ void RunShortcut(const char* name) {
 // Only an empty queue takes one, so a committed text always fits.
 bool TakePageEvent() {
   if (Host_KeyCount() > 0) return false;
-  char text[cap::kKeyQueue];
+  // The page sends text in pieces whose Shift-JIS fits the queue (page.js).
+  char text[cap::kKeyQueue * UTF8_MAX_BYTES];
   const int kind = velmo_web_next(text, sizeof text);
   int code = 0;
   switch (kind) {

@@ -24,7 +24,7 @@
   const image = ctx.createImageData(W, H);
   const ime = document.getElementById('ime');
   const queue = [];
-  let wake = null, timer = null, scale = 1, spot = null, composing = false, running = false;
+  let wake = null, timer = null, scale = 1, spot = null, composing = false, running = false, imeOpen = false;
   window.velmoSaved = 0;
 
   const params = new URLSearchParams(location.search);
@@ -38,8 +38,17 @@
     placeIme();
   }
 
+  // Text goes in pieces that fit the program's key queue (100 bytes: 32
+  // characters of at most 2 Shift-JIS bytes each, and room for more).
+  const TEXT_PIECE = 32;
+
   function post(kind, text) {
-    queue.push([kind, text]);
+    if (kind === EV_TEXT) {
+      const chars = Array.from(text);
+      for (let i = 0; i < chars.length; i += TEXT_PIECE) queue.push([kind, chars.slice(i, i + TEXT_PIECE).join('')]);
+    } else {
+      queue.push([kind, text]);
+    }
     if (wake) {
       const w = wake;
       wake = null;
@@ -189,7 +198,11 @@
       spot = active ? { x, y, w, h } : null;
       placeIme();
     },
-    velmoIme: (open) => { if (open) ime.focus(); else { ime.blur(); canvas.focus(); } },
+    velmoIme: (open) => {
+      imeOpen = !!open;
+      if (imeOpen) ime.focus();
+      else { ime.blur(); canvas.focus(); }
+    },
     velmoDialog: dialog,
     velmoCaption: (text) => { document.title = text; },
     velmoEnded: () => {
@@ -206,6 +219,8 @@
     fit();
     addEventListener('resize', fit);
     document.addEventListener('keydown', onKeyDown);
+    // A click on the screen leaves the input method's field where it was.
+    canvas.addEventListener('mousedown', (e) => { e.preventDefault(); (imeOpen ? ime : canvas).focus(); });
     document.getElementById('download-record').addEventListener('click', () => download(RECORD, 'record'));
     document.getElementById('open-file').addEventListener('change', (e) => {
       if (e.target.files.length) openFile(e.target.files[0]);
