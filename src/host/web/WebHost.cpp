@@ -176,14 +176,7 @@ void FixedClock(DateClock& out) {
   const auto ms = static_cast<std::int64_t>(elapsed);
   out.seconds = static_cast<std::int64_t>(state.nowBase) + ms / 1000;
   out.micros = static_cast<std::int32_t>(ms % 1000 * 1000);
-  std::tm tm{};
-  Platform_LocalTime(static_cast<std::time_t>(out.seconds), tm);
-  out.year = static_cast<std::uint16_t>(tm.tm_year + 1900);
-  out.month = static_cast<std::uint8_t>(tm.tm_mon + 1);
-  out.mday = static_cast<std::uint8_t>(tm.tm_mday);
-  out.hour = static_cast<std::uint8_t>(tm.tm_hour);
-  out.minute = static_cast<std::uint8_t>(tm.tm_min);
-  out.second = static_cast<std::uint8_t>(tm.tm_sec);
+  Date_SetLocalFields(out);
 }
 
 void Saved(const char*) { WebHost_Flush(); }
