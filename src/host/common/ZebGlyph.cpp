@@ -6,8 +6,8 @@
 //   7 px   the same misaki glyphs, whose ink lies in a 7 x 7 box.
 // The X11 fonts are indexed by the JIS code itself (row * 256 + cell) or by
 // the JIS X 0201 byte, so Shift-JIS maps to them arithmetically; misaki is
-// reached through the text layer's CP932 table. Every mask is rendered at most once and
-// kept in a table per glyph size indexed by code. A face is opened when a
+// reached through the text layer's CP932 table. Every mask is rendered at
+// most once and kept in a table per glyph size indexed by code. A face is opened when a
 // glyph of it is first needed, the X11 ones from an uncompressed cached copy.
 #include "host/common/ZebGlyph.h"
 
