@@ -108,10 +108,18 @@
     ime.value = '';
   });
 
+  // Told once, not at every save: the browser's storage refused a write.
+  let toldStorage = false;
+
   function flush(done) {
     FS.syncfs(false, (err) => {
-      if (err) console.error('velmo: cannot write to the browser storage', err);
-      else window.velmoSaved += 1;
+      if (!err) {
+        window.velmoSaved += 1;
+      } else if (!toldStorage) {
+        toldStorage = true;
+        dialog('Velmo', 'The browser did not keep the last save (' + err + '). '
+          + 'Download the record file to keep your entries.');
+      }
       if (done) done();
     });
   }
