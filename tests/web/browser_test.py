@@ -14,7 +14,9 @@ protocol, checked against the Linux build's velmo-headless and velmo-cli:
   6. a record file opened from the computer becomes the record after a
      restart, the one it replaced kept beside it; a damaged one is kept and
      Velmo starts;
-  7. everything the page loads, each file gzipped at level 9, stays under
+  7. q ends Velmo as on Linux: the continuation file is written and kept,
+     and the page says how to start again;
+  8. everything the page loads, each file gzipped at level 9, stays under
      1,000,000 bytes.
 One browser for all; the page is served from 127.0.0.1 on a free port.
 Usage: browser_test.py WEB_BUILD LINUX_BUILD [SHOT.png]
@@ -260,6 +262,21 @@ def case_open_file(tab, source, linux, work):
                  'on a damaged record file')
 
 
+def case_quit(tab):
+    tab.eval("document.querySelectorAll('.velmo-dialog button').forEach(b => b.click())")
+    tab.keys('RET')  # the damaged file's notice
+    time.sleep(0.5)
+    tab.eval("FS.analyzePath('/velmo/continue').exists && FS.unlink('/velmo/continue')")
+    before = saved(tab)
+    tab.keys('q')
+    tab.wait("!document.getElementById('ended').hidden", 'the page to say Velmo has ended')
+    wait_saved(tab, before, 'the flush at the end')
+    tab.call('Page.reload')
+    started(tab)
+    if not tab.eval("FS.analyzePath('/velmo/continue').exists"):
+        raise cdp.Failed('no continuation file kept after q')
+
+
 def main():
     if len(sys.argv) < 3:
         print(__doc__, file=sys.stderr)
@@ -294,6 +311,8 @@ def main():
         print('composition: Japanese committed')
         case_open_file(tab, SOURCE, linux, work)
         print('open a file: it is the record, the replaced one kept')
+        case_quit(tab)
+        print('q: Velmo ends, its continuation file kept')
     except (cdp.Failed, cdp.websocket.WebSocketException, subprocess.SubprocessError, OSError) as e:
         print('FAILED: %s (files in %s)' % (e, work), file=sys.stderr)
         return 1
