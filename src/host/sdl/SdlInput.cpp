@@ -129,8 +129,10 @@ void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
     return;
   }
   const bool character = key >= 32 && key <= 126;
-  // With the input method open, characters arrive as text input.
-  if (character && SdlHost_ImeOpen() && !(mod & KMOD_CTRL)) return;
+  // SDL made this key under the text input state it has now (the switch waits
+  // for the keys made before it): with text input on, the key's text follows
+  // as a text event, or the input method takes it; with it off none comes.
+  if (character && SDL_IsTextInputActive() && !(mod & KMOD_CTRL)) return;
   const int code = HostKeys_Code(key, HostMods(mod, key));
   if (code < 0) return;
   Deliver(code);
@@ -140,7 +142,7 @@ void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
 // A committed text: every character Shift-JIS has, and "〓" for each other.
 void SdlInput_Text(const SDL_TextInputEvent& t) {
   composing = false;
-  if (!SdlHost_ImeOpen() || SdlBox_AnyOpen()) return;
+  if (!SDL_IsTextInputActive() || SdlBox_AnyOpen()) return;
   char sjis[sizeof t.text * 2];
   const int n = HostKeys_ToShiftJis(t.text, sjis, sizeof sjis);
   if (n > 0) DeliverText(sjis, n, false);
@@ -150,7 +152,7 @@ void SdlInput_Text(const SDL_TextInputEvent& t) {
 // The reading being typed; the input method draws it and its candidates at
 // the editor's cursor (the window only says where that is).
 void SdlInput_Editing(const SDL_TextEditingEvent& e) {
-  composing = SdlHost_ImeOpen() && e.text[0] != '\0';
+  composing = SDL_IsTextInputActive() && e.text[0] != '\0';
   SdlTest_Delivered(SdlHost_Waits());
 }
 
@@ -177,7 +179,18 @@ void SdlInput_PlaceTextInput() {
   SDL_SetTextInputRect(&rect);
 }
 
-void SdlInput_ImeChanged(bool open) {
+void SdlInput_FollowIme() {
+  static bool following = false;
+  if (following) return;  // the outer call follows the latest state
+  // The queued keys were made under the old state: with text input off no
+  // text event follows them, and turning it off would drop their queued
+  // texts. They are taken first, so no key is lost, doubled or reordered.
+  following = true;
+  SDL_Event e;
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) SdlHost_Handle(e);
+  following = false;
+  const bool open = SdlHost_ImeOpen();
+  if (open == static_cast<bool>(SDL_IsTextInputActive())) return;
   composing = false;
   if (open) {
     spot.serial = 0;
