@@ -222,10 +222,12 @@ class InputMethod : public ::testing::TestWithParam<const Stack*> {
     return pixels;
   }
 
-  // The window's picture once it differs from before and holds still.
+  // The window's picture once it differs from before and holds still; empty
+  // when it never changed.
   std::string ShownAfter(const std::string& before) {
     std::string now = Shown();
     for (int i = 0; i < kReadyPolls && now == before; ++i, Pause()) now = Shown();
+    if (now == before) return {};
     for (int still = 0, i = 0; still < kStillPolls && i < kReadyPolls; ++i, Pause()) {
       const std::string next = Shown();
       still = next == now ? still + 1 : 0;
@@ -257,11 +259,11 @@ TEST_P(InputMethod, RomajiIsConvertedAndCommittedIntoTheEntry) {
     Keys(open, 0);
     // Composing starts once the dialog has turned text input on, which it
     // does before its first picture reaches the window.
-    ShownAfter(browse);
+    ASSERT_FALSE(ShownAfter(browse).empty()) << "no dialog";
     Keys("k a i g i space", 30);  // the reading, converted
     const std::string converting = ShownAfter("");  // as the input method left it
     Keys("Return", 0);  // commits; what follows waits until the editor shows it
-    ShownAfter(converting);
+    ASSERT_FALSE(ShownAfter(converting).empty()) << "nothing committed";
     Keys("Return", 0);  // accepts the dialog
     all += "89ef8b63\n";
     ASSERT_EQ(TextsWhen(Lines(all)), all) << "\xe4\xbc\x9a\xe8\xad\xb0 in Shift-JIS";
