@@ -104,6 +104,18 @@ void Paste() {
   if (n > 0) DeliverText(sjis, n, ZebHost_TextSpot().multiLine);
 }
 
+// With text input on, SDL follows a character key at once with its text,
+// Alt and the desktop's key held or not: a key taken as a shortcut must not
+// also type its character.
+void DropTextOf(int key) {
+  SDL_Event next;
+  if (key < 32 || key > 126 || !SDL_IsTextInputActive()) return;
+  if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1) return;
+  if (next.type != SDL_TEXTINPUT || next.text.text[0] < 32 || next.text.text[0] > 126 || next.text.text[1] != '\0')
+    return;
+  SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
+}
+
 }  // namespace
 
 void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
@@ -116,8 +128,12 @@ void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
     return;
   }
   const Uint16 mod = k.keysym.mod;
-  if (mod & KMOD_GUI) return;  // the desktop's own shortcuts
+  if (mod & KMOD_GUI) {  // the desktop's own shortcuts
+    DropTextOf(key);
+    return;
+  }
   if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) {
+    DropTextOf(key);
     const HostShortcut* s = HostKeys_Shortcut(key);
     if (s && !k.repeat) SdlHost_RunShortcut(*s);
     SdlTest_Delivered(SdlHost_Waits());

@@ -77,8 +77,8 @@ void PushKey(const TestKey& k) {
   driver.awaiting = true;
   SDL_PushEvent(&e);
   // As SDL does with a desktop's input method in direct input: while text
-  // input is on, a character key's text follows it.
-  if (k.key < 32 || k.key > 126 || k.alt || (k.mods & HOSTMOD_CTRL) || !SDL_IsTextInputActive()) return;
+  // input is on, a character key's text follows it, with Alt held too.
+  if (k.key < 32 || k.key > 126 || (k.mods & HOSTMOD_CTRL) || !SDL_IsTextInputActive()) return;
   SDL_Event text{};
   text.type = SDL_TEXTINPUT;
   text.text.text[0] = static_cast<char>((k.mods & HOSTMOD_SHIFT) ? HostKeys_Shifted(k.key) : k.key);
