@@ -36,6 +36,7 @@ struct Stack {
   const char* module;       // the *_IM_MODULE value
   const char* start;        // shell lines: start the daemon, wait until it answers
   const char* japaneseConfig;  // files (path, then "<<" and text) that make Mozc start in Hiragana
+  const char* warm;            // shell line, Japanese mode: Mozc loaded before Velmo asks for it
 };
 
 const Stack kIBus{
@@ -45,14 +46,22 @@ const Stack kIBus{
     "for i in $(seq 150); do ibus engine >/dev/null 2>&1 && break; sleep 0.2; done\n"
     "ibus engine mozc-jp\n",
     "mozc/ibus_config.textproto<<engines {\n  name : \"mozc-jp\"\n  longname : \"Mozc\"\n  layout : \"default\"\n"
-    "  layout_variant : \"\"\n  layout_option : \"\"\n  rank : 80\n}\nactive_on_launch: True\n"};
+    "  layout_variant : \"\"\n  layout_option : \"\"\n  rank : 80\n}\nactive_on_launch: True\n",
+    ""};
 
 const Stack kFcitx5{
     "Fcitx5", "fcitx5", "/usr/share/fcitx5/inputmethod/mozc.conf", "fcitx",
+    // Until Fcitx5 answers on the portal name SDL talks to: SDL gives up on a
+    // slow answer, and the window then has no input method.
     "fcitx5 >\"$XDG_RUNTIME_DIR/im.log\" 2>&1 &\n"
-    "for i in $(seq 150); do fcitx5-remote >/dev/null 2>&1 && break; sleep 0.2; done\n",
+    "for i in $(seq 150); do fcitx5-remote >/dev/null 2>&1 && break; sleep 0.2; done\n"
+    "for i in $(seq 150); do dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+    "org.freedesktop.DBus.NameHasOwner string:org.freedesktop.portal.Fcitx 2>/dev/null | grep -q true && break; "
+    "sleep 0.2; done\n",
     "fcitx5/config<<[Behavior]\nActiveByDefault=True\n"
-    "|fcitx5/conf/mozc.conf<<InitialMode=Hiragana\n"};
+    "|fcitx5/conf/mozc.conf<<InitialMode=Hiragana\n",
+    // Else loaded while SDL waits for its input context, which may be too long.
+    "fcitx5-remote -s mozc\n"};
 
 // The stack's name in the test's name.
 void PrintTo(const Stack* stack, std::ostream* out) { *out << stack->name; }
@@ -67,7 +76,9 @@ constexpr const char* kFcitx5Profile =
 constexpr const char* kSession =
     "dbus-daemon --session --fork --address=\"unix:path=$XDG_RUNTIME_DIR/bus\" >/dev/null\n"
     "export DBUS_SESSION_BUS_ADDRESS=\"unix:path=$XDG_RUNTIME_DIR/bus\"\n"
-    "%START%"
+    "%START%%WARM%"
+    // Mozc's server is up before the first key, however busy the machine.
+    "/usr/lib/mozc/mozc_server &\n"
     "cd \"$DATA\" || exit 1\n"
     "\"$VELMO\" --scale 1 2>.stderr &\n"  // all of it on the screen, where its picture is read
     "echo $! >\"$XDG_RUNTIME_DIR/velmo.pid\"\n"
@@ -109,7 +120,7 @@ class InputMethod : public ::testing::TestWithParam<const Stack*> {
  protected:
   void SetUp() override {
     const Stack& stack = *GetParam();
-    for (const char* program : {"Xvfb", "xdotool", "dbus-daemon", "setpriv", stack.daemon})
+    for (const char* program : {"Xvfb", "xdotool", "dbus-daemon", "dbus-send", "setpriv", stack.daemon})
       if (!Installed(program)) GTEST_SKIP() << program << " is not installed (setup/packages.txt)";
     if (!std::filesystem::exists(stack.engine)) GTEST_SKIP() << stack.engine << " is missing: Mozc is not installed";
     ASSERT_TRUE(server_.Start());
@@ -145,7 +156,7 @@ class InputMethod : public ::testing::TestWithParam<const Stack*> {
       }
     if (stack.module == std::string("fcitx")) WriteFile(config / "fcitx5/profile", kFcitx5Profile);
     for (const char* folder : {"home/.config", "data", "run"}) std::filesystem::create_directories(Path(folder));
-    WriteFile(Path("session.sh"), Replace(kSession, "%START%", stack.start));
+    WriteFile(Path("session.sh"), Replace(Replace(kSession, "%START%", stack.start), "%WARM%", japanese ? stack.warm : ""));
     // The user of the session may not reach the build folder: Velmo goes with it.
     std::filesystem::copy_file(BuildDir() / "velmo", Path("velmo"));
     chmod(Path("velmo").c_str(), 0755);
@@ -177,10 +188,14 @@ class InputMethod : public ::testing::TestWithParam<const Stack*> {
     for (int i = 0; i < kReadyPolls && Field("run/velmo.pid").empty(); ++i) Pause();
     const std::string pid = Field("run/velmo.pid");
     if (!pid.empty()) window_ = server_.WindowOf(std::stoi(pid));
-    if (window_.empty())
-      ADD_FAILURE() << "no window: " << folder_.File(".stderr").value_or("") << folder_.File("run/im.log").value_or("")
-                    << folder_.File("data/.stderr").value_or("");
+    if (window_.empty()) ADD_FAILURE() << "no window: " << Log();
     return !window_.empty();
+  }
+
+  // What Velmo and the input method said.
+  std::string Log() const {
+    return folder_.File(".stderr").value_or("") + folder_.File("run/im.log").value_or("") +
+           folder_.File("data/.stderr").value_or("");
   }
 
   // The daemons of the session (the bus, the input method and what they
@@ -255,18 +270,19 @@ TEST_P(InputMethod, RomajiIsConvertedAndCommittedIntoTheEntry) {
   std::string all;
   for (const char* open : {"F2", "s"}) {
     SCOPED_TRACE(open);
-    const std::string browse = Shown();
+    const std::string browse = ShownAfter("");
+    ASSERT_FALSE(browse.empty()) << "no picture in the window";
     Keys(open, 0);
     // Composing starts once the dialog has turned text input on, which it
     // does before its first picture reaches the window.
-    ASSERT_FALSE(ShownAfter(browse).empty()) << "no dialog";
+    ASSERT_FALSE(ShownAfter(browse).empty()) << "no dialog: " << Log();
     Keys("k a i g i space", 30);  // the reading, converted
     const std::string converting = ShownAfter("");  // as the input method left it
     Keys("Return", 0);  // commits; what follows waits until the editor shows it
-    ASSERT_FALSE(ShownAfter(converting).empty()) << "nothing committed";
+    ASSERT_FALSE(ShownAfter(converting).empty()) << "nothing committed: " << Log();
     Keys("Return", 0);  // accepts the dialog
     all += "89ef8b63\n";
-    ASSERT_EQ(TextsWhen(Lines(all)), all) << "\xe4\xbc\x9a\xe8\xad\xb0 in Shift-JIS";
+    ASSERT_EQ(TextsWhen(Lines(all)), all) << "\xe4\xbc\x9a\xe8\xad\xb0 in Shift-JIS; " << Log();
   }
 }
 
