@@ -51,8 +51,8 @@ const Stack kIBus{
 
 const Stack kFcitx5{
     "Fcitx5", "fcitx5", "/usr/share/fcitx5/inputmethod/mozc.conf", "fcitx",
-    // Until Fcitx5 answers on the portal name SDL talks to: SDL gives up on a
-    // slow answer, and the window then has no input method.
+    // Until Fcitx5 answers on the portal name SDL talks to: a window that
+    // asks while Fcitx5 is still busy was seen to get no input method.
     "fcitx5 >\"$XDG_RUNTIME_DIR/im.log\" 2>&1 &\n"
     "for i in $(seq 150); do fcitx5-remote >/dev/null 2>&1 && break; sleep 0.2; done\n"
     "for i in $(seq 150); do dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
