@@ -76,6 +76,7 @@ using DateClockFn = void (*)(DateClock& out);
 void Date_SetClock(DateClockFn fn);   // nullptr restores the system clock
 void Date_ReadClock(DateClock& out);  // wall-clock seconds+microseconds and local date/time
 void Date_SystemClock(DateClock& out);  // the default: the platform's clock and local time
+void Date_SetLocalFields(DateClock& out);  // the local date and time of out.seconds, for a host's clock
 
 // Today through the clock seam; returns today's DayNo.
 DayNo Date_Now(std::uint16_t& year, std::uint16_t& month, std::uint16_t& mday,

@@ -25,6 +25,11 @@ bool Platform_PlaceAs(const char* from, const char* name);
 // needs a separate step (POSIX: the folder's fsync). A failure loses nothing
 // already written, so it is not reported.
 void Platform_SyncFolderOf(const char* name);
+// Called by Platform_SyncFolderOf, so after every save, before the program
+// goes on: a host whose folder lives in memory (the browser) writes it to
+// its storage there. Null: none.
+using PlatformSavedHook = void (*)(const char* name);
+void Platform_SetSavedHook(PlatformSavedHook hook);
 // Flushes the stream and the file's data to disk.
 bool Platform_FlushFile(std::FILE* f);
 // Creates name for binary writing, with the permission bits of likePath

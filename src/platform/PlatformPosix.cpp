@@ -59,10 +59,19 @@ bool Platform_PlaceAs(const char* from, const char* name) {
     errno = EEXIST;
     return false;
   }
-  return std::rename(from, name) == 0;
+  if (std::rename(from, name) != 0) return false;
+  Platform_SyncFolderOf(name);
+  return true;
 }
 
+namespace {
+PlatformSavedHook savedHook = nullptr;
+}  // namespace
+
+void Platform_SetSavedHook(PlatformSavedHook hook) { savedHook = hook; }
+
 void Platform_SyncFolderOf(const char* name) {
+  if (savedHook != nullptr) savedHook(name);
   char folder[cap::kFileName];
   std::snprintf(folder, sizeof folder, "%s", name);
   char* slash = std::strrchr(folder, '/');

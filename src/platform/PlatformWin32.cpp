@@ -60,6 +60,9 @@ bool Platform_PlaceAs(const char* from, const char* name) {
 // MOVEFILE_WRITE_THROUGH has made the rename durable already.
 void Platform_SyncFolderOf(const char*) {}
 
+// The browser's hook; Windows keeps its files on disk.
+void Platform_SetSavedHook(PlatformSavedHook) {}
+
 bool Platform_FlushFile(std::FILE* f) {
   if (std::fflush(f) != 0) return false;
   const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
