@@ -143,7 +143,7 @@ TEST_F(Desktop, ClosingTheWindowOverTypedTextAsksAndReturnKeepsIt) {
   ASSERT_TRUE(StartVelmo());
   Keys("s");
   for (int i = 0; i < 25; ++i) Pause();  // let the dialog open first
-  Run("xdotool type --delay 30 'abc'");
+  server_.Run("xdotool type --delay 30 'abc'");
   SendCloseRequest();
   for (int i = 0; i < 50; ++i) Pause();
   int raw = 0;
