@@ -88,8 +88,10 @@ bool CliData_EnterFolder(const char* command) {
 }
 
 std::string CliData_UserPath(const char* file) {
-  char path[cap::kFileName];
-  if (folderEntered || !DataFolder_AbsolutePath(file, path, sizeof path)) return file;
+  // Room for the working directory and the whole name, however long.
+  std::string path(cap::kFileName + std::strlen(file) + 1, '\0');
+  if (folderEntered || !DataFolder_AbsolutePath(file, path.data(), path.size())) return file;
+  path.resize(std::strlen(path.c_str()));
   return path;
 }
 
