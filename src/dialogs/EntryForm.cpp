@@ -127,7 +127,7 @@ void InitTimes(const Entry* e) {
 std::uint16_t OpeningLabel(const Entry* e) {
   if (e != nullptr) return e->label;
   if (Settings_Get().label1Default) return 1;
-  return browse.currentLabel <= 4 ? browse.currentLabel : 0;
+  return browse.currentLabel <= LABEL_USER_LAST ? browse.currentLabel : LABEL_COMMON;
 }
 
 void LoadValues() {
