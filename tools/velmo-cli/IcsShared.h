@@ -16,9 +16,12 @@ std::string IcsShared_Fingerprint(const Entry& e);
 // The UIDs of the store's entries in table order (deleted ones empty): a
 // remembered UID for an entry imported with it, otherwise one made from the
 // fingerprint, unique within the store.
+// The entries one item became share its UID; export names the second and
+// later of them UID/2, UID/3, ...
 struct IcsUids {
-  std::map<std::string, std::string> remembered;  // UID -> fingerprint, from the side file
-  std::set<std::string> known;                     // every UID the record holds
+  std::multimap<std::string, std::string> remembered;  // UID -> fingerprint of each entry, from the side file
+  std::set<std::string> known;                          // every UID the record holds
+  std::set<std::string> present;  // remembered UIDs with an entry in the record as imported
 };
 // Reads "<record>.uids" (a missing file is empty) and names every entry.
 void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry = nullptr, std::size_t count = 0);
