@@ -123,8 +123,9 @@ void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count)
       uid = mine->second;
       byPrint.erase(mine);  // two equal entries get two UIDs
       uids.present.insert(uid);
+      // The pieces of one item written one by one are named UID/2, UID/3, ...
       const unsigned n = ++seen[uid];
-      if (n > 1) uid.append("/").append(std::to_string(n));
+      if (n > 1) uids.known.insert(uid + "/" + std::to_string(n));
     } else {
       const unsigned n = ++seen[print];
       uid.append("velmo-").append(print);

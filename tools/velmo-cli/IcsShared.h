@@ -16,8 +16,8 @@ std::string IcsShared_Fingerprint(const Entry& e);
 // The UIDs of the store's entries in table order (deleted ones empty): a
 // remembered UID for an entry imported with it, otherwise one made from the
 // fingerprint, unique within the store.
-// The entries one item became share its UID; export names the second and
-// later of them UID/2, UID/3, ...
+// The entries one item became share its UID; export writes them as that one
+// item again, or, where it cannot, names the second and later UID/2, UID/3, ...
 struct IcsUids {
   std::multimap<std::string, std::string> remembered;  // UID -> fingerprint of each entry, from the side file
   std::set<std::string> known;                          // every UID the record holds
