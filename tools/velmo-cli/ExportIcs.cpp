@@ -309,7 +309,7 @@ int Cli_ExportIcs(int argc, char** argv) {
   IcsShared_LoadUids(uids, uid.data(), count);
   Exporter x{icalcomponent_new_vcalendar()};
   icalcomponent_add_property(x.calendar, icalproperty_new_version("2.0"));
-  icalcomponent_add_property(x.calendar, icalproperty_new_prodid("-//Velmo//velmo-cli//EN"));
+  icalcomponent_add_property(x.calendar, icalproperty_new_prodid(ICS_PRODID));
   AddTimeZone(x);
   std::map<std::string, std::vector<const Entry*>> byUid;  // the entries of each item
   std::uint16_t pos = Store_First();

@@ -21,11 +21,15 @@ using Report = IcsWhere;
 
 void Tell(const Report& w, const std::string& what) { IcsImport_Report(w, what); }
 
-void SetText(const Report& w, IcsItem& item, const IcsComponent& c) {
+void SetText(const Report& w, IcsItem& item, const IcsComponent& c, bool own) {
   const IcsLine* summary = c.First("SUMMARY");
   const IcsLine* description = c.First("DESCRIPTION");
   std::string text = summary != nullptr ? IcsLines_Unescape(summary->value) : "";
-  if (description != nullptr) text += "\n" + IcsLines_Unescape(description->value);
+  // An empty DESCRIPTION is how most calendars write none; Velmo's own
+  // export writes one exactly when the text has a second line.
+  if (description != nullptr && (!description->value.empty() || own)) {
+    text += "\n" + IcsLines_Unescape(description->value);
+  }
   std::string plain;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
@@ -149,7 +153,7 @@ bool TakeEvent(const IcsImport& im, const Report& w, const IcsComponent& c,
   const IcsWhen start = IcsTimes_In(ev.start, nullptr);
   if (OutOfRange(w, "starts", start.day)) return false;
   const bool holiday = SetCategories(item, c);
-  SetText(w, item, c);
+  SetText(w, item, c, im.ownExport);
   SetLink(w, item, c);
   if (ev.start.isDate) {
     item.kind = holiday ? KIND_HOLIDAY : KIND_SCHEDULE;
@@ -168,7 +172,7 @@ bool TakeEvent(const IcsImport& im, const Report& w, const IcsComponent& c,
   return IcsEvents_Rule(im, w, c, ev, moved, item, out);
 }
 
-bool TakeTask(const Report& w, const IcsComponent& c, std::vector<IcsItem>& out) {
+bool TakeTask(const IcsImport& im, const Report& w, const IcsComponent& c, std::vector<IcsItem>& out) {
   IcsItem item;
   item.uid = w.uid;
   item.lineNo = w.lineNo;
@@ -186,7 +190,7 @@ bool TakeTask(const Report& w, const IcsComponent& c, std::vector<IcsItem>& out)
   }
   day = IcsTimes_In(day, nullptr);
   if (OutOfRange(w, "due", day.day)) return false;
-  SetText(w, item, c);
+  SetText(w, item, c, im.ownExport);
   SetLink(w, item, c);
   SetCategories(item, c);
   item.kind = KIND_TASK;
@@ -282,7 +286,7 @@ void IcsItems_Take(IcsImport& im) {
       for (const std::string& name : inside) {
         Tell(w, "not kept: " + name + (name == "VALARM" ? " (velmo-cli upcoming reminds)" : " inside it"));
       }
-      taken = s.master->name == "VEVENT" ? TakeEvent(im, w, *s.master, s.moved, entries) : TakeTask(w, *s.master, entries);
+      taken = s.master->name == "VEVENT" ? TakeEvent(im, w, *s.master, s.moved, entries) : TakeTask(im, w, *s.master, entries);
     }
     // A moved occurrence is a one-off entry of its own.
     for (const IcsComponent* m : s.moved) {

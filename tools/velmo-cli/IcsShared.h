@@ -10,6 +10,9 @@
 
 #include "store/Store.h"
 
+// The PRODID export-ics writes; import-ics knows its own files by it.
+inline constexpr const char* ICS_PRODID = "-//Velmo//velmo-cli//EN";
+
 // A hash of what makes an entry itself (not its done mark), as 16 hex digits.
 std::string IcsShared_Fingerprint(const Entry& e);
 

@@ -142,6 +142,8 @@ bool ReadCalendars(IcsImport& im) {
   if (!IcsLines_Read(text, im.calendars, why, ignored)) return Fail(why);
   for (const std::string& line : ignored) std::fprintf(stderr, "velmo-cli %s: %s: %s\n", kCommand, fileName, line.c_str());
   IcsZones_Take(im.calendars);
+  const IcsLine* prodid = im.calendars.front().First("PRODID");
+  im.ownExport = prodid != nullptr && prodid->value == ICS_PRODID;
   return true;
 }
 
