@@ -44,6 +44,7 @@ struct IcsImport {
   unsigned already = 0, skipped = 0;
   std::vector<std::string> added;  // told once they are written
   bool nothingToWrite = false;     // read and checked, but nothing new
+  bool overflow = false;           // more entries than the entry table holds; the rest not read
   bool ownExport = false;          // written by velmo-cli export-ics (its PRODID)
 };
 

@@ -276,6 +276,11 @@ void IcsItems_Take(IcsImport& im) {
     }
   }
   for (const std::string& uid : order) {
+    // Past the entry table's end the import fails whatever follows.
+    if (im.items.size() + Store_Count() > cap::kEntries) {
+      im.overflow = true;
+      return;
+    }
     const Series& s = byUid[uid];
     std::vector<IcsItem> entries;
     bool taken = true;

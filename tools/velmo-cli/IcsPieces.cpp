@@ -9,6 +9,46 @@ namespace {
 
 constexpr std::size_t kMaxPieces = 100;  // entries one item may become
 constexpr int kDaySeconds = 86400;
+// Occurrences worked out per file: the walk of every item is bounded, and
+// so is the file's (8 MB of open rules must not take minutes).
+constexpr std::uint32_t kFileOccurrences = 4000000;
+
+std::uint32_t occurrencesLeft = kFileOccurrences;
+
+// The first day from n on that can hold an occurrence: whole blocks of
+// days the rule skips (weeks or months out of step, other months of the
+// year) are passed over at once.
+std::uint32_t Candidate(const Entry& r, std::uint32_t n) {
+  const int every = r.interval == 0 ? 1 : r.interval;
+  switch (r.repeat) {
+    case REPEAT_DAYS: {
+      const std::uint32_t off = (n - r.startDay) % static_cast<std::uint32_t>(every);
+      return off == 0 ? n : n + static_cast<std::uint32_t>(every) - off;
+    }
+    case REPEAT_WEEKS:
+      if ((r.weekMask & 0x7F) == 0) return DAY_OPEN_END;
+      while (n < DAY_OPEN_END) {
+        if ((n / 7 - r.startDay / 7) % static_cast<std::uint32_t>(every) != 0) {
+          n = (n / 7 + 1) * 7;
+        } else if ((r.weekMask & WeekdayBit(static_cast<std::uint16_t>(n % 7))) == 0) {
+          ++n;
+        } else {
+          return n;
+        }
+      }
+      return DAY_OPEN_END;
+    case REPEAT_NONE: return n;
+    default: {
+      MonthNo month;
+      std::uint16_t mday;
+      DayNo_ToMonthNo(static_cast<DayNo>(n), month, mday);
+      const bool yearly = r.repeat == REPEAT_YEAR_DAY || r.repeat == REPEAT_YEAR_WEEKDAY;
+      const int step = (yearly ? month / 12 - r.startMonthNo / 12 : month - r.startMonthNo) % every;
+      if (step == 0 && (!yearly || month % 12 + 1 == r.startMonth)) return n;
+      return month + 1u > MONTH_LAST ? DAY_OPEN_END : Date_MonthNoFirstDay(static_cast<MonthNo>(month + 1));
+    }
+  }
+}
 
 struct Times {
   int shift = 0;  // local day minus the item's day
@@ -55,12 +95,13 @@ Times TimesOf(const IcsSeries& s, DayNo day, bool& cut) {
 // The piece's rule must fall on exactly the run's days in its range.
 bool Exact(const Entry& rule, const Run& run, DayNo through) {
   std::size_t next = 0;
-  for (std::uint32_t d = rule.startDay; d <= through; ++d) {
+  for (std::uint32_t d = rule.startDay; (d = Candidate(rule, d)) <= through; ++d) {
+    if (next < run.days.size() && run.days[next] < d) return false;  // a day the rule passes over
     const bool wanted = next < run.days.size() && run.days[next] == d;
     if (wanted) ++next;
     if (MonthRec_RuleMatches(rule, static_cast<DayNo>(d)) != wanted) return false;
   }
-  return true;
+  return next == run.days.size();
 }
 
 }  // namespace
@@ -79,9 +120,14 @@ IcsCut IcsPieces_Cut(const IcsSeries& s) {
   std::vector<Run> runs;
   bool gap = true;
   unsigned seen = 0;
-  for (std::uint32_t n = s.rule.startDay; n <= s.last && n < DAY_OPEN_END; ++n) {
+  for (std::uint32_t n = s.rule.startDay; (n = Candidate(s.rule, n)) <= s.last && n < DAY_OPEN_END; ++n) {
     const auto day = static_cast<DayNo>(n);
     if (!MonthRec_RuleMatches(s.rule, day)) continue;
+    if (occurrencesLeft == 0) {
+      out.notKept = "the file's rules ask for more than " + std::to_string(kFileOccurrences) + " occurrences to be worked out";
+      return out;
+    }
+    --occurrencesLeft;
     if (s.count != 0 && ++seen > s.count) break;
     if (s.excluded.count(day) != 0) {
       gap = true;

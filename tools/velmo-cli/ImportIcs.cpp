@@ -73,6 +73,10 @@ std::string Describe(const Entry& e) {
 }
 
 bool Register(IcsImport& im) {
+  if (im.overflow) {
+    return Fail("its items need more entries than the " + std::to_string(cap::kEntries) +
+                " the record holds (" + std::to_string(Store_Count()) + " in use)");
+  }
   for (const IcsItem& item : im.items) {
     Entry* e = CliData_NewEntry(item.text, item.link);
     std::uint16_t* done = e != nullptr && item.done != DAY_NONE ? Store_AllocWords(1) : nullptr;
