@@ -99,6 +99,10 @@ std::vector<Rec> EveryKindAndRule() {
   recs.push_back(Repeat(Schedule(Day(2026, 2, 9), Day(2030, 12, 31), 10, 0, 11, 0, "second monday of feb"), 6, 1, 0x02, 0x02));
   recs.push_back(Schedule(Day(2026, 3, 3), Day(2026, 3, 5), 9, 0, 17, 0, "trip"));
   recs.push_back(Schedule(Day(2026, 3, 10), Day(2026, 3, 12), 0, 0, 0, 0, "untimed days"));
+  // No text at all, and a 73-character text with blanks at either end: a
+  // folded line must end in CRLF alone and every byte must come back.
+  recs.push_back(Schedule(Day(2026, 3, 16), Day(2026, 3, 16), 8, 0, 9, 0, ""));
+  recs.push_back(Schedule(Day(2026, 3, 17), Day(2026, 3, 17), 8, 0, 9, 0, "  " + std::string(69, 'z') + "  "));
   Rec task;
   task.kind = 8;
   task.startDay = Day(2026, 1, 2);
@@ -221,6 +225,11 @@ TEST(IcsExport, CalcurseShowsWhatVelmoShowsForEveryKindAndRuleOver400Days) {
     ASSERT_EQ(Status(), 0) << Read("err");
     EXPECT_NE(Read("err").find("rank is above 9"), std::string::npos);
     const std::string ics = Read("out.ics");
+    // Lines of at most 75 octets, each ended by CRLF and nothing else.
+    for (std::size_t at = 0, end; (end = ics.find('\n', at)) != std::string::npos; at = end + 1) {
+      ASSERT_TRUE(end > at && ics[end - 1] == '\r' && end - 1 - at <= 75) << ics.substr(at, end - at);
+      EXPECT_EQ(ics.substr(at, end - 1 - at).find('\r'), std::string::npos) << ics.substr(at, end - at);
+    }
     // UNTIL in UTC beside a DTSTART with a TZID: 23:59:59 in Tokyo is 14:59:59 UTC.
     EXPECT_NE(ics.find(tz == "UTC" ? "RRULE:FREQ=WEEKLY;UNTIL=20261231T235959Z" : "RRULE:FREQ=WEEKLY;UNTIL=20261231T145959Z"),
               std::string::npos) << ics;
@@ -276,7 +285,7 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   Cli("v", "export-ics ../out.ics");
   Cli("w", "import-ics ../out.ics --dry-run");
   EXPECT_EQ(Status(), 0);
-  EXPECT_NE(Read("out").find("14 to add"), std::string::npos) << Read("out");
+  EXPECT_NE(Read("out").find("16 to add"), std::string::npos) << Read("out");
   EXPECT_FALSE(Exists("w/record"));
   Cli("w", "import-ics ../out.ics");
   EXPECT_EQ(Status(), 0) << Read("err");
@@ -287,11 +296,11 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   const std::string record = Read("w/record");
   Cli("w", "import-ics ../out.ics");
   EXPECT_EQ(Status(), 0);
-  EXPECT_NE(Read("out").find("0 added, 14 already in the record"), std::string::npos) << Read("out");
+  EXPECT_NE(Read("out").find("0 added, 16 already in the record"), std::string::npos) << Read("out");
   EXPECT_EQ(Read("w/record"), record);
   // Importing its own export into the record it came from adds nothing either.
   Cli("v", "import-ics ../out.ics");
-  EXPECT_NE(Read("out").find("0 added, 14 already"), std::string::npos) << Read("out");
+  EXPECT_NE(Read("out").find("0 added, 16 already"), std::string::npos) << Read("out");
 }
 
 TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted) {
@@ -394,7 +403,7 @@ TEST(IcsImport, BadICalendarIsRefusedWithAClearErrorAndNothingIsWritten) {
   }
   // One faulty component costs only itself: the others are added.
   Cli("w", "import-ics ../folding.ics");
-  EXPECT_NE(Read("out").find("13 added, 0 already in the record, 1 left out"), std::string::npos) << Read("out");
+  EXPECT_NE(Read("out").find("15 added, 0 already in the record, 1 left out"), std::string::npos) << Read("out");
   EXPECT_NE(Read("err").find("line 39: neither a property nor a folded continuation"), std::string::npos) << Read("err");
 }
 
