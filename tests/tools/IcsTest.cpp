@@ -357,6 +357,56 @@ TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted)
   EXPECT_NE(dump.find("\"textLen\":2047"), std::string::npos);
 }
 
+// What cannot be kept exactly is said; nothing is changed without a word.
+TEST(IcsImport, NothingIsWrongInSilence) {
+  savefolder::Folder folder;
+  const std::string head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\n";
+  const std::string until =
+      "BEGIN:VEVENT\r\nUID:until\r\nDTSTART;TZID=America/New_York:20260105T200000\r\n"
+      "DTEND;TZID=America/New_York:20260105T203000\r\nRRULE:FREQ=WEEKLY;UNTIL=20260126T200000\r\n";
+  Write("in.ics", head + until + "SUMMARY:\xe3\x80\x9c \xc2\xa5 \xe2\x80\x94\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:two\r\nDTSTART:20260105T100000\r\nRRULE:FREQ=DAILY\r\nRRULE:FREQ=WEEKLY\r\n"
+        "SUMMARY:t\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:dup\r\nDTSTART:20260106T100000\r\nSUMMARY:first\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:dup\r\nDTSTART:20260107T100000\r\nSUMMARY:second\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:late\r\nDTSTART:20260105T100000\r\nRRULE:FREQ=WEEKLY;UNTIL=20600101T000000\r\n"
+        "SUMMARY:l\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  Cli("v", "import-ics ../in.ics");
+  ASSERT_EQ(Status(), 0) << Read("err");
+  const std::string err = Read("err");
+  EXPECT_NE(err.find("line 11, UID two: not kept: a second RRULE; added without its repeat rule"), std::string::npos) << err;
+  EXPECT_NE(err.find("line 23, UID dup: its UID is given twice in the file; this one left out"), std::string::npos) << err;
+  EXPECT_NE(err.find("UID late: ends 2059-12-31, outside 1970-2050; left out"), std::string::npos) << err;
+  // WAVE DASH, the yen sign and EM DASH share their codes with others in Shift-JIS: no word.
+  EXPECT_EQ(err.find("until"), std::string::npos) << err;
+  // An UNTIL without a zone is read in the start's: 20:00 in New York on
+  // Monday the 26th, 10:00 on Tuesday in Tokyo, is the last occurrence.
+  Cli("v", "agenda --from 2026-01-27 --days 1");
+  EXPECT_NE(Read("out").find("schedule 10:00-10:30"), std::string::npos) << Read("out");
+  Cli("v", "agenda --from 2026-02-03 --days 1");
+  EXPECT_EQ(Read("out").find("schedule 10:00-10:30"), std::string::npos) << Read("out");
+  Cli("v", "dump");
+  EXPECT_NE(Read("out").find("\"textHex\":\"8160205c20815c\""), std::string::npos) << Read("out");
+  // The file changed since: told, the record keeps what it has.
+  const std::string record = Read("v/record");
+  Write("changed.ics", head + until + "SUMMARY:renamed\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  Cli("v", "import-ics ../changed.ics");
+  EXPECT_NE(Read("err").find("UID until: changed in the file since it was imported; the record keeps the entries "
+                             "imported then"),
+            std::string::npos) << Read("err");
+  EXPECT_EQ(Read("v/record"), record);
+  // The entry changed in Velmo since (its fingerprint no longer the one remembered): told too.
+  std::string uids = Read("v/record.uids");
+  const std::size_t at = uids.find("until\t");
+  ASSERT_NE(at, std::string::npos) << uids;
+  uids[at + 6] = uids[at + 6] == '0' ? '1' : '0';
+  Write("v/record.uids", uids);
+  Cli("v", "import-ics ../in.ics");
+  EXPECT_NE(Read("err").find("UID until: changed or deleted in Velmo since it was imported; left as it is"),
+            std::string::npos) << Read("err");
+  EXPECT_NE(Read("out").find("0 added, 3 already in the record"), std::string::npos) << Read("out");
+}
+
 TEST(IcsImport, BadICalendarIsRefusedWithAClearErrorAndNothingIsWritten) {
   savefolder::Folder folder;
   WriteRecord("v", EveryKindAndRule());
