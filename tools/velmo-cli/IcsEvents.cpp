@@ -102,7 +102,7 @@ bool IcsEvents_Rule(const IcsImport& im, const IcsWhere& w, const IcsComponent& 
   if (rrule != nullptr) {
     const icalrecurrencetype r = icalrecurrencetype_from_string(rrule->value.c_str());
     if (r.freq == ICAL_NO_RECURRENCE) {
-      Tell(w, "line " + std::to_string(rrule->lineNo) + ": RRULE \"" + rrule->value + "\" cannot be read; left out");
+      Tell(IcsWhere{rrule->lineNo, w.uid}, "RRULE \"" + rrule->value + "\" cannot be read; left out");
       return false;
     }
     rule = IcsRules_Map(r, ev.start.day);

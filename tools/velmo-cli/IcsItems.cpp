@@ -252,7 +252,7 @@ void IcsItems_Take(IcsImport& im) {
   std::vector<std::string> order;
   std::map<std::string, Series> byUid;
   for (const IcsComponent& cal : im.calendars) {
-    if (!cal.fault.empty()) IcsImport_Report(IcsWhere{cal.lineNo, ""}, cal.fault + "; that line ignored");
+    if (!cal.fault.empty()) IcsImport_Report(IcsWhere{cal.faultLine, ""}, cal.fault + "; that line ignored");
     for (const IcsComponent& c : cal.children) {
       const Report w{c.lineNo, UidOf(c)};
       const bool event = c.name == "VEVENT", task = c.name == "VTODO";
@@ -261,7 +261,7 @@ void IcsItems_Take(IcsImport& im) {
         Tell(w, "a " + c.name + " is no event or to-do; left out");
         ++im.skipped;
       } else if (!c.fault.empty()) {
-        Tell(w, c.fault + "; left out");
+        Tell(Report{c.faultLine, w.uid}, c.fault + "; left out");
         ++im.skipped;
       } else if (c.First("RECURRENCE-ID") != nullptr && event) {
         if (byUid.count(w.uid) == 0) order.push_back(w.uid);

@@ -106,7 +106,9 @@ bool ParseLine(const Logical& l, IcsLine& out, std::string& why) {
 }
 
 void SetFault(IcsComponent& c, std::size_t lineNo, const std::string& what) {
-  if (c.fault.empty()) c.fault = "line " + std::to_string(lineNo) + ": " + what;
+  if (!c.fault.empty()) return;
+  c.fault = what;
+  c.faultLine = lineNo;
 }
 
 }  // namespace
@@ -150,7 +152,7 @@ bool IcsLines_Read(std::string_view text, std::vector<IcsComponent>& calendars, 
     const std::string where = "line " + std::to_string(l.lineNo) + ": ";
     if (open.empty()) {
       if (parsed && line.name == "BEGIN" && Upper(Trimmed(line.value)) == "VCALENDAR") {
-        calendars.push_back(IcsComponent{"VCALENDAR", l.lineNo, "", {}, {}});
+        calendars.push_back(IcsComponent{"VCALENDAR", l.lineNo, "", 0, {}, {}});
         open.push_back(&calendars.back());
       } else if (calendars.empty()) {
         why = where + "no iCalendar (it must begin with BEGIN:VCALENDAR)";
@@ -171,7 +173,7 @@ bool IcsLines_Read(std::string_view text, std::vector<IcsComponent>& calendars, 
         SetFault(top, l.lineNo, "BEGIN without a component name");
         continue;
       }
-      top.children.push_back(IcsComponent{value, l.lineNo, "", {}, {}});
+      top.children.push_back(IcsComponent{value, l.lineNo, "", 0, {}, {}});
       open.push_back(&top.children.back());
     } else if (line.name == "END") {
       std::size_t depth = open.size();

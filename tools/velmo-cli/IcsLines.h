@@ -24,7 +24,8 @@ struct IcsLine {
 struct IcsComponent {
   std::string name;  // upper case
   std::size_t lineNo = 0;
-  std::string fault;  // the first fault found inside it, "line N: ..."; empty when none
+  std::string fault;  // the first fault found inside it; empty when none
+  std::size_t faultLine = 0;
   std::vector<IcsLine> lines;
   std::vector<IcsComponent> children;
   const IcsLine* First(std::string_view name) const;

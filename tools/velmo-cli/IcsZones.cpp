@@ -77,7 +77,7 @@ IcsZone Table(icaltimezone* zone) {
 // Observances finer than yearly would make libical list changes without end.
 std::string Bounded(const IcsComponent& vtimezone) {
   for (const IcsComponent& o : vtimezone.children) {
-    if (!o.fault.empty()) return o.fault;
+    if (!o.fault.empty()) return "line " + std::to_string(o.faultLine) + ": " + o.fault;
     for (const IcsLine& l : o.lines) {
       if (l.name != "RRULE") continue;
       const icalrecurrencetype r = icalrecurrencetype_from_string(l.value.c_str());
@@ -102,7 +102,7 @@ void IcsZones_Take(const std::vector<IcsComponent>& calendars) {
       const IcsLine* tzid = c.First("TZID");
       if (tzid == nullptr || z.file.count(tzid->value) != 0) continue;
       FileZone& f = z.file[tzid->value];
-      f.refused = !c.fault.empty() ? c.fault : Bounded(c);
+      f.refused = !c.fault.empty() ? "line " + std::to_string(c.faultLine) + ": " + c.fault : Bounded(c);
       if (!f.refused.empty()) continue;
       f.component = icalparser_parse_string(IcsLines_Write(c).c_str());
       if (f.component == nullptr || icalcomponent_get_first_component(f.component, ICAL_ANY_COMPONENT) == nullptr) {
