@@ -601,7 +601,7 @@ constexpr bool kSanitized = false;
 // its own address space: there the time limit alone, stretched).
 Run LimitedCli(const std::string& dir, const std::string& args) {
   const std::string limit = kSanitized ? "timeout 60 " : "ulimit -v 262144 && timeout 5 ";
-  return Shell("mkdir -p " + dir + " && cd " + dir + " && " + limit + "env TZ=Asia/Tokyo '" VELMO_BINARY_DIR
+  return Shell("mkdir -p " + dir + " && cd " + dir + " && " + limit + "env VELMO_DIR=. TZ=Asia/Tokyo '" VELMO_BINARY_DIR
                "/velmo-cli' " + args);
 }
 

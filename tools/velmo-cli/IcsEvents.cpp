@@ -50,16 +50,20 @@ bool DaysOf(const IcsLine& l, const IcsEvent& ev, std::set<DayNo>& days, std::st
   return true;
 }
 
+// A timed item over several days shows its times on each of them in Velmo.
+void ReportSpan(const IcsWhere& w, const IcsItem& item, bool timed) {
+  if (!timed || item.end <= item.start) return;
+  Tell(w, "spans several days; Velmo shows " + CliData_TimeText(item.startHour, item.startMinute) + "-" +
+              CliData_TimeText(item.endHour, item.endMinute) + " on each of them");
+}
+
 // Added without its rule, or left out with --skip-inexact.
 bool Inexact(const IcsImport& im, const IcsWhere& w, const IcsItem& item, bool timed,
              const std::string& notKept, std::vector<IcsItem>& out) {
   const bool skip = im.args.skipInexact;
   Tell(w, "not kept: " + notKept + (skip ? "; left out" : "; added without its repeat rule"));
   if (skip) return false;
-  if (timed && item.end > item.start) {
-    Tell(w, "spans several days; Velmo shows " + CliData_TimeText(item.startHour, item.startMinute) + "-" +
-                CliData_TimeText(item.endHour, item.endMinute) + " on each of them");
-  }
+  ReportSpan(w, item, timed);
   out.push_back(item);
   return true;
 }
@@ -90,10 +94,7 @@ bool IcsEvents_Rule(const IcsImport& im, const IcsWhere& w, const IcsComponent& 
   const IcsLine* rrule = c.First("RRULE");
   if (rrule == nullptr && notKept.empty()) {
     if (!moved.empty()) Tell(w, "moved occurrences (RECURRENCE-ID) of an item that does not repeat left out");
-    if (timed && item.end > item.start) {
-      Tell(w, "spans several days; Velmo shows " + CliData_TimeText(item.startHour, item.startMinute) + "-" +
-                  CliData_TimeText(item.endHour, item.endMinute) + " on each of them");
-    }
+    ReportSpan(w, item, timed);
     out.push_back(item);
     return true;
   }
