@@ -425,13 +425,24 @@ TEST(IcsImport, NothingIsWrongInSilence) {
         "BEGIN:VEVENT\r\nUID:dup\r\nDTSTART:20260106T100000\r\nSUMMARY:first\r\nEND:VEVENT\r\n"
         "BEGIN:VEVENT\r\nUID:dup\r\nDTSTART:20260107T100000\r\nSUMMARY:second\r\nEND:VEVENT\r\n"
         "BEGIN:VEVENT\r\nUID:late\r\nDTSTART:20260105T100000\r\nRRULE:FREQ=WEEKLY;UNTIL=20600101T000000\r\n"
-        "SUMMARY:l\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        "SUMMARY:l\r\nEND:VEVENT\r\n"
+        // Saturday and Monday 20:00 UTC are Sunday and Tuesday 05:00 in Tokyo;
+        // every other week they would cross Velmo's weeks unevenly.
+        "BEGIN:VEVENT\r\nUID:utc\r\nDTSTART:20260103T200000Z\r\nRRULE:FREQ=WEEKLY;BYDAY=SA,MO;UNTIL=20260301\r\n"
+        "SUMMARY:u\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:utc2\r\nDTSTART:20260103T200000Z\r\nRRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=SA,MO\r\n"
+        "SUMMARY:u2\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   Cli("v", "import-ics ../in.ics");
   ASSERT_EQ(Status(), 0) << Read("err");
   const std::string err = Read("err");
   EXPECT_NE(err.find("line 11, UID two: not kept: a second RRULE; added without its repeat rule"), std::string::npos) << err;
   EXPECT_NE(err.find("line 23, UID dup: its UID is given twice in the file; this one left out"), std::string::npos) << err;
   EXPECT_NE(err.find("UID late: ends 2059-12-31, outside 1970-2050; left out"), std::string::npos) << err;
+  EXPECT_NE(err.find("UID utc2: not kept: its days moved by the time zones, which Velmo's rule cannot follow; added "
+                     "without its repeat rule"),
+            std::string::npos) << err;
+  EXPECT_NE(Read("out").find("added schedule 2026-01-04..2026-03-02 05:00-05:00 repeat weekly:sun,tue u\n"),
+            std::string::npos) << Read("out");
   // WAVE DASH, the yen sign and EM DASH share their codes with others in Shift-JIS: no word.
   EXPECT_EQ(err.find("until"), std::string::npos) << err;
   // An UNTIL without a zone is read in the start's: 20:00 in New York on
@@ -459,7 +470,7 @@ TEST(IcsImport, NothingIsWrongInSilence) {
   Cli("v", "import-ics ../in.ics");
   EXPECT_NE(Read("err").find("UID until: changed or deleted in Velmo since it was imported; left as it is"),
             std::string::npos) << Read("err");
-  EXPECT_NE(Read("out").find("0 added, 3 already in the record"), std::string::npos) << Read("out");
+  EXPECT_NE(Read("out").find("0 added, 5 already in the record"), std::string::npos) << Read("out");
 }
 
 TEST(IcsImport, BadICalendarIsRefusedWithAClearErrorAndNothingIsWritten) {

@@ -92,6 +92,33 @@ Times TimesOf(const IcsSeries& s, DayNo day, bool& cut) {
   return t;
 }
 
+// Whether the local zone keeps the same difference to the item's from its
+// start to past its last day: the rule then moves as a whole, in one piece.
+bool Steady(const IcsSeries& s) {
+  if (s.zone == nullptr) return true;
+  const IcsZone& local = IcsZones_Local();
+  const IcsSeconds from = IcsZones_Utc(*s.zone, IcsSeconds{s.rule.startDay} * kDaySeconds + s.startSecond);
+  const IcsSeconds to = (IcsSeconds{s.last} + 2) * kDaySeconds;
+  const auto difference = [&](IcsSeconds utc) { return IcsZones_Wall(local, utc) - IcsZones_Wall(*s.zone, utc); };
+  const IcsSeconds first = difference(from);
+  for (const IcsZone* z : {s.zone, &local}) {
+    for (const IcsSeconds change : z->at) {
+      if (change > from && change <= to && difference(change) != first) return false;
+    }
+  }
+  return true;
+}
+
+// A rule whose days all move by shift stays Velmo's rule: always for days,
+// for weeks unless some of their days cross into the next block of seven.
+bool Moves(const Entry& r, int shift) {
+  if (shift == 0 || r.repeat == REPEAT_DAYS) return true;
+  if (r.repeat != REPEAT_WEEKS) return false;
+  if (r.interval <= 1) return true;
+  const std::uint8_t edge = WeekdayBit(shift > 0 ? WEEKDAY_SATURDAY : WEEKDAY_SUNDAY), days = r.weekMask & 0x7F;
+  return (days & edge) == 0 || days == edge;
+}
+
 // The piece's rule must fall on exactly the run's days in its range.
 bool Exact(const Entry& rule, const Run& run, DayNo through) {
   std::size_t next = 0;
@@ -117,6 +144,23 @@ void IcsPieces_Local(const IcsZone* zone, DayNo day, int second, DayNo& localDay
 
 IcsCut IcsPieces_Cut(const IcsSeries& s) {
   IcsCut out;
+  if (s.count == 0 && s.excluded.empty() && Steady(s)) {
+    const Times t = TimesOf(s, s.rule.startDay, out.cutAtMidnight);
+    if (Moves(s.rule, t.shift)) {
+      IcsPiece p;
+      p.rule = s.rule;
+      p.rule.startDay = static_cast<DayNo>(s.rule.startDay + t.shift);
+      p.rule.endDay = s.last >= DAY_OPEN_END - 1 ? DAY_OPEN_END : static_cast<DayNo>(s.last + t.shift);
+      IcsRules_Shift(p.rule, t.shift);
+      IcsRules_Derive(p.rule);
+      p.startHour = t.sh;
+      p.startMinute = t.sm;
+      p.endHour = t.eh;
+      p.endMinute = t.em;
+      out.pieces.push_back(p);
+      return out;
+    }
+  }
   std::vector<Run> runs;
   bool gap = true;
   unsigned seen = 0;
