@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include "IcsShared.h"
 #include "calendar/Date.h"
@@ -14,9 +15,13 @@ constexpr int kDaySeconds = 86400;
 constexpr std::size_t kMaxZones = 64;  // tables built per file; each is a scan of 40000 days
 constexpr std::uint16_t kTableFromYear = 1969;
 
+struct FreeComponent {
+  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+
 struct FileZone {
   std::string refused;  // why the zone is not used; empty when it is
-  icalcomponent* component = nullptr;
+  std::unique_ptr<icalcomponent, FreeComponent> component;
 };
 
 struct Zones {
@@ -104,8 +109,9 @@ void IcsZones_Take(const std::vector<IcsComponent>& calendars) {
       FileZone& f = z.file[tzid->value];
       f.refused = !c.fault.empty() ? "line " + std::to_string(c.faultLine) + ": " + c.fault : Bounded(c);
       if (!f.refused.empty()) continue;
-      f.component = icalparser_parse_string(IcsLines_Write(c).c_str());
-      if (f.component == nullptr || icalcomponent_get_first_component(f.component, ICAL_ANY_COMPONENT) == nullptr) {
+      f.component.reset(icalparser_parse_string(IcsLines_Write(c).c_str()));
+      if (f.component == nullptr ||
+          icalcomponent_get_first_component(f.component.get(), ICAL_ANY_COMPONENT) == nullptr) {
         f.refused = "line " + std::to_string(c.lineNo) + ": a VTIMEZONE without observances";
       }
     }
@@ -129,7 +135,7 @@ const IcsZone* IcsZones_Find(const std::string& tzid, std::string& why) {
   icaltimezone* zone = nullptr;
   if (file != z.file.end()) {
     zone = icaltimezone_new();
-    if (icaltimezone_set_component(zone, icalcomponent_new_clone(file->second.component)) == 0) {
+    if (icaltimezone_set_component(zone, icalcomponent_new_clone(file->second.component.get())) == 0) {
       icaltimezone_free(zone, 1);
       zone = nullptr;
     }
