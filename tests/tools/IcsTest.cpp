@@ -651,6 +651,14 @@ TEST(IcsImport, PathologicalFilesEndUnderATimeAndMemoryLimitWithTheirAnswer) {
                          "its DAYLIGHT repeats FREQ=" + freq + ", more often than yearly); left out"),
               std::string::npos) << freq << r.err;
   }
+  // A yearly observance on every day of the year: refused before libical lists 175000 changes.
+  std::string daily = NewYorkZone("YEARLY");
+  daily.replace(daily.find("BYMONTH=3;BYDAY=2SU"), 19, "BYMONTH=3;BYMONTHDAY=1,2,3,4,5,6,7,8,9,10,11,12");
+  daily.replace(daily.find("DTSTART:19700308T020000"), 23, "DTSTART:16010101T020000");
+  Write("zone.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + daily + event + "END:VCALENDAR\r\n");
+  auto z = LimitedCli("z-many", "import-ics ../zone.ics");
+  EXPECT_NE(z.err.find("(line 9: its DAYLIGHT repeats on more days a year than a time zone changes)"),
+            std::string::npos) << z.err;
   // Open rules that summer time cuts into more pieces than an item may become.
   Write("open.ics", EightMegabytes("FREQ=WEEKLY"));
   auto r = LimitedCli("open", "import-ics ../open.ics --skip-inexact");

@@ -14,6 +14,8 @@ namespace {
 constexpr int kDaySeconds = 86400;
 constexpr std::size_t kMaxZones = 64;  // tables built per file; each is a scan of 40000 days
 constexpr std::uint16_t kTableFromYear = 1969;
+constexpr int kDaysAWeek = 7;
+constexpr std::size_t kRepeatingObservances = 64;  // real zones have two per era
 
 struct FreeComponent {
   void operator()(icalcomponent* c) const { icalcomponent_free(c); }
@@ -79,18 +81,38 @@ IcsZone Table(icaltimezone* zone) {
   return z;
 }
 
-// Observances finer than yearly would make libical list changes without end.
+int Count(const short* values, int size) {
+  int n = 0;
+  while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX) ++n;
+  return n;
+}
+
+// At most this many changes a year for each observance: one weekday in one
+// month, or the seven days that find "the first Sunday on or after the 8th".
+bool FewAYear(const icalrecurrencetype& r) {
+  return Count(r.by_month, ICAL_BY_MONTH_SIZE) <= 1 && Count(r.by_day, ICAL_BY_DAY_SIZE) <= 1 &&
+         Count(r.by_month_day, ICAL_BY_MONTHDAY_SIZE) <= kDaysAWeek && Count(r.by_year_day, ICAL_BY_YEARDAY_SIZE) == 0 &&
+         Count(r.by_week_no, ICAL_BY_WEEKNO_SIZE) == 0 && Count(r.by_hour, ICAL_BY_HOUR_SIZE) == 0 &&
+         Count(r.by_minute, ICAL_BY_MINUTE_SIZE) == 0 && Count(r.by_second, ICAL_BY_SECOND_SIZE) == 0;
+}
+
+// Observances repeating more often would make libical list changes without
+// end (FREQ=SECONDLY) or by the hundred thousand.
 std::string Bounded(const IcsComponent& vtimezone) {
+  std::size_t repeating = 0;
   for (const IcsComponent& o : vtimezone.children) {
     if (!o.fault.empty()) return "line " + std::to_string(o.faultLine) + ": " + o.fault;
     for (const IcsLine& l : o.lines) {
       if (l.name != "RRULE") continue;
+      const std::string where = "line " + std::to_string(l.lineNo) + ": its " + o.name + " repeats ";
       const icalrecurrencetype r = icalrecurrencetype_from_string(l.value.c_str());
+      if (r.freq == ICAL_NO_RECURRENCE) return where + "by an unreadable rule";
       if (r.freq != ICAL_YEARLY_RECURRENCE) {
-        return "line " + std::to_string(l.lineNo) + ": its " + o.name + " repeats " +
-               (r.freq == ICAL_NO_RECURRENCE ? std::string("by an unreadable rule")
-                                             : std::string("FREQ=") + icalrecur_freq_to_string(r.freq)) +
-               ", more often than yearly";
+        return where + "FREQ=" + icalrecur_freq_to_string(r.freq) + ", more often than yearly";
+      }
+      if (!FewAYear(r)) return where + "on more days a year than a time zone changes";
+      if (++repeating > kRepeatingObservances) {
+        return where + "beside more than " + std::to_string(kRepeatingObservances) + " other repeating observances";
       }
     }
   }
