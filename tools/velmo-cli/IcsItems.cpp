@@ -28,7 +28,7 @@ void SetText(const Report& w, IcsItem& item, const IcsComponent& c, bool own) {
   // An empty DESCRIPTION is how most calendars write none; Velmo's own
   // export writes one exactly when the text has a second line.
   if (description != nullptr && (!description->value.empty() || own)) {
-    text += "\n" + IcsLines_Unescape(description->value);
+    text.append("\n").append(IcsLines_Unescape(description->value));
   }
   std::string plain;
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -172,7 +172,8 @@ void IcsRules_Derive(Entry& e) {
 }
 
 std::string IcsRules_Words(const Entry& e) {
-  const std::string every = e.interval > 1 ? "/" + std::to_string(e.interval) : "";
+  // gcc 12 warns falsely (-Wrestrict) about "literal" + std::string at -O3: appends only.
+  const std::string every = e.interval > 1 ? std::string("/").append(std::to_string(e.interval)) : std::string();
   switch (e.repeat) {
     case REPEAT_DAYS: return "daily" + every;
     case REPEAT_WEEKS: return "weekly:" + DayList(e.weekMask) + every;
