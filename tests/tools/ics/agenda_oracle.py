@@ -10,6 +10,7 @@ RECURRENCE-ID are dateutil's to expand, zones come from the file's VTIMEZONEs
 """
 import datetime as dt
 import io
+import re
 import sys
 import zoneinfo
 
@@ -115,6 +116,14 @@ def when(prop, zones):
     return t  # floating: local, kept naive for dateutil's UNTIL rules
 
 
+def duration(v):
+    m = re.fullmatch(r"([+-]?)P(?:(\d+)W)?(?:(\d+)D)?(?:T(?:(\d+)H)?(?:(\d+)M)?(?:(\d+)S)?)?", v)
+    sign, w, d, h, mi, sec = m.groups()
+    t = dt.timedelta(weeks=int(w or 0), days=int(d or 0), hours=int(h or 0), minutes=int(mi or 0),
+                     seconds=int(sec or 0))
+    return -t if sign == "-" else t
+
+
 def occurrences(c, zones, lo, hi):
     start = when(first(c, "DTSTART"), zones)
     if isinstance(start, dt.datetime) and start.tzinfo is None:
@@ -160,6 +169,8 @@ def main():
             start = when(first(c, "DTSTART"), zones)
             end_prop = first(c, "DTEND")
             end = when(end_prop, zones) if end_prop else None
+            if end is None and first(c, "DURATION") is not None:
+                end = start + duration(first(c, "DURATION")[2])
             skip = moved.get(first(c, "UID")[2], []) if first(c, "RECURRENCE-ID") is None else []
             for o in occurrences(c, zones, lo, hi):
                 if any(same(o, m) for m in skip):
