@@ -34,7 +34,7 @@ Run Shell(const std::string& command) {
 
 // velmo-cli in folder dir of the current folder, local time zone tz.
 Run Cli(const std::string& dir, const std::string& args, const std::string& tz = "Asia/Tokyo") {
-  return Shell("mkdir -p " + dir + " && cd " + dir + " && TZ=" + tz + " '" VELMO_BINARY_DIR "/velmo-cli' " + args +
+  return Shell("mkdir -p " + dir + " && cd " + dir + " && VELMO_DIR=. TZ=" + tz + " '" VELMO_BINARY_DIR "/velmo-cli' " + args +
                " >../out 2>../err; echo $? >../status");
 }
 
@@ -521,6 +521,23 @@ TEST(IcsImport, BadICalendarIsRefusedWithAClearErrorAndNothingIsWritten) {
   Cli("w", "import-ics ../folding.ics");
   EXPECT_NE(Read("out").find("15 added, 0 already in the record, 1 left out"), std::string::npos) << Read("out");
   EXPECT_NE(Read("err").find("line 39, UID velmo-"), std::string::npos) << Read("err");
+  // The statuses every command gives: a damaged record, a dry run too; no record to export; an
+  // export that cannot be written; two FILEs.
+  Cli("d", "import-ics --dry-run ../good.ics");
+  EXPECT_EQ(Status(), 0) << Read("err");  // a missing record is empty: the import would make it
+  Write("d/record", record.substr(0, 100));
+  Cli("d", "import-ics --dry-run ../good.ics");
+  EXPECT_EQ(Status(), 3) << Read("err");
+  EXPECT_NE(Read("err").find("(damaged record)"), std::string::npos) << Read("err");
+  Cli("e", "export-ics");
+  EXPECT_EQ(Status(), 5);
+  EXPECT_NE(Read("err").find("velmo-cli export-ics: no record file in "), std::string::npos) << Read("err");
+  Cli("w", "export-ics ../nowhere/w.ics");
+  EXPECT_EQ(Status(), 6);
+  EXPECT_NE(Read("err").find("/nowhere/w.ics: could not be written\n"), std::string::npos) << Read("err");
+  Cli("w", "import-ics ../good.ics ../folding.ics");
+  EXPECT_EQ(Status(), 2);
+  EXPECT_EQ(Read("err"), "velmo-cli import-ics: one FILE only\n");
 }
 
 // Files in the shapes the big web, desktop and phone calendars write (their
@@ -723,7 +740,7 @@ TEST(CliAdd, AddSearchAndUpcomingWorkFromTheShell) {
   EXPECT_EQ(Status(), 1);
   Cli("v", "upcoming --now 2026-01-07T08:50 --within 15");
   EXPECT_EQ(Read("out"), "09:00-10:00 \xe4\xbc\x9a\xe8\xad\xb0 weekly\n");
-  Cli("v", "upcoming --now 2026-01-07T08:50 --within 10 --json");
+  Cli("v", "upcoming --now 2026-01-07T08:50 --within 9 --json");
   EXPECT_EQ(Read("out"), "");
   Cli("v", "upcoming --now 2026-01-14T08:55 --json");  // the week the rule skips
   EXPECT_EQ(Read("out"), "");

@@ -4,7 +4,6 @@
 #include <libical/ical.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "IcsWrite.h"
 #include "IcsZones.h"
 #include "Sjis.h"
+#include "platform/Options.h"
 #include "store/Find.h"
 #include "store/Label.h"
 
@@ -297,12 +297,20 @@ bool WriteOut(const char* file, const char* text) {
 }  // namespace
 
 int Cli_ExportIcs(int argc, char** argv) {
-  if (!CliData_TakeNow(argc, argv, kCommand)) return 2;
-  if (argc > 1 || (argc == 1 && argv[0][0] == '-')) {
-    std::fputs("usage: velmo-cli export-ics [FILE]\n", stderr);
-    return 2;
+  if (!CliData_TakeNow(argc, argv, kCommand)) return CLI_EXIT_USAGE;
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  std::string file;
+  while (Options_Next(reader, {}, item)) {
+    if (item.id == OPTION_HELP) {
+      std::fputs("usage: velmo-cli export-ics [FILE]   (standard output without FILE)\n", stdout);
+      return CliData_Written();
+    }
+    if (!file.empty()) return Options_Refuse("velmo-cli export-ics", "one FILE only", CLI_EXIT_USAGE);
+    file = CliData_UserPath(item.value);
   }
-  if (!CliData_Load(kCommand)) return 1;
+  if (reader.status != OPTIONS_END) return Options_Fail("velmo-cli export-ics", reader, CLI_EXIT_USAGE);
+  if (const int status = CliData_Read(kCommand); status != CLI_EXIT_OK) return status;
   const std::size_t count = Store_Count();
   std::vector<std::string> uid(count);
   IcsUids uids;
@@ -339,10 +347,11 @@ int Cli_ExportIcs(int argc, char** argv) {
     }
   }
   const std::string text = IcsWrite_Component(x.calendar);
-  const bool done = WriteOut(argc == 1 ? argv[0] : nullptr, text.c_str());
+  const bool done = WriteOut(file.empty() ? nullptr : file.c_str(), text.c_str());
   icalcomponent_free(x.calendar);
   Store_Shutdown();
-  if (done) return 0;
-  std::fprintf(stderr, "velmo-cli %s: %s: could not be written\n", kCommand, argc == 1 ? argv[0] : "standard output");
-  return 1;
+  if (done) return CLI_EXIT_OK;
+  std::fprintf(stderr, "velmo-cli %s: %s: could not be written\n", kCommand,
+               file.empty() ? "standard output" : file.c_str());
+  return CLI_EXIT_NOT_WRITTEN;
 }

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr std::uint16_t kFirstYear = 1970, kLastYear = 2050;
 constexpr int kDaySeconds = 86400;
 
 bool Digits(const std::string& s, std::size_t at, std::size_t n, int& out) {
@@ -79,7 +78,9 @@ IcsWhen IcsTimes_In(const IcsWhen& t, const IcsZone* zone) {
 }
 
 bool IcsTimes_InRange(DayNo day) {
-  return day >= Date_ToDayNo(kFirstYear, 1, 1) && day <= Date_ToDayNo(kLastYear, 12, 31);
+  return day >= Date_ToDayNo(DATE_DIALOG_FIRST_YEAR, 1, 1) && day <= Date_ToDayNo(DATE_DIALOG_LAST_YEAR, 12, 31);
 }
 
-std::string IcsTimes_RangeText() { return std::to_string(kFirstYear) + "-" + std::to_string(kLastYear); }
+std::string IcsTimes_RangeText() {
+  return std::to_string(DATE_DIALOG_FIRST_YEAR) + "-" + std::to_string(DATE_DIALOG_LAST_YEAR);
+}

@@ -18,11 +18,13 @@
 #include "IcsImport.h"
 #include "IcsRules.h"
 #include "IcsZones.h"
+#include "platform/Options.h"
 #include "store/MonthRec.h"
 
 namespace {
 
 constexpr const char* kCommand = "import-ics";
+constexpr const char* kProgram = "velmo-cli import-ics";
 constexpr const char* kUsage = "usage: velmo-cli import-ics FILE [--dry-run] [--skip-inexact]\n";
 constexpr std::size_t kMaxFileBytes = 8u << 20;
 
@@ -124,19 +126,35 @@ bool SaveUids(void* context) {
   return false;
 }
 
-bool ParseArgs(int argc, char** argv, IcsArgs& args) {
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--dry-run") == 0) {
-      args.dryRun = true;
-    } else if (std::strcmp(argv[i], "--skip-inexact") == 0) {
-      args.skipInexact = true;
-    } else if (argv[i][0] == '-' || args.file != nullptr) {
-      return false;
-    } else {
-      args.file = argv[i];
+enum ImportOption { OPT_DRY_RUN = 1, OPT_SKIP_INEXACT };
+constexpr OptionRow kOptions[] = {
+    {OPT_DRY_RUN, "--dry-run", nullptr, "tell what would be added; write nothing"},
+    {OPT_SKIP_INEXACT, "--skip-inexact", nullptr, "leave out items Velmo cannot show exactly"},
+};
+
+// False when the command ends here (--help, or a fault told) with status.
+bool ParseArgs(int argc, char** argv, IcsArgs& args, int& status) {
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  while (Options_Next(reader, kOptions, item)) {
+    switch (item.id) {
+      case OPTION_HELP: Options_PrintHelp(stdout, kUsage, kOptions, nullptr); return status = CliData_Written(), false;
+      case OPT_DRY_RUN: args.dryRun = true; break;
+      case OPT_SKIP_INEXACT: args.skipInexact = true; break;
+      default:
+        if (args.file != nullptr) return status = Options_Refuse(kProgram, "one FILE only", CLI_EXIT_USAGE), false;
+        args.file = item.value;
     }
   }
-  return args.file != nullptr;
+  if (reader.status != OPTIONS_END) {
+    status = Options_Fail(kProgram, reader, CLI_EXIT_USAGE);
+  } else if (args.file == nullptr) {
+    status = Options_Refuse(kProgram, "no FILE", CLI_EXIT_USAGE);
+  } else {
+    return true;
+  }
+  std::fputs(kUsage, stderr);
+  return false;
 }
 
 bool ReadCalendars(IcsImport& im) {
@@ -188,30 +206,27 @@ std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries)
 }
 
 int Cli_ImportIcs(int argc, char** argv) {
-  if (!CliData_TakeNow(argc, argv, kCommand)) return 2;
+  if (!CliData_TakeNow(argc, argv, kCommand)) return CLI_EXIT_USAGE;
   IcsImport im;
-  if (!ParseArgs(argc, argv, im.args)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (int status = CLI_EXIT_OK; !ParseArgs(argc, argv, im.args, status)) return status;
   fileName = im.args.file;
-  int status = 1;
+  int status = CLI_EXIT_NO_MATCH;
   if (ReadCalendars(im)) {
     if (im.args.dryRun) {
       // The same work as the import, up to the writing.
-      status = CliData_Load(kCommand) ? 0 : 1;
-      if (status == 0) {
+      status = CliData_Load(kCommand);
+      if (status == CLI_EXIT_OK) {
         AddAll(&im);
-        status = im.added.size() == im.items.size() ? 0 : 1;
-        TellAdded(im, status == 0);
+        status = im.added.size() == im.items.size() ? CLI_EXIT_OK : CLI_EXIT_NO_MATCH;
+        TellAdded(im, status == CLI_EXIT_OK);
       }
     } else {
       status = CliData_Write(kCommand, AddAll, &im, SaveUids);
       // Nothing new is no failure.
-      if (status == 1 && im.nothingToWrite) status = 0;
-      if (status == 0) TellAdded(im, true);
+      if (status == CLI_EXIT_NO_MATCH && im.nothingToWrite) status = CLI_EXIT_OK;
+      if (status == CLI_EXIT_OK) TellAdded(im, true);
     }
   }
   Store_Shutdown();
-  return status;
+  return status == CLI_EXIT_OK ? CliData_Written() : status;
 }

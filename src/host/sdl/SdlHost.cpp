@@ -84,10 +84,11 @@ void ShowBox(const char* title, const char* sjisText) {
 }
 
 // Every route that ends Velmo: the shutdown runs, and no desktop box holds it up.
-void RequestClose() {
+// The user's own close (ask) lets Velmo ask first about typed text.
+void RequestClose(bool ask = false) {
   closing = true;
   SdlBox_EndAll();
-  Host_PushKey(KEY_HOST_CLOSE);
+  Host_PushKey(ask ? KEY_HOST_CLOSE_REQUEST : KEY_HOST_CLOSE);
 }
 
 // --- host operations (application thread) --------------------------------
@@ -171,7 +172,7 @@ void SdlHost_RunShortcut(const HostShortcut& s) {
       ShowBox(kDebugTitle, kNotImplemented);
       return;
     case HOSTACT_EXIT:
-      RequestClose();
+      RequestClose(true);
       return;
     case HOSTACT_ABOUT:
       ShowAbout();
@@ -194,9 +195,7 @@ void OnUser(const SDL_UserEvent& u) {
   switch (u.code) {
     case EV_REPAINT: Paint(); return;
     case EV_APP_DONE: appDone = true; return;
-    case EV_IME:
-      SdlInput_ImeChanged(imeOpen.load());
-      return;
+    case EV_IME: SdlInput_FollowIme(); return;
     default: return;
   }
 }
@@ -214,7 +213,7 @@ void SdlHost_Handle(const SDL_Event& e) {
     return;
   }
   switch (e.type) {
-    case SDL_QUIT: RequestClose(); return;
+    case SDL_QUIT: RequestClose(true); return;
     case SDL_KEYDOWN: SdlInput_KeyDown(e.key); return;
     case SDL_TEXTINPUT: SdlInput_Text(e.text); return;
     case SDL_TEXTEDITING: SdlInput_Editing(e.edit); return;
