@@ -63,8 +63,12 @@ TEST_P(CalDavServerTest, DiscoveryChangesAndConditionalWrites) {
     EXPECT_EQ(again, collection);
   }
 
-  // The first sync report of an empty calendar.
+  // Once signed in, a request is sent once: no authentication round before each.
+  const int before = http.Requests();
   std::vector<CalDavMember> members;
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(dav.List(collection, members), CALDAV_OK) << dav.Error();
+  EXPECT_EQ(http.Requests() - before, 3);
+  // The first sync report of an empty calendar.
   std::string token0, token1, token2;
   ASSERT_EQ(dav.Changes(collection, "", members, token0), CALDAV_OK) << dav.Error();
   EXPECT_FALSE(token0.empty());
@@ -182,6 +186,9 @@ TEST(CalDavStubTest, BadAnswersAndAServerThatIsDown) {
   // Digest authentication.
   ASSERT_EQ(dav.Discover(stub.Root() + "/digest/", collection), CALDAV_OK) << dav.Error();
   EXPECT_EQ(collection, stub.Root() + "/digest/cal/");
+  const int before = http.Requests();
+  ASSERT_EQ(dav.Discover(stub.Root() + "/digest/", collection), CALDAV_OK) << dav.Error();
+  EXPECT_EQ(http.Requests() - before, 1);  // the server's nonce is used again, not asked for again
   HttpClient wrong(HttpOptions{"alice", "wrong"});
   CalDav refused(wrong);
   EXPECT_EQ(refused.Discover(stub.Root() + "/digest/", collection), CALDAV_ERROR);

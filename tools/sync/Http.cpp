@@ -18,6 +18,7 @@ namespace {
 struct Reading {
   HttpAnswer* answer;
   bool tooLarge = false;
+  int rounds = 0;  // answers received: an authentication round or a redirect is one more
 };
 
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* context) {
@@ -49,10 +50,12 @@ bool HeaderIs(std::string_view line, const char* name) {
 // Each header block (an authentication round or a redirect has its own)
 // begins with a status line, which forgets the block before.
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* context) {
-  HttpAnswer& a = *static_cast<Reading*>(context)->answer;
+  Reading& r = *static_cast<Reading*>(context);
+  HttpAnswer& a = *r.answer;
   const std::size_t n = size * count;
   const std::string_view line(data, n);
   if (line.starts_with("HTTP/")) {
+    ++r.rounds;
     a.contentType.clear();
     a.etag.clear();
   } else if (HeaderIs(line, "content-type")) {
@@ -102,8 +105,10 @@ bool HttpClient::Send(const HttpRequest& request, HttpAnswer& answer, std::strin
     error = "the HTTP library could not be started";
     return false;
   }
-  // Every option of a request is set anew; the open connection is kept.
-  curl_easy_reset(c);
+  // The handle is not reset between requests: it keeps the connection and
+  // the authentication the server chose, so no request after the first is
+  // sent twice. Every option a request sets is therefore set by each one.
+  curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);  // forgets the last request's body
   Reading reading{&answer};
   Headers headers;
   headers.Add("Expect:");  // no 100-continue round for a body
@@ -140,9 +145,13 @@ bool HttpClient::Send(const HttpRequest& request, HttpAnswer& answer, std::strin
   }
   curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, request.method);
   const CURLcode result = curl_easy_perform(c);
-  long connects = 0;
-  curl_easy_getinfo(c, CURLINFO_REDIRECT_COUNT, &connects);
-  requests_ += 1 + static_cast<int>(connects);
+  // Nothing of this call's own memory stays named by the handle.
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, nullptr);
+  curl_easy_setopt(c, CURLOPT_ERRORBUFFER, nullptr);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, nullptr);
+  curl_easy_setopt(c, CURLOPT_HEADERDATA, nullptr);
+  curl_easy_setopt(c, CURLOPT_POSTFIELDS, nullptr);
+  requests_ += reading.rounds;
   if (reading.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
     error = "the server's answer is larger than " + std::to_string(cap::kSyncAnswerBytes >> 20) + " MB";
     return false;

@@ -47,7 +47,7 @@ class HttpClient {
   // (no connection, time-out, a TLS fault, an answer over the ceiling):
   // error then says why in one line. An HTTP error status is an answer.
   bool Send(const HttpRequest& request, HttpAnswer& answer, std::string& error);
-  // Requests made so far, each redirect counted.
+  // Requests made so far: every answer counts, an authentication round or a redirect too.
   int Requests() const { return requests_; }
 
   struct Handle;
