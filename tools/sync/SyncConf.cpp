@@ -97,22 +97,16 @@ bool FromCommand(const std::string& command, std::string& password, std::string&
 
 bool SyncConf_Load(const char* path, SyncConf& conf, std::string& why) {
   conf = SyncConf{};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (!SyncFile_Exists(path)) return true;
-    why = std::string(path) + ": cannot be read";
-    return false;
-  }
-  std::string line;
-  for (std::size_t number = 1; std::getline(in, line); ++number) {
+  std::vector<std::string> lines;
+  if (!SyncFile_ReadLines(path, lines, why)) return false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string_view key, value;
-    if (Split(line, key, value) && (key.empty() || line.find('=') == std::string::npos)) {
-      why = std::string(path) + ":" + std::to_string(number) + ": not a key = value line";
-      conf = SyncConf{};
+    if (Split(lines[i], key, value) && (key.empty() || lines[i].find('=') == std::string::npos)) {
+      why = std::string(path) + ":" + std::to_string(i + 1) + ": not a key = value line";
       return false;
     }
-    conf.lines.push_back(line);
   }
+  conf.lines = std::move(lines);
   return true;
 }
 

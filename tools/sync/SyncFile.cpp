@@ -1,7 +1,7 @@
 #include "SyncFile.h"
 
 #include <cstdio>
-#include <string>
+#include <fstream>
 
 #include "platform/Platform.h"
 
@@ -18,6 +18,22 @@ bool SyncFile_Replace(const char* path, const char* likePath, std::string_view b
   }
   std::remove(temp.c_str());
   return false;
+}
+
+bool SyncFile_ReadLines(const char* path, std::vector<std::string>& lines, std::string& why) {
+  lines.clear();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    if (!Platform_Exists(path)) return true;
+    why = std::string(path) + ": cannot be read";
+    return false;
+  }
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  if (in.bad()) {
+    why = std::string(path) + ": cannot be read";
+    return false;
+  }
+  return true;
 }
 
 bool SyncFile_Exists(const char* path) { return Platform_Exists(path); }

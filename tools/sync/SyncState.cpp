@@ -1,7 +1,6 @@
 #include "SyncState.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -81,36 +80,19 @@ bool ReadLine(std::string_view line, SyncState& state) {
 
 bool SyncState_Load(const char* path, SyncState& state, std::string& why) {
   state = SyncState{};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (!SyncFile_Exists(path)) return true;
-    why = std::string(path) + ": cannot be read";
+  std::vector<std::string> lines;
+  if (!SyncFile_ReadLines(path, lines, why)) return false;
+  if (lines.empty() && !SyncFile_Exists(path)) return true;
+  if (lines.size() < 2 || lines.front() != kHead || lines.back() != kTail) {
+    why = std::string(path) + ": not a whole sync state";
     return false;
   }
-  std::string line;
-  std::size_t number = 0;
-  bool whole = false;
-  while (std::getline(in, line)) {
-    ++number;
-    if (whole) break;
-    if (number == 1) {
-      if (line != kHead) break;
-      continue;
-    }
-    if (line == kTail) {
-      whole = true;
-      continue;
-    }
-    if (!ReadLine(line, state)) {
-      why = std::string(path) + ":" + std::to_string(number) + ": not a line of a sync state";
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    if (!ReadLine(lines[i], state)) {
+      why = std::string(path) + ":" + std::to_string(i + 1) + ": not a line of a sync state";
       state = SyncState{};
       return false;
     }
-  }
-  if (!whole || in.good()) {
-    why = std::string(path) + ": not a whole sync state";
-    state = SyncState{};
-    return false;
   }
   return true;
 }
