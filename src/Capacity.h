@@ -70,5 +70,6 @@ inline constexpr std::size_t kSyncMultigetBatch = 200;      // items asked for i
 inline constexpr int kSyncTimeoutMs = 30000;                // one request, connecting included
 inline constexpr int kSyncConnectTimeoutMs = 10000;
 inline constexpr int kSyncRedirects = 5;                    // redirects followed by one request
+inline constexpr std::size_t kSyncStateBatch = 50;         // changes carried out between two saves of the state
 
 }  // namespace cap

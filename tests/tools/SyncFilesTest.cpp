@@ -29,6 +29,7 @@ TEST(SyncFilesTest, StateRoundTripBitsAndDamage) {
   // No file yet: never synced.
   ASSERT_TRUE(SyncState_Load("record.sync", state, why));
   EXPECT_TRUE(state.collection.empty());
+  state.url = "http://127.0.0.1:5232/alice/";
   state.collection = "http://127.0.0.1:5232/alice/cal/";
   state.token = "http://radicale.org/ns/sync/abc";
   // Fields holding the separators of the file itself come back whole.

@@ -3,7 +3,7 @@
 
 caldav_peer.py COLLECTION USER PASSWORD put UID SUMMARY   add or replace an event
 caldav_peer.py COLLECTION USER PASSWORD delete UID        delete the event of UID
-caldav_peer.py COLLECTION USER PASSWORD list              UID and SUMMARY, one a line
+caldav_peer.py COLLECTION USER PASSWORD list              UID and SUMMARY, one a line, by UID
 """
 import sys
 
@@ -38,9 +38,12 @@ def main(argv):
     elif action == "delete":
         calendar.event_by_uid(argv[5]).delete()
     elif action == "list":
+        lines = []
         for event in calendar.events():
             component = event.vobject_instance.vevent
-            print(component.uid.value, component.summary.value)
+            lines.append("%s %s" % (component.uid.value, component.summary.value))
+        for line in sorted(lines):
+            print(line)
     else:
         print("unknown action", action)
         return 2

@@ -63,6 +63,7 @@ std::vector<std::string_view> Fields(std::string_view line) {
 
 bool ReadLine(std::string_view line, SyncState& state) {
   const std::vector<std::string_view> f = Fields(line);
+  if (f[0] == "url" && f.size() == 2) return Unescape(f[1], state.url);
   if (f[0] == "collection" && f.size() == 2) return Unescape(f[1], state.collection);
   if (f[0] == "token" && f.size() == 2) return Unescape(f[1], state.token);
   if (f[0] != "item" || f.size() != 6 || (f[5] != "0" && f[5] != "1")) return false;
@@ -100,6 +101,7 @@ bool SyncState_Load(const char* path, SyncState& state, std::string& why) {
 bool SyncState_Save(const char* path, const char* likePath, const SyncState& state) {
   std::ostringstream out;
   out << kHead << '\n';
+  out << "url\t" << Escape(state.url) << '\n';
   out << "collection\t" << Escape(state.collection) << '\n';
   out << "token\t" << Escape(state.token) << '\n';
   for (const auto& [uid, item] : state.items) {

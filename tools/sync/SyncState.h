@@ -17,7 +17,8 @@ struct SyncItem {
 };
 
 struct SyncState {
-  std::string collection;  // empty: never synced
+  std::string url;         // where discovery started, as the user named it
+  std::string collection;  // the calendar it found; empty: never synced
   std::string token;       // empty: no sync report yet
   std::map<std::string, SyncItem> items;  // by UID
   bool operator==(const SyncState&) const = default;
