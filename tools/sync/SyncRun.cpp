@@ -41,6 +41,7 @@ struct Run {
   std::map<std::string, SyncRemote> remote;   // by UID
   std::map<std::string, std::string> bodies;  // UID -> the server's item, as fetched
   std::map<std::string, bool> inexact;        // UID -> the server's item is more than Velmo keeps
+  std::map<std::string, std::string> listed;  // path -> ETag, as the server listed it
   std::map<std::string, std::string> here;    // UID -> fingerprint of the entry
   std::size_t undone = 0;                     // changes not yet in the saved state
 
@@ -72,11 +73,15 @@ struct Run {
       std::string uid, print, why;
       bool rich = false;
       if (!local.read(local.context, b.ics, uid, print, rich, why)) return Fail(b.href + ": " + why);
-      if (remote.count(uid) != 0 && !remote[uid].deleted && remote[uid].href != PathOf(collection, b.href)) {
+      const std::string path = PathOf(collection, b.href);
+      const auto seen = remote.find(uid);
+      if (seen != remote.end() && !seen->second.deleted && seen->second.href != path) {
         report.notes.push_back(b.href + ": UID " + uid + " twice on the server; this one is left as it is");
         continue;
       }
-      remote[uid] = SyncRemote{PathOf(collection, b.href), b.etag, print, false};
+      // A server need not send the ETag with the body; the listing named it.
+      if (b.etag.empty()) b.etag = listed[path];
+      remote[uid] = SyncRemote{path, b.etag, print, false};
       bodies[uid] = std::move(b.ics);
       inexact[uid] = rich;
     }
@@ -98,6 +103,7 @@ struct Run {
     std::vector<std::string> changed;
     for (const CalDavMember& m : members) {
       const std::string path = PathOf(collection, m.href);
+      listed[path] = m.etag;
       const auto known = byHref.find(path);
       if (m.removed) {
         if (known != byHref.end()) remote[known->second] = SyncRemote{path, {}, {}, true};
