@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 struct HttpClient::Handle {
@@ -176,5 +177,26 @@ std::string Http_Resolve(const std::string& base, const std::string& reference) 
 std::string Http_Path(const std::string& url) {
   Url u;
   if (u.u == nullptr || curl_url_set(u.u, CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return {};
-  return u.Get(CURLUPART_PATH);
+  char* text = nullptr;
+  if (curl_url_get(u.u, CURLUPART_PATH, &text, CURLU_URLDECODE) != CURLUE_OK) return {};
+  const std::string decoded(text);
+  curl_free(text);
+  return Http_Escape(decoded, true);
+}
+
+std::string Http_Escape(std::string_view text, bool keepSlash) {
+  std::string out;
+  for (const char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                       c == '_' || c == '.' || c == '~' || (keepSlash && c == '/');
+    if (plain) {
+      out += ch;
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      out += hex;
+    }
+  }
+  return out;
 }

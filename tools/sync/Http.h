@@ -61,5 +61,9 @@ class HttpClient {
 // The URL a reference in an answer names, resolved against base ("/cal/x.ics"
 // against "http://h:1/cal/" is "http://h:1/cal/x.ics"); empty when either is no URL.
 std::string Http_Resolve(const std::string& base, const std::string& reference);
-// The path of a URL ("/cal/"), percent escapes left as they are; empty when it is none.
+// The path of a URL ("/cal/a%40b.ics") escaped one way, whichever way the
+// server wrote it ("/cal/a@b.ics" too), so that equal paths compare equal;
+// empty when it is no URL.
 std::string Http_Path(const std::string& url);
+// Every byte but letters, digits, "-._~" (and with keepSlash "/") as %XX.
+std::string Http_Escape(std::string_view text, bool keepSlash);

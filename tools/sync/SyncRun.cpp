@@ -1,6 +1,5 @@
 #include "SyncRun.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "Capacity.h"
@@ -8,7 +7,7 @@
 
 namespace {
 
-// The path of an href, so that "/cal/a%40b.ics" and "http://h/cal/a%40b.ics"
+// The path of an href, so that "/cal/a@b.ics" and "http://h/cal/a%40b.ics"
 // name one member.
 std::string PathOf(const std::string& collection, const std::string& href) {
   const std::string path = Http_Path(Http_Resolve(collection, href));
@@ -19,14 +18,7 @@ std::string PathOf(const std::string& collection, const std::string& href) {
 std::string NewHref(const std::string& collection, const std::string& uid) {
   std::string base = Http_Path(collection);
   if (!base.ends_with('/')) base += '/';
-  for (const unsigned char c : uid) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                       c == '_' || c == '.' || c == '~';
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%%%02X", c);
-    base += plain ? std::string(1, static_cast<char>(c)) : std::string(hex);
-  }
-  return base + ".ics";
+  return base + Http_Escape(uid, false) + ".ics";
 }
 
 struct Run {
@@ -44,6 +36,7 @@ struct Run {
   std::map<std::string, std::string> listed;  // path -> ETag, as the server listed it
   std::map<std::string, std::string> here;    // UID -> fingerprint of the entry
   std::size_t undone = 0;                     // changes not yet in the saved state
+  bool wrote = false;                         // this run changed the server
 
   bool Fail(std::string why) {
     report.outcome = SYNC_FAILED;
@@ -145,6 +138,7 @@ struct Run {
       return true;
     }
     if (!Ok(r)) return false;
+    wrote = true;
     state.items[uid] = SyncItem{PathOf(collection, href), etag, print, rich};
     return true;
   }
@@ -166,6 +160,7 @@ struct Run {
         const CalDavResult r = dav.Delete(collection, a.href, a.etag);
         if (r == CALDAV_CONFLICT) ++report.raced;
         if (r == CALDAV_OK || r == CALDAV_GONE) state.items.erase(a.uid);
+        wrote = wrote || r == CALDAV_OK;
         return Ok(r);
       }
       case SYNC_CONFLICT:
@@ -185,6 +180,33 @@ struct Run {
       case SYNC_FORGET: state.items.erase(a.uid); return true;
     }
     return true;
+  }
+
+  // The token read at the start predates this run's own writes: an item
+  // created now and deleted on the server before the next run would be in
+  // no report from it. So the token kept is one read after the writes, when
+  // all it reports is what this run wrote; else none, and the next run
+  // lists the calendar whole.
+  void TokenAfterWrites() {
+    if (!wrote || token.empty()) return;
+    std::vector<CalDavMember> members;
+    std::string after;
+    if (dav.Changes(collection, token, members, after) != CALDAV_OK) {
+      token.clear();
+      return;
+    }
+    std::map<std::string, const SyncItem*> byHref;
+    for (const auto& [uid, item] : state.items) byHref[item.href] = &item;
+    for (const CalDavMember& m : members) {
+      const auto known = byHref.find(PathOf(collection, m.href));
+      const bool ours = m.removed ? known == byHref.end()
+                                  : known != byHref.end() && !m.etag.empty() && known->second->etag == m.etag;
+      if (!ours) {
+        token.clear();
+        return;
+      }
+    }
+    token = after;
   }
 
   // An upload over an item Velmo cannot hold exactly keeps the rest of the server's copy.
@@ -214,6 +236,7 @@ struct Run {
       if (!Carry(a)) return;
       if (++undone >= cap::kSyncStateBatch && !Save()) return;
     }
+    TokenAfterWrites();
     state.token = token;
     if (!Save()) return;
     if (report.plan.conflicts > 0 || report.raced > 0) report.outcome = SYNC_DONE_CONFLICTS;
