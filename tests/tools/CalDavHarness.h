@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "Http.h"
 #include "files/SaveFolder.h"
 
 extern char** environ;
@@ -160,6 +161,26 @@ inline std::string Peer(const std::string& args, int& status) {
   std::string text = savefolder::Read(out);
   fs::remove(out);
   return text;
+}
+
+// A user's home exists only after a first signed-in request (Radicale); then
+// a calendar is made in it. Xandikos's --defaults has one already.
+inline void MakeCalendar(HttpClient& http, const Server& server) {
+  if (server.kind() != Server::RADICALE) return;
+  HttpAnswer answer;
+  std::string error;
+  HttpRequest look{.method = "PROPFIND", .url = server.Principal(), .depth = "0"};
+  ASSERT_TRUE(http.Send(look, answer, error)) << error;
+  HttpRequest make{.method = "MKCALENDAR", .url = server.Principal() + "cal/"};
+  ASSERT_TRUE(http.Send(make, answer, error)) << error;
+  ASSERT_EQ(answer.status, 201) << answer.body;
+}
+
+// One all-day event on 2026-12-08.
+inline std::string Event(const std::string& uid, const std::string& summary) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Velmo//tests//JA\r\nBEGIN:VEVENT\r\nUID:" + uid +
+         "\r\nDTSTAMP:20261207T090000Z\r\nDTSTART;VALUE=DATE:20261208\r\nDTEND;VALUE=DATE:20261209\r\nSUMMARY:" +
+         summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 }  // namespace caldavharness

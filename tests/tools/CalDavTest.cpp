@@ -13,32 +13,16 @@
 
 namespace {
 
+using caldavharness::Event;
+using caldavharness::MakeCalendar;
 using caldavharness::Peer;
 using caldavharness::Server;
-
-std::string Event(const std::string& uid, const std::string& summary) {
-  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Velmo//tests//JA\r\nBEGIN:VEVENT\r\nUID:" + uid +
-         "\r\nDTSTAMP:20261207T090000Z\r\nDTSTART;VALUE=DATE:20261208\r\nDTEND;VALUE=DATE:20261209\r\nSUMMARY:" +
-         summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
-}
 
 const CalDavMember* Find(const std::vector<CalDavMember>& members, const std::string& tail) {
   for (const CalDavMember& m : members) {
     if (m.href.ends_with(tail)) return &m;
   }
   return nullptr;
-}
-
-// A server's user has a home only after a first signed-in request; then a calendar is made in it.
-void MakeCalendar(HttpClient& http, const Server& server) {
-  if (server.kind() != Server::RADICALE) return;  // xandikos --defaults has one
-  HttpAnswer answer;
-  std::string error;
-  HttpRequest look{.method = "PROPFIND", .url = server.Principal(), .depth = "0"};
-  ASSERT_TRUE(http.Send(look, answer, error)) << error;
-  HttpRequest make{.method = "MKCALENDAR", .url = server.Principal() + "cal/"};
-  ASSERT_TRUE(http.Send(make, answer, error)) << error;
-  ASSERT_EQ(answer.status, 201) << answer.body;
 }
 
 class CalDavServerTest : public ::testing::TestWithParam<Server::Kind> {};

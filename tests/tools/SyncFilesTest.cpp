@@ -73,8 +73,9 @@ TEST(SyncFilesTest, ConfKeepsItsLinesAndThePasswordComesInOrder) {
   ASSERT_TRUE(SyncConf_Load("sync.conf", conf, why)) << why;
   EXPECT_EQ(SyncConf_Get(conf, "url"), "http://old/");
   EXPECT_EQ(SyncConf_Get(conf, "user"), "alice");
-  SyncConf_Set(conf, "url", "http://127.0.0.1:5232/alice/");
-  SyncConf_Set(conf, "password_command", "printf 'se cret\\n\\n'");
+  EXPECT_TRUE(SyncConf_Set(conf, "url", "http://127.0.0.1:5232/alice/"));
+  EXPECT_TRUE(SyncConf_Set(conf, "password_command", "printf 'se cret\\n\\n'"));
+  EXPECT_FALSE(SyncConf_Set(conf, "user", "bob\npassword_command = evil"));  // no line of its own
   ASSERT_TRUE(SyncConf_Save("sync.conf", "record", conf));
   EXPECT_EQ(Read("sync.conf"),
             "# mine\nurl = http://127.0.0.1:5232/alice/\n\n  user=alice  \npassword_command = printf 'se cret\\n\\n'\n");

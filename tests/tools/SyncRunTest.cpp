@@ -16,6 +16,8 @@
 
 namespace {
 
+using caldavharness::Event;
+using caldavharness::MakeCalendar;
 using caldavharness::Peer;
 using caldavharness::Server;
 
@@ -34,12 +36,6 @@ std::string Field(const std::string& ics, const std::string& name) {
   std::string v = ics.substr(from, ics.find('\n', from) - from);
   if (!v.empty() && v.back() == '\r') v.pop_back();
   return v;
-}
-
-std::string Event(const std::string& uid, const std::string& text) {
-  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Velmo//tests//JA\r\nBEGIN:VEVENT\r\nUID:" + uid +
-         "\r\nDTSTAMP:20261207T090000Z\r\nDTSTART;VALUE=DATE:20261208\r\nSUMMARY:" + text +
-         "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 SyncLocal LocalOf(Side& side) {
@@ -102,14 +98,7 @@ TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
   savefolder::Folder folder;
   savefolder::Write("record", "");
   HttpClient http(HttpOptions{server.User(), server.Password()});
-  if (GetParam() == Server::RADICALE) {
-    HttpAnswer answer;
-    std::string error;
-    HttpRequest look{.method = "PROPFIND", .url = server.Principal(), .depth = "0"};
-    ASSERT_TRUE(http.Send(look, answer, error)) << error;
-    HttpRequest make{.method = "MKCALENDAR", .url = server.Principal() + "cal/"};
-    ASSERT_TRUE(http.Send(make, answer, error) && answer.status == 201) << error;
-  }
+  MakeCalendar(http, server);
   CalDav dav(http);
   Side side;
   SyncLocal local = LocalOf(side);
@@ -292,14 +281,7 @@ TEST_P(SyncRunTest, RandomRoundsKeepBothSidesInStep) {
   savefolder::Write("record", "");
   HttpClient http(HttpOptions{server.User(), server.Password()});
   HttpClient phoneHttp(HttpOptions{server.User(), server.Password()});
-  if (GetParam() == Server::RADICALE) {
-    HttpAnswer answer;
-    std::string error;
-    HttpRequest look{.method = "PROPFIND", .url = server.Principal(), .depth = "0"};
-    ASSERT_TRUE(http.Send(look, answer, error)) << error;
-    HttpRequest make{.method = "MKCALENDAR", .url = server.Principal() + "cal/"};
-    ASSERT_TRUE(http.Send(make, answer, error) && answer.status == 201) << error;
-  }
+  MakeCalendar(http, server);
   CalDav dav(http), phone(phoneHttp);
   std::string collection;
   ASSERT_EQ(dav.Discover(server.Principal(), collection), CALDAV_OK);

@@ -119,16 +119,18 @@ std::string SyncConf_Get(const SyncConf& conf, const char* key) {
   return found;
 }
 
-void SyncConf_Set(SyncConf& conf, const char* key, const std::string& value) {
+bool SyncConf_Set(SyncConf& conf, const char* key, const std::string& value) {
+  if (value.find_first_of("\r\n") != std::string::npos) return false;
   const std::string line = std::string(key) + " = " + value;
   for (std::string& l : conf.lines) {
     std::string_view k, v;
     if (Split(l, k, v) && k == key) {
       l = line;
-      return;
+      return true;
     }
   }
   conf.lines.push_back(line);
+  return true;
 }
 
 bool SyncConf_Save(const char* path, const char* likePath, const SyncConf& conf) {

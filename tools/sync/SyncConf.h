@@ -18,7 +18,8 @@ bool SyncConf_Load(const char* path, SyncConf& conf, std::string& why);
 // The value of key, or empty.
 std::string SyncConf_Get(const SyncConf& conf, const char* key);
 // Sets key to value, in its line when there is one, else in a new line.
-void SyncConf_Set(SyncConf& conf, const char* key, const std::string& value);
+// False (nothing set) for a value with a line break, which would make a line of its own.
+bool SyncConf_Set(SyncConf& conf, const char* key, const std::string& value);
 // Writes conf to path as a whole (SyncFile_Replace). False when not written.
 bool SyncConf_Save(const char* path, const char* likePath, const SyncConf& conf);
 
