@@ -7,6 +7,7 @@
 
 #include <iterator>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -89,16 +90,25 @@ SyncLocal LocalOf(Side& side) {
   return l;
 }
 
-class SyncRunTest : public ::testing::TestWithParam<Server::Kind> {};
+// Each test its own server, with a calendar, and its own folder with a record file.
+class SyncRunTest : public ::testing::TestWithParam<Server::Kind> {
+ protected:
+  void SetUp() override {
+    server_.emplace(GetParam());
+    if (server_->Missing()) GTEST_SKIP() << server_->Error();
+    ASSERT_EQ(server_->Error(), "");
+    savefolder::Write("record", "");
+    http_.emplace(HttpOptions{server_->User(), server_->Password()});
+    MakeCalendar(*http_, *server_);
+  }
+  savefolder::Folder folder_;
+  std::optional<Server> server_;
+  std::optional<HttpClient> http_;
+};
 
 TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
-  Server server(GetParam());
-  if (server.Missing()) GTEST_SKIP() << server.Error();
-  ASSERT_EQ(server.Error(), "");
-  savefolder::Folder folder;
-  savefolder::Write("record", "");
-  HttpClient http(HttpOptions{server.User(), server.Password()});
-  MakeCalendar(http, server);
+  const Server& server = *server_;
+  HttpClient& http = *http_;
   CalDav dav(http);
   Side side;
   SyncLocal local = LocalOf(side);
@@ -274,14 +284,9 @@ std::map<std::string, std::string> Texts(const std::map<std::string, PhoneItem>&
 // a copy), an item deleted on one side and left alone on the other is gone,
 // and no text is there twice.
 TEST_P(SyncRunTest, RandomRoundsKeepBothSidesInStep) {
-  Server server(GetParam());
-  if (server.Missing()) GTEST_SKIP() << server.Error();
-  ASSERT_EQ(server.Error(), "");
-  savefolder::Folder folder;
-  savefolder::Write("record", "");
-  HttpClient http(HttpOptions{server.User(), server.Password()});
+  const Server& server = *server_;
+  HttpClient& http = *http_;
   HttpClient phoneHttp(HttpOptions{server.User(), server.Password()});
-  MakeCalendar(http, server);
   CalDav dav(http), phone(phoneHttp);
   std::string collection;
   ASSERT_EQ(dav.Discover(server.Principal(), collection), CALDAV_OK);
