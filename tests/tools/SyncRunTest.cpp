@@ -222,6 +222,28 @@ TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
   EXPECT_EQ(side.commits, commits2);
   phone("delete z@phone");
 
+  // An item richer than Velmo keeps (here: X-RICH) is never written back as
+  // Velmo holds it; a change made here replaces only Velmo's part of it.
+  std::string rich = Event("rich@phone", "plain"), richEtag;
+  rich.insert(rich.find("SUMMARY"), "X-RICH:keep me\r\n");
+  ASSERT_EQ(dav.Put(collection, "rich.ics", rich, richEtag), CALDAV_OK) << dav.Error();
+  side.entries["a@velmo"] = "there";
+  r = sync();
+  ASSERT_EQ(r.outcome, SYNC_DONE) << r.why;
+  EXPECT_EQ(side.entries["rich@phone"], "plain");
+  r = sync();
+  EXPECT_TRUE(r.plan.actions.empty());
+  side.entries["rich@phone"] = "edited";
+  r = sync();
+  ASSERT_EQ(r.outcome, SYNC_DONE) << r.why;
+  ASSERT_EQ(r.plan.actions.size(), 1u);
+  EXPECT_TRUE(r.plan.actions[0].patch);
+  std::vector<CalDavBody> bodies;
+  ASSERT_EQ(dav.Fetch(collection, {r.plan.actions[0].href}, bodies), CALDAV_OK);
+  ASSERT_EQ(bodies.size(), 1u);
+  EXPECT_NE(bodies[0].ics.find("X-RICH:keep me"), std::string::npos) << bodies[0].ics;
+  EXPECT_NE(bodies[0].ics.find("SUMMARY:edited"), std::string::npos) << bodies[0].ics;
+
   // A second device's first sync with the same calendar: it needs --init, and
   // merge matches by UID and then by content, adding no duplicate.
   Side other;
