@@ -58,7 +58,7 @@ inline bool Listening(int port) {
 // One server process, its output in log; stopped (and its folder removed) at the end.
 class Server {
  public:
-  enum Kind { RADICALE, XANDIKOS, STUB };
+  enum Kind { RADICALE, XANDIKOS, STUB, TLS_STUB };
 
   // Starts it; Error() is empty on success, else why not (a missing package: Missing()).
   explicit Server(Kind kind) : kind_(kind) {
@@ -82,8 +82,21 @@ class Server {
         args = {program_, "-d", dir + "/data", "--defaults", "-l", "127.0.0.1", "-p", port};
         break;
       case STUB:
+      case TLS_STUB:
         program_ = kPython;
         args = {program_, std::string(VELMO_SOURCE_DIR) + "/tests/tools/caldav_stub.py", port};
+        if (kind == TLS_STUB) {
+          // A certificate of its own, which no authority signed.
+          const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout '" +
+                                   dir + "/key' -out '" + dir + "/cert' >/dev/null 2>&1";
+          if (std::system(make.c_str()) != 0) {
+            error_ = "openssl could not make a certificate (setup/packages.txt names it)";
+            missing_ = true;
+            return;
+          }
+          args.push_back(dir + "/cert");
+          args.push_back(dir + "/key");
+        }
         break;
     }
     if (access(program_.c_str(), X_OK) != 0) {
@@ -133,7 +146,9 @@ class Server {
   const std::string& Error() const { return error_; }
   bool Missing() const { return missing_; }
   int Port() const { return port_; }
-  std::string Root() const { return "http://127.0.0.1:" + std::to_string(port_); }
+  std::string Root() const {
+    return (kind_ == TLS_STUB ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_);
+  }
   // The user's principal, where discovery starts.
   std::string Principal() const { return Root() + (kind_ == RADICALE ? "/alice/" : "/user/"); }
   const char* User() const { return kind_ == RADICALE ? "alice" : ""; }

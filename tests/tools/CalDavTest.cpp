@@ -184,4 +184,18 @@ TEST(CalDavStubTest, BadAnswersAndAServerThatIsDown) {
   EXPECT_NE(dav.Error().find(down), std::string::npos) << dav.Error();
 }
 
+// TLS checks the server's certificate against the system's authorities: one
+// that none of them signed is refused, with a message that says so.
+TEST(CalDavStubTest, UnknownCertificateIsRefused) {
+  Server stub(Server::TLS_STUB);
+  if (stub.Missing()) GTEST_SKIP() << stub.Error();
+  ASSERT_EQ(stub.Error(), "");
+  HttpClient http(HttpOptions{"alice", "secret"});
+  CalDav dav(http);
+  std::string collection;
+  EXPECT_EQ(dav.Discover(stub.Root() + "/digest/", collection), CALDAV_ERROR);
+  EXPECT_NE(dav.Error().find("certificate"), std::string::npos) << dav.Error();
+  EXPECT_TRUE(collection.empty());
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""A CalDAV server that answers badly, for the sync tests: caldav_stub.py PORT.
+"""A CalDAV server that answers badly, for the sync tests: caldav_stub.py PORT
+[CERT KEY] (with CERT and KEY: over TLS).
 
 The first part of the path chooses the answer:
   /truncated/  a 207 whose XML stops half way
@@ -11,6 +12,7 @@ The first part of the path chooses the answer:
 """
 import hashlib
 import re
+import ssl
 import sys
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
@@ -76,4 +78,9 @@ class Handler(BaseHTTPRequestHandler):
 
 
 if __name__ == "__main__":
-    ThreadingHTTPServer(("127.0.0.1", int(sys.argv[1])), Handler).serve_forever()
+    server = ThreadingHTTPServer(("127.0.0.1", int(sys.argv[1])), Handler)
+    if len(sys.argv) == 4:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(sys.argv[2], sys.argv[3])
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    server.serve_forever()
