@@ -64,4 +64,12 @@ inline constexpr std::size_t kDialogFields = 24;       // fields one dialog regi
 // Record file
 inline constexpr std::size_t kRecordReadMax = 4u << 20;  // a load never consumes more of a file
 
+// CalDAV sync (velmo-cli)
+inline constexpr std::size_t kSyncAnswerBytes = 10u << 20;  // a server's answer is refused beyond this
+inline constexpr std::size_t kSyncMultigetBatch = 200;      // items asked for in one calendar-multiget
+inline constexpr int kSyncTimeoutMs = 30000;                // one request, connecting included
+inline constexpr int kSyncConnectTimeoutMs = 10000;
+inline constexpr int kSyncRedirects = 5;                    // redirects followed by one request
+inline constexpr std::size_t kSyncStateBatch = 50;         // changes carried out between two saves of the state
+
 }  // namespace cap

@@ -1,0 +1,15 @@
+// The files the sync keeps beside the record file are written one way: whole,
+// into a temporary file with the record file's permission bits, flushed to
+// disk, then put in place of the old one in one step.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// False when any step failed; the old file is then untouched.
+bool SyncFile_Replace(const char* path, const char* likePath, std::string_view bytes);
+// The lines of path, without their line feeds. A missing file has none
+// (true); one that is there but cannot be read is false with why.
+bool SyncFile_ReadLines(const char* path, std::vector<std::string>& lines, std::string& why);
+bool SyncFile_Exists(const char* path);
