@@ -107,10 +107,37 @@ TEST(Glyphs, CachedFontCopiesGiveTheSameGlyphsAsTheFontsAndBadOnesAreBypassed) {
   fs::remove_all(folder);
 }
 
-TEST(Glyphs, MalformedCodesAndSizesHaveNoGlyph) {
+// The CP932 extensions that the Japanese bitmap fonts lack come from the
+// fallback at every size; a double-byte code no font has, or one that is no
+// character, is drawn as GETA; only what is no double-byte code at all, and
+// sizes out of range, have no glyph.
+TEST(Glyphs, ExtensionsFromTheFallbackGetaForTheRestAndNothingForNoCharacter) {
+  const unsigned extensions[] = {0x8740 /* ① */, 0x878D /* ㈱ */, 0x8754 /* Ⅰ */,
+                                 0xFB57 /* 髙 (IBM) */, 0xED98 /* 髙 (NEC selected) */, 0xFA9A /* 﨑 */};
+  for (const int size : {12, 16, 24, 7, 8}) {
+    ZebGlyph geta{};
+    ASSERT_TRUE(ZebGlyph_Render(0x81AC, size, geta));
+    for (const unsigned code : extensions) {
+      ZebGlyph glyph{};
+      ASSERT_TRUE(ZebGlyph_Render(code, size, glyph)) << size << " " << std::hex << code;
+      EXPECT_EQ(glyph.width, size);
+      EXPECT_EQ(glyph.height, size);
+      EXPECT_GT(InkCount(glyph), 3) << size << " " << std::hex << code;
+      EXPECT_NE(glyph.rows, geta.rows) << size << " " << std::hex << code;
+      for (int r = 0; r < glyph.height; ++r) EXPECT_EQ(glyph.rows[r] >> glyph.width, 0u);
+    }
+    for (const unsigned unknown : {0xF040u /* user-defined */, 0x8130u /* trail out of class */, 0x85A0u}) {
+      ZebGlyph glyph{};
+      ASSERT_TRUE(ZebGlyph_Render(unknown, size, glyph)) << size << " " << std::hex << unknown;
+      EXPECT_EQ(glyph.rows, geta.rows) << size << " " << std::hex << unknown;
+    }
+  }
+  ZebGlyph one{}, two{};  // the fallback keeps characters apart
+  ASSERT_TRUE(ZebGlyph_Render(0x8740, 12, one));
+  ASSERT_TRUE(ZebGlyph_Render(0x8741, 12, two));
+  EXPECT_NE(std::memcmp(one.rows, two.rows, 12 * sizeof(std::uint32_t)), 0);
+
   ZebGlyph glyph{};
-  EXPECT_FALSE(ZebGlyph_Render(0x8130, 12, glyph));   // trail byte out of class
-  EXPECT_FALSE(ZebGlyph_Render(0xF040, 12, glyph));   // user-defined row
   EXPECT_FALSE(ZebGlyph_Render(0x4142, 12, glyph));   // no lead byte
   EXPECT_FALSE(ZebGlyph_Render(0x10000, 12, glyph));
   EXPECT_FALSE(ZebGlyph_Render('A', 0, glyph));
