@@ -18,6 +18,7 @@
 
 // Last: Xlib's macros (None, Bool) would clash with the headers above.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 extern char** environ;
 
@@ -28,6 +29,8 @@ using velmo_test::HeadlessFolder;
 constexpr int kPollMs = 20;
 constexpr int kReadyPolls = 1500;  // 30 s for a server, a window or a box to appear (a busy machine)
 constexpr int kEndPolls = 1000;    // 20 s for Velmo to end: longer is a hang
+// A pixel of the title line in the window at its first size (twice the screen).
+constexpr int kTitleX = 600, kTitleY = 20, kTitleGrey = 170;
 
 bool Installed(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
@@ -110,7 +113,7 @@ class Desktop : public ::testing::Test {
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 3, number.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24", nullptr};
+    const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "2000x1000x24", nullptr};
     const bool started =
         posix_spawnp(&server_, "Xvfb", &files, nullptr, const_cast<char**>(argv), environ) == 0;
     posix_spawn_file_actions_destroy(&files);
@@ -142,9 +145,10 @@ class Desktop : public ::testing::Test {
   }
 
   // Starts velmo in the folder and waits for its window.
-  bool StartVelmo() {
-    const std::string velmo = (velmo_test::BuildDir() / "velmo").string();
-    velmo_ = Spawn({velmo}, folder_.Path("").string(), display_);
+  bool StartVelmo(const std::vector<std::string>& options = {}) {
+    std::vector<std::string> args{(velmo_test::BuildDir() / "velmo").string()};
+    args.insert(args.end(), options.begin(), options.end());
+    velmo_ = Spawn(args, folder_.Path("").string(), display_);
     window_.clear();
     const std::string search = "xdotool search --onlyvisible --pid " + std::to_string(velmo_);
     for (int i = 0; i < kReadyPolls && window_.empty(); ++i, Pause()) window_ = Run(search);
@@ -153,12 +157,45 @@ class Desktop : public ::testing::Test {
       return false;
     }
     window_ = window_.substr(0, window_.find('\n'));
-    // The application's caption replaces SDL's once its first screen is shown.
-    for (int i = 0; i < kReadyPolls && Run("xdotool getwindowname " + window_) == "Velmo\n"; ++i) Pause();
+    // The title line's light grey shows once the first screen is painted.
+    for (int i = 0; i < kReadyPolls && Grey(kTitleX, kTitleY) != kTitleGrey; ++i) Pause();
     Run("xdotool windowfocus --sync " + window_);
     return true;
   }
   void Keys(const std::string& keys) { Run("xdotool key --delay 30 " + keys); }
+
+  // "WxH" of the window, waiting up to a while for it to become `wanted`.
+  std::string Size(const std::string& wanted = "") {
+    std::string size;
+    for (int i = 0; i < kReadyPolls && (size.empty() || (!wanted.empty() && size != wanted)); ++i, Pause()) {
+      const std::string text = Run("xdotool getwindowgeometry " + window_);
+      const auto at = text.find("Geometry: ");
+      if (at != std::string::npos) size = text.substr(at + 10, text.find('\n', at) - at - 10);
+      if (wanted.empty()) break;
+    }
+    return size;
+  }
+  // Waits for a pixel to show a grey.
+  bool Shows(int x, int y, int grey) {
+    for (int i = 0; i < kReadyPolls; ++i, Pause()) {
+      if (Grey(x, y) == grey) return true;
+    }
+    return false;
+  }
+
+  // The grey of a pixel of the window (-1 when it cannot be read).
+  int Grey(int x, int y) {
+    Display* d = XOpenDisplay(display_.c_str());
+    if (d == nullptr) return -1;
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    int grey = -1;
+    if (XImage* image = XGetImage(d, std::stoul(window_), x, y, 1, 1, AllPlanes, ZPixmap)) {
+      grey = static_cast<int>(XGetPixel(image, 0, 0) & 0xFF);
+      XDestroyImage(image);
+    }
+    XCloseDisplay(d);
+    return grey;
+  }
 
   // Alt+E opens Velmo's own confirmation, Alt+A the desktop's About box over it.
   pid_t OpenBoxes() {
@@ -241,6 +278,46 @@ TEST_F(Desktop, TypedTextKeepsCharactersShiftJisLacksAsGetaMarks) {
   kill(velmo_, SIGTERM);
   ASSERT_EQ(End(), 0) << folder_.File(".stderr").value_or("");
   EXPECT_TRUE(saved()) << "\"a\" and a geta mark for \"\xc3\xa9\"";
+}
+
+// The Linux window is "Velmo"; a size the desktop gives it (maximized, full
+// screen) shows the picture at the largest whole factor that fits, centred on
+// grey; CTRL+minus and CTRL+plus change the factor within what the display
+// holds, and the next run opens at the factor kept; a --scale too large for
+// the display is reduced with one line on stderr.
+TEST_F(Desktop, TheWindowIsVelmoAndScalesByWholeFactorsThatFitTheDisplay) {
+  constexpr int kBackground = 85, kTitleGrey2 = 170;
+  ASSERT_TRUE(StartVelmo());
+  EXPECT_EQ(Run("xdotool getwindowname " + window_), "Velmo\n");
+  EXPECT_EQ(Size(), "1280x480");
+  Run("xdotool windowsize " + window_ + " 1400 900");  // factor 2 at (60, 210)
+  EXPECT_TRUE(Shows(30, 30, kBackground));
+  EXPECT_EQ(Grey(59, 300), kBackground);
+  EXPECT_EQ(Grey(60 + kTitleX, 210 + kTitleY), kTitleGrey2);
+  Run("xdotool windowsize " + window_ + " 1950 990");  // factor 3 at (15, 135)
+  EXPECT_TRUE(Shows(15 + 900, 135 + 30, kTitleGrey2));
+  EXPECT_EQ(Grey(14, 300), kBackground);
+
+  Run("xdotool windowfocus --sync " + window_);
+  Keys("ctrl+minus");
+  EXPECT_EQ(Size("1280x480"), "1280x480");
+  Keys("ctrl+minus ctrl+minus");
+  EXPECT_EQ(Size("640x240"), "640x240");  // never below the screen itself
+  Keys("ctrl+KP_Add ctrl+KP_Add ctrl+KP_Add ctrl+KP_Add");
+  EXPECT_EQ(Size("1920x720"), "1920x720");  // 2000 x 1000 holds three times, not four
+  SendCloseRequest();
+  ASSERT_EQ(End("close"), 0) << folder_.File(".stderr").value_or("");
+  EXPECT_NE(folder_.File("continue").value_or("").find("\nWindowScale:            3\n"), std::string::npos);
+
+  ASSERT_TRUE(StartVelmo());
+  EXPECT_EQ(Size("1920x720"), "1920x720");
+  ASSERT_EQ(End("close"), 0);
+
+  ASSERT_TRUE(StartVelmo({"--scale", "8"}));
+  EXPECT_EQ(Size("1920x720"), "1920x720");
+  ASSERT_EQ(End("close"), 0);
+  EXPECT_EQ(folder_.File(".stderr").value_or(""),
+            "velmo: --scale 8 does not fit the screen; the window is 3 times the picture instead\n");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlKeys.h"
 #include "host/sdl/SdlTest.h"
+#include "host/sdl/SdlView.h"
 
 namespace {
 
@@ -154,26 +155,12 @@ void SdlInput_Editing(const SDL_TextEditingEvent& e) {
   SdlTest_Delivered(SdlHost_Waits());
 }
 
-namespace {
-
-// The window's own place of a screen pixel, as the renderer scales it.
-SDL_Rect WindowRect(const ZebTextSpot& at) {
-  int w = kW, h = kH;
-  SDL_GetWindowSize(SdlHost_Window(), &w, &h);
-  int scale = std::min(w / kW, h / kH);
-  if (scale < 1) scale = 1;
-  const int left = (w - kW * scale) / 2, top = (h - kH * scale) / 2;
-  return SDL_Rect{left + at.x * scale, top + at.y * scale, at.w * scale, at.h * scale};
-}
-
-}  // namespace
-
 void SdlInput_PlaceTextInput() {
   const ZebTextSpot at = ZebHost_TextSpot();
   if (at.serial == spot.serial || !SdlHost_Window()) return;
   spot.serial = at.serial;
   if (!at.active) return;
-  SDL_Rect rect = WindowRect(at);
+  SDL_Rect rect = SdlView_WindowRect(at.x, at.y, at.w, at.h);
   SDL_SetTextInputRect(&rect);
 }
 
