@@ -251,9 +251,18 @@ int OnDisplayLost(Display*) {
   _exit(kExitDisplayLost);
 }
 
-// The window's icon: the application's 16 x 16 picture, scaled by whole pixels.
+// The window's icon: the application's 16 x 16 picture, scaled by whole
+// pixels, its light grey surround transparent as in the installed icons.
 void SetIcon(const unsigned char* picture) {
   if (picture == nullptr) return;
+  std::array<std::uint8_t, SDL_ICON_SIDE * SDL_ICON_SIDE / 4> levels{};
+  std::memcpy(levels.data(), picture + ZEB_BITMAP_HEADER, levels.size());
+  ZebBitmap image{};
+  std::array<std::uint8_t, SDL_ICON_SIDE * SDL_ICON_SIDE> outside{};
+  if (!Zeb_InitBitmap(image, levels.data(), SDL_ICON_SIDE, SDL_ICON_SIDE) ||
+      !ZebPng_Outside(image, ZEB_LIGHT_GREY, outside.data(), outside.size())) {
+    return;
+  }
   constexpr int size = SDL_ICON_SIDE * kIconScale;
   SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888);
   if (icon == nullptr) return;
@@ -261,9 +270,10 @@ void SetIcon(const unsigned char* picture) {
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       const int ix = x / kIconScale, iy = y / kIconScale;
-      const int byte = picture[ZEB_BITMAP_HEADER + iy * (SDL_ICON_SIDE / 4) + ix / 4];
-      const Uint32 g = static_cast<Uint32>(Zeb_HostGrey((byte >> ((ix & 3) * 2)) & 3));
-      pixels[y * icon->pitch / 4 + x] = 0xFF000000u | g << 16 | g << 8 | g;
+      const int level = (levels[static_cast<std::size_t>(iy * (SDL_ICON_SIDE / 4) + ix / 4)] >> ((ix & 3) * 2)) & 3;
+      const Uint32 g = static_cast<Uint32>(Zeb_HostGrey(level));
+      const Uint32 alpha = outside[static_cast<std::size_t>(iy * SDL_ICON_SIDE + ix)] ? 0u : 0xFFu;
+      pixels[y * icon->pitch / 4 + x] = alpha << 24 | g << 16 | g << 8 | g;
     }
   SDL_SetWindowIcon(win.window, icon);
   SDL_FreeSurface(icon);
