@@ -22,14 +22,20 @@ constexpr const char* kNotificationTitle = "Velmo";
 // "まもなく予定の時刻です"
 constexpr const char* kSoon = "\x82\xdc\x82\xe0\x82\xc8\x82\xad\x97\x5c\x92\xe8\x82\xcc\x8e\x9e\x8d\x8f\x82\xc5\x82\xb7";
 
-struct Due {
+// An occurrence told of: the same schedule on the same day is not told
+// again; a changed one is a new entry and is told anew.
+struct Told {
   const Entry* entry;
+  DayNo day;
 };
 
-// Minutes are counted from day 0, so a look spans midnight. Starts up to
-// `told` have been told of; -1: nothing yet.
-long told = -1;
-long lastLook = -1;
+std::array<Told, cap::kRemindersKept> told{};
+std::size_t nextTold = 0;
+long lastLook = -1;  // minutes since day 0 of the last look
+
+bool WasTold(const Entry* e, DayNo day) {
+  return std::any_of(told.begin(), told.end(), [&](const Told& t) { return t.entry == e && t.day == day; });
+}
 
 // A schedule with a time; one without has end hour 0.
 bool HasTime(const Entry& e) { return e.kind == KIND_SCHEDULE && e.endHour != 0; }
@@ -63,7 +69,8 @@ void Tell(const Entry& e) {
 }  // namespace
 
 void Reminder_Reset() {
-  told = -1;
+  told.fill(Told{});
+  nextTold = 0;
   lastLook = -1;
 }
 
@@ -76,21 +83,20 @@ void Reminder_Tick() {
   const long now = today * kMinutesPerDay + hour * 60L + minute;
   if (now == lastLook) return;
   lastLook = now;
-  // Starts after `from` up to `to`; none that has begun already.
-  const long from = std::max(told, now - 1);
+  // Starts from now up to `ahead` minutes on, each occurrence once.
   const long to = now + ahead;
-  if (to <= from) return;
-  told = to;
-  std::array<Due, cap::kReminderBatch> due{};
+  std::array<const Entry*, cap::kReminderBatch> due{};
   std::size_t count = 0;
   for (long day = today; day * kMinutesPerDay <= to && day <= kLastDay && count < due.size(); ++day) {
     for (std::uint16_t i = 0; count < due.size(); ++i) {
       const Entry* e = MonthRec_EntryAt(static_cast<DayNo>(day), i);
       if (e == nullptr) break;
       const long start = HasTime(*e) ? StartOf(static_cast<DayNo>(day), *e) : -1;
-      if (start > from && start <= to) due[count++] = Due{e};
+      if (start < now || start > to || WasTold(e, static_cast<DayNo>(day))) continue;
+      told[nextTold++ % told.size()] = Told{e, static_cast<DayNo>(day)};
+      due[count++] = e;
     }
   }
   // Each box waits for the user; the entries stay readable meanwhile.
-  for (std::size_t k = 0; k < count; ++k) Tell(*due[k].entry);
+  for (std::size_t k = 0; k < count; ++k) Tell(*due[k]);
 }
