@@ -31,7 +31,8 @@ constexpr const char* kUsage =
     "usage: velmo [--folder DIR] [--scale N] [--shot-at-exit FILE.png] [-- ARGS...]\n"
     "  --folder DIR   work in DIR (default: the working directory, or\n"
     "                 $XDG_DATA_HOME/velmo when started in / or the home folder)\n"
-    "  --scale N      window N times the 640 x 240 screen (1..8, default 2)\n"
+    "  --scale N      window N times the 640 x 240 screen (1..8; default: the last\n"
+    "                 run's zoom, else 2; reduced to what the display holds)\n"
     "  --shot-at-exit FILE.png   the window's picture at exit\n"
     "  --help, --version\n"
     "ARGS go to Velmo (-sjistoeuc converts the record file to EUC-JP).\n";

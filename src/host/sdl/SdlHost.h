@@ -1,6 +1,6 @@
 // The desktop host on SDL2: a window "Velmo" showing the 640 x 240 screen
-// scaled by a whole number, the application on its own thread, keys in the codes the
-// application expects, and the host menu as keyboard shortcuts.
+// scaled by a whole number, the application on its own thread, keys in the
+// codes the application expects, and the host menu as keyboard shortcuts.
 #pragma once
 
 #include <SDL.h>
