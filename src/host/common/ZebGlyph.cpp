@@ -230,7 +230,7 @@ void Fit(const std::uint32_t* cell, int size, int width, std::uint32_t* rows) {
   const int side = std::max(size, kMisakiPixels);
   for (int y = 0; y < std::min(size, side); ++y) {
     for (int x = 0; x < std::min(width, side); ++x) {
-      int covered = 0;  // in units of (1 / (16 * side))^2 of a source pixel
+      int covered = 0;  // area, in squares of 1 / (16 * side) of the cell's side
       for (int r = y * kUnifontPixels / side; r < kUnifontPixels && r * side < (y + 1) * kUnifontPixels; ++r) {
         const int dy = Overlap(r * side, side, y * kUnifontPixels, kUnifontPixels);
         for (int c = x * kUnifontPixels / side; c < kUnifontPixels && c * side < (x + 1) * kUnifontPixels; ++c) {
