@@ -1,7 +1,8 @@
 // The reminder of a schedule that starts soon, end to end through
 // velmo-headless on its virtual clock: the box over the browse screen, the
 // desktop notification the headless host tells on stderr, once per schedule,
-// and nothing unless the continuation file asks for it.
+// a schedule entered within the lead told too, and nothing unless the
+// continuation file asks for it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,6 +82,17 @@ TEST(ReminderRun, ASoonStartIsToldOnceInABoxAndANotificationOnlyWhenAsked) {
   EXPECT_EQ(Count(silent.errors, "Notification"), 0);
   EXPECT_FALSE(BoxShown(quiet.Shot("due.png"), quiet.Shot("start.png")));
   EXPECT_NE(quiet.File("continue").value_or("").find("\nScheduleReminder:       0\n"), std::string::npos);
+
+  // A schedule entered at 10:01 for 10:10 is told at once, though the look
+  // at 10:00 already covered its start.
+  HeadlessFolder typed;
+  typed.Write("record", Record());
+  typed.Write("continue", "CurrentDate: " + std::to_string(kDay) + "\nScheduleReminder: 15\n");
+  const auto entered =
+      typed.Run("wait 60000\nF2\ntext soon\nC-t\n1 0 1 0 1 1 0 0\nRET\nwait 61000\n", {.now = "2024-01-10T10:00"});
+  ASSERT_EQ(entered.status, 0) << entered.errors;
+  EXPECT_EQ(Count(entered.errors, "Notification: Velmo: 10:10-11:00 soon\n"), 1) << entered.errors;
+  EXPECT_EQ(Count(entered.errors, "Notification"), 1) << entered.errors;
 }
 
 }  // namespace
