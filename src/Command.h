@@ -28,6 +28,7 @@ enum : int {
   CMD_LABEL_CUSTOM = 3033,
   CMD_UNUSED_M = 3039,       // no handler takes it
   CMD_TO_EUC = 3041,         // posted for "-sjistoeuc"
+  CMD_CLOSE_REQUEST = 3042,  // the window's close, put to the entry dialog
   CMD_SAVE = 4501,
   CMD_NOT_IMPLEMENTED_2 = 4502,
   CMD_NOTHING = 4504,

@@ -130,6 +130,10 @@ void DayNo_ToMonthNo(DayNo day, MonthNo& month, std::uint16_t& mday) {
 
 void Date_SystemClock(DateClock& out) {
   Platform_Now(out.seconds, out.micros);
+  Date_SetLocalFields(out);
+}
+
+void Date_SetLocalFields(DateClock& out) {
   std::tm tm{};
   Platform_LocalTime(static_cast<std::time_t>(out.seconds), tm);
   out.year = static_cast<std::uint16_t>(tm.tm_year + 1900);

@@ -14,6 +14,10 @@ inline constexpr DayNo DAY_NONE = 0;
 inline constexpr DayNo DAY_OPEN_END = 65535;
 inline constexpr std::uint16_t DATE_FIRST_YEAR = 1900;
 inline constexpr std::uint16_t DATE_LAST_YEAR = 2079;
+// The years the date fields of the dialogs take: an entry outside them could
+// not be changed in the window.
+inline constexpr std::uint16_t DATE_DIALOG_FIRST_YEAR = 1970;
+inline constexpr std::uint16_t DATE_DIALOG_LAST_YEAR = 2050;
 
 // Weekday = DayNo mod 7, 0 = Sunday .. 6 = Saturday.
 inline constexpr std::uint16_t WEEKDAY_SUNDAY = 0;
@@ -69,6 +73,7 @@ using DateClockFn = void (*)(DateClock& out);
 void Date_SetClock(DateClockFn fn);   // nullptr restores the system clock
 void Date_ReadClock(DateClock& out);  // wall-clock seconds+microseconds and local date/time
 void Date_SystemClock(DateClock& out);  // the default: the platform's clock and local time
+void Date_SetLocalFields(DateClock& out);  // the local date and time of out.seconds, for a host's clock
 
 // Today through the clock seam; returns today's DayNo.
 DayNo Date_Now(std::uint16_t& year, std::uint16_t& month, std::uint16_t& mday,

@@ -6,6 +6,7 @@
 
 #include "dialogs/EntryForm.h"
 #include "dialogs/EntryLayout.h"
+#include "dialogs/Notice.h"
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
 #include "store/MonthRec.h"
@@ -17,7 +18,28 @@ namespace {
 
 constexpr std::uint16_t kViewSmall = 12;  // the small screen's view
 
+// "入力中の内容があります\n登録して終了しますか\nいいえ：破棄して終了"
+constexpr const char* kAskOnClose =
+    "\x93\xfc\x97\xcd\x92\x86\x82\xcc\x93\xe0\x97\x65\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb7\n"
+    "\x93\x6f\x98\x5e\x82\xb5\x82\xc4\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x82\xa9\n"
+    "\x82\xa2\x82\xa2\x82\xa6\x81\x46\x94\x6a\x8a\xfc\x82\xb5\x82\xc4\x8f\x49\x97\xb9";
+
 EntryWidgets& w = entryWidgets;
+
+// What the fields held when the dialog opened, to tell whether anything was
+// typed since (FNV-1a over every editor's text).
+std::uint32_t openedPrint = 0;
+
+std::uint32_t FieldsPrint() {
+  std::uint32_t h = 2166136261u;
+  for (std::size_t slot = 0; slot < cap::kChildren; ++slot) {
+    if (!w.dialog.childUsed[slot] || w.dialog.children[slot]->handler != nwEdit_Handler) continue;
+    const auto* edit = static_cast<const nwEdit*>(w.dialog.children[slot]);
+    for (int i = 0; i < edit->length; ++i) h = (h ^ static_cast<unsigned char>(edit->text[i])) * 16777619u;
+    h = (h ^ 0xFFu) * 16777619u;  // a field's end, so moved bytes count
+  }
+  return h;
+}
 
 void SetImeOpen(bool open) {
   if (nwIme_IsOpen() != open) nwIme_Toggle();
@@ -31,6 +53,7 @@ void Build() {
   Dialog_SetToolbar();
   EntryLayout_CreateChildren();
   EntryForm_Load();
+  openedPrint = FieldsPrint();
   dialogState.knownStart = EntryForm_StartDate();
   if (Dialog_HasEndDate(dialogMode)) dialogState.knownEnd = EntryForm_EndDate();
   nwEvent_PostTo(&w.dialog, NW_KEY_DOWN, KEY_TAB, KEY_MOD_NONE);
@@ -50,13 +73,16 @@ void Close(bool accepted) {
   nwEvent_PostTo(&w.dialog, NW_END_MODAL, accepted ? 1 : 0);
 }
 
-void Accept() {
+bool Accept() {
   nwFocus_Set(&w.dialog);
-  if (!EntryForm_Store()) return;
+  if (!EntryForm_Store()) return false;
   Close(true);
+  return true;
 }
 
+// Cancelling keeps nothing, so the field left is not checked on the way out.
 void Cancel() {
+  Field_Dismiss();
   nwFocus_Set(&w.dialog);
   Close(false);
 }
@@ -89,8 +115,21 @@ bool OnKey(int key, int modifiers) {
   }
 }
 
+// The user closes the window over typed text: keep it, drop it, or stay. The
+// close goes on as the host's close once the dialog has ended.
+void AskOnClose() {
+  const int answer = Notice_Box(kAskOnClose, NOTICE_YES_NO_CANCEL);
+  if (answer == NOTICE_YES && !Accept()) return;
+  if (answer == NOTICE_NO) Cancel();
+  if (answer == NOTICE_YES || answer == NOTICE_NO) Zeb_PushKey(KEY_HOST_CLOSE);
+}
+
 void OnCommand(int command) {
-  if (command == CMD_DIALOG_OK) return Accept();
+  if (command == CMD_CLOSE_REQUEST) return AskOnClose();
+  if (command == CMD_DIALOG_OK) {
+    Accept();
+    return;
+  }
   if (command == CMD_DIALOG_CANCEL) return Cancel();
   if (command >= CMD_DIALOG_LABEL0 && command <= CMD_DIALOG_LABEL0 + 4) {
     dialogState.dialogLabel = static_cast<std::uint16_t>(command - CMD_DIALOG_LABEL0);
@@ -146,6 +185,12 @@ bool EntryDialog_Change(DayNo day, int index) {
 }
 
 bool EntryDialog_Accepted() { return dialogState.dialogAccepted; }
+
+bool EntryDialog_AskOnClose() {
+  const bool asks = browse.screenMode == MODE_DIALOG && nwDialog_Depth() == 1 && !nwMessageBox_IsOpen() &&
+                    dialogState.frameVisible && FieldsPrint() != openedPrint;
+  return asks && nwEvent_PostTo(&w.dialog, NW_COMMAND, CMD_CLOSE_REQUEST);
+}
 
 bool EntryDialog_Handler(nwObject* object, nwMessage* message) {
   auto* field = nwMessage_Ptr<nwObject>(message);

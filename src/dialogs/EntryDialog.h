@@ -31,5 +31,10 @@ bool EntryDialog_Add(int command);
 bool EntryDialog_Change(DayNo day, int index);
 bool EntryDialog_Accepted();
 
+// A close request of the window: true when the open dialog holds typed text
+// and asks the user first (keep it / drop it / go back); the question is
+// posted to it. False when nothing would be lost or a box is over it.
+bool EntryDialog_AskOnClose();
+
 // The dialog's handler (exposed for tests).
 bool EntryDialog_Handler(nwObject* object, nwMessage* message);

@@ -18,6 +18,7 @@ FieldParams fieldParams{};
 nwObject* refocusField = nullptr;
 bool valueInvalid = false;
 bool checkBusy = false;
+bool checksOff = false;
 
 // "  決定  "
 const char* const DIALOG_OK_TEXT = "  \x8c\x88\x92\xe8  ";
@@ -161,6 +162,7 @@ void Field_Reset() {
   refocusField = nullptr;
   valueInvalid = false;
   checkBusy = false;
+  checksOff = false;
   known.fill(KnownField{});
   knownCount = 0;
 }
@@ -235,7 +237,14 @@ void Field_Setup(int id) {
   fieldParams.spinKind = rule->spinKind;
 }
 
+void Field_Dismiss() {
+  checksOff = true;
+  refocusField = nullptr;
+  valueInvalid = false;
+}
+
 bool Field_Check(nwObject* field) {
+  if (checksOff) return true;
   const std::uint16_t v = Field_Value(fieldParams.valueText);
   if (v >= fieldParams.minValue && v <= fieldParams.maxValue) {
     valueInvalid = false;

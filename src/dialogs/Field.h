@@ -74,6 +74,7 @@ extern FieldParams fieldParams;
 extern nwObject* refocusField;  // focus goes back here on the next gain
 extern bool valueInvalid;       // a failed check not yet cured; refuses accept
 extern bool checkBusy;          // the entry dialog is running Field_Check
+extern bool checksOff;          // the dialog is being cancelled: nothing is checked
 
 // Dialog building: empties FieldParams, clears the flags and forgets every
 // known field. Every dialog calls it before creating its fields.
@@ -104,7 +105,11 @@ void Field_SetNumber(nwObject* field, int value);  // "%d"
 // Loads FieldParams for the field id (other ids leave them as they were).
 void Field_Setup(int id);
 // Range check of the field set up last; false (and the notice) on failure.
+// Always true once Field_Dismiss was called.
 bool Field_Check(nwObject* field);
+// A cancelled dialog keeps none of its values: from now until the next
+// Field_Reset no field is checked and no focus is sent back.
+void Field_Dismiss();
 // Up or down stepping of the field set up last.
 void Field_Step(bool up);
 // EditNotify from editor: true when handled.

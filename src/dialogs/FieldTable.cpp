@@ -2,6 +2,7 @@
 #include "dialogs/FieldTable.h"
 
 #include "Capacity.h"
+#include "calendar/Date.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ using enum FieldKind;
 using enum FieldPresence;
 using enum FieldComplete;
 
-constexpr FieldRule kYearRule{.minValue = 1970, .maxValue = 2050, .spinKind = SPIN_STEP, .complete = AtMin};
+constexpr FieldRule kYearRule{.minValue = DATE_DIALOG_FIRST_YEAR, .maxValue = DATE_DIALOG_LAST_YEAR, .spinKind = SPIN_STEP, .complete = AtMin};
 constexpr FieldRule kMonthRule{
     .minValue = 1, .maxValue = 12, .spinKind = SPIN_STEP, .complete = AtLeast, .threshold = 2};
 constexpr FieldRule kDayRule{

@@ -7,9 +7,11 @@
 // Types.
 inline constexpr int NOTICE_OK = NW_MB_OK;              // one "OK" button
 inline constexpr int NOTICE_CONFIRM = NW_MB_OK_CANCEL;  // "OK" and "CANCEL"
+inline constexpr int NOTICE_YES_NO_CANCEL = NW_MB_YES_NO_CANCEL;  // "はい", "いいえ", "取消"
 // Results: a confirmation is taken as yes only for NOTICE_YES.
 inline constexpr int NOTICE_YES = NW_MB_RESULT_OK;
 inline constexpr int NOTICE_CANCEL = NW_MB_RESULT_CANCEL;
+inline constexpr int NOTICE_NO = NW_MB_RESULT_NG;  // "いいえ"
 inline constexpr int NOTICE_NO_ANSWER = NW_MB_NO_ANSWER;  // not shown, or closed by a quit
 
 // The texts the program shows (Shift-JIS).

@@ -375,16 +375,20 @@ std::span<const std::uint8_t> Record_BuildImage() {
   return {image.get(), total};
 }
 
-bool Record_Save() {
-  // The rename would replace a file the user cannot write.
-  if (!Record_Writable()) return false;
-  const std::span<const std::uint8_t> bytes = Record_BuildImage();
-  if (bytes.empty()) return false;
+bool Record_WriteWhole(const char* path, std::span<const std::uint8_t> bytes) {
+  if (path == nullptr || bytes.empty()) return false;
   char temporary[cap::kFileName + 8];
-  std::snprintf(temporary, sizeof temporary, "%s.tmp", recordPath);
-  if (!WriteFile(temporary, bytes) || !Platform_Replace(temporary, recordPath)) {
+  const int n = std::snprintf(temporary, sizeof temporary, "%s.tmp", path);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof temporary) return false;
+  if (!WriteFile(temporary, bytes) || !Platform_Replace(temporary, path)) {
     std::remove(temporary);
     return false;
   }
   return true;
+}
+
+bool Record_Save() {
+  // The rename would replace a file the user cannot write.
+  if (!Record_Writable()) return false;
+  return Record_WriteWhole(recordPath, Record_BuildImage());
 }

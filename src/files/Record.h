@@ -50,6 +50,11 @@ const char* Record_StopText(RecordStop stop);  // short English reason
 // temporary removed, and false returned.
 // Recomputes each saved entry's size.
 bool Record_Save();
+// Writes bytes as the file path in one step: a temporary beside it, created
+// with the record file's bits, flushed to disk, renamed over path, and the
+// folder synced. A failure leaves an older file at path untouched and no
+// temporary behind.
+bool Record_WriteWhole(const char* path, std::span<const std::uint8_t> bytes);
 // Flushes f and waits until its bytes are on disk, so that a rename after
 // it never puts an empty file in place; false on any failure.
 bool Record_FlushToDisk(std::FILE* f);

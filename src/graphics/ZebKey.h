@@ -61,12 +61,18 @@ inline constexpr int KEY_MOD_CTRL_SHIFT = 3;
 
 // Host-to-application requests, above every keyboard code. They travel through
 // the key queue and never reach a handler as keys.
-//   KEY_HOST_CLOSE: the window is being closed; every loop level ends (modal
-//     loops with result 0) and the application's own shutdown runs. A close
-//     request is never lost to a full queue and is taken before waiting keys.
+//   KEY_HOST_CLOSE: Velmo must end now (a signal, the display lost, no one
+//     left to answer); every loop level ends (modal loops with result 0) and
+//     the application's own shutdown runs. It is never lost to a full queue
+//     and is taken before waiting keys.
+//   KEY_HOST_CLOSE_REQUEST: the user asked the window to close (its frame or
+//     menu); the application may ask first and go on running. Queued in turn,
+//     after the keys typed before it. Unless the toolkit's close hook takes
+//     it up, it ends Velmo as KEY_HOST_CLOSE does.
 //   KEY_HOST_COMMAND + n (n = 0..KEY_HOST_COMMAND_MAX): Command n is posted to
 //     the focus chain.
 inline constexpr int KEY_HOST_CLOSE = 0x10000;
+inline constexpr int KEY_HOST_CLOSE_REQUEST = 0x10001;
 inline constexpr int KEY_HOST_COMMAND = 0x20000;
 inline constexpr int KEY_HOST_COMMAND_MAX = 0xFFFF;
 

@@ -25,6 +25,11 @@ bool Platform_PlaceAs(const char* from, const char* name);
 // needs a separate step (POSIX: the folder's fsync). A failure loses nothing
 // already written, so it is not reported.
 void Platform_SyncFolderOf(const char* name);
+// Called by Platform_SyncFolderOf, so after every save, before the program
+// goes on: a host whose folder lives in memory (the browser) writes it to
+// its storage there. Null: none.
+using PlatformSavedHook = void (*)(const char* name);
+void Platform_SetSavedHook(PlatformSavedHook hook);
 // Flushes the stream and the file's data to disk.
 bool Platform_FlushFile(std::FILE* f);
 // Creates name for binary writing, with the permission bits of likePath
@@ -37,6 +42,21 @@ bool Platform_Exists(const char* name);
 // Whether an existing file may be written: a file with no write permission
 // (POSIX) or the read-only attribute (Windows) is the user's "keep as is".
 bool Platform_Writable(const char* name);
+
+// Folders. The base of per-user data: POSIX $XDG_DATA_HOME when absolute,
+// else the home folder's .local/share; Windows %APPDATA%. False when there is
+// no home or it does not fit in size bytes.
+bool Platform_DataHome(char* out, std::size_t size);
+// Creates the folder and those above it that are missing (POSIX: private to
+// the user, as per-user data should be); true when it is a folder now.
+bool Platform_MakeFolders(const char* path);
+bool Platform_IsFolder(const char* path);
+// Makes path the working directory (errno set on failure).
+bool Platform_EnterFolder(const char* path);
+// The working directory; false when it does not fit in size bytes.
+bool Platform_CurrentFolder(char* out, std::size_t size);
+// Whether path begins at a root ("/x"; Windows "C:\x", "\\server").
+bool Platform_IsAbsolute(const char* path);
 
 // One Shift-JIS (CP932) character of length 1 or 2 in EUC-JP (EUC-JP-MS, as
 // iconv names it; Windows' code page 20932) into out, at most 3 bytes;

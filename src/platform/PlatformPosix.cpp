@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -58,10 +59,19 @@ bool Platform_PlaceAs(const char* from, const char* name) {
     errno = EEXIST;
     return false;
   }
-  return std::rename(from, name) == 0;
+  if (std::rename(from, name) != 0) return false;
+  Platform_SyncFolderOf(name);
+  return true;
 }
 
+namespace {
+PlatformSavedHook savedHook = nullptr;
+}  // namespace
+
+void Platform_SetSavedHook(PlatformSavedHook hook) { savedHook = hook; }
+
 void Platform_SyncFolderOf(const char* name) {
+  if (savedHook != nullptr) savedHook(name);
   char folder[cap::kFileName];
   std::snprintf(folder, sizeof folder, "%s", name);
   char* slash = std::strrchr(folder, '/');
@@ -107,6 +117,44 @@ bool Platform_Writable(const char* name) {
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
   return access(name, W_OK) == 0;
 }
+
+bool Platform_DataHome(char* out, std::size_t size) {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return std::snprintf(out, size, "%s", data) < static_cast<int>(size);
+  const char* home = std::getenv("HOME");
+  // cron and env -i may leave HOME out; the password database still knows it.
+  if (home == nullptr || home[0] != '/') {
+    const passwd* user = getpwuid(getuid());
+    home = user != nullptr ? user->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] != '/') return false;
+  return std::snprintf(out, size, "%s/.local/share", std::strcmp(home, "/") == 0 ? "" : home) <
+         static_cast<int>(size);
+}
+
+bool Platform_MakeFolders(const char* path) {
+  char folder[cap::kFileName];
+  if (std::snprintf(folder, sizeof folder, "%s", path) >= static_cast<int>(sizeof folder)) return false;
+  for (char* p = folder + 1; *p != '\0'; ++p) {
+    if (*p != '/') continue;
+    *p = '\0';
+    mkdir(folder, 0700);
+    *p = '/';
+  }
+  if (mkdir(folder, 0700) != 0 && errno != EEXIST) return false;
+  return Platform_IsFolder(folder);
+}
+
+bool Platform_IsFolder(const char* path) {
+  struct stat st{};
+  return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Platform_EnterFolder(const char* path) { return chdir(path) == 0; }
+
+bool Platform_CurrentFolder(char* out, std::size_t size) { return getcwd(out, size) != nullptr; }
+
+bool Platform_IsAbsolute(const char* path) { return path[0] == '/'; }
 
 bool Platform_HaveEucConverter() { return EucConverter() != reinterpret_cast<iconv_t>(-1); }
 

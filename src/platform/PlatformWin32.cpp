@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Capacity.h"
+
 namespace {
 
 constexpr UINT kCp932 = 932;
@@ -58,6 +60,9 @@ bool Platform_PlaceAs(const char* from, const char* name) {
 // MOVEFILE_WRITE_THROUGH has made the rename durable already.
 void Platform_SyncFolderOf(const char*) {}
 
+// The browser's hook; Windows keeps its files on disk.
+void Platform_SetSavedHook(PlatformSavedHook) {}
+
 bool Platform_FlushFile(std::FILE* f) {
   if (std::fflush(f) != 0) return false;
   const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
@@ -83,6 +88,46 @@ bool Platform_Exists(const char* name) { return GetFileAttributesA(name) != INVA
 bool Platform_Writable(const char* name) {
   const DWORD attributes = GetFileAttributesA(name);
   return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool Platform_DataHome(char* out, std::size_t size) {
+  const char* data = std::getenv("APPDATA");
+  return data != nullptr && *data != '\0' && std::snprintf(out, size, "%s", data) < static_cast<int>(size);
+}
+
+bool Platform_MakeFolders(const char* path) {
+  char folder[cap::kFileName];
+  if (std::snprintf(folder, sizeof folder, "%s", path) >= static_cast<int>(sizeof folder)) return false;
+  for (char* p = folder + 1; *p != '\0'; ++p) {
+    if (*p != '/' && *p != '\\') continue;
+    const char c = *p;
+    *p = '\0';
+    CreateDirectoryA(folder, nullptr);
+    *p = c;
+  }
+  CreateDirectoryA(folder, nullptr);
+  return Platform_IsFolder(folder);
+}
+
+bool Platform_IsFolder(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Platform_EnterFolder(const char* path) {
+  if (SetCurrentDirectoryA(path)) return true;
+  SetErrno(GetLastError());
+  return false;
+}
+
+bool Platform_CurrentFolder(char* out, std::size_t size) {
+  const DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(size), out);
+  return n != 0 && n < size;
+}
+
+bool Platform_IsAbsolute(const char* path) {
+  const bool drive = ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':';
+  return (drive && (path[2] == '\\' || path[2] == '/')) || (path[0] == '\\' && path[1] == '\\');
 }
 
 bool Platform_HaveEucConverter() { return IsValidCodePage(kEucJp) != FALSE; }

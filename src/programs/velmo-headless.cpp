@@ -1,7 +1,7 @@
 // velmo-headless: Velmo on the headless host, driven by a script on a
-// virtual clock, in the working directory.
+// virtual clock, in the data folder (the same rule as velmo's).
 //
-//   velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE]
+//   velmo-headless [--folder DIR] [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE]
 //                  [--glyphs none|block] [-- ARGS...]
 //
 // --glyphs draws no text, or every glyph as a solid block, in place of the
@@ -9,8 +9,9 @@
 // can compare another host's screen outside them.
 //
 // Exit status: the application's own (0, 1 after its fatal stop, 4 when
-// Velmo already runs on the record file); 2 for bad options or a script that
-// cannot be read; 3 when a shot could not be written.
+// Velmo already runs on the record file); 1 when the data folder cannot be
+// used; 2 for bad options or a script that cannot be read; 3 when a shot
+// could not be written.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,30 +25,48 @@
 #include "Velmo.h"
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
+#include "files/DataFolder.h"
 #include "graphics/ZebHost.h"
 #include "host/common/ZebPng.h"
 #include "host/common/ZebGlyph.h"
 #include "host/headless/Headless.h"
 #include "host/headless/Script.h"
+#include "platform/Options.h"
 #include "shell/Title.h"
 
 namespace {
 
+constexpr const char* kProgram = "velmo-headless";
 constexpr int kExitUsage = 2;
 constexpr int kExitShot = 3;
 
 struct Options {
+  const char* folder = nullptr;
   const char* now = nullptr;
   const char* script = nullptr;
   const char* glyphs = nullptr;
+  bool where = false;
   std::vector<char*> appArgs;
 };
 
 constexpr const char* kUsage =
-    "usage: velmo-headless [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE] [--glyphs none|block]\n"
-    "                      [-- ARGS...]\n"
+    "usage: velmo-headless [--folder DIR] [--now YYYY-MM-DDTHH:MM[:SS]] [--script FILE]\n"
+    "                      [--glyphs none|block] [-- ARGS...]\n"
     "       velmo-headless --write-icon SIZE FILE.png   (SIZE 16, 32, 48 or 128)\n"
-    "       velmo-headless --help | --version\n";
+    "       velmo-headless --help | --version | --where\n";
+constexpr const char* kTail =
+    "The script (standard input without --script) types keys and takes shots;\n"
+    "see velmo-headless(1). ARGS go to Velmo.\n";
+
+enum HeadlessOption { OPT_FOLDER = 1, OPT_WHERE, OPT_NOW, OPT_SCRIPT, OPT_GLYPHS, OPT_VERSION };
+constexpr OptionRow kOptions[] = {
+    {OPT_FOLDER, "--folder", "DIR", "keep the files in DIR (the rule below)"},
+    {OPT_WHERE, "--where", nullptr, "print the data folder and end"},
+    {OPT_NOW, "--now", "YYYY-MM-DDTHH:MM[:SS]", "the virtual clock's start (default now)"},
+    {OPT_SCRIPT, "--script", "FILE", "the key script (default standard input)"},
+    {OPT_GLYPHS, "--glyphs", "none|block", "draw no text, or blocks, in place of the fonts"},
+    {OPT_VERSION, "--version", nullptr, "the release"},
+};
 
 int Usage(const char* why) {
   std::fprintf(stderr, "velmo-headless: %s\n%s", why, kUsage);
@@ -75,27 +94,37 @@ int WriteIcon(const char* sizeText, const char* path) {
   return 0;
 }
 
-bool ParseOptions(int argc, char** argv, Options& o) {
+// False when the program ends here (--help, --version, or a fault told) with status.
+bool ParseOptions(int argc, char** argv, Options& o, int& status) {
   static char program[] = "velmo";
   o.appArgs.push_back(program);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--") == 0) {
-      for (++i; i < argc; ++i) o.appArgs.push_back(argv[i]);
-      break;
-    }
-    const bool hasValue = i + 1 < argc;
-    if (std::strcmp(argv[i], "--now") == 0 && hasValue) {
-      o.now = argv[++i];
-    } else if (std::strcmp(argv[i], "--script") == 0 && hasValue) {
-      o.script = argv[++i];
-    } else if (std::strcmp(argv[i], "--glyphs") == 0 && hasValue) {
-      o.glyphs = argv[++i];
-    } else {
-      return false;
+  OptionReader reader{argc - 1, argv + 1};
+  OptionItem item;
+  status = 0;
+  while (Options_Next(reader, kOptions, item)) {
+    switch (item.id) {
+      case OPTION_HELP:
+        Options_PrintHelp(stdout, kUsage, kOptions, kTail);
+        std::fputs(DATA_FOLDER_RULE, stdout);
+        return false;
+      case OPT_VERSION: std::printf("%s\n", Notice_Banner()); return false;
+      case OPT_FOLDER: o.folder = item.value; break;
+      case OPT_WHERE: o.where = true; break;
+      case OPT_NOW: o.now = item.value; break;
+      case OPT_SCRIPT: o.script = item.value; break;
+      case OPT_GLYPHS: o.glyphs = item.value; break;
+      default:
+        if (!reader.operandsOnly) {
+          status = Usage((std::string(item.value) + ": Velmo's own ARGS follow --").c_str());
+          return false;
+        }
+        o.appArgs.push_back(item.value);
     }
   }
   o.appArgs.push_back(nullptr);
-  return true;
+  if (reader.status == OPTIONS_END) return true;
+  status = Options_Fail(kProgram, reader, kExitUsage);
+  return false;
 }
 
 bool InRange(int v, int low, int high) { return v >= low && v <= high; }
@@ -177,17 +206,10 @@ bool InstallGlyphs(const char* glyphs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("%s\n", Notice_Banner());
-    return 0;
-  }
   if (argc == 4 && std::strcmp(argv[1], "--write-icon") == 0) return WriteIcon(argv[2], argv[3]);
   Options options;
-  if (!ParseOptions(argc, argv, options)) return Usage("bad arguments");
+  if (int status = 0; !ParseOptions(argc, argv, options, status)) return status;
+  if (options.where) return DataFolder_Print(kProgram, options.folder, stdout) ? 0 : 1;
   Headless_Install();
   if (!InstallGlyphs(options.glyphs)) return Usage("--glyphs wants none or block");
   if (!options.now) {
@@ -197,6 +219,8 @@ int main(int argc, char** argv) {
   }
   Script script;
   if (!ReadScript(options.script, script)) return kExitUsage;
+  // After the script is read: its name is the shell's, relative to here.
+  if (!DataFolder_Use(kProgram, options.folder)) return 1;
   const char* failure = nullptr;
   if (!ZebGlyph_Open(&failure)) {
     std::fprintf(stderr, "velmo-headless: %s\n", failure ? failure : "no fonts");

@@ -9,16 +9,22 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "Scale.h"
 #include "Velmo.h"
 #include "host/win32/Win32Host.h"
+#include "platform/Options.h"
 
 namespace {
 
 constexpr int kExitUsage = 2;
+
+enum Win32Option { OPT_SCALE = 1, OPT_TEST_INFO };
+constexpr OptionRow kOptions[] = {
+    {OPT_SCALE, "--scale", "N", "window N times the 640 x 240 screen (1..8)"},
+    {OPT_TEST_INFO, "--test-info", "FILE", "the window's place, for the tests"},
+};
 
 int Usage(const char* why) {
   char text[256];
@@ -48,18 +54,21 @@ int main(int argc, char** argv) {
   Win32Options options;
   static char program[] = "velmo";
   std::vector<char*> appArgs{program};
-  for (int i = 1; i < argc; ++i) {
-    const bool hasValue = i + 1 < argc;
-    if (std::strcmp(argv[i], "--") == 0) {
-      for (++i; i < argc; ++i) appArgs.push_back(argv[i]);
-    } else if (std::strcmp(argv[i], "--scale") == 0 && hasValue) {
-      if (!Scale_Read(argv[++i], options.scale)) return Usage("--scale wants a whole number from 1 to 8");
-    } else if (std::strcmp(argv[i], "--test-info") == 0 && hasValue) {
-      options.testInfo = argv[++i];
-    } else {
-      return Usage("bad arguments");
+  OptionReader reader{argc - 1, argv + 1};
+  OptionItem item;
+  while (Options_Next(reader, kOptions, item)) {
+    switch (item.id) {
+      case OPT_SCALE:
+        if (!Scale_Read(item.value, options.scale)) return Usage("--scale wants a whole number from 1 to 8");
+        break;
+      case OPT_TEST_INFO: options.testInfo = item.value; break;
+      case OPTION_HELP: Usage("Velmo for Windows"); return 0;
+      default:
+        if (!reader.operandsOnly) return Usage("Velmo's own ARGS follow --");
+        appArgs.push_back(item.value);
     }
   }
+  if (reader.status != OPTIONS_END) return Usage("bad arguments");
   options.appArgc = static_cast<int>(appArgs.size());
   appArgs.push_back(nullptr);
   options.appArgv = appArgs.data();

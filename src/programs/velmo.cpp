@@ -4,66 +4,51 @@
 //   velmo [--folder DIR] [--scale N] [--shot-at-exit FILE.png] [-- ARGS...]
 //
 // ARGS go to the application (velmo -- -sjistoeuc). Exit status: the
-// application's own; 1 when no window can be opened or the display is lost;
-// 2 for bad options.
-#include <unistd.h>
-
+// application's own; 1 when no window can be opened, the display is lost or
+// the data folder cannot be used; 2 for bad options.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "Scale.h"
 #include "Velmo.h"
 #include "dialogs/Notice.h"
+#include "files/DataFolder.h"
 #include "host/sdl/SdlBox.h"
 #include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlTest.h"
+#include "platform/Options.h"
 #include "shell/Title.h"
 
 namespace {
 
+constexpr const char* kProgram = "velmo";
 constexpr int kExitUsage = 2;
-constexpr const char* kUsage =
-    "usage: velmo [--folder DIR] [--scale N] [--shot-at-exit FILE.png] [-- ARGS...]\n"
-    "  --folder DIR   work in DIR (default: the working directory, or\n"
-    "                 $XDG_DATA_HOME/velmo when started in / or the home folder)\n"
-    "  --scale N      window N times the 640 x 240 screen (1..8; default: the last\n"
-    "                 run's zoom, else 2; reduced to what the display holds)\n"
-    "  --shot-at-exit FILE.png   the window's picture at exit\n"
-    "  --help, --version\n"
-    "ARGS go to Velmo (-sjistoeuc converts the record file to EUC-JP).\n";
+constexpr const char* kUsage = "usage: velmo [--folder DIR] [--scale N] [--shot-at-exit FILE.png] [-- ARGS...]\n";
+constexpr const char* kTail =
+    "ARGS go to Velmo (-sjistoeuc converts the record file to EUC-JP).\n"
+    "Quit with q (saving), or close the window.\n";
+
+enum VelmoOption { OPT_FOLDER = 1, OPT_WHERE, OPT_SCALE, OPT_SHOT, OPT_TEST_KEYS, OPT_VERSION };
+constexpr OptionRow kOptions[] = {
+    {OPT_FOLDER, "--folder", "DIR", "keep the files in DIR (the rule below)"},
+    {OPT_WHERE, "--where", nullptr, "print the data folder and end"},
+    {OPT_SCALE, "--scale", "N",
+     "window N times the 640 x 240 screen (1..8; default: the last run's zoom, else 2), at most what the display holds"},
+    {OPT_SHOT, "--shot-at-exit", "FILE.png", "the window's picture at exit"},
+    {OPT_TEST_KEYS, "--test-keys", "FILE", "keys to type, for the tests"},
+    {OPT_VERSION, "--version", nullptr, "the release"},
+};
 
 int Usage(const char* why) {
   std::fprintf(stderr, "velmo: %s\n%s", why, kUsage);
   return kExitUsage;
 }
 
-// A desktop launcher starts programs in / or the home folder, which the user
-// did not choose: Velmo then keeps its files in $XDG_DATA_HOME/velmo.
-std::filesystem::path DefaultFolder() {
-  std::error_code error;
-  const std::filesystem::path here = std::filesystem::current_path(error);
-  const char* home = std::getenv("HOME");
-  const bool chosen = !error && here != "/" && !(home && *home && std::filesystem::equivalent(here, home, error));
-  if (chosen || !home || !*home) return {};
-  const char* data = std::getenv("XDG_DATA_HOME");
-  const std::filesystem::path base = (data && *data == '/') ? std::filesystem::path(data)
-                                                            : std::filesystem::path(home) / ".local/share";
-  return base / "velmo";
-}
-
-bool EnterFolder(const char* chosen) {
-  std::filesystem::path folder = chosen ? std::filesystem::path(chosen) : DefaultFolder();
-  if (folder.empty()) return true;
-  std::error_code error;
-  if (!chosen) std::filesystem::create_directories(folder, error);
-  if (chdir(folder.c_str()) == 0) return true;
-  std::fprintf(stderr, "velmo: cannot work in %s\n", folder.c_str());
-  return false;
+void Help() {
+  Options_PrintHelp(stdout, kUsage, kOptions, kTail);
+  std::fputs(DATA_FOLDER_RULE, stdout);
 }
 
 }  // namespace
@@ -72,30 +57,29 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], SDL_BOX_OPTION) == 0) return SdlBox_Main(argv[2], argv[3]);
   SdlOptions options;
   const char* folder = nullptr;
+  bool where = false;
   static char program[] = "velmo";
   std::vector<char*> appArgs{program};
-  for (int i = 1; i < argc; ++i) {
-    const bool hasValue = i + 1 < argc;
-    if (std::strcmp(argv[i], "--") == 0) {
-      for (++i; i < argc; ++i) appArgs.push_back(argv[i]);
-    } else if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("%s\n", Notice_Banner());
-      return 0;
-    } else if (std::strcmp(argv[i], "--folder") == 0 && hasValue) {
-      folder = argv[++i];
-    } else if (std::strcmp(argv[i], "--scale") == 0 && hasValue) {
-      if (!Scale_Read(argv[++i], options.scale)) return Usage("--scale wants a whole number from 1 to 8");
-    } else if (std::strcmp(argv[i], "--shot-at-exit") == 0 && hasValue) {
-      options.shotAtExit = argv[++i];
-    } else if (std::strcmp(argv[i], "--test-keys") == 0 && hasValue) {
-      options.testKeys = argv[++i];
-    } else {
-      return Usage("bad arguments");
+  OptionReader reader{argc - 1, argv + 1};
+  OptionItem item;
+  while (Options_Next(reader, kOptions, item)) {
+    switch (item.id) {
+      case OPTION_HELP: Help(); return 0;
+      case OPT_VERSION: std::printf("%s\n", Notice_Banner()); return 0;
+      case OPT_FOLDER: folder = item.value; break;
+      case OPT_WHERE: where = true; break;
+      case OPT_SCALE:
+        if (!Scale_Read(item.value, options.scale)) return Usage("--scale wants a whole number from 1 to 8");
+        break;
+      case OPT_SHOT: options.shotAtExit = item.value; break;
+      case OPT_TEST_KEYS: options.testKeys = item.value; break;
+      default:
+        if (!reader.operandsOnly) return Usage((std::string(item.value) + ": Velmo's own ARGS follow --").c_str());
+        appArgs.push_back(item.value);
     }
   }
+  if (reader.status != OPTIONS_END) return Options_Fail(kProgram, reader, kExitUsage);
+  if (where) return DataFolder_Print(kProgram, folder, stdout) ? 0 : 1;
   if (options.testKeys) {
     std::string error;
     if (!SdlTest_Load(options.testKeys, error)) {
@@ -103,7 +87,7 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
   }
-  if (!EnterFolder(folder)) return 1;
+  if (!DataFolder_Use(kProgram, folder)) return 1;
   options.appArgc = static_cast<int>(appArgs.size());
   appArgs.push_back(nullptr);
   options.appArgv = appArgs.data();

@@ -5,6 +5,7 @@
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
 #include "shell/ItemCommand.h"
+#include "shell/Quit.h"
 #include "shell/Shell.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
@@ -24,7 +25,7 @@ constexpr std::uint8_t M_ANY = M_NONE | M_CTRL | M_SHIFT;
 enum Action : std::uint8_t {
   A_COMMAND,        // post Command arg to the main area
   A_KEY,            // post KeyDown arg to the main area
-  A_QUIT,           // post Destroy to the main area
+  A_QUIT,           // quit (asking first when changes could not be saved)
   A_TAKE,           // nothing, but taken
   A_SPACE,          // done toggle of a selected item, then the view
   A_RETURN,         // change the selected item, or the RETURN toggle
@@ -146,7 +147,7 @@ bool RunKeyRow(const KeyRow& row, int key, int modifiers) {
   switch (row.action) {
     case A_COMMAND: PostCommand(row.arg); return true;
     case A_KEY: PostKey(row.arg); return true;
-    case A_QUIT: nwEvent_PostTo(&mainArea, NW_DESTROY); return true;
+    case A_QUIT: Quit_Ask(); return true;
     case A_TAKE: return true;
     case A_SPACE:
       if (browse.selectionState == VIEW_SEL_ITEM) ItemCommand_Key(KEY_SPACE);

@@ -108,7 +108,7 @@ constexpr std::array<const Page*, HELP_PAGES> kPages{&kBrowsePage, &kItemPage};
 
 nwDialog helpWindow{};
 int page = 1;
-bool open = false;
+bool helpOpen = false;
 
 int Length(const char* text) { return static_cast<int>(std::strlen(text)); }
 
@@ -190,13 +190,13 @@ int Help_Page() { return page; }
 
 bool Help_Open() {
   // "?" or F1 reaching the browse screen again while the window is up.
-  if (open) return true;
-  open = true;
+  if (helpOpen) return true;
+  helpOpen = true;
   nwObject_Create(&helpWindow, Help_Handler, &titleBar, &kWindow);
   nwFocus_Set(&helpWindow);
   const int result = nwDialog_DoModal(&helpWindow);
   nwObject_Destroy(&helpWindow);
-  open = false;
+  helpOpen = false;
   nwEvent_PostTo(&mainArea, NW_REDRAW);
   if (result == 0) return false;
   View_DestroyCurrent();

@@ -11,6 +11,7 @@
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "graphics/ZebHost.h"
+#include "shell/Quit.h"
 #include "shell/Reminder.h"
 #include "shell/Shell.h"
 #include "shell/Title.h"
@@ -118,6 +119,7 @@ bool Startup(int argc, char** argv) {
   OpenScreen();
   // The data layer holds its notices (a damaged record file) until now.
   Notice_Attach();
+  Quit_Start();
   if (argc > 1 && argv[1] && std::strcmp(argv[1], kToEucOption) == 0)
     nwEvent_PostTo(&mainArea, NW_COMMAND, CMD_TO_EUC);
   return true;
@@ -134,7 +136,7 @@ void RunLoop() {
 void Shutdown() {
   // Every loop level has ended: a notice from here on goes to the debug message.
   Notice_Detach();
-  Data_SaveIfModified();
+  Quit_KeepUnsaved();
   Store_Shutdown();
   CursorToSettings();
   if (const int zoom = Zeb_Zoom()) Settings_Get().windowScale = static_cast<std::uint16_t>(zoom);

@@ -5,13 +5,53 @@
 #include "store/MonthRec.h"
 #include "text/ShiftJis.h"
 
-bool Find_TextContains(const Entry& e, const char* text, int length) {
+namespace {
+
+constexpr unsigned char kFullWidthLatin = 0x82;
+constexpr unsigned char kFullWidthUpperA = 0x60, kFullWidthUpperZ = 0x79;
+constexpr unsigned char kFullWidthCase = 0x81 - 0x60;  // ａ - Ａ in the trail byte
+
+// The character's length at at (1 or 2 bytes of the n left) and its bytes
+// with upper-case Latin letters made lower case.
+int Folded(const unsigned char* at, int n, unsigned char out[2]) {
+  if (ShiftJis_IsLead(at[0]) && n >= 2) {
+    out[0] = at[0];
+    out[1] = at[1];
+    if (at[0] == kFullWidthLatin && at[1] >= kFullWidthUpperA && at[1] <= kFullWidthUpperZ)
+      out[1] = static_cast<unsigned char>(at[1] + kFullWidthCase);
+    return 2;
+  }
+  out[0] = at[0] >= 'A' && at[0] <= 'Z' ? static_cast<unsigned char>(at[0] - 'A' + 'a') : at[0];
+  return 1;
+}
+
+// Whether the needle's characters begin hay (both at character boundaries).
+bool FoldedPrefix(const unsigned char* hay, int hayLength, const unsigned char* needle, int length) {
+  int h = 0;
+  for (int n = 0; n < length;) {
+    if (h >= hayLength) return false;
+    unsigned char a[2], b[2];
+    const int an = Folded(hay + h, hayLength - h, a);
+    const int bn = Folded(needle + n, length - n, b);
+    if (an != bn || a[0] != b[0] || (an == 2 && a[1] != b[1])) return false;
+    h += an;
+    n += bn;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Find_TextContains(const Entry& e, const char* text, int length, FindCase match) {
   if (length <= 0) return true;
   if (e.text == nullptr || e.textLen < length) return false;
   const auto* bytes = reinterpret_cast<const unsigned char*>(e.text);
+  const auto* needle = reinterpret_cast<const unsigned char*>(text);
   const int last = e.textLen - length;
   for (int i = 0; i <= last;) {
-    if (std::memcmp(bytes + i, text, static_cast<std::size_t>(length)) == 0) return true;
+    if (match == FIND_IGNORE_CASE ? FoldedPrefix(bytes + i, e.textLen - i, needle, length)
+                                  : std::memcmp(bytes + i, text, static_cast<std::size_t>(length)) == 0)
+      return true;
     i += ShiftJis_IsLead(bytes[i]) && i + 1 < e.textLen ? 2 : 1;
   }
   return false;

@@ -6,9 +6,15 @@
 #include "calendar/Date.h"
 #include "store/Store.h"
 
+enum FindCase : bool {
+  FIND_EXACT = false,
+  // A and a alike, and the full-width Ａ and ａ (Shift-JIS 82 60..79, 82 81..9A).
+  FIND_IGNORE_CASE = true,
+};
+
 // Whether e's text holds the length bytes of text starting on a character
 // boundary (an empty text is held by every entry).
-bool Find_TextContains(const Entry& e, const char* text, int length);
+bool Find_TextContains(const Entry& e, const char* text, int length, FindCase match = FIND_EXACT);
 
 // The first day an entry occurs on; 0 when it never occurs.
 DayNo Entry_FirstDay(const Entry& e);

@@ -143,6 +143,11 @@ bool nwEvent_Dispatch(nwMessage* message);
 // The object drawn over everything while it is shown (the message box);
 // null: none. Nothing dispatched to objects outside it may paint over it.
 void nwEvent_SetCover(nwObject* object);
+// A close request of the user (KEY_HOST_CLOSE_REQUEST) is offered to this
+// hook first: true means the application takes it up (it has posted what
+// asks the user); false, or no hook, ends every loop level as a close does.
+using nwCloseHook = bool (*)();
+void nwEvent_SetCloseHook(nwCloseHook hook);
 const char* nwEvent_Name(const nwMessage* message);
 int nwEvent_Pending();          // messages waiting in the queue
 bool nwEvent_IsQuitting();      // a Quit or close request has been taken
@@ -330,7 +335,7 @@ bool nwListBox_Handler(nwObject* object, nwMessage* message);
 
 // ---------------------------------------------------------------------------
 // Message box (nwMessageBox.cpp): up to three centred lines (split at line
-// feeds; further lines are dropped) and one or two buttons in a fixed 240x120
+// feeds; further lines are dropped) and one to three buttons in a fixed 240x120
 // box in the middle of the screen, run modally. Its records are static and
 // reused, so one box is open at a time.
 
@@ -338,6 +343,7 @@ bool nwListBox_Handler(nwObject* object, nwMessage* message);
 inline constexpr int NW_MB_OK = 1;           // "OK"
 inline constexpr int NW_MB_OK_NG = 2;        // "OK", "NG"
 inline constexpr int NW_MB_OK_CANCEL = 4;    // "OK", "CANCEL"
+inline constexpr int NW_MB_YES_NO_CANCEL = 8;  // "はい" (OK), "いいえ" (NG), "取消" (CANCEL)
 // Results: the command of the button pressed.
 inline constexpr int NW_MB_RESULT_OK = 1;
 inline constexpr int NW_MB_RESULT_NG = 2;

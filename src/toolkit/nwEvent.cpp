@@ -56,10 +56,14 @@ nwMessage* Take() {
   return &slot;
 }
 
+nwCloseHook closeHook = nullptr;
+
+bool TakesUpCloseRequest() { return closeHook != nullptr && closeHook(); }
+
 // A key from the host: a keyboard key, a close request or a host command.
 void PostHostKey(int key) {
   nwMessage message{};
-  if (key == KEY_HOST_CLOSE) {
+  if (key == KEY_HOST_CLOSE || (key == KEY_HOST_CLOSE_REQUEST && !TakesUpCloseRequest())) {
     quitting = true;
   } else if (Key_IsHostCommand(key)) {
     nwEvent_PostFocus(nwEvent_Set(&message, NW_COMMAND, nullptr, key - KEY_HOST_COMMAND, 0));
@@ -101,6 +105,8 @@ bool WatchesCover(const nwMessage* message) {
 }  // namespace
 
 void nwEvent_SetCover(nwObject* object) { cover = object; }
+
+void nwEvent_SetCloseHook(nwCloseHook hook) { closeHook = hook; }
 
 nwMessage* nwEvent_Set(nwMessage* message, int code, void* ptr, int param, int param2) {
   message->target = nullptr;

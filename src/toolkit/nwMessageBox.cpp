@@ -1,4 +1,4 @@
-// The message box: a dialog of three centred labels and one or two buttons.
+// The message box: a dialog of three centred labels and one to three buttons.
 // Its records are static and reused by every box.
 #include <array>
 #include <cstring>
@@ -31,15 +31,21 @@ struct Layout {
   std::array<ButtonPlace, cap::kMessageBoxButtons> buttons;
 };
 
-constexpr Layout kOk{1, {{{"OK", 2, NW_MB_RESULT_OK, 90}, {}}}};
-constexpr Layout kOkNg{2, {{{"OK", 2, NW_MB_RESULT_OK, 50}, {"NG", 2, NW_MB_RESULT_NG, 130}}}};
-constexpr Layout kOkCancel{2, {{{"OK", 2, NW_MB_RESULT_OK, 50}, {"CANCEL", 6, NW_MB_RESULT_CANCEL, 130}}}};
+constexpr Layout kOk{1, {{{"OK", 2, NW_MB_RESULT_OK, 90}, {}, {}}}};
+constexpr Layout kOkNg{2, {{{"OK", 2, NW_MB_RESULT_OK, 50}, {"NG", 2, NW_MB_RESULT_NG, 130}, {}}}};
+constexpr Layout kOkCancel{2, {{{"OK", 2, NW_MB_RESULT_OK, 50}, {"CANCEL", 6, NW_MB_RESULT_CANCEL, 130}, {}}}};
+// "はい", "いいえ", "取消"
+constexpr Layout kYesNoCancel{3,
+                              {{{"\x82\xcd\x82\xa2", 4, NW_MB_RESULT_OK, 15},
+                                {"\x82\xa2\x82\xa2\x82\xa6", 6, NW_MB_RESULT_NG, 90},
+                                {"\x8e\xe6\x8f\xc1", 4, NW_MB_RESULT_CANCEL, 165}}}};
 
 // A type the box does not know still gets a button, so the box can be closed.
 const Layout& LayoutOf(int type) {
   switch (type & 0x0F) {
     case NW_MB_OK_NG: return kOkNg;
     case NW_MB_OK_CANCEL: return kOkCancel;
+    case NW_MB_YES_NO_CANCEL: return kYesNoCancel;
     default: return kOk;
   }
 }

@@ -280,16 +280,26 @@ TEST_F(EntryDialog, TheRangeMessageLeavesTheMainAreaAloneUntilTheDialogCloses) {
   EXPECT_EQ(mainRedraws, 1);  // only the one after the dialog
 }
 
-// ESC queues the dialog's end behind the check of the field it leaves; the
-// range message that check opens must be seen, and the dialog end after it.
-TEST_F(EntryDialog, EscapeFromAnOutOfRangeFieldShowsTheRangeMessageThenCloses) {
+// Cancelling keeps nothing, so nothing is checked: ESC or the toolbar's
+// cancel from a field holding a value out of range closes at once, and the
+// next dialog checks its fields again.
+TEST_F(EntryDialog, CancellingFromAnOutOfRangeFieldClosesAtOnceWithoutTheRangeMessage) {
   Notice_Attach();
-  keys = {KEY_TAB, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, '1', KEY_ESCAPE};
+  for (int cancel : {KEY_ESCAPE, Key_HostCommand(CMD_DIALOG_CANCEL)}) {
+    SCOPED_TRACE(cancel);
+    deepest = 0;
+    keys = {KEY_TAB, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, '1', cancel};
+    EntryDialog_Add(CMD_ADD_HOLIDAY);
+    EXPECT_FALSE(dialogState.dialogAccepted);
+    EXPECT_EQ(deepest, 1);  // no box over the dialog
+    EXPECT_EQ(nwDialog_Depth(), 0);
+    EXPECT_EQ(Store_Count(), 0);
+  }
+  deepest = 0;
+  keys = {'a', KEY_TAB, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, '1', KEY_TAB, KEY_RETURN,
+          KEY_ESCAPE};
   EntryDialog_Add(CMD_ADD_HOLIDAY);
-  EXPECT_FALSE(dialogState.dialogAccepted);
-  EXPECT_EQ(deepest, 2);  // the box waited for its key over the dialog
-  EXPECT_EQ(nwDialog_Depth(), 0);
-  EXPECT_EQ(Store_Count(), 0);
+  EXPECT_EQ(deepest, 2);  // leaving the field still shows the range message
 }
 
 TEST_F(EntryDialog, AStartHourWithoutEndTimeGivesTheEndTheSameTime) {
@@ -443,6 +453,59 @@ TEST(EntryDialogRun, TheRangeMessageIsDrawnWholeAndWhatItCoveredComesBack) {
   // Closed: the text field (from (100, 58), 428 x 50) is white where the box was.
   EXPECT_EQ(closed.Count(200, 71, 240, 34, 0), 240 * 34);
   EXPECT_LT(closed.Count(200, 70, 1, 120, 3), 120);
+}
+
+// Closing the window over typed text asks first: keep it as an entry,
+// discard it, or go back to the dialog. Nothing typed, or a second close over
+// the question, ends at once; a signal ends at once and drops the text, as
+// before.
+TEST(EntryDialogRun, ClosingTheWindowOverTypedTextAsksFirst) {
+  struct Case {
+    const char* script;
+    bool kept;       // the text reached the record file
+    bool asked;      // the question was on the screen
+  };
+  const Case cases[] = {
+      {"s\ntext t-keep\nclose\nshot ask.png\nRET\nshot never.png\n", true, true},
+      {"s\ntext t-drop\nclose\nshot ask.png\nTAB RET\nshot never.png\n", false, true},
+      {"s\ntext t-back\nclose\nshot ask.png\nTAB TAB RET\nshot back.png\nRET\nquit\n", true, true},
+      {"s\nclose\nshot never.png\n", false, false},
+      {"s\ntext t-twice\nclose\nshot ask.png\nclose\nshot never.png\n", false, true},
+      {"s\ntext t-signal\nsignal\nshot never.png\n", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    velmo_test::HeadlessFolder folder;
+    const auto run = folder.Run(c.script, {.now = "2024-06-01T10:20"});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_FALSE(folder.Exists("never.png"));  // it ended there
+    EXPECT_EQ(folder.Exists("ask.png"), c.asked);
+    if (c.asked) {
+      EXPECT_EQ(folder.Shot("ask.png").Count(200, 70, 240, 1, 3), 240);  // the question's box
+    }
+    EXPECT_EQ(folder.File("record").value_or("").find("t-") != std::string::npos, c.kept);
+    EXPECT_TRUE(folder.Exists("continue"));  // the shutdown ran
+    if (folder.Exists("back.png")) {
+      EXPECT_LT(folder.Shot("back.png").Count(200, 70, 240, 1, 3), 240);  // the dialog, no box
+    }
+  }
+}
+
+// The month field holds 13 (two digits, so no move to the day): ESC closes
+// the dialog at once, leaves the record file alone and shows no range message.
+TEST(EntryDialogRun, EscapeFromAnOutOfRangeMonthClosesAtOnce) {
+  velmo_test::HeadlessFolder folder;
+  const auto run = folder.Run(
+      "shot start.png\ns\ntext x\nC-s\nTAB\n1 3\nshot typed.png\nESC\nshot closed.png\nquit\n",
+      {.now = "2024-06-01T10:20"});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const velmo_test::Picture start = folder.Shot("start.png"), typed = folder.Shot("typed.png"),
+                            closed = folder.Shot("closed.png");
+  ASSERT_TRUE(start.Valid() && typed.Valid() && closed.Valid());
+  EXPECT_FALSE(typed == start);  // the dialog was open
+  EXPECT_TRUE(closed == start);  // and is gone, with no box left over the screen
+  EXPECT_EQ(run.errors.find("message"), std::string::npos) << run.errors;
+  EXPECT_FALSE(folder.Exists("record"));
 }
 
 }  // namespace

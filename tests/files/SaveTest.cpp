@@ -12,6 +12,7 @@
 #include "files/Record.h"
 #include "files/RecordBytes.h"
 #include "files/SaveFolder.h"
+#include "platform/Platform.h"
 #include "store/Store.h"
 
 namespace {
@@ -94,6 +95,32 @@ TEST_F(SaveTest, TwoChangesMakeOneBackupHoldingTheStartOfTheRun) {
   EXPECT_EQ(Read("record"), Bytes({Task("one"), Task("two"), Task("three")}));
   EXPECT_TRUE(notices.empty());
 }
+
+#ifndef _WIN32
+// The browser host writes its in-memory folder to storage from this hook:
+// each save calls it once its file is in place, backup first.
+std::vector<std::string> savedNames;
+std::vector<std::string> savedBytes;
+
+void RecordSaved(const char* name) {
+  savedNames.emplace_back(name);
+  savedBytes.push_back(Read(name));
+}
+
+TEST_F(SaveTest, EverySaveTellsTheSavedHookOnceItsFileIsInPlace) {
+  savedNames.clear();
+  savedBytes.clear();
+  Write("record", Bytes({Task("one")}));
+  Start();
+  Platform_SetSavedHook(RecordSaved);
+  AddTask("two");
+  Platform_SetSavedHook(nullptr);
+  AddTask("three");  // no hook: not told
+  ASSERT_EQ(savedNames, (std::vector<std::string>{"record.bak", "record"}));
+  EXPECT_EQ(savedBytes[0], Bytes({Task("one")}));
+  EXPECT_EQ(savedBytes[1], Bytes({Task("one"), Task("two")}));
+}
+#endif
 
 TEST_F(SaveTest, ADeletionLeavesTheFileAndTheBackupKeepsIt) {
   const std::string start = Bytes({Task("one"), Task("two")});

@@ -1,11 +1,14 @@
 // What a desktop user meets before the first screen: --help and --version,
-// a clear refusal where there is no display, what make install lays out, and
-// the README's pictures, which must still be what the program draws.
+// a clear refusal where there is no display (make run included), what make
+// install lays out and make uninstall removes, the README's crontab recipe
+// run as cron runs it, and the README's pictures, which must still be what
+// the program draws.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,7 +60,10 @@ TEST(DesktopProgram, EveryProgramPrintsItsUsageAndVersionOnStandardOutput) {
     EXPECT_EQ(help.out.rfind("usage: " + std::string(program), 0), 0u) << help.out;
     const Output version = Capture(path + " --version 2>/dev/null");
     EXPECT_EQ(version.status, 0) << program;
-    EXPECT_NE(version.out.find("1.4.2\n"), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("1.4.2\n"), std::string::npos) << version.out;    // A fault names the word at fault, on standard error.
+    const Output unknown = Capture(path + " --frob 2>&1 >/dev/null");
+    EXPECT_EQ(unknown.status, 2) << program;
+    EXPECT_NE(unknown.out.find(std::string(program) + ": unknown option --frob"), std::string::npos) << unknown.out;
   }
 }
 
@@ -81,7 +87,7 @@ TEST(DesktopProgram, InstallLaysOutProgramsDesktopEntryIconsAndManuals) {
                               Quote(prefix.Path("").string()) + " >/dev/null";
   ASSERT_EQ(std::system(install.c_str()), 0);
   for (const char* file : {"bin/velmo", "bin/velmo-headless", "bin/velmo-cli", "share/man/man1/velmo.1",
-                           "share/man/man1/velmo-cli.1"})
+                           "share/man/man1/velmo-cli.1", "share/man/man1/velmo-headless.1"})
     EXPECT_TRUE(prefix.Exists(file)) << file;
   EXPECT_NE(prefix.File("share/applications/velmo.desktop").value_or("").find("Categories=Office;Calendar;\n"),
             std::string::npos);
@@ -128,12 +134,78 @@ TEST(DesktopProgram, InstallLaysOutProgramsDesktopEntryIconsAndManuals) {
         << screen;
   }
 
-  // make uninstall takes every file away again.
+  // make uninstall with the same PREFIX leaves no file behind.
   const std::string uninstall = "make -s -C " + Quote(VELMO_SOURCE_DIR) + " uninstall BUILD=" +
-                                Quote(BuildDir().string()) + " PREFIX=" + Quote(prefix.Path("").string());
+                                Quote(BuildDir().string()) + " PREFIX=" +
+                                Quote(prefix.Path("").string()) + " >/dev/null";
   ASSERT_EQ(std::system(uninstall.c_str()), 0);
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(prefix.Path(""))) {
-    EXPECT_FALSE(entry.is_regular_file()) << entry.path();
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(prefix.Dir()))
+    EXPECT_TRUE(entry.is_directory() || entry.path().filename().string()[0] == '.') << entry.path();
+}
+
+// The crontab line of the README, as cron runs it: sh with only HOME, LOGNAME,
+// SHELL and PATH=/usr/bin:/bin, started in the home folder, Velmo installed
+// by make install into ~/.local. notify-send is a stand-in that keeps its
+// words and the D-Bus address it was given (only it is put before PATH).
+TEST(DesktopProgram, TheReadmeCrontabLineWorksFromCron) {
+  const std::string readme = velmo_test::ReadFile(std::filesystem::path(VELMO_SOURCE_DIR) / "README.md").value_or("");
+  std::istringstream lines(readme);
+  std::string recipe;
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("    */5 * * * * ", 0) == 0) recipe = line.substr(16);
+  ASSERT_NE(recipe, "") << "no crontab line in the README";
+  const std::string manual =
+      velmo_test::ReadFile(std::filesystem::path(VELMO_SOURCE_DIR) / "share/velmo-cli.1").value_or("");
+  EXPECT_NE(manual.find("*/5 * * * * " + recipe + "\n"), std::string::npos) << "velmo-cli(1) gives another line";
+  const std::size_t upcoming = recipe.find(" upcoming ");
+  ASSERT_NE(upcoming, std::string::npos) << recipe;
+  // The test clock, so that the schedule below is due.
+  const std::string job = recipe.substr(0, upcoming) + " upcoming --now 2026-12-07T08:55" + recipe.substr(upcoming + 9);
+
+  HeadlessFolder home;
+  const std::string install = "cmake --install " + Quote(BuildDir().string()) + " --prefix " +
+                              Quote(home.Path(".local").string()) + " >/dev/null";
+  ASSERT_EQ(std::system(install.c_str()), 0);
+  std::filesystem::create_directories(home.Path("fake"));
+  home.Write("fake/notify-send",
+             "#!/bin/sh\nprintf '%s|%s|%s\\n' \"$DBUS_SESSION_BUS_ADDRESS\" \"$1\" \"$2\" >>\"$HOME/told\"\n");
+  std::filesystem::permissions(home.Path("fake/notify-send"), std::filesystem::perms::owner_all);
+  const std::string cron = "cd " + Quote(home.Dir().string()) + " && env -i HOME=" + Quote(home.Dir().string()) +
+                           " LOGNAME=velmo SHELL=/bin/sh PATH=" + Quote(home.Path("fake").string()) +
+                           ":/usr/bin:/bin /bin/sh -c " + Quote(job) + " 2>" + Quote(home.Path("mail").string());
+  const auto status = [&] {
+    const int raw = std::system(cron.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  // No record file yet: the job fails with velmo-cli's status and says why.
+  EXPECT_EQ(status(), 5);
+  EXPECT_NE(home.File("mail").value_or("").find("no record file in " + home.Path(".local/share/velmo").string()),
+            std::string::npos) << home.File("mail").value_or("");
+  EXPECT_FALSE(home.Exists("told"));
+  const std::string add = "cd " + Quote(home.Dir().string()) + " && env -u XDG_DATA_HOME -u VELMO_DIR HOME=" +
+                          Quote(home.Dir().string()) +
+                          " .local/bin/velmo-cli add schedule 2026-12-07 --time 09:00-09:30 standup >/dev/null";
+  ASSERT_EQ(std::system(add.c_str()), 0);
+  EXPECT_EQ(status(), 0) << home.File("mail").value_or("");
+  EXPECT_EQ(home.File("told").value_or(""),
+            "unix:path=/run/user/" + std::to_string(getuid()) + "/bus|Velmo|09:00-09:30 standup\n");
+  EXPECT_EQ(home.File("mail").value_or(""), "");
+}
+
+TEST(DesktopProgram, MakeRunWithoutADisplayStopsAfterTheHintDeletingNothing) {
+  HeadlessFolder folder;
+  std::filesystem::create_directories(folder.Path("demo"));
+  folder.Write("demo/mine", "kept");
+  for (const char* target : {"run", "run-demo"}) {
+    const Output run = Capture("env -u DISPLAY -u WAYLAND_DISPLAY HOME=" + Quote(folder.Dir().string()) +
+                               " make -s -C " + Quote(VELMO_SOURCE_DIR) + " " + target + " BUILD=" +
+                               Quote(folder.Path("build").string()) + " DEMO_DIR=" +
+                               Quote(folder.Path("demo").string()) + " 2>&1");
+    EXPECT_EQ(run.status, 0) << target;
+    EXPECT_EQ(run.out.rfind("velmo: no display here", 0), 0u) << run.out;
+    EXPECT_EQ(folder.File("demo/mine").value_or(""), "kept") << target;
+    EXPECT_FALSE(folder.Exists("build")) << target;
+    EXPECT_FALSE(folder.Exists(".local")) << target;
   }
 }
 

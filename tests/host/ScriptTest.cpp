@@ -15,9 +15,11 @@ bool Parse(const std::string& text, Script& script, std::string& error) {
 TEST(Script, ReadsKeysCommandsWaitsShotsAndQuitWithTheirLines) {
   Script s;
   std::string error;
-  ASSERT_TRUE(Parse("# a comment\n\nF7 C-s  S-TAB # keys\ncmd 4530\nwait 1500\nshot out.png\nquit\r\n", s, error))
+  ASSERT_TRUE(Parse("# a comment\n\nF7 C-s  S-TAB # keys\ncmd 4530\nwait 1500\nshot out.png\nclose\nsignal # x\n"
+                    "quit\r\n",
+                    s, error))
       << error;
-  ASSERT_EQ(s.steps.size(), 7u);
+  ASSERT_EQ(s.steps.size(), 9u);
   EXPECT_EQ(s.steps[0].op, SCRIPT_KEY);
   EXPECT_EQ(s.steps[0].value, 0x4100);
   EXPECT_EQ(s.steps[0].line, 3);
@@ -29,8 +31,10 @@ TEST(Script, ReadsKeysCommandsWaitsShotsAndQuitWithTheirLines) {
   EXPECT_EQ(s.steps[4].value, 1500);
   EXPECT_EQ(s.steps[5].op, SCRIPT_SHOT);
   EXPECT_EQ(s.steps[5].text, "out.png");
-  EXPECT_EQ(s.steps[6].op, SCRIPT_QUIT);
-  EXPECT_EQ(s.steps[6].line, 7);
+  EXPECT_EQ(s.steps[6].op, SCRIPT_CLOSE);
+  EXPECT_EQ(s.steps[7].op, SCRIPT_SIGNAL);
+  EXPECT_EQ(s.steps[8].op, SCRIPT_QUIT);
+  EXPECT_EQ(s.steps[8].line, 9);
 }
 
 TEST(Script, TextIsTypedAsShiftJisAndSplitBetweenCharacters) {
@@ -59,6 +63,7 @@ TEST(Script, ErrorsNameTheLine) {
       {"cmd 12 13\n", "line 1: bad command '12'"},
       {"shot\n", "line 1: shot needs one file name"},
       {"quit now\n", "line 1: quit takes nothing"},
+      {"close 1\n", "line 1: close takes nothing"},
       {"text\n", "line 1: text without characters"},
   };
   for (const auto& [text, message] : cases) {

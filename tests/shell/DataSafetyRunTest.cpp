@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -142,7 +143,8 @@ TEST_F(DataSafetyRun, AnUnknownRepeatRuleIsADamagedRecordNotAStop) {
   EXPECT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.errors.find("PANIC"), std::string::npos);
   EXPECT_NE(run.errors.find(".damaged\xe3\x81\xa8\xe3\x81\x97\xe3\x81\xa6"), std::string::npos) << run.errors;
-  EXPECT_EQ(Cli("agenda --from 2024-01-10 --days 31").status, 0);
+  // Shown as far as it loads, with the damaged file's status.
+  EXPECT_EQ(Cli("agenda --from 2024-01-10 --days 31").status, 3);
   const auto dump = Cli("dump");
   EXPECT_EQ(dump.status, 3);
   EXPECT_NE(dump.errors.find("offset 46"), std::string::npos) << dump.errors;  // after "before"
@@ -204,6 +206,65 @@ TEST_F(DataSafetyRun, AReadOnlyRecordFileIsRefusedLikeAFailedSave) {
   EXPECT_EQ(folder.File("record"), record);
   EXPECT_EQ(Mode(folder, "record"), 0444);
   EXPECT_FALSE(folder.Exists("record.tmp"));
+}
+
+// A record file that cannot be saved: q asks first (save again / quit without
+// the changes / stay); an end nobody can answer (a signal, the window's close)
+// keeps the entries in a recovery copy, which the next start tells of.
+TEST_F(DataSafetyRun, ChangesThatCouldNotBeSavedAreAskedAboutOrKeptInARecoveryCopy) {
+  const std::string record = Bytes({Task("old")});
+  Start(record);
+  ASSERT_EQ(chmod(folder.Path("record").c_str(), 0440), 0);
+  const std::filesystem::path copies = folder.StateDir() / "velmo";
+  // Added "b" (the failure told); q: stay; q: save again, which fails again;
+  // q: quit without the changes.
+  auto run = Run("F3\ntext b\nRET\nRET\nq\nshot ask.png\nTAB TAB RET\nshot stayed.png\n"
+                 "q\nRET\nRET\nq\nTAB RET\nshot never.png\n");
+  EXPECT_EQ(run.status, 0) << run.errors;
+  const velmo_test::Picture ask = folder.Shot("ask.png"), stayed = folder.Shot("stayed.png");
+  ASSERT_TRUE(ask.Valid() && stayed.Valid());
+  EXPECT_EQ(ask.Count(200, 70, 240, 1, 3), 240);     // the question's box
+  EXPECT_LT(stayed.Count(200, 70, 240, 1, 3), 240);  // gone, Velmo still running
+  EXPECT_FALSE(folder.Exists("never.png"));          // it ended at the third q
+  EXPECT_FALSE(std::filesystem::exists(copies));     // and was told to drop the changes
+  EXPECT_EQ(folder.File("record"), record);
+
+  // A signal and the window's close keep what could not be saved; the start
+  // after the first tells of its copy (RET answers that box).
+  const std::string first = (copies / "record-20240110-0900").string(), second = first + "-2";
+  for (const char* end : {"signal", "close"}) {
+    SCOPED_TRACE(end);
+    const std::string told = std::string(end) == "close" ? "RET\n" : "";
+    run = Run(told + "F3\ntext kept-" + end + "\nRET\nRET\n" + end + "\nshot never.png\n");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_FALSE(folder.Exists("never.png"));
+    EXPECT_EQ(folder.File("record"), record);
+    const std::string copy = std::string(end) == "close" ? second : first;
+    EXPECT_NE(run.errors.find("entries are kept in " + copy + "\n"), std::string::npos) << run.errors;
+  }
+  EXPECT_NE(run.errors.find(folder.Path("record").string() + " are kept in " + first + ";"), std::string::npos)
+      << run.errors;
+  for (const std::string& copy : {first, second}) {
+    const std::string bytes = velmo_test::ReadFile(copy).value_or("");
+    EXPECT_NE(bytes.find("old"), std::string::npos) << copy;
+    struct stat st{};
+    ASSERT_EQ(stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0440u);  // the record file's bits
+    EXPECT_FALSE(std::filesystem::exists(copy + ".tmp"));
+  }
+  EXPECT_NE(velmo_test::ReadFile(first).value_or("").find("kept-signal"), std::string::npos);
+  EXPECT_NE(velmo_test::ReadFile(second).value_or("").find("kept-close"), std::string::npos);
+
+  // The next start tells of the second on stderr and in a box; once.
+  run = Run("shot told.png\nRET\nshot again.png\nq\n");
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.errors.find(" are kept in " + second + ";"), std::string::npos) << run.errors;
+  EXPECT_EQ(run.errors.find(first + ";"), std::string::npos) << run.errors;
+  EXPECT_EQ(folder.Shot("told.png").Count(200, 70, 240, 1, 3), 240);
+  run = Run("shot later.png\nq\n");
+  EXPECT_EQ(run.errors, "");
+  EXPECT_TRUE(folder.Shot("later.png") == folder.Shot("again.png"));
+  EXPECT_TRUE(std::filesystem::exists(second));  // the copies stay for the user
 }
 
 TEST_F(DataSafetyRun, AnUntouchedLongTextIsKeptWholeAndCuttingAnEditedOneIsAsked) {

@@ -113,6 +113,8 @@ class HeadlessFolder {
   HeadlessFolder& operator=(const HeadlessFolder&) = delete;
 
   const std::filesystem::path& Dir() const { return dir_; }
+  // $XDG_STATE_HOME of the programs run here (made when they need it).
+  std::filesystem::path StateDir() const { return dir_ / ".state"; }
   std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
 
   void Write(const std::string& name, const std::string& bytes) const {
@@ -126,7 +128,10 @@ class HeadlessFolder {
   // Writes the script and runs the program in the folder.
   RunResult Run(const std::string& script, const RunOptions& options = {}) const {
     Write(".script", script);
-    std::string command = "cd " + Quote(dir_.string()) + " && " + options.environment + " " +
+    // The folder is the data folder whether or not it holds a record file yet;
+    // recovery copies go to the folder's own state folder, never the user's.
+    std::string command = "cd " + Quote(dir_.string()) + " && export VELMO_DIR=. XDG_STATE_HOME=" +
+                          Quote(StateDir().string()) + " && " + options.environment + " " +
                           Quote((BuildDir() / options.program).string());
     if (options.program == "velmo-headless") {
       if (!options.now.empty()) command += " --now " + options.now;

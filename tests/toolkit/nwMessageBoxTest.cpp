@@ -158,9 +158,19 @@ TEST_F(MessageBox, ExtraLinesAreDroppedAndLongTextIsCut) {
   auto* label = static_cast<nwLabel*>(seen[0].focus->parent->children[2]);
   EXPECT_EQ(label->columns, 28);   // what the screen shows of it
   // A null text and a box of an unknown type: empty lines and one "OK".
-  EXPECT_EQ(Ask(nullptr, 8, {KEY_RETURN}), NW_MB_RESULT_OK);
+  EXPECT_EQ(Ask(nullptr, 3, {KEY_RETURN}), NW_MB_RESULT_OK);
   EXPECT_EQ(seen[1].lines, (std::vector<std::string>{"", "", ""}));
   EXPECT_EQ(seen[1].buttons, std::vector<std::string>{"OK"});
+}
+
+// The three-way question: "はい", "いいえ", "取消", each answering with its own bit.
+TEST_F(MessageBox, AThreeWayQuestionAnswersWithTheButtonChosen) {
+  EXPECT_EQ(Ask("a", NW_MB_YES_NO_CANCEL, {KEY_RETURN}), NW_MB_RESULT_OK);
+  EXPECT_EQ(seen[0].buttons, (std::vector<std::string>{"\x82\xcd\x82\xa2", "\x82\xa2\x82\xa2\x82\xa6",
+                                                       "\x8e\xe6\x8f\xc1"}));
+  EXPECT_EQ(Ask("b", NW_MB_YES_NO_CANCEL, {KEY_TAB, KEY_RETURN}), NW_MB_RESULT_NG);
+  EXPECT_EQ(Ask("c", NW_MB_YES_NO_CANCEL, {KEY_TAB, KEY_TAB, KEY_RETURN}), NW_MB_RESULT_CANCEL);
+  EXPECT_EQ(top.childCount, 0);  // all three buttons went with the box
 }
 
 TEST_F(MessageBox, ReusedRecordsKeepNothingFromTheLastBox) {

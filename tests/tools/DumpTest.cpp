@@ -260,12 +260,13 @@ TEST_F(DumpTest, AnOverlongBlockStopsWithStatusThree) {
   EXPECT_NE(r.err.find("longer than a pool block"), std::string::npos) << r.err;
 }
 
-TEST_F(DumpTest, AMissingFileExitsWithOneAndOneLine) {
+TEST_F(DumpTest, AMissingFileExitsWithFiveAndOneLine) {
   const CliRun r = Dump("nothing-here");
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, 5);
   EXPECT_TRUE(r.lines.empty());
   ASSERT_FALSE(r.err.empty());
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
+  EXPECT_NE(r.err.find("no record file in "), std::string::npos) << r.err;
 }
 
 TEST_F(DumpTest, AnEmptyFilePrintsNothing) {

@@ -34,7 +34,7 @@ Run Shell(const std::string& command) {
 
 // velmo-cli in folder dir of the current folder, local time zone tz.
 Run Cli(const std::string& dir, const std::string& args, const std::string& tz = "Asia/Tokyo") {
-  return Shell("mkdir -p " + dir + " && cd " + dir + " && TZ=" + tz + " '" VELMO_BINARY_DIR "/velmo-cli' " + args +
+  return Shell("mkdir -p " + dir + " && cd " + dir + " && VELMO_DIR=. TZ=" + tz + " '" VELMO_BINARY_DIR "/velmo-cli' " + args +
                " >../out 2>../err; echo $? >../status");
 }
 
@@ -405,7 +405,7 @@ TEST(CliAdd, AddSearchAndUpcomingWorkFromTheShell) {
   EXPECT_EQ(Status(), 1);
   Cli("v", "upcoming --now 2026-01-07T08:50 --within 15");
   EXPECT_EQ(Read("out"), "09:00-10:00 \xe4\xbc\x9a\xe8\xad\xb0 weekly\n");
-  Cli("v", "upcoming --now 2026-01-07T08:50 --within 10 --json");
+  Cli("v", "upcoming --now 2026-01-07T08:50 --within 9 --json");
   EXPECT_EQ(Read("out"), "");
   Cli("v", "upcoming --now 2026-01-14T08:55 --json");  // the week the rule skips
   EXPECT_EQ(Read("out"), "");

@@ -2,23 +2,34 @@
 // [--label N|NAME] [--rank N] TEXT...: adds one schedule, task or holiday,
 // written as import-ics writes.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "CliData.h"
 #include "Cli.h"
 #include "Sjis.h"
+#include "platform/Options.h"
 
 namespace {
 
 constexpr const char* kCommand = "add";
 constexpr const char* kUsage =
     "usage: velmo-cli add schedule|task|holiday DATE[..DATE] [--time HH:MM[-HH:MM]]\n"
-    "                     [--repeat RULE] [--label N|NAME] [--rank 1-9] TEXT...\n"
-    "  DATE is YYYY-MM-DD; a repeating entry without ..DATE repeats to the last day Velmo knows.\n"
-    "  RULE: daily[/N]  weekly[:mon,wed][/N]  monthly[/N]  monthly:2fri,lastfri[/N]\n"
-    "        yearly[/N]  yearly:2mon[/N]   (/N: every Nth day, week, month or year)\n";
+    "                     [--repeat RULE] [--label N|NAME] [--rank 1-9] [--] TEXT...\n";
+constexpr const char* kTail =
+    "DATE is YYYY-MM-DD, in the years 1970 to 2050 that Velmo's dialogs take; a\n"
+    "repeating entry without ..DATE repeats to the last day Velmo knows.\n"
+    "RULE: daily[/N]  weekly[:mon,wed][/N]  monthly[/N]  monthly:2fri,lastfri[/N]\n"
+    "      yearly[/N]  yearly:2mon[/N]   (/N: every Nth day, week, month or year)\n"
+    "Words after -- are text even when they begin with '-'. Prints what was\n"
+    "written (\"added ...\") once the record file is saved.\n";
+enum AddOption { OPT_TIME = 1, OPT_REPEAT, OPT_LABEL, OPT_RANK };
+constexpr OptionRow kOptions[] = {
+    {OPT_TIME, "--time", "HH:MM[-HH:MM]", "a schedule's start and end"},
+    {OPT_REPEAT, "--repeat", "RULE", "a schedule or holiday repeats (below)"},
+    {OPT_LABEL, "--label", "N|NAME", "label 0..4, or a label's name"},
+    {OPT_RANK, "--rank", "1-9", "a task's rank (default 3)"},
+};
 constexpr std::uint8_t kDefaultRank = 3;
 constexpr const char* kDayNames[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 
@@ -33,10 +44,11 @@ struct AddArgs {
   int label = 0;
   int rank = kDefaultRank;
   std::string text;  // UTF-8
+  std::string added;  // what is told once it is written
 };
 
-bool Usage(const char* why) {
-  std::fprintf(stderr, "velmo-cli %s: %s\n%s", kCommand, why, kUsage);
+bool Usage(const std::string& why) {
+  std::fprintf(stderr, "velmo-cli %s: %s\n%s", kCommand, why.c_str(), kUsage);
   return false;
 }
 
@@ -118,12 +130,15 @@ bool ParseKind(std::string_view word, AddArgs& a) {
   return true;
 }
 
-bool ParseRange(std::string_view text, AddArgs& a) {
+// On false, why says what is wrong.
+bool ParseRange(std::string_view text, AddArgs& a, std::string& why) {
   const std::size_t dots = text.find("..");
-  if (!CliData_ParseDate(text.substr(0, dots), a.start)) return false;
+  if (!CliData_ParseDate(text.substr(0, dots), a.start, &why) || !CliData_DialogDate(a.start, &why)) return false;
   a.end = a.start;
   if (dots == std::string_view::npos) return true;
-  return CliData_ParseDate(text.substr(dots + 2), a.end) && a.end >= a.start;
+  if (!CliData_ParseDate(text.substr(dots + 2), a.end, &why) || !CliData_DialogDate(a.end, &why)) return false;
+  why = std::string(text) + ": the last day is before the first";
+  return a.end >= a.start;
 }
 
 bool ParseTimes(std::string_view text, AddArgs& a) {
@@ -140,50 +155,67 @@ bool ParseTimes(std::string_view text, AddArgs& a) {
   return a.endHour * 60 + a.endMinute >= a.startHour * 60 + a.startMinute && a.startHour < 24;
 }
 
-bool ParseArgs(int argc, char** argv, AddArgs& a) {
-  if (argc < 3) return Usage("too few arguments");
-  if (!ParseKind(argv[0], a)) return Usage("the kind is schedule, task or holiday");
-  const std::string_view range = argv[1];
-  if (!ParseRange(range, a)) return Usage("the date is YYYY-MM-DD or YYYY-MM-DD..YYYY-MM-DD, in order");
-  const bool ranged = range.find("..") != std::string_view::npos;
-  const char* repeat = nullptr;
-  int i = 2;
-  for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; i += 2) {
-    const std::string_view option = argv[i];
-    if (option == "--") {
-      ++i;
-      break;
-    }
-    if (i + 1 >= argc) return Usage("an option without its value");
-    const char* value = argv[i + 1];
-    if (option == "--time") {
-      if (a.kind != KIND_SCHEDULE || !ParseTimes(value, a)) return Usage("--time is HH:MM or HH:MM-HH:MM, for a schedule");
-    } else if (option == "--repeat") {
-      repeat = value;
-    } else if (option == "--label") {
+// One option's value into a; false (told) when it is refused.
+bool TakeOption(const OptionItem& item, AddArgs& a, const char*& repeat) {
+  const std::string_view value = item.value;
+  switch (item.id) {
+    case OPT_TIME:
+      return (a.kind == KIND_SCHEDULE && ParseTimes(value, a)) ||
+             Usage("--time is HH:MM or HH:MM-HH:MM, for a schedule");
+    case OPT_REPEAT: repeat = item.value; return true;
+    case OPT_LABEL:
       a.label = CliData_FindLabel(value);
-      if (a.label < 0) return Usage("--label is 0..4 or a label's name");
-    } else if (option == "--rank") {
-      const std::string_view r = value;
-      if (a.kind != KIND_TASK || r.size() != 1 || r[0] < '1' || r[0] > '9') return Usage("--rank is 1..9, for a task");
-      a.rank = r[0] - '0';
-    } else {
-      return Usage("unknown option");
-    }
+      return a.label >= 0 || Usage("--label is 0..4 or a label's name");
+    case OPT_RANK:
+      if (a.kind != KIND_TASK || value.size() != 1 || value[0] < '1' || value[0] > '9')
+        return Usage("--rank is 1..9, for a task");
+      a.rank = value[0] - '0';
+      return true;
+    default: return false;
   }
+}
+
+// False when the command ends here (--help, or a fault told) with status.
+bool ParseArgs(int argc, char** argv, AddArgs& a, int& status) {
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  const char* repeat = nullptr;
+  const char* range = nullptr;
+  int operands = 0;
+  std::string why;
+  status = CLI_EXIT_USAGE;
+  while (Options_Next(reader, kOptions, item)) {
+    if (item.id == OPTION_HELP) {
+      Options_PrintHelp(stdout, kUsage, kOptions, kTail);
+      return status = CliData_Written(), false;
+    }
+    if (item.id != OPTION_OPERAND) {
+      // The kind comes first: --time and --rank depend on it.
+      if (operands == 0) return Usage("the kind (schedule, task or holiday) comes first");
+      if (!TakeOption(item, a, repeat)) return false;
+      continue;
+    }
+    if (operands == 0 && !ParseKind(item.value, a))
+      return Usage(std::string("the kind is schedule, task or holiday, not ") + item.value);
+    if (operands == 1 && !ParseRange(range = item.value, a, why)) return Usage(why);
+    if (operands >= 2) a.text += std::string(a.text.empty() ? "" : " ") + item.value;
+    ++operands;
+  }
+  if (reader.status != OPTIONS_END) return Options_Fail("velmo-cli add", reader, CLI_EXIT_USAGE), false;
+  if (operands < 2) return Usage("too few arguments");
+  const bool ranged = std::string_view(range).find("..") != std::string_view::npos;
   if (repeat != nullptr) {
     if (a.kind == KIND_TASK) return Usage("tasks do not repeat");
-    if (!ParseRepeat(repeat, a)) return Usage("the repeat rule is not one of the forms below");
+    if (!ParseRepeat(repeat, a)) return Usage("the repeat rule is not one of the forms of add --help");
     if (!ranged) a.end = DAY_OPEN_END;
   }
   if (a.kind == KIND_TASK && ranged) return Usage("a task has one date");
-  for (; i < argc; ++i) a.text += std::string(a.text.empty() ? "" : " ") + argv[i];
   if (a.text.empty()) return Usage("no text");
   return true;
 }
 
 bool AddOne(void* context) {
-  const AddArgs& a = *static_cast<const AddArgs*>(context);
+  AddArgs& a = *static_cast<AddArgs*>(context);
   unsigned missing = 0;
   std::string text = Sjis_FromUtf8(a.text, missing);
   if (missing != 0) {
@@ -213,19 +245,21 @@ bool AddOne(void* context) {
   }
   if (!Store_Register(e)) return std::fputs("velmo-cli add: the entry table is full\n", stderr), false;
   Store_Invalidate();
-  std::printf("added %s %s %s\n", CliData_KindWord(e->kind), CliData_DateText(e->startDay).c_str(),
-              CliData_Text(*e).c_str());
+  a.added = std::string("added ") + CliData_KindWord(e->kind) + " " + CliData_DateText(e->startDay) + " " +
+            CliData_Text(*e) + "\n";
   return true;
 }
 
 }  // namespace
 
 int Cli_Add(int argc, char** argv) {
-  if (!CliData_TakeNow(argc, argv, kCommand)) return 2;
+  if (!CliData_TakeNow(argc, argv, kCommand)) return CLI_EXIT_USAGE;
   AddArgs args;
-  if (argc == 1 && std::strcmp(argv[0], "--help") == 0) return std::fputs(kUsage, stdout), 0;
-  if (!ParseArgs(argc, argv, args)) return 2;
+  if (int status = CLI_EXIT_OK; !ParseArgs(argc, argv, args, status)) return status;
   const int status = CliData_Write(kCommand, AddOne, &args);
   Store_Shutdown();
-  return status;
+  if (status != CLI_EXIT_OK) return status;
+  // Told only once it is on disk.
+  std::fputs(args.added.c_str(), stdout);
+  return CliData_Written();
 }

@@ -1,6 +1,6 @@
-// velmo-cli agenda [--from YYYY-MM-DD] [--days N] [--json] [--label N]: the
-// occurrences of a run of days as Velmo shows them, from the working
-// directory's continuation, label and record files. Writes no file.
+// velmo-cli agenda [--from YYYY-MM-DD] [--days N] [--label N] [--json]: the
+// occurrences of a run of days as Velmo shows them, from the data folder's
+// continuation, label and record files. Writes no file.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +13,7 @@
 #include "CliData.h"
 #include "Sjis.h"
 #include "calendar/Date.h"
-#include "files/Record.h"
+#include "platform/Options.h"
 #include "files/Settings.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
@@ -21,10 +21,20 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: velmo-cli agenda [--from YYYY-MM-DD] [--days N] [--json] [--label N]\n";
+constexpr const char* kCommand = "agenda";
+constexpr const char* kProgram = "velmo-cli agenda";
+constexpr const char* kUsage = "usage: velmo-cli agenda [--from YYYY-MM-DD] [--days N] [--label N] [--json]\n";
 constexpr long kDefaultDays = 7;
 constexpr long kLabelSelections = 5;  // 0 all .. 5 custom
+
+enum AgendaOption { OPT_FROM = 1, OPT_DAYS, OPT_LABEL, OPT_JSON };
+constexpr OptionRow kOptions[] = {
+    {OPT_FROM, "--from", "YYYY-MM-DD", "the first day (default today)"},
+    {OPT_DAYS, "--days", "N", "how many days (default 7)"},
+    {OPT_LABEL, "--label", "N", "labels shown: 0 all, 1..4 one, 5 the custom set (default: as saved)"},
+    {OPT_JSON, "--json", nullptr, "JSON Lines: one object a day"},
+};
+constexpr const char* kTail = "Prints the days' items as Velmo shows them; writes no file.\n";
 
 struct AgendaArgs {
   DayNo from = DAY_NONE;  // none: today
@@ -46,26 +56,39 @@ bool ParseNumber(const char* text, long low, long high, long& out) {
   return true;
 }
 
-bool ParseArgs(int argc, char** argv, AgendaArgs& args) {
-  for (int i = 0; i < argc; ++i) {
-    const char* a = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(a, "--json") == 0) {
-      args.json = true;
-    } else if (std::strcmp(a, "--from") == 0) {
-      if (value == nullptr || !CliData_ParseDate(value, args.from)) return false;
-      ++i;
-    } else if (std::strcmp(a, "--days") == 0) {
-      if (!ParseNumber(value, 1, DAY_OPEN_END, args.days)) return false;
-      ++i;
-    } else if (std::strcmp(a, "--label") == 0) {
-      if (!ParseNumber(value, 0, kLabelSelections, args.label)) return false;
-      ++i;
-    } else {
-      return false;
+bool Refuse(const std::string& why, int& status) {
+  status = Options_Refuse(kProgram, why.c_str(), CLI_EXIT_USAGE);
+  std::fputs(kUsage, stderr);
+  return false;
+}
+
+// False when the command ends here (--help, or a fault told) with status.
+bool ParseArgs(int argc, char** argv, AgendaArgs& args, int& status) {
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  std::string why;
+  while (Options_Next(reader, kOptions, item)) {
+    switch (item.id) {
+      case OPTION_HELP:
+        Options_PrintHelp(stdout, kUsage, kOptions, kTail);
+        return status = CliData_Written(), false;
+      case OPT_JSON: args.json = true; break;
+      case OPT_FROM:
+        if (!CliData_ParseDate(item.value, args.from, &why)) return Refuse("--from " + why, status);
+        break;
+      case OPT_DAYS:
+        if (!ParseNumber(item.value, 1, DAY_OPEN_END, args.days)) return Refuse("--days wants 1..65535", status);
+        break;
+      case OPT_LABEL:
+        if (!ParseNumber(item.value, 0, kLabelSelections, args.label)) return Refuse("--label wants 0..5", status);
+        break;
+      default: return Refuse(std::string("takes no word ") + item.value, status);
     }
   }
-  return true;
+  if (reader.status == OPTIONS_END) return true;
+  status = Options_Fail(kProgram, reader, CLI_EXIT_USAGE);
+  std::fputs(kUsage, stderr);
+  return false;
 }
 
 std::string_view EntryText(const Entry& e) {
@@ -137,7 +160,6 @@ class Output {
     used_ = 0;
     return !failed_;
   }
-  bool Failed() const { return failed_; }
 
  private:
   char buffer_[1 << 16];
@@ -356,39 +378,33 @@ bool LoadTexts(long days) {
   return true;
 }
 
-// Start-up as Velmo does it, reading only.
-void LoadData(const AgendaArgs& args) {
-  Store_Init();
-  Settings_Load();
-  Label_InitNames();
-  Label_LoadFile(Settings_LabelPath());
+// Start-up as Velmo does it, reading only; a damaged record file shows as
+// far as it loads (CLI_EXIT_DAMAGED).
+int LoadData(const AgendaArgs& args) {
+  const int status = CliData_Read(kCommand);
+  if (status != CLI_EXIT_OK && status != CLI_EXIT_DAMAGED) return status;
   if (args.label >= 0) Settings_Get().cursor.currentLabel = static_cast<std::uint16_t>(args.label);
   Settings_ApplyLabels();
-  if (!Record_Load() && Record_LastLoad().stop != RECORD_MISSING) {
-    const RecordLoadInfo& info = Record_LastLoad();
-    std::fprintf(stderr, "velmo-cli agenda: %s: stopped at byte %u (%s); showing what loaded\n",
-                 Record_Path(), unsigned{info.stopOffset}, Record_StopText(info.stop));
-  }
+  return status;
 }
 
 }  // namespace
 
 int Cli_Agenda(int argc, char** argv) {
   AgendaArgs args;
-  if (!ParseArgs(argc, argv, args)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  LoadData(args);
+  if (int status = CLI_EXIT_OK; !ParseArgs(argc, argv, args, status)) return status;
+  const int loaded = LoadData(args);
+  if (loaded != CLI_EXIT_OK && loaded != CLI_EXIT_DAMAGED) return loaded;
   if (!LoadTexts(args.days)) {
     std::fputs("velmo-cli agenda: out of memory\n", stderr);
-    return 1;
+    return CLI_EXIT_NO_MATCH;
   }
   const DayNo from = args.from != DAY_NONE ? args.from : Settings_Get().today.day;
   const long last = long{from} + args.days - 1;
   if (last > DAY_OPEN_END) {
-    std::fputs(kUsage, stderr);
-    return 2;
+    int status = CLI_EXIT_USAGE;
+    Refuse("--days runs past 2079-06-05, Velmo's last day", status);
+    return status;
   }
   for (long n = from; n <= last; ++n) {
     const auto day = static_cast<DayNo>(n);
@@ -403,6 +419,8 @@ int Cli_Agenda(int argc, char** argv) {
     }
   }
   Store_Shutdown();
-  const bool written = output.Flush();
-  return std::fflush(stdout) == 0 && written ? 0 : 1;
+  // A short write leaves the stream's error mark, which CliData_Written reads.
+  output.Flush();
+  const int status = CliData_Written();
+  return status != CLI_EXIT_OK ? status : loaded;
 }

@@ -1,19 +1,24 @@
 #include "CliData.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "Sjis.h"
+#include "files/DataFolder.h"
 #include "files/Record.h"
 #include "files/RecordLock.h"
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
+#include "platform/Platform.h"
 
 namespace {
 
 DateClock fixedClock;
+const char* folderOption = nullptr;
+bool folderEntered = false;
 
 void FixedClock(DateClock& out) { out = fixedClock; }
 
@@ -35,12 +40,13 @@ char* PoolCopy(std::string_view bytes, bool& ok) {
   return at;
 }
 
-bool LoadRecord(const char* command) {
-  if (Record_Load() || Record_LastLoad().stop == RECORD_MISSING) return true;
+// CLI_EXIT_OK (a missing file loads as empty), or CLI_EXIT_DAMAGED.
+int LoadRecord(const char* command) {
+  if (Record_Load() || Record_LastLoad().stop == RECORD_MISSING) return CLI_EXIT_OK;
   const RecordLoadInfo& info = Record_LastLoad();
   std::fprintf(stderr, "velmo-cli %s: %s: stopped at byte %u (%s)\n", command, Record_Path(),
                unsigned{info.stopOffset}, Record_StopText(info.stop));
-  return false;
+  return CLI_EXIT_DAMAGED;
 }
 
 void LoadSettings() {
@@ -54,21 +60,45 @@ void LoadSettings() {
 }
 
 int WriteLocked(const char* command, CliAddFn add, void* context, CliAddFn saved) {
-  if (!LoadRecord(command)) {
+  if (const int status = LoadRecord(command); status != CLI_EXIT_OK) {
     std::fprintf(stderr, "velmo-cli %s: nothing written; open the record in Velmo first\n", command);
-    return 1;
+    return status;
   }
   Data_StartRun();
-  if (!add(context)) return 1;
+  if (!add(context)) return CLI_EXIT_NO_MATCH;
   Data_SetModified(true);
   if (!Data_SaveIfModified()) {
     std::fprintf(stderr, "velmo-cli %s: %s: could not be saved; it is unchanged\n", command, Record_Path());
-    return 1;
+    return CLI_EXIT_NOT_WRITTEN;
   }
-  return saved == nullptr || saved(context) ? 0 : 1;
+  return saved == nullptr || saved(context) ? CLI_EXIT_OK : CLI_EXIT_NOT_WRITTEN;
 }
 
 }  // namespace
+
+void CliData_SetFolderOption(const char* folder) { folderOption = folder; }
+
+bool CliData_PrintFolder() { return DataFolder_Print("velmo-cli", folderOption, stdout); }
+
+bool CliData_EnterFolder(const char* command) {
+  if (folderEntered) return true;
+  char program[64];
+  std::snprintf(program, sizeof program, "velmo-cli %s", command);
+  folderEntered = DataFolder_Use(program, folderOption);
+  return folderEntered;
+}
+
+std::string CliData_UserPath(const char* file) {
+  char here[cap::kFileName];
+  if (folderEntered || Platform_IsAbsolute(file) || !Platform_CurrentFolder(here, sizeof here)) return file;
+  return std::string(here) + "/" + file;
+}
+
+int CliData_Written() {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return CLI_EXIT_OK;
+  std::fprintf(stderr, "velmo-cli: standard output: %s\n", std::strerror(errno != 0 ? errno : EIO));
+  return CLI_EXIT_NOT_WRITTEN;
+}
 
 bool CliData_TakeNow(int& argc, char** argv, const char* command) {
   for (int i = 0; i < argc; ++i) {
@@ -99,19 +129,36 @@ bool CliData_TakeNow(int& argc, char** argv, const char* command) {
   return true;
 }
 
-bool CliData_ParseDate(std::string_view s, DayNo& out) {
+bool CliData_ParseDate(std::string_view s, DayNo& out, std::string* why) {
   long y, m, d;
+  const std::string text(s);
+  const auto refuse = [&](const std::string& reason) {
+    if (why != nullptr) *why = text + ": " + reason;
+    return false;
+  };
   if (s.size() != 10 || s[4] != '-' || s[7] != '-' || !Digits(s.substr(0, 4), y) ||
       !Digits(s.substr(5, 2), m) || !Digits(s.substr(8, 2), d)) {
-    return false;
+    return refuse("a date is YYYY-MM-DD");
   }
-  if (y < DATE_FIRST_YEAR || y > DATE_LAST_YEAR || m < 1 || m > 12) return false;
-  const auto year = static_cast<std::uint16_t>(y), month = static_cast<std::uint16_t>(m);
-  if (d < 1 || d > Date_MonthLength(year, month)) return false;
+  if (m < 1 || m > 12) return refuse("there is no month " + std::to_string(m));
   // Day numbers end on 5 June 2079; later days would wrap to 1900.
-  if (y == DATE_LAST_YEAR && (m > 6 || (m == 6 && d > 5))) return false;
+  if (y < DATE_FIRST_YEAR || y > DATE_LAST_YEAR || (y == DATE_LAST_YEAR && (m > 6 || (m == 6 && d > 5))))
+    return refuse("Velmo's days run from 1900-01-01 to 2079-06-05");
+  const auto year = static_cast<std::uint16_t>(y), month = static_cast<std::uint16_t>(m);
+  if (d < 1 || d > Date_MonthLength(year, month))
+    return refuse(text.substr(0, 7) + " has " + std::to_string(Date_MonthLength(year, month)) + " days");
   out = Date_ToDayNo(year, month, static_cast<std::uint16_t>(d));
   return true;
+}
+
+bool CliData_DialogDate(DayNo day, std::string* why) {
+  std::uint16_t y, m, d;
+  DayNo_ToDate(day, y, m, d);
+  if (y >= DATE_DIALOG_FIRST_YEAR && y <= DATE_DIALOG_LAST_YEAR) return true;
+  if (why != nullptr)
+    *why = CliData_DateText(day) + ": Velmo's dialogs take the years " + std::to_string(DATE_DIALOG_FIRST_YEAR) +
+           " to " + std::to_string(DATE_DIALOG_LAST_YEAR) + ", so the entry could not be changed there";
+  return false;
 }
 
 bool CliData_ParseTime(std::string_view s, int& hour, int& minute) {
@@ -186,11 +233,27 @@ bool CliData_HasTimes(const Entry& e) {
 }
 
 bool CliData_Load(const char* command) {
+  if (!CliData_EnterFolder(command)) return false;
   LoadSettings();
-  return LoadRecord(command);
+  return LoadRecord(command) == CLI_EXIT_OK;
+}
+
+int CliData_Read(const char* command) {
+  if (!CliData_EnterFolder(command)) return CLI_EXIT_NO_FOLDER;
+  LoadSettings();
+  const int status = LoadRecord(command);
+  return status != CLI_EXIT_OK || Record_LastLoad().stop != RECORD_MISSING ? status : CliData_NoRecord(command);
+}
+
+int CliData_NoRecord(const char* command) {
+  char here[cap::kFileName];
+  std::fprintf(stderr, "velmo-cli %s: no record file in %s (%s)\n", command,
+               Platform_CurrentFolder(here, sizeof here) ? here : ".", Record_Path());
+  return CLI_EXIT_NO_RECORD;
 }
 
 int CliData_Write(const char* command, CliAddFn add, void* context, CliAddFn saved) {
+  if (!CliData_EnterFolder(command)) return CLI_EXIT_NO_FOLDER;
   LoadSettings();
   // Velmo, or another writer, would save over what this command adds.
   if (RecordLock_Acquire(Record_Path()) == RECORD_LOCK_BUSY) {

@@ -1,5 +1,5 @@
-// velmo-cli dump [FILE]: every entry the record file loads, one JSON object a
-// line, in table order.
+// velmo-cli dump [FILE]: every entry the record file (of the data folder, or
+// FILE) loads, one JSON object a line, in table order.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,12 +7,21 @@
 
 #include "Capacity.h"
 #include "Cli.h"
+#include "CliData.h"
 #include "Sjis.h"
 #include "calendar/Date.h"
 #include "files/Record.h"
+#include "files/Settings.h"
+#include "platform/Options.h"
 #include "store/Store.h"
 
 namespace {
+
+constexpr const char* kProgram = "velmo-cli dump";
+constexpr const char* kUsage = "usage: velmo-cli dump [FILE]\n";
+constexpr const char* kTail =
+    "Prints every entry of the data folder's record file (or FILE) as JSON Lines,\n"
+    "one object an entry, field by field; status 3 where a damaged file stops.\n";
 
 // Record offsets of the loaded entries, by table position.
 struct DumpOffsets {
@@ -128,21 +137,48 @@ std::string EntryLine(const Entry& e, std::uint16_t index, std::uint32_t offset)
   return out;
 }
 
+// The file named, or the data folder's record file; false when the command
+// ends here with status.
+bool ChooseFile(int argc, char** argv, std::string& file, int& status) {
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  const char* named = nullptr;
+  while (Options_Next(reader, {}, item)) {
+    if (item.id == OPTION_HELP) {
+      Options_PrintHelp(stdout, kUsage, {}, kTail);
+      return status = CliData_Written(), false;
+    }
+    if (named != nullptr) return status = Options_Refuse(kProgram, "one FILE only", CLI_EXIT_USAGE), false;
+    named = item.value;
+  }
+  if (reader.status != OPTIONS_END) return status = Options_Fail(kProgram, reader, CLI_EXIT_USAGE), false;
+  if (named != nullptr) {
+    file = named;
+    return true;
+  }
+  if (!CliData_EnterFolder("dump")) return status = CLI_EXIT_NO_FOLDER, false;
+  Settings_Load();
+  file = Record_Path();
+  return true;
+}
+
 }  // namespace
 
 int Cli_Dump(int argc, char** argv) {
-  const char* file = argc > 0 ? argv[0] : "record";
-  if (!Record_SetPath(file)) {
-    std::fprintf(stderr, "velmo-cli: %s: file name too long\n", file);
-    return 1;
+  std::string file;
+  if (int status = CLI_EXIT_OK; !ChooseFile(argc, argv, file, status)) return status;
+  if (!Record_SetPath(file.c_str())) {
+    std::fprintf(stderr, "%s: %s: file name too long\n", kProgram, file.c_str());
+    return CLI_EXIT_USAGE;
   }
   Store_Init();
   offsets.count = 0;
   const bool loaded = Record_Load(RememberOffset, &offsets);
   const RecordLoadInfo& info = Record_LastLoad();
-  if (info.stop == RECORD_MISSING || info.stop == RECORD_UNREADABLE) {
-    std::fprintf(stderr, "velmo-cli: cannot open %s: %s\n", file, std::strerror(info.error));
-    return 1;
+  if (info.stop == RECORD_MISSING) return CliData_NoRecord("dump");
+  if (info.stop == RECORD_UNREADABLE) {
+    std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, file.c_str(), std::strerror(info.error));
+    return CLI_EXIT_DAMAGED;
   }
   std::uint16_t pos = Store_First();
   while (const Entry* e = Store_Next(pos)) {
@@ -150,12 +186,12 @@ int Cli_Dump(int argc, char** argv) {
     const std::string line = EntryLine(*e, index, index < offsets.count ? offsets.offset[index] : 0);
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
-  std::fflush(stdout);
   Store_Shutdown();
+  if (const int status = CliData_Written(); status != CLI_EXIT_OK) return status;
   if (!loaded) {
-    std::fprintf(stderr, "velmo-cli: %s: load stopped at byte offset %u: %s\n", file,
+    std::fprintf(stderr, "%s: %s: load stopped at byte offset %u: %s\n", kProgram, file.c_str(),
                  unsigned{info.stopOffset}, Record_StopText(info.stop));
-    return 3;
+    return CLI_EXIT_DAMAGED;
   }
-  return 0;
+  return CLI_EXIT_OK;
 }

@@ -12,6 +12,7 @@
 #include "Cli.h"
 #include "IcsShared.h"
 #include "Sjis.h"
+#include "platform/Options.h"
 #include "store/Find.h"
 #include "store/Label.h"
 
@@ -244,11 +245,19 @@ bool WriteOut(const char* file, const char* text) {
 
 int Cli_ExportIcs(int argc, char** argv) {
   if (!CliData_TakeNow(argc, argv, kCommand)) return 2;
-  if (argc > 1 || (argc == 1 && argv[0][0] == '-')) {
-    std::fputs("usage: velmo-cli export-ics [FILE]\n", stderr);
-    return 2;
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  std::string file;
+  while (Options_Next(reader, {}, item)) {
+    if (item.id == OPTION_HELP) {
+      std::fputs("usage: velmo-cli export-ics [FILE]   (standard output without FILE)\n", stdout);
+      return CliData_Written();
+    }
+    if (!file.empty()) return Options_Refuse("velmo-cli export-ics", "one FILE only", 2);
+    file = CliData_UserPath(item.value);
   }
-  if (!CliData_Load(kCommand)) return 1;
+  if (reader.status != OPTIONS_END) return Options_Fail("velmo-cli export-ics", reader, 2);
+  if (const int status = CliData_Read(kCommand); status != 0) return status;
   const std::size_t count = Store_Count();
   std::vector<std::string> uid(count);
   IcsUids uids;
@@ -273,11 +282,12 @@ int Cli_ExportIcs(int argc, char** argv) {
     }
   }
   char* text = icalcomponent_as_ical_string_r(x.calendar);
-  const bool written = text != nullptr && WriteOut(argc == 1 ? argv[0] : nullptr, text);
+  const bool written = text != nullptr && WriteOut(file.empty() ? nullptr : file.c_str(), text);
   std::free(text);
   icalcomponent_free(x.calendar);
   Store_Shutdown();
   if (written) return 0;
-  std::fprintf(stderr, "velmo-cli %s: %s: could not be written\n", kCommand, argc == 1 ? argv[0] : "standard output");
-  return 1;
+  std::fprintf(stderr, "velmo-cli %s: %s: could not be written\n", kCommand,
+               file.empty() ? "standard output" : file.c_str());
+  return CLI_EXIT_NOT_WRITTEN;
 }

@@ -19,6 +19,7 @@
 #include "IcsShared.h"
 #include "Sjis.h"
 #include "calendar/Date.h"
+#include "platform/Options.h"
 #include "store/MonthRec.h"
 
 namespace {
@@ -684,19 +685,35 @@ bool SaveUids(void* context) {
   return false;
 }
 
-bool ParseArgs(int argc, char** argv, ImportArgs& args) {
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--dry-run") == 0) {
-      args.dryRun = true;
-    } else if (std::strcmp(argv[i], "--skip-inexact") == 0) {
-      args.skipInexact = true;
-    } else if (argv[i][0] == '-' || args.file != nullptr) {
-      return false;
-    } else {
-      args.file = argv[i];
+enum ImportOption { OPT_DRY_RUN = 1, OPT_SKIP_INEXACT };
+constexpr OptionRow kOptions[] = {
+    {OPT_DRY_RUN, "--dry-run", nullptr, "tell what would be added; write nothing"},
+    {OPT_SKIP_INEXACT, "--skip-inexact", nullptr, "leave out items Velmo cannot show exactly"},
+};
+
+// False when the command ends here (--help, or a fault told) with status.
+bool ParseArgs(int argc, char** argv, ImportArgs& args, int& status) {
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  while (Options_Next(reader, kOptions, item)) {
+    switch (item.id) {
+      case OPTION_HELP: Options_PrintHelp(stdout, kUsage, kOptions, nullptr); return status = CliData_Written(), false;
+      case OPT_DRY_RUN: args.dryRun = true; break;
+      case OPT_SKIP_INEXACT: args.skipInexact = true; break;
+      default:
+        if (args.file != nullptr) return status = Options_Refuse("velmo-cli import-ics", "one FILE only", 2), false;
+        args.file = item.value;
     }
   }
-  return args.file != nullptr;
+  if (reader.status != OPTIONS_END) {
+    status = Options_Fail("velmo-cli import-ics", reader, 2);
+  } else if (args.file == nullptr) {
+    status = Options_Refuse("velmo-cli import-ics", "no FILE", 2);
+  } else {
+    return true;
+  }
+  std::fputs(kUsage, stderr);
+  return false;
 }
 
 bool ReadCalendar(Import& im) {
@@ -715,10 +732,7 @@ bool ReadCalendar(Import& im) {
 int Cli_ImportIcs(int argc, char** argv) {
   if (!CliData_TakeNow(argc, argv, kCommand)) return 2;
   Import im;
-  if (!ParseArgs(argc, argv, im.args)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+  if (int status = 0; !ParseArgs(argc, argv, im.args, status)) return status;
   int status = 1;
   if (ReadCalendar(im)) {
     if (im.args.dryRun) {

@@ -1,17 +1,20 @@
-// Text helpers for the command-line tools: Shift-JIS (CP932) to UTF-8 and
-// JSON string output.
+// Text helpers for the command-line tools: Shift-JIS (CP932) <-> UTF-8 on
+// std::string over the text layer's conversion (text/Cp932.h), and JSON
+// string output.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "text/Cp932.h"
+
 // Converts Shift-JIS bytes to UTF-8; a byte that does not start a valid
 // character becomes U+FFFD and conversion goes on with the next byte.
 std::string Sjis_ToUtf8(std::string_view sjis);
 
 // UTF-8 takes at most this many bytes per Shift-JIS byte.
-inline constexpr std::size_t SJIS_UTF8_GROWTH = 3;
+inline constexpr std::size_t SJIS_UTF8_GROWTH = CP932_UTF8_GROWTH;
 // The same conversion written at out, which has room for
 // SJIS_UTF8_GROWTH * sjis.size() bytes; returns the end of what it wrote.
 char* Sjis_PutUtf8(char* out, std::string_view sjis);

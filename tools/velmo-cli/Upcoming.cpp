@@ -1,20 +1,32 @@
 // velmo-cli upcoming [--within MINUTES] [--json]: today's schedules that
-// start from now on and less than MINUTES (default 15) later, for a cron job
-// or a desktop notifier. Reads the time through the data layer's clock.
+// start in the next MINUTES minutes (default 15): after this minute and at
+// most MINUTES later, so that a job run every MINUTES minutes tells of each
+// schedule once, MINUTES minutes ahead when the times line up. Reads the time
+// through the data layer's clock.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "CliData.h"
 #include "Cli.h"
 #include "Sjis.h"
+#include "platform/Options.h"
 #include "store/MonthRec.h"
 
 namespace {
 
 constexpr const char* kCommand = "upcoming";
+constexpr const char* kProgram = "velmo-cli upcoming";
 constexpr const char* kUsage = "usage: velmo-cli upcoming [--within MINUTES] [--json]\n";
+enum UpcomingOption { OPT_WITHIN = 1, OPT_JSON };
+constexpr OptionRow kOptions[] = {
+    {OPT_WITHIN, "--within", "MINUTES", "the next MINUTES minutes, 1..1440 (default 15)"},
+    {OPT_JSON, "--json", nullptr, "JSON Lines: one object a line"},
+};
+constexpr const char* kTail =
+    "Lists today's schedules with a start time after this minute and at most\n"
+    "MINUTES minutes ahead: run every N minutes with --within N, it tells of\n"
+    "each schedule once.\n";
 constexpr long kDefaultWithin = 15;
 constexpr long kMaxWithin = 24 * 60;
 
@@ -30,32 +42,37 @@ std::string Line(const Entry& e, DayNo day, int minutesUntil, bool json) {
   return out + "}\n";
 }
 
-bool ParseArgs(int argc, char** argv, long& within, bool& json) {
-  for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--json") == 0) {
-      json = true;
-    } else if (std::strcmp(argv[i], "--within") == 0 && i + 1 < argc) {
-      char* stop = nullptr;
-      within = std::strtol(argv[++i], &stop, 10);
-      if (*argv[i] == '\0' || *stop != '\0' || within < 1 || within > kMaxWithin) return false;
-    } else {
-      return false;
+// False when the command ends here (--help, or a fault told) with status.
+bool ParseArgs(int argc, char** argv, long& within, bool& json, int& status) {
+  OptionReader reader{argc, argv};
+  OptionItem item;
+  while (Options_Next(reader, kOptions, item)) {
+    char* stop = nullptr;
+    switch (item.id) {
+      case OPTION_HELP:
+        Options_PrintHelp(stdout, kUsage, kOptions, kTail);
+        return status = CliData_Written(), false;
+      case OPT_JSON: json = true; break;
+      case OPT_WITHIN:
+        within = std::strtol(item.value, &stop, 10);
+        if (*item.value != '\0' && *stop == '\0' && within >= 1 && within <= kMaxWithin) break;
+        status = Options_Refuse(kProgram, "--within wants a whole number of minutes from 1 to 1440", CLI_EXIT_USAGE);
+        return false;
+      default: return status = Options_Refuse(kProgram, "takes no TEXT", CLI_EXIT_USAGE), false;
     }
   }
-  return true;
+  status = Options_Fail(kProgram, reader, CLI_EXIT_USAGE);
+  return reader.status == OPTIONS_END;
 }
 
 }  // namespace
 
 int Cli_Upcoming(int argc, char** argv) {
-  if (!CliData_TakeNow(argc, argv, kCommand)) return 2;
+  if (!CliData_TakeNow(argc, argv, kCommand)) return CLI_EXIT_USAGE;
   long within = kDefaultWithin;
   bool json = false;
-  if (!ParseArgs(argc, argv, within, json)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  if (!CliData_Load(kCommand)) return 1;
+  if (int status = CLI_EXIT_OK; !ParseArgs(argc, argv, within, json, status)) return status;
+  if (const int status = CliData_Read(kCommand); status != CLI_EXIT_OK) return status;
   std::uint16_t y, m, d;
   std::uint8_t hour, minute;
   const DayNo today = Date_Now(y, m, d, hour, minute);
@@ -68,10 +85,10 @@ int Cli_Upcoming(int argc, char** argv) {
     const Entry& e = *rec.list[mday][i];
     if (!CliData_HasTimes(e)) continue;
     const int until = e.startHour * 60 + e.startMinute - now;
-    if (until < 0 || until >= within) continue;
+    if (until < 1 || until > within) continue;
     const std::string line = Line(e, today, until, json);
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
   Store_Shutdown();
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return CliData_Written();
 }

@@ -9,15 +9,14 @@
 // bitmaps, fitted to the size; one no font has is drawn as GETA (0x81AC).
 // The X11 fonts are indexed by the JIS code itself (row * 256 + cell) or by
 // the JIS X 0201 byte, so Shift-JIS maps to them arithmetically; misaki is
-// reached through iconv from CP932. Every mask is rendered at most once and
-// kept in a table per glyph size indexed by code. A face is opened when a
+// reached through the text layer's CP932 table. Every mask is rendered at
+// most once and kept in a table per glyph size indexed by code. A face is opened when a
 // glyph of it is first needed, the X11 ones from an uncompressed cached copy.
 #include "host/common/ZebGlyph.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <iconv.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +28,7 @@
 
 #include "graphics/Zeb.h"
 #include "host/common/FontCache.h"
+#include "text/Cp932.h"
 
 namespace {
 
@@ -81,7 +81,6 @@ struct GlyphSource {
   FT_Library library = nullptr;
   FT_Face faces[FACE_COUNT] = {};
   bool faceFailed[FACE_COUNT] = {};
-  iconv_t toUnicode = reinterpret_cast<iconv_t>(-1);
   bool open = false;
   bool failed = false;
   long renders = 0;
@@ -173,22 +172,8 @@ FaceId FaceFor(int size, bool wide) {
 }
 
 FT_ULong UnicodeOf(unsigned code) {
-  if (source.toUnicode == reinterpret_cast<iconv_t>(-1)) {
-    source.toUnicode = iconv_open("UTF-32LE", "CP932");
-    if (source.toUnicode == reinterpret_cast<iconv_t>(-1)) return 0;
-  }
-  char in[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-  char* inPtr = code < 0x100 ? in + 1 : in;
-  std::size_t inLeft = code < 0x100 ? 1 : 2;
-  unsigned char out[8] = {};
-  char* outPtr = reinterpret_cast<char*>(out);
-  std::size_t outLeft = sizeof out;
-  iconv(source.toUnicode, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(source.toUnicode, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
-      outLeft != sizeof out - 4) {
-    return 0;
-  }
-  return out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<FT_ULong>(out[3]) << 24);
+  unsigned cp = 0;
+  return Cp932_ToUnicode(code, cp) ? cp : 0;
 }
 
 // Renders one glyph of `face` into `rows` (size rows, `width` columns,
@@ -316,8 +301,6 @@ void ZebGlyph_Close() {
   for (bool& faceFailed : source.faceFailed) faceFailed = false;
   if (source.library != nullptr) FT_Done_FreeType(source.library);
   source.library = nullptr;
-  if (source.toUnicode != reinterpret_cast<iconv_t>(-1)) iconv_close(source.toUnicode);
-  source.toUnicode = reinterpret_cast<iconv_t>(-1);
   source.open = false;
 }
 

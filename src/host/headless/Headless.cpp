@@ -136,6 +136,8 @@ int Headless_PushText(const char* text) {
 
 void Headless_RequestClose() { Host_PushKey(KEY_HOST_CLOSE); }
 
+void Headless_AskClose() { Host_PushKey(KEY_HOST_CLOSE_REQUEST); }
+
 bool Headless_PushCommand(int command) {
   const int code = Key_HostCommand(command);
   return code >= 0 && Host_PushKey(code);

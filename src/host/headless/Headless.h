@@ -23,8 +23,11 @@ void Headless_Install();
 bool Headless_PushKey(int code);
 // Pushes every byte of a NUL-terminated text as a key; returns the count pushed.
 int Headless_PushText(const char* text);
-// Asks the application to close (KEY_HOST_CLOSE).
+// Ends the application as a signal does (KEY_HOST_CLOSE): nothing is asked.
 void Headless_RequestClose();
+// The user's close of the window (KEY_HOST_CLOSE_REQUEST): the application
+// may ask first and go on.
+void Headless_AskClose();
 // Asks for Command n on the focus chain.
 bool Headless_PushCommand(int command);
 

@@ -106,6 +106,13 @@ bool ParseKeys(Parser& p, std::string_view word, std::string_view rest) {
   return true;
 }
 
+// Instructions without an argument.
+struct ScriptWord {
+  std::string_view word;
+  ScriptOp op;
+};
+constexpr ScriptWord kBareWords[] = {{"close", SCRIPT_CLOSE}, {"signal", SCRIPT_SIGNAL}, {"quit", SCRIPT_QUIT}};
+
 bool ParseLine(Parser& p, std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   std::string_view rest = line;
@@ -115,10 +122,11 @@ bool ParseLine(Parser& p, std::string_view line) {
   if (word == "cmd") return ParseNumberOp(p, SCRIPT_CMD, rest, kCommandMax, "command");
   if (word == "wait") return ParseNumberOp(p, SCRIPT_WAIT, rest, kWaitMax, "wait");
   if (word == "shot") return ParseShot(p, rest);
-  if (word == "quit") {
+  for (const ScriptWord& w : kBareWords) {
+    if (word != w.word) continue;
     const std::string_view after = NextWord(rest);
-    if (!after.empty() && after.front() != '#') return p.Fail("quit takes nothing");
-    p.Add(SCRIPT_QUIT, 0);
+    if (!after.empty() && after.front() != '#') return p.Fail(std::string(w.word) + " takes nothing");
+    p.Add(w.op, 0);
     return true;
   }
   return ParseKeys(p, word, rest);
@@ -222,6 +230,14 @@ void Feed(int waitMs) {
         Shot(step);
         ++player.next;
         continue;
+      case SCRIPT_CLOSE:
+        Headless_AskClose();
+        ++player.next;
+        return;
+      case SCRIPT_SIGNAL:
+        Headless_RequestClose();
+        ++player.next;
+        return;
       case SCRIPT_QUIT:
         player.next = steps.size();
         break;

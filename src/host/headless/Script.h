@@ -7,7 +7,10 @@
 //   cmd 4530           Command 4530 to the focus chain
 //   wait 1500          the virtual clock moves on; due timers fire
 //   shot out.png       the screen as it stands, as PNG
-//   quit               as closing the window (also at the end of the script)
+//   close              the user closes the window: Velmo may ask first
+//   signal             as SIGTERM: Velmo ends now, nothing is asked
+//   quit               ends the script; Velmo then ends as on a signal (so
+//                      does the end of the script)
 //   # comment          a word starting with '#' ends the line (not in text)
 #pragma once
 
@@ -22,6 +25,8 @@ enum ScriptOp : std::uint8_t {
   SCRIPT_CMD,   // value = command number
   SCRIPT_WAIT,  // value = milliseconds
   SCRIPT_SHOT,  // text = file name
+  SCRIPT_CLOSE,   // the user's close request
+  SCRIPT_SIGNAL,  // a close that asks nothing
   SCRIPT_QUIT,
 };
 

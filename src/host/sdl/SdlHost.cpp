@@ -87,10 +87,11 @@ void ShowBox(const char* title, const char* sjisText) {
 }
 
 // Every route that ends Velmo: the shutdown runs, and no desktop box holds it up.
-void RequestClose() {
+// The user's own close (ask) lets Velmo ask first about typed text.
+void RequestClose(bool ask = false) {
   closing = true;
   SdlBox_EndAll();
-  Host_PushKey(KEY_HOST_CLOSE);
+  Host_PushKey(ask ? KEY_HOST_CLOSE_REQUEST : KEY_HOST_CLOSE);
 }
 
 // --- host operations (application thread) --------------------------------
@@ -161,7 +162,7 @@ void SdlHost_RunShortcut(const HostShortcut& s) {
       ShowBox(kDebugTitle, kNotImplemented);
       return;
     case HOSTACT_EXIT:
-      RequestClose();
+      RequestClose(true);
       return;
     case HOSTACT_ABOUT:
       ShowAbout();
@@ -184,9 +185,7 @@ void OnUser(const SDL_UserEvent& u) {
   switch (u.code) {
     case EV_REPAINT: Paint(); return;
     case EV_APP_DONE: appDone = true; return;
-    case EV_IME:
-      SdlInput_ImeChanged(imeOpen.load());
-      return;
+    case EV_IME: SdlInput_FollowIme(); return;
     default: return;
   }
 }
@@ -206,7 +205,7 @@ void SdlHost_Handle(const SDL_Event& e) {
   }
   if (SdlView_Handle(e)) return;
   switch (e.type) {
-    case SDL_QUIT: RequestClose(); return;
+    case SDL_QUIT: RequestClose(true); return;
     case SDL_KEYDOWN:
       if (!SdlView_Key(e.key)) SdlInput_KeyDown(e.key);
       return;
