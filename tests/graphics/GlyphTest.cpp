@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -157,6 +158,43 @@ std::vector<unsigned char> ReadFile(const std::string& path) {
     std::fclose(f);
   }
   return bytes;
+}
+
+// The browser's table (velmo-glyph-table) holds every glyph of its own, the
+// fallback's included, and leaves out the codes drawn as GETA: its reader
+// draws GETA for them, and the page does not carry thousands of copies.
+TEST(Glyphs, TheBrowsersTableLeavesOutTheCodesDrawnAsGeta) {
+  const std::string path = (std::filesystem::temp_directory_path() / ("glyphs-" + std::to_string(getpid()))).string();
+  const std::string command = std::string("'") + VELMO_BINARY_DIR + "/velmo-glyph-table' '" + path + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::vector<unsigned char> b = ReadFile(path);
+  std::filesystem::remove(path);
+  ASSERT_GT(b.size(), 5u);
+  const auto number = [&](std::size_t at, int bytes) {
+    std::size_t n = 0;
+    for (int i = 0; i < bytes && at + i < b.size(); ++i) n |= static_cast<std::size_t>(b[at + i]) << (8 * i);
+    return n;
+  };
+  std::size_t at = 5;
+  for (std::size_t part = 0; part < b[4]; ++part) {
+    ASSERT_LT(at + 5, b.size());
+    const int size = static_cast<int>(b[at]);
+    const std::size_t count = number(at + 1, 4);
+    at += 5;
+    std::vector<unsigned> codes;
+    std::size_t maskBytes = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      codes.push_back(static_cast<unsigned>(number(at + 2 * i, 2)));
+      maskBytes += static_cast<std::size_t>(size) * (((codes.back() >= 0x100 ? size : size / 2) + 7) / 8);
+    }
+    at += 2 * count + maskBytes;
+    const auto holds = [&](unsigned code) { return std::find(codes.begin(), codes.end(), code) != codes.end(); };
+    for (const unsigned code : {0x81ACu /* GETA itself */, 0x8740u /* ① from the fallback */, 0x889Fu, 0x41u})
+      EXPECT_TRUE(holds(code)) << size << " " << std::hex << code;
+    for (const unsigned code : {0xF040u /* user-defined */, 0x85A0u /* none */})
+      EXPECT_FALSE(holds(code)) << size << " " << std::hex << code;
+  }
+  EXPECT_EQ(at, b.size());
 }
 
 using Screenshot = ZebScreenTest;

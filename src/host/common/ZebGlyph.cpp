@@ -54,7 +54,6 @@ constexpr FontFile kFontFiles[FACE_COUNT] = {
 
 constexpr int kMisakiPixels = 8;
 constexpr int kUnifontPixels = 16;
-constexpr unsigned kGeta = 0x81AC;  // 〓, the mark for a character no font has
 
 bool IsUnicodeFace(FaceId id) { return id == FACE_MISAKI || id == FACE_UNIFONT; }
 
@@ -314,7 +313,7 @@ bool ZebGlyph_Render(unsigned code, int size, ZebGlyph& out) {
   if (table == nullptr) return false;
   // A double-byte code is whatever a lead byte and the next byte make: one no
   // font has, or no character at all, still takes its cell, as GETA.
-  for (unsigned wanted : {code, kGeta}) {
+  for (unsigned wanted : {code, ZEB_GLYPH_GETA}) {
     if (wanted >= 0x100 && (wanted > 0xFFFF || !Zeb_IsLeadByte(static_cast<unsigned char>(wanted >> 8)))) {
       return false;
     }
