@@ -171,8 +171,9 @@ TEST_F(Desktop, TypedTextKeepsCharactersShiftJisLacksAsGetaMarks) {
 // The Linux window is "Velmo"; a size the desktop gives it (maximized, full
 // screen) shows the picture at the largest whole factor that fits, centred on
 // grey; CTRL+minus and CTRL+plus change the factor within what the display
-// holds, and the next run opens at the factor kept; a --scale too large for
-// the display is reduced with one line on stderr.
+// holds (typing nothing in a text field), and the next run opens at the
+// factor kept; a --scale too large for the display is reduced with one line
+// on stderr.
 TEST_F(Desktop, TheWindowIsVelmoAndScalesByWholeFactorsThatFitTheDisplay) {
   constexpr int kBackground = 85;  // dark grey around the picture
   ASSERT_TRUE(StartVelmo());
@@ -194,9 +195,19 @@ TEST_F(Desktop, TheWindowIsVelmoAndScalesByWholeFactorsThatFitTheDisplay) {
   EXPECT_EQ(Size("640x240"), "640x240");  // never below the screen itself
   Keys("ctrl+KP_Add ctrl+KP_Add ctrl+KP_Add ctrl+KP_Add");
   EXPECT_EQ(Size("1920x720"), "1920x720");  // 2000 x 1000 holds three times, not four
+  // In a text field the zoom keys type nothing.
+  Keys("s");
+  for (int i = 0; i < 25; ++i) Pause();  // let the dialog open first
+  Keys("ctrl+minus ctrl+plus a b Return");
+  EXPECT_EQ(Size("1920x720"), "1920x720");
+  const auto saved = [&] { return folder_.File("record").value_or("").find("ab") != std::string::npos; };
+  for (int i = 0; i < kReadyPolls && !saved(); ++i) Pause();
   SendCloseRequest();
   ASSERT_EQ(End("close"), 0) << folder_.File(".stderr").value_or("");
   EXPECT_NE(folder_.File("continue").value_or("").find("\nWindowScale:            3\n"), std::string::npos);
+  folder_.Run("", {.program = "velmo-cli", .extra = "dump > dump.jsonl"});
+  EXPECT_NE(folder_.File("dump.jsonl").value_or("").find("\"text\":\"ab\""), std::string::npos)
+      << folder_.File("dump.jsonl").value_or("");
 
   ASSERT_TRUE(StartVelmo());
   EXPECT_EQ(Size("1920x720"), "1920x720");

@@ -207,7 +207,11 @@ void SdlHost_Handle(const SDL_Event& e) {
   switch (e.type) {
     case SDL_QUIT: RequestClose(true); return;
     case SDL_KEYDOWN:
-      if (!SdlView_Key(e.key)) SdlInput_KeyDown(e.key);
+      if (SdlView_Key(e.key)) {
+        SdlInput_DropKeyText();  // a zoom key types nothing in a text field
+      } else {
+        SdlInput_KeyDown(e.key);
+      }
       return;
     case SDL_TEXTINPUT: SdlInput_Text(e.text); return;
     case SDL_TEXTEDITING: SdlInput_Editing(e.edit); return;

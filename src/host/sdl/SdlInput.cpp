@@ -105,19 +105,23 @@ void Paste() {
   if (n > 0) DeliverText(sjis, n, ZebHost_TextSpot().multiLine);
 }
 
-// With text input on, SDL follows a character key at once with its text,
-// Alt and the desktop's key held or not: a key taken as a shortcut must not
-// also type its character.
 void DropTextOf(int key) {
+  if (key >= 32 && key <= 126) SdlInput_DropKeyText();
+}
+
+}  // namespace
+
+// With text input on, SDL follows a character key at once with its text,
+// Alt, CTRL and the desktop's key held or not: a key taken as a shortcut must
+// not also type its character.
+void SdlInput_DropKeyText() {
   SDL_Event next;
-  if (key < 32 || key > 126 || !SDL_IsTextInputActive()) return;
+  if (!SDL_IsTextInputActive()) return;
   if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1) return;
   if (next.type != SDL_TEXTINPUT || next.text.text[0] < 32 || next.text.text[0] > 126 || next.text.text[1] != '\0')
     return;
   SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
 }
-
-}  // namespace
 
 void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
   const int key = SdlKeys_KeyOf(k.keysym.sym, k.keysym.scancode);
