@@ -17,6 +17,7 @@
 #include "store/Label.h"
 #include "text/ShiftJis.h"
 #include "views/Screen.h"
+#include "views/View.h"
 
 namespace {
 
@@ -103,8 +104,7 @@ void InitWeekday(int id, DayNo date) {
 }
 
 void InitTimes(const Entry* e) {
-  const bool timeTable = browse.currentView == VIEW_WEEK || browse.currentView == VIEW_WEEK_LIST ||
-                         browse.currentView == VIEW_DAY;
+  const bool timeTable = View_IsTimeTable();
   if (e != nullptr && e->endHour != 0) {
     InitNumber(ID_START_HOUR, e->startHour);
     InitNumber(ID_START_MINUTE, e->startMinute);
@@ -127,7 +127,7 @@ void InitTimes(const Entry* e) {
 std::uint16_t OpeningLabel(const Entry* e) {
   if (e != nullptr) return e->label;
   if (Settings_Get().label1Default) return 1;
-  return browse.currentLabel <= 4 ? browse.currentLabel : 0;
+  return browse.currentLabel <= LABEL_USER_LAST ? browse.currentLabel : LABEL_COMMON;
 }
 
 void LoadValues() {

@@ -40,3 +40,8 @@ void EntryLayout_CreateChildren();
 void EntryLayout_DestroyChildren();
 // The frame, the title and the captions of the fields shown.
 void EntryLayout_Draw();
+
+struct DialogLayout;
+// A dialog's frame at rect, its title centred on the layout's title row and
+// the rule under it (the entry, search and jump dialogs).
+void EntryLayout_DrawFrame(const ZebRect& rect, const DialogLayout& layout, const char* title);

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Command.h"
 #include "toolkit/nw.h"
+#include "views/Command.h"
 
 // The mode of the open dialog; selects title, widgets and successors.
 using DialogMode = std::uint16_t;

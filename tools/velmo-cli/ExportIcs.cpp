@@ -15,7 +15,7 @@
 #include "IcsWrite.h"
 #include "IcsZones.h"
 #include "Sjis.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "store/Find.h"
 #include "store/Label.h"
 
