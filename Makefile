@@ -11,6 +11,8 @@ PREFIX       ?= $(HOME)/.local
 DEMO_DIR     ?= $(BUILD)/demo
 DEMO_NOW     := 2026-12-07T09:00
 CTEST_FLAGS  ?= --output-on-failure -j2
+# The catalogue entry's id as the build was configured with it.
+APPSTREAM_ID  = $(shell sed -n 's/^VELMO_APPSTREAM_ID:STRING=//p' $(BUILD)/CMakeCache.txt 2>/dev/null)
 
 .PHONY: all deps deps-win32 deps-web build run run-demo test test-linux test-win32 test-web win32 web serve-web \
         test-sanitize fuzz bench \
@@ -139,6 +141,7 @@ uninstall:
 	  "$(PREFIX)/share/man/man1/velmo.1" "$(PREFIX)/share/man/man1/velmo-cli.1" \
 	  "$(PREFIX)/share/man/man1/velmo-headless.1"
 	for s in 16 32 48 128; do rm -f "$(PREFIX)/share/icons/hicolor/$${s}x$${s}/apps/velmo.png"; done
+	rm -f "$(PREFIX)/share/metainfo/$(APPSTREAM_ID).metainfo.xml"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WIN32_BUILD) $(WEB_BUILD) dist

@@ -47,6 +47,9 @@ inline constexpr int kScreenHeight = 240;
 inline constexpr std::size_t kTitleText = 144;         // text the title line shows
 inline constexpr std::size_t kTitleLine = 80;          // a formatted title ("Velmo  %s")
 inline constexpr std::size_t kTitleIconBytes = 80;     // "#ZBV" header and 16 x 16 x 2 bits
+inline constexpr std::size_t kReminderBatch = 8;       // schedules told of at one look
+inline constexpr std::size_t kRemindersKept = 64;      // occurrences remembered as told
+inline constexpr int kReminderMinutes = 24 * 60;        // longest lead of a reminder
 
 // Entry dialog
 inline constexpr std::size_t kEntryDialogText = 2047;  // bytes of an entry's text in the dialog

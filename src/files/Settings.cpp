@@ -16,13 +16,14 @@
 
 namespace {
 
-enum ValueKind : std::uint8_t { VALUE_IGNORED, VALUE_FLAG, VALUE_U16, VALUE_PATH, VALUE_CUSTOM };
+enum ValueKind : std::uint8_t { VALUE_IGNORED, VALUE_FLAG, VALUE_OPTION, VALUE_U16, VALUE_PATH, VALUE_CUSTOM };
 
 struct Key {
   const char* name;  // with its colon
   ValueKind kind;
   std::uint8_t Settings::*flag;
   std::uint16_t SettingsCursor::*cursor;
+  std::uint16_t Settings::*option = nullptr;
 };
 
 // In the order lines are matched: the first key a line begins with decides.
@@ -39,6 +40,8 @@ constexpr Key kKeys[] = {
     {"SelectedFolder:", VALUE_IGNORED, nullptr, nullptr},
     {"SelectedFile:", VALUE_IGNORED, nullptr, nullptr},
     {"CustomLabel:", VALUE_CUSTOM, nullptr, nullptr},
+    {"WindowScale:", VALUE_OPTION, nullptr, nullptr, &Settings::windowScale},
+    {"ScheduleReminder:", VALUE_OPTION, nullptr, nullptr, &Settings::reminderMinutes},
     {"CurrentView:", VALUE_U16, nullptr, &SettingsCursor::currentView},
     {"CurrentViewMonth:", VALUE_U16, nullptr, &SettingsCursor::monthView},
     {"CurrentViewWeeks:", VALUE_U16, nullptr, &SettingsCursor::weeksView},
@@ -99,6 +102,9 @@ void ApplyValue(const Key& key, char* value) {
       return;
     case VALUE_FLAG:
       settings.*key.flag = static_cast<std::uint8_t>(ReadNumber(value));
+      return;
+    case VALUE_OPTION:
+      settings.*key.option = static_cast<std::uint16_t>(ReadNumber(value));
       return;
     case VALUE_U16:
       settings.cursor.*key.cursor = static_cast<std::uint16_t>(ReadNumber(value));
@@ -168,6 +174,10 @@ bool WriteAll(std::FILE* f) {
   std::fprintf(f, "# (obsolete)\nSelectedFile:           %s\n", "");
   std::fprintf(f, "# custom label flags\nCustomLabel:            %d %d %d %d %d\n", s.customLabel[0],
                s.customLabel[1], s.customLabel[2], s.customLabel[3], s.customLabel[4]);
+  std::fprintf(f, "# window zoom: 1..8 times the screen (0: the window's default)\nWindowScale:            %d\n",
+               s.windowScale);
+  std::fprintf(f, "# tell of a schedule this many minutes before it starts (0: never)\n"
+                  "ScheduleReminder:       %d\n", s.reminderMinutes);
   std::fprintf(f, "\n#\n# variables below holds the cursor position\n#\n");
   std::fprintf(f, "CurrentView:            %d\n", c.currentView);
   std::fprintf(f, "CurrentViewMonth:       %d\n", c.monthView);

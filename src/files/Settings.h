@@ -40,6 +40,8 @@ struct Settings {
   std::uint8_t selectItemByPageUpDown;  // SelectItemByPageUpDown:
   std::uint8_t useLargeDialog;          // UseLargeDialog:
   std::uint8_t customLabel[SETTINGS_CUSTOM_LABELS];  // CustomLabel:
+  std::uint16_t windowScale;            // WindowScale: the window's zoom, 0 the window's own default
+  std::uint16_t reminderMinutes;        // ScheduleReminder: minutes before a start to tell, 0 never
   SettingsCursor cursor;
   SettingsToday today;
 };

@@ -18,7 +18,12 @@ bool NoGlyph(unsigned, int, ZebGlyph& out) {
   return false;
 }
 
-constexpr ZebHostOps kNoHost{NoPush, NoKey, NoTransfer, Closed, NoToggle, ToStderr, NoGlyph};
+void NoNotify(const char*, const char*) {}
+void NoZoom(int) {}
+int NoWindow() { return 0; }
+
+constexpr ZebHostOps kNoHost{NoPush, NoKey, NoTransfer, Closed, NoToggle, ToStderr, NoGlyph,
+                             NoNotify, NoZoom, NoWindow};
 
 ZebHostOps ops = kNoHost;
 
@@ -49,11 +54,18 @@ void ZebHost_Install(const ZebHostOps& installed) {
   Take(ops.toggleIme, installed.toggleIme, kNoHost.toggleIme);
   Take(ops.debugMessage, installed.debugMessage, kNoHost.debugMessage);
   Take(ops.renderGlyph, installed.renderGlyph, kNoHost.renderGlyph);
+  Take(ops.notify, installed.notify, kNoHost.notify);
+  Take(ops.setZoom, installed.setZoom, kNoHost.setZoom);
+  Take(ops.zoom, installed.zoom, kNoHost.zoom);
 }
 
 const ZebHostOps& ZebHost_Ops() { return ops; }
 
 bool Zeb_RenderGlyph(unsigned code, int size, ZebGlyph& out) { return ops.renderGlyph(code, size, out); }
+
+void Zeb_Notify(const char* title, const char* text) { ops.notify(title, text); }
+void Zeb_SetZoom(int factor) { ops.setZoom(factor); }
+int Zeb_Zoom() { return ops.zoom(); }
 
 void ZebHost_SetTextSpot(const ZebTextSpot* spot) {
   std::lock_guard<std::mutex> guard(spotLock);

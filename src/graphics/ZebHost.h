@@ -20,7 +20,8 @@ inline constexpr std::size_t ZEB_CAPTION_BYTES = cap::kHostCaption;
 inline constexpr std::size_t ZEB_BANNER_BYTES = cap::kHostBanner;
 
 // A null member: no key is taken or waited for, nothing is transferred, the
-// input method stays closed, the debug text goes to stderr, no glyph is drawn.
+// input method stays closed, the debug text goes to stderr, no glyph is drawn,
+// no notification is shown and there is no window to zoom.
 struct ZebHostOps {
   bool (*pushKey)(int code);              // false when the queue is full
   int (*waitKey)(int ms);                 // key or -1; ms > 0 time-out, 0 poll, < 0 no time-out
@@ -29,7 +30,18 @@ struct ZebHostOps {
   void (*toggleIme)();
   void (*debugMessage)(const char* text);
   bool (*renderGlyph)(unsigned code, int size, ZebGlyph& out);  // Zeb_RenderGlyph
+  void (*notify)(const char* title, const char* text);  // Shift-JIS; the desktop's notification
+  void (*setZoom)(int factor);  // the zoom of the last run, asked for at start-up
+  int (*zoom)();                // the window's zoom now; 0 without a window
 };
+
+// A desktop notification (Shift-JIS texts), where the host has one.
+void Zeb_Notify(const char* title, const char* text);
+// The window's whole-number zoom of the screen: Zeb_SetZoom asks for one (the
+// host keeps a zoom the user chose on its command line and reduces one that
+// does not fit); Zeb_Zoom is the zoom shown, 0 without a window.
+void Zeb_SetZoom(int factor);
+int Zeb_Zoom();
 
 // Installs a host's operations (before the application thread starts).
 void ZebHost_Install(const ZebHostOps& ops);

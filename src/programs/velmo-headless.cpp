@@ -73,7 +73,8 @@ int Usage(const char* why) {
   return kExitUsage;
 }
 
-// Velmo's icon at a whole multiple of its 16 pixels, for the desktop's icon theme.
+// Velmo's icon at a whole multiple of its 16 pixels, for the desktop's icon
+// theme: its light grey surround is transparent.
 int WriteIcon(const char* sizeText, const char* path) {
   const int size = std::atoi(sizeText);
   const int scale = size / TITLE_ICON_SIZE;
@@ -86,7 +87,7 @@ int WriteIcon(const char* sizeText, const char* path) {
       pixels[static_cast<std::size_t>((y * size + x) / 4)] |= static_cast<std::uint8_t>(level << ((x & 3) * 2));
     }
   ZebBitmap image{};
-  if (!Zeb_InitBitmap(image, pixels.data(), size, size) || !ZebPng_WriteBitmap(path, image)) {
+  if (!Zeb_InitBitmap(image, pixels.data(), size, size) || !ZebPng_WriteIcon(path, image, ZEB_LIGHT_GREY)) {
     std::fprintf(stderr, "velmo-headless: cannot write %s\n", path);
     return kExitShot;
   }

@@ -34,7 +34,8 @@ enum VelmoOption { OPT_FOLDER = 1, OPT_WHERE, OPT_SCALE, OPT_SHOT, OPT_TEST_KEYS
 constexpr OptionRow kOptions[] = {
     {OPT_FOLDER, "--folder", "DIR", "keep the files in DIR (the rule below)"},
     {OPT_WHERE, "--where", nullptr, "print the data folder and end"},
-    {OPT_SCALE, "--scale", "N", "window N times the 640 x 240 screen (1..8, default 2)"},
+    {OPT_SCALE, "--scale", "N",
+     "window N times the 640 x 240 screen (1..8; default: the last run's zoom, else 2), at most what the display holds"},
     {OPT_SHOT, "--shot-at-exit", "FILE.png", "the window's picture at exit"},
     {OPT_TEST_KEYS, "--test-keys", "FILE", "keys to type, for the tests"},
     {OPT_VERSION, "--version", nullptr, "the release"},

@@ -12,6 +12,7 @@
 #include "files/Settings.h"
 #include "graphics/ZebHost.h"
 #include "shell/Quit.h"
+#include "shell/Reminder.h"
 #include "shell/Shell.h"
 #include "shell/Title.h"
 #include "store/Label.h"
@@ -113,6 +114,8 @@ void OpenScreen() {
 bool Startup(int argc, char** argv) {
   ResetBrowse();
   if (!LoadData()) return false;
+  Zeb_SetZoom(Settings_Get().windowScale);
+  Reminder_Reset();
   OpenScreen();
   // The data layer holds its notices (a damaged record file) until now.
   Notice_Attach();
@@ -126,6 +129,7 @@ void RunLoop() {
   while (nwMessage* message = nwEvent_Next(true)) {
     if (nwEvent_Filter(message)) continue;
     nwEvent_Dispatch(message);
+    Reminder_Tick();
   }
 }
 
@@ -135,6 +139,7 @@ void Shutdown() {
   Quit_KeepUnsaved();
   Store_Shutdown();
   CursorToSettings();
+  if (const int zoom = Zeb_Zoom()) Settings_Get().windowScale = static_cast<std::uint16_t>(zoom);
   Settings_Save();
   nwTimer_Reset();
   nwEvent_Reset();

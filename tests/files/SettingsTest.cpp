@@ -43,6 +43,8 @@ const char* const kWritten =
     "# (obsolete)\nSelectedFolder:         \n"
     "# (obsolete)\nSelectedFile:           \n"
     "# custom label flags\nCustomLabel:            1 0 1 0 1\n"
+    "# window zoom: 1..8 times the screen (0: the window's default)\nWindowScale:            3\n"
+    "# tell of a schedule this many minutes before it starts (0: never)\nScheduleReminder:       15\n"
     "\n#\n# variables below holds the cursor position\n#\n"
     "CurrentView:            6\n"
     "CurrentViewMonth:       2\n"
@@ -82,6 +84,8 @@ TEST_F(SettingsTest, WithoutAFileTheDefaultsStand) {
   EXPECT_EQ(s.cursor.currentLabel, 0);
   for (std::uint8_t flag : s.customLabel) EXPECT_EQ(flag, 1);
   EXPECT_EQ(s.powerOnToday, 0);
+  EXPECT_EQ(s.windowScale, 0);      // the window's own default
+  EXPECT_EQ(s.reminderMinutes, 0);  // no reminders unless asked for
   EXPECT_STREQ(Record_Path(), "record");
   ASSERT_TRUE(Settings_Save());
   EXPECT_NE(Read("continue").find("ContinueVersion:        4\n"), std::string::npos);
@@ -96,6 +100,8 @@ TEST_F(SettingsTest, TheFileIsWrittenLineByLineAndReadBack) {
   const std::uint8_t custom[5] = {1, 0, 1, 0, 1};
   for (int i = 0; i < 5; ++i) s.customLabel[i] = custom[i];
   s.cursor = SettingsCursor{6, 2, 3, 6, 8, 12, 45000, 9, 5, 4};
+  s.windowScale = 3;
+  s.reminderMinutes = 15;
   Record_SetPath("my record");
   ASSERT_TRUE(Settings_Save());
   EXPECT_EQ(Read("continue"), kWritten);
@@ -108,6 +114,8 @@ TEST_F(SettingsTest, TheFileIsWrittenLineByLineAndReadBack) {
   EXPECT_EQ(r.saturdayIsHoliday, 1);
   EXPECT_EQ(r.customLabel[1], 0);
   EXPECT_EQ(r.customLabel[4], 1);
+  EXPECT_EQ(r.windowScale, 3);
+  EXPECT_EQ(r.reminderMinutes, 15);
   EXPECT_EQ(r.cursor.currentView, 6);
   EXPECT_EQ(r.cursor.weeksView, 3);
   EXPECT_EQ(r.cursor.listView, 12);

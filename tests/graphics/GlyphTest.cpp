@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -107,10 +108,37 @@ TEST(Glyphs, CachedFontCopiesGiveTheSameGlyphsAsTheFontsAndBadOnesAreBypassed) {
   fs::remove_all(folder);
 }
 
-TEST(Glyphs, MalformedCodesAndSizesHaveNoGlyph) {
+// The CP932 extensions that the Japanese bitmap fonts lack come from the
+// fallback at every size; a double-byte code no font has, or one that is no
+// character, is drawn as GETA; only what is no double-byte code at all, and
+// sizes out of range, have no glyph.
+TEST(Glyphs, ExtensionsFromTheFallbackGetaForTheRestAndNothingForNoCharacter) {
+  const unsigned extensions[] = {0x8740 /* ① */, 0x878D /* ㈱ */, 0x8754 /* Ⅰ */,
+                                 0xFB57 /* 髙 (IBM) */, 0xED98 /* 髙 (NEC selected) */, 0xFA9A /* 﨑 */};
+  for (const int size : {12, 16, 24, 7, 8}) {
+    ZebGlyph geta{};
+    ASSERT_TRUE(ZebGlyph_Render(0x81AC, size, geta));
+    for (const unsigned code : extensions) {
+      ZebGlyph glyph{};
+      ASSERT_TRUE(ZebGlyph_Render(code, size, glyph)) << size << " " << std::hex << code;
+      EXPECT_EQ(glyph.width, size);
+      EXPECT_EQ(glyph.height, size);
+      EXPECT_GT(InkCount(glyph), 3) << size << " " << std::hex << code;
+      EXPECT_NE(glyph.rows, geta.rows) << size << " " << std::hex << code;
+      for (int r = 0; r < glyph.height; ++r) EXPECT_EQ(glyph.rows[r] >> glyph.width, 0u);
+    }
+    for (const unsigned unknown : {0xF040u /* user-defined */, 0x8130u /* trail out of class */, 0x85A0u}) {
+      ZebGlyph glyph{};
+      ASSERT_TRUE(ZebGlyph_Render(unknown, size, glyph)) << size << " " << std::hex << unknown;
+      EXPECT_EQ(glyph.rows, geta.rows) << size << " " << std::hex << unknown;
+    }
+  }
+  ZebGlyph one{}, two{};  // the fallback keeps characters apart
+  ASSERT_TRUE(ZebGlyph_Render(0x8740, 12, one));
+  ASSERT_TRUE(ZebGlyph_Render(0x8741, 12, two));
+  EXPECT_NE(std::memcmp(one.rows, two.rows, 12 * sizeof(std::uint32_t)), 0);
+
   ZebGlyph glyph{};
-  EXPECT_FALSE(ZebGlyph_Render(0x8130, 12, glyph));   // trail byte out of class
-  EXPECT_FALSE(ZebGlyph_Render(0xF040, 12, glyph));   // user-defined row
   EXPECT_FALSE(ZebGlyph_Render(0x4142, 12, glyph));   // no lead byte
   EXPECT_FALSE(ZebGlyph_Render(0x10000, 12, glyph));
   EXPECT_FALSE(ZebGlyph_Render('A', 0, glyph));
@@ -130,6 +158,43 @@ std::vector<unsigned char> ReadFile(const std::string& path) {
     std::fclose(f);
   }
   return bytes;
+}
+
+// The browser's table (velmo-glyph-table) holds every glyph of its own, the
+// fallback's included, and leaves out the codes drawn as GETA: its reader
+// draws GETA for them, and the page does not carry thousands of copies.
+TEST(Glyphs, TheBrowsersTableLeavesOutTheCodesDrawnAsGeta) {
+  const std::string path = (std::filesystem::temp_directory_path() / ("glyphs-" + std::to_string(getpid()))).string();
+  const std::string command = std::string("'") + VELMO_BINARY_DIR + "/velmo-glyph-table' '" + path + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::vector<unsigned char> b = ReadFile(path);
+  std::filesystem::remove(path);
+  ASSERT_GT(b.size(), 5u);
+  const auto number = [&](std::size_t at, int bytes) {
+    std::size_t n = 0;
+    for (int i = 0; i < bytes && at + i < b.size(); ++i) n |= static_cast<std::size_t>(b[at + i]) << (8 * i);
+    return n;
+  };
+  std::size_t at = 5;
+  for (std::size_t part = 0; part < b[4]; ++part) {
+    ASSERT_LT(at + 5, b.size());
+    const int size = static_cast<int>(b[at]);
+    const std::size_t count = number(at + 1, 4);
+    at += 5;
+    std::vector<unsigned> codes;
+    std::size_t maskBytes = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      codes.push_back(static_cast<unsigned>(number(at + 2 * i, 2)));
+      maskBytes += static_cast<std::size_t>(size) * (((codes.back() >= 0x100 ? size : size / 2) + 7) / 8);
+    }
+    at += 2 * count + maskBytes;
+    const auto holds = [&](unsigned code) { return std::find(codes.begin(), codes.end(), code) != codes.end(); };
+    for (const unsigned code : {0x81ACu /* GETA itself */, 0x8740u /* ① from the fallback */, 0x889Fu, 0x41u})
+      EXPECT_TRUE(holds(code)) << size << " " << std::hex << code;
+    for (const unsigned code : {0xF040u /* user-defined */, 0x85A0u /* none */})
+      EXPECT_FALSE(holds(code)) << size << " " << std::hex << code;
+  }
+  EXPECT_EQ(at, b.size());
 }
 
 using Screenshot = ZebScreenTest;

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "support/Headless.h"
 
@@ -22,6 +24,22 @@ struct Output {
   int status = -1;
   std::string out;
 };
+
+// The alpha of every pixel of a PNG, row by row; empty when it cannot be read.
+std::vector<int> Alpha(const std::filesystem::path& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_GA;
+  std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+    png_image_free(&image);
+    return {};
+  }
+  std::vector<int> alpha;
+  for (std::size_t i = 1; i < pixels.size(); i += 2) alpha.push_back(pixels[i]);
+  return alpha;
+}
 
 Output Capture(const std::string& command) {
   Output result;
@@ -83,8 +101,42 @@ TEST(DesktopProgram, InstallLaysOutProgramsDesktopEntryIconsAndManuals) {
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x) ASSERT_EQ(icon.Grey(x, y), small.Grey(x * 16 / size, y * 16 / size)) << size;
   }
+  // Transparent around the icon's own shape (its light grey margin), opaque on it.
+  for (int size : {16, 128}) {
+    const std::string name = std::to_string(size);
+    const std::vector<int> alpha = Alpha(prefix.Path("share/icons/hicolor/" + name + "x" + name + "/apps/velmo.png"));
+    ASSERT_EQ(alpha.size(), static_cast<std::size_t>(size * size));
+    const int unit = size / 16;
+    EXPECT_EQ(alpha[0], 0) << size;                                        // corner
+    EXPECT_EQ(alpha[static_cast<std::size_t>(8 * unit * size)], 0) << size;  // left margin
+    EXPECT_EQ(alpha[static_cast<std::size_t>(8 * unit * size + unit)], 255) << size;  // the frame
+    EXPECT_EQ(alpha[static_cast<std::size_t>(8 * unit * size + 8 * unit)], 255) << size;  // inside, white
+  }
+  // The catalogue entry: one file, named by its id, valid where appstreamcli is installed.
+  std::vector<std::filesystem::path> metainfo;
+  for (const auto& entry : std::filesystem::directory_iterator(prefix.Path("share/metainfo"))) {
+    metainfo.push_back(entry.path());
+  }
+  ASSERT_EQ(metainfo.size(), 1u);
+  if (std::system("command -v appstreamcli >/dev/null 2>&1") == 0) {
+    const Output valid = Capture("appstreamcli validate --no-net " + Quote(metainfo[0].string()) + " 2>&1");
+    EXPECT_EQ(valid.status, 0) << valid.out;
+    const Output tree = Capture("appstreamcli validate-tree --no-net " + Quote(prefix.Path("").string()) + " 2>&1");
+    EXPECT_EQ(tree.status, 0) << tree.out;  // the file name is the id, the desktop entry is there
+  } else {
+    std::fprintf(stderr, "appstreamcli is not installed: the catalogue entry is not validated\n");
+  }
+  const std::string catalogue = prefix.File("share/metainfo/" + metainfo[0].filename().string()).value_or("");
+  for (const char* screen : {"calendar", "weeks", "week", "day", "entry", "help"}) {
+    EXPECT_NE(catalogue.find(std::string("/screens/") + screen + ".png</image>"), std::string::npos) << screen;
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(VELMO_SOURCE_DIR) / "docs/screens" /
+                                        (std::string(screen) + ".png")))
+        << screen;
+  }
+
   // make uninstall with the same PREFIX leaves no file behind.
-  const std::string uninstall = "make -s -C " + Quote(VELMO_SOURCE_DIR) + " uninstall PREFIX=" +
+  const std::string uninstall = "make -s -C " + Quote(VELMO_SOURCE_DIR) + " uninstall BUILD=" +
+                                Quote(BuildDir().string()) + " PREFIX=" +
                                 Quote(prefix.Path("").string()) + " >/dev/null";
   ASSERT_EQ(std::system(uninstall.c_str()), 0);
   for (const auto& entry : std::filesystem::recursive_directory_iterator(prefix.Dir()))

@@ -8,10 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/XDesktop.h"
-
-// Last: Xlib's macros (None, Bool) would clash with the headers above.
-#include <X11/Xlib.h>
+#include "host/XDesktop.h"  // last: it brings Xlib
 
 namespace {
 
@@ -57,15 +54,19 @@ class Desktop : public ::testing::Test {
   }
 
   // Starts velmo in the folder and waits for its window.
-  bool StartVelmo() {
-    const std::string velmo = (BuildDir() / "velmo").string();
-    velmo_ = Spawn({velmo}, folder_.Path("").string(),
+  bool StartVelmo(const std::vector<std::string>& options = {}) {
+    std::vector<std::string> args{(BuildDir() / "velmo").string()};
+    args.insert(args.end(), options.begin(), options.end());
+    velmo_ = Spawn(args, folder_.Path("").string(),
                    "VELMO_DIR=. XDG_STATE_HOME=" + Quote(folder_.Path(".state").string()) + " DISPLAY=" + server_.Display());
     window_ = server_.WindowOf(velmo_);
     if (window_.empty()) ADD_FAILURE() << "no window: " << folder_.File(".stderr").value_or("");
     return !window_.empty();
   }
   void Keys(const std::string& keys) { server_.Run("xdotool key --delay 30 " + keys); }
+  std::string Size(const std::string& wanted = "") { return server_.Size(window_, wanted); }
+  int Grey(int x, int y) { return server_.Grey(window_, x, y); }
+  bool Shows(int x, int y, int grey) { return server_.Shows(window_, x, y, grey); }
 
   // Alt+E opens Velmo's own confirmation, Alt+A the desktop's About box over it.
   pid_t OpenBoxes() {
@@ -165,6 +166,58 @@ TEST_F(Desktop, TypedTextKeepsCharactersShiftJisLacksAsGetaMarks) {
   kill(velmo_, SIGTERM);
   ASSERT_EQ(End(), 0) << folder_.File(".stderr").value_or("");
   EXPECT_TRUE(saved()) << "\"a\" and a geta mark for \"\xc3\xa9\"";
+}
+
+// The Linux window is "Velmo"; a size the desktop gives it (maximized, full
+// screen) shows the picture at the largest whole factor that fits, centred on
+// grey; CTRL+minus and CTRL+plus change the factor within what the display
+// holds (typing nothing in a text field), and the next run opens at the
+// factor kept; a --scale too large for the display is reduced with one line
+// on stderr.
+TEST_F(Desktop, TheWindowIsVelmoAndScalesByWholeFactorsThatFitTheDisplay) {
+  constexpr int kBackground = 85;  // dark grey around the picture
+  ASSERT_TRUE(StartVelmo());
+  EXPECT_EQ(server_.Run("xdotool getwindowname " + window_), "Velmo\n");
+  EXPECT_EQ(Size(), "1280x480");
+  server_.Run("xdotool windowmove --sync " + window_ + " 0 0");  // all of it on the screen, where it can be read
+  server_.Run("xdotool windowsize " + window_ + " 1400 900");       // factor 2 at (60, 210)
+  EXPECT_TRUE(Shows(30, 800, kBackground));  // below the window as it was
+  EXPECT_EQ(Grey(59, 300), kBackground);
+  EXPECT_EQ(Grey(60 + 2 * kTitleX, 210 + 2 * kTitleY), kTitleGrey);
+  server_.Run("xdotool windowsize " + window_ + " 1950 990");  // factor 3 at (15, 135)
+  EXPECT_TRUE(Shows(15 + 3 * kTitleX, 135 + 3 * kTitleY, kTitleGrey));
+  EXPECT_EQ(Grey(14, 300), kBackground);
+
+  server_.Run("xdotool windowfocus --sync " + window_);
+  Keys("ctrl+minus");
+  EXPECT_EQ(Size("1280x480"), "1280x480");
+  Keys("ctrl+minus ctrl+minus");
+  EXPECT_EQ(Size("640x240"), "640x240");  // never below the screen itself
+  Keys("ctrl+KP_Add ctrl+KP_Add ctrl+KP_Add ctrl+KP_Add");
+  EXPECT_EQ(Size("1920x720"), "1920x720");  // 2000 x 1000 holds three times, not four
+  // In a text field the zoom keys type nothing.
+  Keys("s");
+  for (int i = 0; i < 25; ++i) Pause();  // let the dialog open first
+  Keys("ctrl+minus ctrl+plus a b Return");
+  EXPECT_EQ(Size("1920x720"), "1920x720");
+  const auto saved = [&] { return folder_.File("record").value_or("").find("ab") != std::string::npos; };
+  for (int i = 0; i < kReadyPolls && !saved(); ++i) Pause();
+  SendCloseRequest();
+  ASSERT_EQ(End("close"), 0) << folder_.File(".stderr").value_or("");
+  EXPECT_NE(folder_.File("continue").value_or("").find("\nWindowScale:            3\n"), std::string::npos);
+  folder_.Run("", {.program = "velmo-cli", .extra = "dump > dump.jsonl"});
+  EXPECT_NE(folder_.File("dump.jsonl").value_or("").find("\"text\":\"ab\""), std::string::npos)
+      << folder_.File("dump.jsonl").value_or("");
+
+  ASSERT_TRUE(StartVelmo());
+  EXPECT_EQ(Size("1920x720"), "1920x720");
+  ASSERT_EQ(End("close"), 0);
+
+  ASSERT_TRUE(StartVelmo({"--scale", "8"}));
+  EXPECT_EQ(Size("1920x720"), "1920x720");
+  ASSERT_EQ(End("close"), 0);
+  EXPECT_EQ(folder_.File(".stderr").value_or(""),
+            "velmo: --scale 8 does not fit the screen; the window is 3 times the picture instead\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "host/sdl/SdlView.h"
 #include "support/Headless.h"
 
 namespace {
@@ -104,6 +105,27 @@ TEST(SdlSmoke, BadOptionsAndUnknownTestKeysAreRefused) {
   EXPECT_EQ(folder.Run("", {.program = "velmo", .extra = "--test-keys keys.txt", .environment = kDummy}).status, 2);
   EXPECT_EQ(folder.Run("", {.program = "velmo", .extra = "--scale 0", .environment = kDummy}).status, 2);
   EXPECT_FALSE(folder.Exists("continue"));
+}
+
+// The picture in a window of any size: the largest whole factor that fits (at
+// most the one asked for), centred; never below 1, even in a smaller window.
+TEST(SdlView, TheLargestWholeFactorThatFitsCentred) {
+  struct Case {
+    int w, h, wanted;
+    SdlPlace place;
+  };
+  const Case cases[] = {
+      {1280, 480, 0, {2, 0, 0}},       {1280, 480, 2, {2, 0, 0}},     {1920, 1080, 0, {3, 0, 180}},
+      {1920, 1080, 2, {2, 320, 300}},  {2560, 1440, 0, {4, 0, 240}},  {1366, 768, 0, {2, 43, 144}},
+      {1400, 900, 0, {2, 60, 210}},    {1919, 2000, 0, {2, 319, 760}}, {639, 239, 0, {1, 0, 0}},
+      {640, 240, 5, {1, 0, 0}},        {3840, 2160, 0, {6, 0, 360}},  {3840, 2160, 8, {6, 0, 360}},
+  };
+  for (const Case& c : cases) {
+    const SdlPlace p = SdlView_Fit(c.w, c.h, c.wanted);
+    EXPECT_EQ(p.factor, c.place.factor) << c.w << "x" << c.h << " " << c.wanted;
+    EXPECT_EQ(p.x, c.place.x) << c.w << "x" << c.h;
+    EXPECT_EQ(p.y, c.place.y) << c.w << "x" << c.h;
+  }
 }
 
 }  // namespace

@@ -8,12 +8,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "support/Headless.h"
+
+// Last: Xlib's macros (None, Bool) would clash with the headers above; a test
+// includes this header after its others.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 extern char** environ;
 
@@ -22,6 +28,9 @@ namespace velmo_test {
 inline constexpr int kDesktopPollMs = 20;
 inline constexpr int kReadyPolls = 1500;  // 30 s for a server, a window or a box to appear (a busy machine)
 inline constexpr int kEndPolls = 1000;    // 20 s for a program to end: longer is a hang
+// A pixel of the title line, in screen pixels, and its light grey: it shows
+// once the first screen is painted (the caption is "Velmo" from the start).
+inline constexpr int kTitleX = 300, kTitleY = 10, kTitleGrey = 170;
 
 inline bool Installed(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
@@ -59,7 +68,7 @@ inline int WaitEnd(pid_t pid) {
 }
 
 // A private Xvfb: it picks a free display itself and writes its number once
-// it is ready.
+// it is ready. Its screen holds the window at three times the picture.
 class XServer {
  public:
   ~XServer() { Stop(); }
@@ -70,7 +79,7 @@ class XServer {
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 3, number.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24", nullptr};
+    const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "2000x1000x24", nullptr};
     const bool started = posix_spawnp(&pid_, "Xvfb", &files, nullptr, const_cast<char**>(argv), environ) == 0;
     posix_spawn_file_actions_destroy(&files);
     if (!started) return false;
@@ -102,17 +111,52 @@ class XServer {
     return out;
   }
 
-  // The visible window of a process, focused; empty when none came.
+  // The visible window of a process, focused once its first screen is
+  // painted; empty when none came.
   std::string WindowOf(pid_t pid) const {
     std::string window;
     const std::string search = "xdotool search --onlyvisible --pid " + std::to_string(pid);
     for (int i = 0; i < kReadyPolls && window.empty(); ++i, Pause()) window = Run(search);
     if (window.empty()) return window;
     window = window.substr(0, window.find('\n'));
-    // The application's caption replaces SDL's once its first screen is shown.
-    for (int i = 0; i < kReadyPolls && Run("xdotool getwindowname " + window) == "Velmo\n"; ++i) Pause();
+    const std::string size = Size(window);
+    const int factor = size.empty() ? 1 : std::max(1, std::stoi(size) / 640);
+    Shows(window, kTitleX * factor, kTitleY * factor, kTitleGrey);
     Run("xdotool windowfocus --sync " + window);
     return window;
+  }
+
+  // "WxH" of the window, waiting up to a while for it to become `wanted`.
+  std::string Size(const std::string& window, const std::string& wanted = "") const {
+    std::string size;
+    for (int i = 0; i < kReadyPolls && (size.empty() || (!wanted.empty() && size != wanted)); ++i, Pause()) {
+      const std::string text = Run("xdotool getwindowgeometry " + window);
+      const auto at = text.find("Geometry: ");
+      if (at != std::string::npos) size = text.substr(at + 10, text.find('\n', at) - at - 10);
+      if (wanted.empty() && !size.empty()) break;
+    }
+    return size;
+  }
+
+  // The grey of a pixel of the window (-1 when it cannot be read).
+  int Grey(const std::string& window, int x, int y) const {
+    ::Display* d = XOpenDisplay(display_.c_str());
+    if (d == nullptr) return -1;
+    XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+    int grey = -1;
+    if (XImage* image = XGetImage(d, std::stoul(window), x, y, 1, 1, AllPlanes, ZPixmap)) {
+      grey = static_cast<int>(XGetPixel(image, 0, 0) & 0xFF);
+      XDestroyImage(image);
+    }
+    XCloseDisplay(d);
+    return grey;
+  }
+  // Waits for a pixel of the window to show a grey.
+  bool Shows(const std::string& window, int x, int y, int grey) const {
+    for (int i = 0; i < kReadyPolls; ++i, Pause()) {
+      if (Grey(window, x, y) == grey) return true;
+    }
+    return false;
   }
 
  private:

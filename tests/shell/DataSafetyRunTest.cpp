@@ -326,4 +326,41 @@ TEST_F(DataSafetyRun, APasteIntoAFullTableAndADoneMarkWithoutRoomAreTold) {
   EXPECT_EQ(folder.File("record"), record);
 }
 
+// The CP932 extensions a Windows user types (① ㈱ 髙 﨑) are drawn in the day
+// list like any character; a user-defined one and an unassigned code, which no
+// font has, take their cell as GETA (〓), never a blank.
+TEST_F(DataSafetyRun, EveryStoredCharacterIsDrawnAndOneNoFontHasAsGeta) {
+  const std::string extensions = "\x87\x40\x87\x8d\xfb\x57\xfa\x9a";
+  const std::string unknown = "\xf0\x40\x85\xa0";
+  std::string getas, blanks;
+  for (int k = 0; k < 6; ++k) {
+    getas += "\x81\xac";
+    blanks += "\x81\x40";  // full-width blank
+  }
+  std::vector<velmo_test::Picture> shots;
+  for (const std::string& text : {extensions + unknown, getas, blanks}) {
+    Start(Bytes({Task(text)}));
+    ASSERT_EQ(Run("shot s.png\n").status, 0);
+    shots.push_back(folder.Shot("s.png"));
+    ASSERT_TRUE(shots.back().Valid());
+  }
+  const velmo_test::Picture& drawn = shots[0];
+  const velmo_test::Picture& geta = shots[1];
+  const velmo_test::Picture& blank = shots[2];
+  // The task text of the day list beside view 4: its left 449, seven half
+  // cells of rank, the gap and the glyph offset; the first row.
+  constexpr int kTextX = 449 + 7 * 6 + 2, kRowY = 43, kCell = 12;
+  for (int k = 0; k < 6; ++k) {
+    const int x = kTextX + k * kCell;
+    EXPECT_GT(geta.Count(x, kRowY, kCell, kCell, 3), 10) << k;
+    if (k < 4) {
+      EXPECT_GT(drawn.Count(x, kRowY, kCell, kCell, 3), 10) << k;
+      EXPECT_FALSE(drawn.SameIn(geta, x, kRowY, kCell, kCell)) << k;
+    } else {
+      EXPECT_TRUE(drawn.SameIn(geta, x, kRowY, kCell, kCell)) << k;
+    }
+    EXPECT_EQ(blank.Count(x, kRowY, kCell, kCell, 3), 0) << k;
+  }
+}
+
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/headless/Headless.h"
@@ -10,6 +12,7 @@
 #include "store/Label.h"
 #include "support/AppScreen.h"
 #include "support/Headless.h"
+#include "support/Pixels.h"
 
 namespace {
 
@@ -20,7 +23,13 @@ struct Seen {
   std::string slot3;
   std::vector<int> pixels;  // levels at kProbe
   int headingInk;           // black pixels of the left heading
+  std::vector<int> lineInk;  // black pixels of each line, left column 0..11, then right
+  std::string lastRight;     // the levels of the right column's last line
 };
+
+// The two columns' lines.
+constexpr int kLines = 12, kLineY = 57, kLineStep = 12, kLeftX = 52, kRightX = 332;
+constexpr int kLeftW = 266, kRightW = 270;
 
 struct Probe {
   int x, y;
@@ -41,6 +50,10 @@ void Feed(int) {
   const nwToolbarSlot& slot = toolbar.slots[3];
   if (slot.set) s.slot3 = slot.label;
   for (const Probe& p : kProbe) s.pixels.push_back(Zeb_GetPixel(p.x, p.y));
+  for (const auto& [x, w] : {std::pair{kLeftX, kLeftW}, std::pair{kRightX, kRightW}}) {
+    for (int k = 0; k < kLines; ++k) s.lineInk.push_back(Ink(x, kLineY + kLineStep * k, w, kLineStep));
+  }
+  s.lastRight = velmo_test::Area(kRightX, kLineY + kLineStep * (kLines - 1), kRightW, kLineStep);
   seen.push_back(s);
   if (!commands.empty()) {
     Headless_PushCommand(commands.front());
@@ -93,6 +106,26 @@ TEST_F(Help, ReturnTurnsToPageTwoAndReturnAgainCloses) {
   velmo_test::Drain();
   EXPECT_EQ(Slot(0), " \x83\x77\x83\x8b\x83\x76 ");  // browse bar back: " ヘルプ "
   EXPECT_EQ(Slot(3), "");
+}
+
+// Both pages keep every line of theirs and fill their free slots with the
+// keys they did not name, quitting first.
+TEST_F(Help, EveryLineIsDrawnAndTheFreeSlotsNameTheKeysTheyLacked) {
+  keys = {KEY_RETURN, KEY_ESCAPE};
+  EXPECT_TRUE(Help_Open());
+  ASSERT_EQ(seen.size(), 2u);
+  for (const Seen& s : seen) {
+    ASSERT_EQ(s.lineInk.size(), 2u * kLines);
+    for (int k = 0; k < 2 * kLines; ++k) EXPECT_GT(s.lineInk[k], 20) << "page " << s.page << " line " << k;
+  }
+  // The last line of page 1's right column is "Ｑ         終了".
+  Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
+  Zeb_FillBox(nwContext, ZebRect{kRightX, kLineY, kRightW, kLineStep});
+  Zeb_SetColor(nwContext, ZEB_BLACK);
+  Zeb_SetFont(nwContext, 1);
+  const char* quit = "\x82\x70         \x8f\x49\x97\xb9";
+  Zeb_DrawText(nwContext, kRightX, kLineY, quit, static_cast<int>(std::strlen(quit)));
+  EXPECT_EQ(seen[0].lastRight, velmo_test::Area(kRightX, kLineY, kRightW, kLineStep));
 }
 
 TEST_F(Help, EscapeAndTheDialogCommandsCloseAtOnce) {

@@ -1,7 +1,8 @@
 // velmo-glyph-table OUT: writes the Linux hosts' glyph masks (host/common's
 // ZebGlyph, the same the window shows) for every font size of the graphics
-// layer and every single- and double-byte code that has a glyph, for a host
-// without fonts (the browser). The file, all numbers little-endian:
+// layer and every single- and double-byte code that has a glyph of its own
+// (a code drawn as GETA is left out), for a host without fonts (the
+// browser). The file, all numbers little-endian:
 //   "VGLY", sizes (u8); per size: size (u8), count (u32), count codes (u16,
 //   ascending), then each code's mask by byte columns: for each of the
 //   (width + 7) / 8 columns, `size` bytes (one a row), bit j of column c's
@@ -68,9 +69,12 @@ int main(int argc, char** argv) {
   for (int size : sizes) {
     std::vector<unsigned> present;
     std::vector<std::uint8_t> masks;
+    ZebGlyph geta{};
+    ZebGlyph_Render(ZEB_GLYPH_GETA, size, geta);
     for (unsigned code : codes) {
       ZebGlyph glyph{};
-      if (!ZebGlyph_Render(code, size, glyph)) continue;
+      // A code drawn as GETA is left out: the reader draws GETA for it.
+      if (!ZebGlyph_Render(code, size, glyph) || (code != ZEB_GLYPH_GETA && glyph.rows == geta.rows)) continue;
       present.push_back(code);
       const int width = code >= 0x100 ? size : size / 2;
       for (int column = 0; column < (width + 7) / 8; ++column) {

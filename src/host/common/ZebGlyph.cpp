@@ -4,6 +4,9 @@
 //   24 px  jiskan24 + 12x24rk (X11 base fonts)
 //   8 px   misaki gothic (Unicode TrueType with an 8-pixel bitmap strike);
 //   7 px   the same misaki glyphs, whose ink lies in a 7 x 7 box.
+// A double-byte character none of these has (the CP932 extensions: NEC row
+// 13, the NEC and IBM selected kanji) comes from unifont's 16-pixel Unicode
+// bitmaps, fitted to the size; one no font has is drawn as GETA (0x81AC).
 // The X11 fonts are indexed by the JIS code itself (row * 256 + cell) or by
 // the JIS X 0201 byte, so Shift-JIS maps to them arithmetically; misaki is
 // reached through the text layer's CP932 table. Every mask is rendered at
@@ -16,6 +19,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
@@ -28,7 +32,9 @@
 
 namespace {
 
-enum FaceId { FACE_K12, FACE_R12, FACE_K16, FACE_R16, FACE_K24, FACE_R24, FACE_MISAKI, FACE_COUNT };
+enum FaceId {
+  FACE_K12, FACE_R12, FACE_K16, FACE_R16, FACE_K24, FACE_R24, FACE_MISAKI, FACE_UNIFONT, FACE_COUNT
+};
 
 struct FontFile {
   const char* path;
@@ -43,14 +49,20 @@ constexpr FontFile kFontFiles[FACE_COUNT] = {
     {"/usr/share/fonts/X11/misc/jiskan24.pcf.gz", "xfonts-base"},
     {"/usr/share/fonts/X11/misc/12x24rk.pcf.gz", "xfonts-base"},
     {"/usr/share/fonts/truetype/misaki/misaki_gothic.ttf", "fonts-misaki"},
+    {"/usr/share/fonts/X11/misc/unifont.pcf.gz", "xfonts-unifont"},
 };
 
 constexpr int kMisakiPixels = 8;
+constexpr int kUnifontPixels = 16;
 
-// Slots of one size's table: the 256 byte codes, then JIS rows and cells
-// 0x21..0x7E (94 x 94).
+bool IsUnicodeFace(FaceId id) { return id == FACE_MISAKI || id == FACE_UNIFONT; }
+
+// Slots of one size's table: the 256 byte codes, then rows 0x21..0x98 (JIS
+// X 0208 and, past 0x7E, the rows Shift-JIS leads 0xF0..0xFC address: user
+// characters and IBM extensions) of cells 0x21..0x7E.
 constexpr int kJisSide = 94;
-constexpr int kSlots = 256 + kJisSide * kJisSide;
+constexpr unsigned kLastRow = 0x98;
+constexpr int kSlots = 256 + static_cast<int>(kLastRow - 0x20) * kJisSide;
 
 enum SlotState : std::uint8_t { SLOT_EMPTY, SLOT_GLYPH, SLOT_MISSING };
 
@@ -106,6 +118,9 @@ FT_Face OpenFace(FaceId id) {
   const bool ok = id == FACE_MISAKI
                       ? FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0 &&
                             FT_Set_Pixel_Sizes(face, 0, kMisakiPixels) == 0
+                  : id == FACE_UNIFONT
+                      ? FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0 && face->num_fixed_sizes > 0 &&
+                            FT_Select_Size(face, 0) == 0
                       : face->num_charmaps > 0 && FT_Set_Charmap(face, face->charmaps[0]) == 0 &&
                             face->num_fixed_sizes > 0 && FT_Select_Size(face, 0) == 0;
   if (!ok) {
@@ -119,7 +134,8 @@ FT_Face OpenFace(FaceId id) {
 }
 
 // Where a Shift-JIS code lives in a size table, and its JIS code (0 for a
-// single byte); -1 when it is no character.
+// single byte; past row 0x7E no JIS code but a slot); -1 when it is no
+// character.
 int SlotOf(unsigned code, unsigned& jis) {
   jis = 0;
   if (code < 0x100) return static_cast<int>(code);
@@ -140,8 +156,8 @@ int SlotOf(unsigned code, unsigned& jis) {
     row = pair * 2;
     cell = trail - 0x7E;
   }
-  if (row < 0x21 || row > 0x7E || cell < 0x21 || cell > 0x7E) return -1;  // user-defined rows
-  jis = row * 256 + cell;
+  if (row < 0x21 || row > kLastRow || cell < 0x21 || cell > 0x7E) return -1;
+  jis = row <= 0x7E ? row * 256 + cell : 0;
   return 256 + static_cast<int>((row - 0x21) * kJisSide + (cell - 0x21));
 }
 
@@ -159,14 +175,9 @@ FT_ULong UnicodeOf(unsigned code) {
   return Cp932_ToUnicode(code, cp) ? cp : 0;
 }
 
-// Renders one character into `rows` (size rows, `width` columns, top-left
-// aligned on the face's ascent); false when the face has no such glyph.
-bool Render(unsigned code, unsigned jis, int size, int width, std::uint32_t* rows) {
-  const FaceId id = FaceFor(size, code >= 0x100);
-  FT_Face face = OpenFace(id);
-  if (face == nullptr) return false;
-  FT_ULong charCode = code < 0x100 ? code : jis;
-  if (id == FACE_MISAKI) charCode = UnicodeOf(code);
+// Renders one glyph of `face` into `rows` (size rows, `width` columns,
+// top-left aligned on the face's ascent); false when the face has none.
+bool RenderFace(FT_Face face, FT_ULong charCode, int size, int width, std::uint32_t* rows) {
   const FT_UInt index = charCode != 0 ? FT_Get_Char_Index(face, charCode) : 0;
   if (index == 0) return false;
   ++source.renders;
@@ -188,6 +199,54 @@ bool Render(unsigned code, unsigned jis, int size, int width, std::uint32_t* row
     }
   }
   return true;
+}
+
+// How much of the span [from, from + length) lies in [at, at + step).
+int Overlap(int from, int length, int at, int step) {
+  return std::max(0, std::min(from + length, at + step) - std::max(from, at));
+}
+
+// Fits a 16 x 16 unifont cell to `side` pixels by area: an output pixel is
+// ink when ink covers at least half of it. A one-pixel stroke always covers
+// half of some output pixel from 8 to 32 pixels, so no stroke is lost; sizes
+// below 8 are fitted to 8 and cut, as misaki's 8-pixel glyphs are for 7.
+void Fit(const std::uint32_t* cell, int size, int width, std::uint32_t* rows) {
+  const int side = std::max(size, kMisakiPixels);
+  for (int y = 0; y < std::min(size, side); ++y) {
+    for (int x = 0; x < std::min(width, side); ++x) {
+      int covered = 0;  // area, in squares of 1 / (16 * side) of the cell's side
+      for (int r = y * kUnifontPixels / side; r < kUnifontPixels && r * side < (y + 1) * kUnifontPixels; ++r) {
+        const int dy = Overlap(r * side, side, y * kUnifontPixels, kUnifontPixels);
+        for (int c = x * kUnifontPixels / side; c < kUnifontPixels && c * side < (x + 1) * kUnifontPixels; ++c) {
+          if ((cell[r] >> c) & 1) covered += dy * Overlap(c * side, side, x * kUnifontPixels, kUnifontPixels);
+        }
+      }
+      if (2 * covered >= kUnifontPixels * kUnifontPixels) rows[y] |= std::uint32_t{1} << x;
+    }
+  }
+}
+
+// A double-byte character from unifont, through its Unicode code point.
+bool RenderFallback(unsigned code, int size, int width, std::uint32_t* rows) {
+  FT_Face face = OpenFace(FACE_UNIFONT);
+  const FT_ULong unicode = face != nullptr ? UnicodeOf(code) : 0;
+  std::uint32_t cell[kUnifontPixels] = {};
+  if (unicode == 0 || !RenderFace(face, unicode, kUnifontPixels, kUnifontPixels, cell)) return false;
+  Fit(cell, size, width, rows);
+  return true;
+}
+
+// Renders one character into `rows`: from the face of its size, else, for a
+// double-byte character, from the fallback.
+bool Render(unsigned code, unsigned jis, int size, int width, std::uint32_t* rows) {
+  const FaceId id = FaceFor(size, code >= 0x100);
+  FT_Face face = OpenFace(id);
+  const FT_ULong charCode = IsUnicodeFace(id) ? UnicodeOf(code) : code < 0x100 ? code : jis;
+  if (face != nullptr && (code < 0x100 || jis != 0 || IsUnicodeFace(id)) &&
+      RenderFace(face, charCode, size, width, rows)) {
+    return true;
+  }
+  return code >= 0x100 && RenderFallback(code, size, width, rows);
 }
 
 SizeTable* TableFor(int size) {
@@ -250,17 +309,27 @@ bool ZebGlyph_Render(unsigned code, int size, ZebGlyph& out) {
   out = {0, 0, nullptr};
   if (size < 1 || size > ZEB_MAX_GLYPH) return false;
   if (!source.open && (source.failed || !ZebGlyph_Open(nullptr))) return false;
-  unsigned jis = 0;
-  const int slot = SlotOf(code, jis);
-  if (slot < 0) return false;
   SizeTable* table = TableFor(size);
   if (table == nullptr) return false;
-  const int width = code >= 0x100 ? size : size / 2;
-  std::uint32_t* rows = table->rows.get() + static_cast<std::ptrdiff_t>(slot) * size;
-  if (table->state.get()[slot] == SLOT_EMPTY) {
-    table->state.get()[slot] = Render(code, jis, size, width, rows) ? SLOT_GLYPH : SLOT_MISSING;
+  // A double-byte code is whatever a lead byte and the next byte make: one no
+  // font has, or no character at all, still takes its cell, as GETA.
+  for (unsigned wanted : {code, ZEB_GLYPH_GETA}) {
+    if (wanted >= 0x100 && (wanted > 0xFFFF || !Zeb_IsLeadByte(static_cast<unsigned char>(wanted >> 8)))) {
+      return false;
+    }
+    unsigned jis = 0;
+    const int slot = SlotOf(wanted, jis);
+    if (slot < 0) continue;
+    const int width = wanted >= 0x100 ? size : size / 2;
+    std::uint32_t* rows = table->rows.get() + static_cast<std::ptrdiff_t>(slot) * size;
+    if (table->state.get()[slot] == SLOT_EMPTY) {
+      table->state.get()[slot] = Render(wanted, jis, size, width, rows) ? SLOT_GLYPH : SLOT_MISSING;
+    }
+    if (table->state.get()[slot] == SLOT_GLYPH) {
+      out = {width, size, rows};
+      return true;
+    }
+    if (wanted < 0x100) return false;
   }
-  if (table->state.get()[slot] != SLOT_GLYPH) return false;
-  out = {width, size, rows};
-  return true;
+  return false;
 }

@@ -11,8 +11,10 @@
 // each font face when a glyph of it is first needed; a face that then fails
 // to load gives no glyphs.
 bool ZebGlyph_Open(const char** failure);
-// Zeb_RenderGlyph of the Linux hosts.
+// Zeb_RenderGlyph of the Linux hosts. A double-byte code (a lead byte and
+// any next byte) no font has is drawn as GETA, ZEB_GLYPH_GETA's own mask.
 bool ZebGlyph_Render(unsigned code, int size, ZebGlyph& out);
+inline constexpr unsigned ZEB_GLYPH_GETA = 0x81AC;  // 〓
 // Releases the fonts and every cached glyph mask.
 void ZebGlyph_Close();
 // Glyphs rendered by FreeType since the source was opened (each at most once).

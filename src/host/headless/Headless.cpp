@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "graphics/ZebKey.h"
+#include "host/common/HostKeys.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ struct HeadlessState {
   int waits = 0;
   bool imeOpen = false;
   char lastDebug[256] = "";
+  char lastNotification[512] = "";
+  int notifications = 0;
 };
 
 HeadlessState state;
@@ -94,6 +97,16 @@ void DebugMessage(const char* text) {
   std::snprintf(state.lastDebug, sizeof state.lastDebug, "%s", text ? text : "");
 }
 
+// No desktop to show it on: kept for the tests and told on stderr in UTF-8.
+void Notify(const char* title, const char* text) {
+  ++state.notifications;
+  std::snprintf(state.lastNotification, sizeof state.lastNotification, "%s: %s", title ? title : "",
+                text ? text : "");
+  char utf8[sizeof state.lastNotification * 2];
+  HostKeys_ToUtf8(state.lastNotification, utf8, sizeof utf8);
+  std::fprintf(stderr, "Notification: %s\n", utf8);
+}
+
 }  // namespace
 
 void Headless_Install() {
@@ -106,6 +119,7 @@ void Headless_Install() {
   ops.isImeOpen = IsImeOpen;
   ops.toggleIme = ToggleIme;
   ops.debugMessage = DebugMessage;
+  ops.notify = Notify;
   Host_Install(ops);
   Date_SetClock(Headless_ReadClock);
 }
@@ -165,3 +179,6 @@ void Headless_SetIdleLimit(int waits) { state.idleLimit = waits < 0 ? 0 : waits;
 int Headless_WaitCount() { return state.waits; }
 
 const char* Headless_LastDebugMessage() { return state.lastDebug; }
+
+const char* Headless_LastNotification() { return state.lastNotification; }
+int Headless_NotificationCount() { return state.notifications; }

@@ -24,7 +24,9 @@
 #include "host/sdl/SdlBox.h"
 #include "host/sdl/SdlInput.h"
 #include "host/sdl/SdlKeys.h"
+#include "host/sdl/SdlNotify.h"
 #include "host/sdl/SdlTest.h"
+#include "host/sdl/SdlView.h"
 
 namespace {
 
@@ -37,6 +39,8 @@ constexpr int kExitNoDisplay = 1;
 constexpr int kExitDisplayLost = 1;
 constexpr int kShutdownWaitMs = 20000;
 constexpr int kIconScale = 4;
+// The Linux window's own caption; the application's names the Win32 host.
+constexpr const char* kCaption = "Velmo";
 constexpr const char* kDebugTitle = "Zeb Debug Message";
 constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nSDL2 host for Linux";
@@ -56,7 +60,6 @@ struct Window {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
-  char caption[ZEB_CAPTION_BYTES] = "";
 };
 
 Picture picture;
@@ -127,19 +130,8 @@ void DebugMessage(const char* text) {
 
 // --- window thread --------------------------------------------------------
 
-void UpdateCaption() {
-  char caption[ZEB_CAPTION_BYTES];
-  ZebHost_Caption(caption, sizeof caption);
-  if (std::strcmp(caption, win.caption) == 0) return;
-  std::memcpy(win.caption, caption, sizeof caption);
-  char utf8[ZEB_CAPTION_BYTES * 2];
-  HostKeys_ToUtf8(caption, utf8, sizeof utf8);
-  SDL_SetWindowTitle(win.window, utf8);
-}
-
 void Paint() {
   repaintPending = false;
-  UpdateCaption();
   if (!win.texture) return;
   static std::array<Uint32, kW * kH> argb;
   {
@@ -150,9 +142,7 @@ void Paint() {
     }
   }
   SDL_UpdateTexture(win.texture, nullptr, argb.data(), kW * static_cast<int>(sizeof(Uint32)));
-  SDL_RenderClear(win.renderer);
-  SDL_RenderCopy(win.renderer, win.texture, nullptr, nullptr);
-  SDL_RenderPresent(win.renderer);
+  SdlView_Present(win.texture);
 }
 
 void ShowAbout() {
@@ -201,6 +191,7 @@ void OnUser(const SDL_UserEvent& u) {
 }
 
 void OnWindowEvent(const SDL_WindowEvent& w) {
+  if (w.event == SDL_WINDOWEVENT_SIZE_CHANGED) SdlView_Resized(w.data1, w.data2);
   if (w.event == SDL_WINDOWEVENT_EXPOSED || w.event == SDL_WINDOWEVENT_SIZE_CHANGED) Paint();
   if (w.event == SDL_WINDOWEVENT_SIZE_CHANGED) SdlInput_WindowResized();
 }
@@ -212,9 +203,16 @@ void SdlHost_Handle(const SDL_Event& e) {
     OnUser(e.user);
     return;
   }
+  if (SdlView_Handle(e)) return;
   switch (e.type) {
     case SDL_QUIT: RequestClose(true); return;
-    case SDL_KEYDOWN: SdlInput_KeyDown(e.key); return;
+    case SDL_KEYDOWN:
+      if (SdlView_Key(e.key)) {
+        SdlInput_DropKeyText();  // a zoom key types nothing in a text field
+      } else {
+        SdlInput_KeyDown(e.key);
+      }
+      return;
     case SDL_TEXTINPUT: SdlInput_Text(e.text); return;
     case SDL_TEXTEDITING: SdlInput_Editing(e.edit); return;
     case SDL_WINDOWEVENT: OnWindowEvent(e.window); return;
@@ -256,9 +254,18 @@ int OnDisplayLost(Display*) {
   _exit(kExitDisplayLost);
 }
 
-// The window's icon: the application's 16 x 16 picture, scaled by whole pixels.
+// The window's icon: the application's 16 x 16 picture, scaled by whole
+// pixels, its light grey surround transparent as in the installed icons.
 void SetIcon(const unsigned char* picture) {
   if (picture == nullptr) return;
+  std::array<std::uint8_t, SDL_ICON_SIDE * SDL_ICON_SIDE / 4> levels{};
+  std::memcpy(levels.data(), picture + ZEB_BITMAP_HEADER, levels.size());
+  ZebBitmap image{};
+  std::array<std::uint8_t, SDL_ICON_SIDE * SDL_ICON_SIDE> outside{};
+  if (!Zeb_InitBitmap(image, levels.data(), SDL_ICON_SIDE, SDL_ICON_SIDE) ||
+      !ZebPng_Outside(image, ZEB_LIGHT_GREY, outside.data(), outside.size())) {
+    return;
+  }
   constexpr int size = SDL_ICON_SIDE * kIconScale;
   SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888);
   if (icon == nullptr) return;
@@ -266,9 +273,10 @@ void SetIcon(const unsigned char* picture) {
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       const int ix = x / kIconScale, iy = y / kIconScale;
-      const int byte = picture[ZEB_BITMAP_HEADER + iy * (SDL_ICON_SIDE / 4) + ix / 4];
-      const Uint32 g = static_cast<Uint32>(Zeb_HostGrey((byte >> ((ix & 3) * 2)) & 3));
-      pixels[y * icon->pitch / 4 + x] = 0xFF000000u | g << 16 | g << 8 | g;
+      const int level = (levels[static_cast<std::size_t>(iy * (SDL_ICON_SIDE / 4) + ix / 4)] >> ((ix & 3) * 2)) & 3;
+      const Uint32 g = static_cast<Uint32>(Zeb_HostGrey(level));
+      const Uint32 alpha = outside[static_cast<std::size_t>(iy * SDL_ICON_SIDE + ix)] ? 0u : 0xFFu;
+      pixels[y * icon->pitch / 4 + x] = alpha << 24 | g << 16 | g << 8 | g;
     }
   SDL_SetWindowIcon(win.window, icon);
   SDL_FreeSurface(icon);
@@ -276,15 +284,15 @@ void SetIcon(const unsigned char* picture) {
 
 bool OpenWindow(int scale, const unsigned char* icon) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-  win.window = SDL_CreateWindow("Velmo", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kW * scale, kH * scale,
-                                SDL_WINDOW_SHOWN);
+  const int factor = SdlView_StartFactor(scale);
+  win.window = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kW * factor, kH * factor,
+                                SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
   if (!win.window) return false;
   SetIcon(icon);
   win.renderer = SDL_CreateRenderer(win.window, -1, 0);
   if (!win.renderer) win.renderer = SDL_CreateRenderer(win.window, -1, SDL_RENDERER_SOFTWARE);
+  SdlView_Attach(win.window, win.renderer);
   if (win.renderer) {
-    SDL_RenderSetLogicalSize(win.renderer, kW, kH);
-    SDL_RenderSetIntegerScale(win.renderer, SDL_TRUE);
     win.texture = SDL_CreateTexture(win.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kW, kH);
   }
   SDL_StopTextInput();
@@ -304,6 +312,9 @@ void InstallHost() {
   ops.isImeOpen = IsImeOpen;
   ops.toggleIme = ToggleIme;
   ops.debugMessage = DebugMessage;
+  ops.notify = SdlNotify_Show;
+  ops.setZoom = SdlView_RequestZoom;
+  ops.zoom = SdlView_Zoom;
   Host_Install(ops);
   Host_ClearKeys();
   ZebHost_SetTextSpot(nullptr);

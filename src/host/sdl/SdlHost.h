@@ -1,12 +1,12 @@
-// The desktop host on SDL2: a window showing the 640 x 240 screen scaled by
-// a whole number, the application on its own thread, keys in the codes the
-// application expects, and the host menu as keyboard shortcuts.
+// The desktop host on SDL2: a window "Velmo" showing the 640 x 240 screen
+// scaled by a whole number, the application on its own thread, keys in the
+// codes the application expects, and the host menu as keyboard shortcuts.
 #pragma once
 
 #include <SDL.h>
 
 struct SdlOptions {
-  int scale = 2;                         // whole-number zoom, 1..8
+  int scale = 0;                         // whole-number zoom, 1..8; 0: the last run's, else 2
   const char* shotAtExit = nullptr;      // PNG of the window's picture at exit
   const char* testKeys = nullptr;        // hidden: key names to type, for tests
   int (*appMain)(int argc, char** argv) = nullptr;  // the application, run on its own thread

@@ -16,6 +16,7 @@
 #include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlKeys.h"
 #include "host/sdl/SdlTest.h"
+#include "host/sdl/SdlView.h"
 
 namespace {
 
@@ -104,19 +105,23 @@ void Paste() {
   if (n > 0) DeliverText(sjis, n, ZebHost_TextSpot().multiLine);
 }
 
-// With text input on, SDL follows a character key at once with its text,
-// Alt and the desktop's key held or not: a key taken as a shortcut must not
-// also type its character.
 void DropTextOf(int key) {
+  if (key >= 32 && key <= 126) SdlInput_DropKeyText();
+}
+
+}  // namespace
+
+// With text input on, SDL follows a character key at once with its text,
+// Alt, CTRL and the desktop's key held or not: a key taken as a shortcut must
+// not also type its character.
+void SdlInput_DropKeyText() {
   SDL_Event next;
-  if (key < 32 || key > 126 || !SDL_IsTextInputActive()) return;
+  if (!SDL_IsTextInputActive()) return;
   if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1) return;
   if (next.type != SDL_TEXTINPUT || next.text.text[0] < 32 || next.text.text[0] > 126 || next.text.text[1] != '\0')
     return;
   SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
 }
-
-}  // namespace
 
 void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
   const int key = SdlKeys_KeyOf(k.keysym.sym, k.keysym.scancode);
@@ -172,26 +177,12 @@ void SdlInput_Editing(const SDL_TextEditingEvent& e) {
   SdlTest_Delivered(SdlHost_Waits());
 }
 
-namespace {
-
-// The window's own place of a screen pixel, as the renderer scales it.
-SDL_Rect WindowRect(const ZebTextSpot& at) {
-  int w = kW, h = kH;
-  SDL_GetWindowSize(SdlHost_Window(), &w, &h);
-  int scale = std::min(w / kW, h / kH);
-  if (scale < 1) scale = 1;
-  const int left = (w - kW * scale) / 2, top = (h - kH * scale) / 2;
-  return SDL_Rect{left + at.x * scale, top + at.y * scale, at.w * scale, at.h * scale};
-}
-
-}  // namespace
-
 void SdlInput_PlaceTextInput() {
   const ZebTextSpot at = ZebHost_TextSpot();
   if (at.serial == spot.serial || !SdlHost_Window()) return;
   spot.serial = at.serial;
   if (!at.active) return;
-  SDL_Rect rect = WindowRect(at);
+  SDL_Rect rect = SdlView_WindowRect(at.x, at.y, at.w, at.h);
   SDL_SetTextInputRect(&rect);
 }
 

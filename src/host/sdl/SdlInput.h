@@ -7,6 +7,8 @@
 void SdlInput_KeyDown(const SDL_KeyboardEvent& k);
 void SdlInput_Text(const SDL_TextInputEvent& t);       // a committed text
 void SdlInput_Editing(const SDL_TextEditingEvent& e);  // the reading being typed
+// Drops the text SDL queued after a character key taken as a shortcut.
+void SdlInput_DropKeyText();
 // The application opened or closed the input method: the desktop's text
 // input follows, once the keys SDL made before are taken.
 void SdlInput_FollowIme();

@@ -36,6 +36,20 @@ Table table;
 
 unsigned Code(const SizePart& part, std::size_t i) { return part.codes[2 * i] | part.codes[2 * i + 1] << 8; }
 
+// The index of code in part, or part.count when it has none.
+std::size_t Find(const SizePart& part, unsigned code) {
+  std::size_t low = 0, high = part.count;
+  while (low < high) {
+    const std::size_t mid = low + (high - low) / 2;
+    if (Code(part, mid) < code) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  return low < part.count && Code(part, low) == code ? low : part.count;
+}
+
 std::size_t MaskBytes(int size, bool wide) { return static_cast<std::size_t>(size * (((wide ? size : size / 2) + 7) / 8)); }
 
 bool ReadFile(const char* path) {
@@ -94,16 +108,13 @@ bool ZebGlyph_Render(unsigned code, int size, ZebGlyph& out) {
   out = {0, 0, nullptr};
   if (size < 1 || size > ZEB_MAX_GLYPH || !table.open) return false;
   const SizePart& part = table.sizes[size];
-  std::size_t low = 0, high = part.count;
-  while (low < high) {
-    const std::size_t mid = low + (high - low) / 2;
-    if (Code(part, mid) < code) {
-      low = mid + 1;
-    } else {
-      high = mid;
-    }
+  std::size_t low = Find(part, code);
+  // The table leaves out the double-byte codes drawn as GETA.
+  if (low == part.count && code >= 0x100 && code <= 0xFFFF && Zeb_IsLeadByte(static_cast<unsigned char>(code >> 8))) {
+    code = ZEB_GLYPH_GETA;
+    low = Find(part, code);
   }
-  if (low == part.count || Code(part, low) != code) return false;
+  if (low == part.count) return false;
   const bool wide = code >= 0x100;
   const std::size_t offset = wide ? part.singles * MaskBytes(size, false) + (low - part.singles) * MaskBytes(size, true)
                                   : low * MaskBytes(size, false);
