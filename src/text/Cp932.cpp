@@ -91,3 +91,30 @@ long Cp932_FromUtf8(std::string_view utf8, char* out, std::size_t size, unsigned
   }
   return static_cast<long>(length);
 }
+
+std::size_t Cp932_ToEucJp(unsigned code, std::uint8_t out[CP932_EUC_MAX]) {
+  if (code < 0x80) {  // ASCII, NUL included, is the same in both
+    out[0] = static_cast<std::uint8_t>(code);
+    return 1;
+  }
+  unsigned packed = 0;
+  if (code < 0x100) {
+    packed = kSjisEucSingle[code];
+  } else if (code <= 0xFFFF && kSjisLeadRow[code >> 8] != SJIS_NOT_LEAD) {
+    packed = kSjisEucPair[kSjisLeadRow[code >> 8]][code & 0xFF];
+  }
+  if (packed == 0) return 0;
+  if (packed < 0x100) {
+    out[0] = static_cast<std::uint8_t>(packed);
+    return 1;
+  }
+  if (packed < 0x8000) {  // JIS X 0212, packed without its high bits
+    out[0] = 0x8F;
+    out[1] = static_cast<std::uint8_t>(packed >> 8 | 0x80);
+    out[2] = static_cast<std::uint8_t>(packed | 0x80);
+    return 3;
+  }
+  out[0] = static_cast<std::uint8_t>(packed >> 8);
+  out[1] = static_cast<std::uint8_t>(packed);
+  return 2;
+}
