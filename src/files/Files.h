@@ -25,18 +25,23 @@ bool Files_PlaceWhole(const char* path, const char* like, FilesWriter writer, vo
 // never puts an empty file in place; false on any failure.
 bool Files_SyncToDisk(std::FILE* f);
 
-// With a callable: writer(FILE*) -> bool.
+// A callable writer(FILE*) -> bool, handed on as a FilesWriter and its context.
+template <class W>
+bool Files_Call(std::FILE* f, void* context) {
+  return (*static_cast<W*>(context))(f);
+}
+template <class W>
+void* Files_Context(W& writer) {
+  return const_cast<void*>(static_cast<const void*>(&writer));
+}
+
 template <class Writer>
   requires std::is_invocable_r_v<bool, Writer&, std::FILE*>
 bool Files_ReplaceWhole(const char* path, const char* like, Writer&& writer) {
-  using W = std::remove_reference_t<Writer>;
-  auto call = [](std::FILE* f, void* context) { return (*static_cast<W*>(context))(f); };
-  return Files_ReplaceWhole(path, like, call, const_cast<void*>(static_cast<const void*>(&writer)));
+  return Files_ReplaceWhole(path, like, Files_Call<std::remove_reference_t<Writer>>, Files_Context(writer));
 }
 template <class Writer>
   requires std::is_invocable_r_v<bool, Writer&, std::FILE*>
 bool Files_PlaceWhole(const char* path, const char* like, Writer&& writer) {
-  using W = std::remove_reference_t<Writer>;
-  auto call = [](std::FILE* f, void* context) { return (*static_cast<W*>(context))(f); };
-  return Files_PlaceWhole(path, like, call, const_cast<void*>(static_cast<const void*>(&writer)));
+  return Files_PlaceWhole(path, like, Files_Call<std::remove_reference_t<Writer>>, Files_Context(writer));
 }

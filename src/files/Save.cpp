@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Capacity.h"
+#include "files/DataNotice.h"
 #include "files/Files.h"
 #include "files/Record.h"
 #include "platform/Platform.h"
@@ -36,9 +37,6 @@ struct SaveState {
   bool startReplaced = false;   // the file as it stood at the start is gone: no later backup
   bool damagedPending = false;  // the load stopped short: keep the whole file before saving
   bool failureTold = false;     // a failing immediate save is told once, not at every change
-  DataNoticeHook hook = nullptr;
-  bool noticeHeld = false;
-  char heldNotice[cap::kFileName];
   char damagedCopy[cap::kFileName];
   unsigned damagedIndex = 0;  // of the damaged-file name told at start-up
 };
@@ -141,22 +139,6 @@ void AfterSave(bool saved) {
 }
 
 }  // namespace
-
-void Data_SetNoticeHook(DataNoticeHook hook) {
-  state.hook = hook;
-  if (hook == nullptr || !state.noticeHeld) return;
-  state.noticeHeld = false;
-  hook(state.heldNotice);
-}
-
-void Data_Notice(const char* text) {
-  if (state.hook != nullptr) {
-    state.hook(text);
-    return;
-  }
-  std::snprintf(state.heldNotice, sizeof state.heldNotice, "%s", text);
-  state.noticeHeld = true;
-}
 
 void Data_StartRun() {
   state.modified = false;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/Save.h"
+#include "files/DataNotice.h"
 #include "host/headless/Headless.h"
 #include "shell/Shell.h"
 #include "support/AppScreen.h"

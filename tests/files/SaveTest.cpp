@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/Csv.h"
+#include "files/DataNotice.h"
 #include "files/Record.h"
 #include "files/Settings.h"
 #include "files/RecordBytes.h"
