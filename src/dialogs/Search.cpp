@@ -55,6 +55,7 @@ struct SearchState {
 SearchState search;
 
 nwDialog inputDialog;
+FieldState fields{};  // its mode (search or jump) and its fields
 char title[kTitleBytes];
 nwEdit edits[kJumpFieldCount];
 char searchBuffer[Field_BufferBytes(kSearchCapacity)];
@@ -62,7 +63,7 @@ char jumpBuffers[kJumpFieldCount][Field_BufferBytes(4)];
 
 nwEdit& SearchEdit() { return edits[0]; }
 
-int ChildCount() { return dialogMode == DLG_JUMP ? kJumpFieldCount : 1; }
+int ChildCount() { return fields.mode == DLG_JUMP ? kJumpFieldCount : 1; }
 
 void CreateEdit(nwEdit& edit, int id, char* buffer, const char* first) {
   const FieldRow* row = FieldTable_Row(id);
@@ -70,7 +71,7 @@ void CreateEdit(nwEdit& edit, int id, char* buffer, const char* first) {
   const InputPlace& place = row->input;
   nwObject_Create(&edit, nwEdit_Handler, &inputDialog, &place.rect);
   nwEvent_SendTo(&edit, NW_SET_ID, id);
-  Field_Init(&edit, buffer, place.capacity, first);
+  Field_Init(fields, &edit, buffer, place.capacity, first);
 }
 
 void BuildSearch() {
@@ -93,9 +94,9 @@ void BuildJump() {
 
 void Build() {
   browse.screenMode = MODE_WINDOW;
-  Field_Reset();
+  Field_Reset(fields);
   Dialog_SetToolbar();
-  if (dialogMode == DLG_JUMP) {
+  if (fields.mode == DLG_JUMP) {
     BuildJump();
   } else {
     BuildSearch();
@@ -116,7 +117,7 @@ void DrawFrame() {
   Zeb_SetFont(nwContext, ZEB_FONT_16);
   const int length = static_cast<int>(std::strlen(title));
   Zeb_DrawText(nwContext, kDialogRect.x + (kDialogRect.w - 8 * length) / 2, 93, title, length);
-  if (dialogMode != DLG_JUMP) return;
+  if (fields.mode != DLG_JUMP) return;
   for (const Caption& caption : kJumpCaptions) {
     Zeb_DrawText(nwContext, caption.x, caption.y, caption.text, static_cast<int>(std::strlen(caption.text)));
   }
@@ -159,7 +160,7 @@ bool JumpFieldsInRange() {
 }
 
 void Accept(nwObject* object) {
-  if (dialogMode == DLG_JUMP && !JumpFieldsInRange()) return;
+  if (fields.mode == DLG_JUMP && !JumpFieldsInRange()) return;
   nwEvent_PostTo(object, NW_END_MODAL, 1);
 }
 
@@ -179,8 +180,8 @@ bool OnKey(nwObject* object, nwMessage* message) {
       return true;
     case KEY_UP:
     case KEY_DOWN:
-      if (fieldParams.spinKind == SPIN_NONE) return true;
-      Field_Step(message->param == KEY_UP);
+      if (fields.params.spinKind == SPIN_NONE) return true;
+      Field_Step(fields, message->param == KEY_UP);
       return true;
     default:
       return nwDialog_Handler(object, message);
@@ -226,7 +227,7 @@ bool InputDialog_Handler(nwObject* object, nwMessage* message) {
 // Runs the dialog in mode and returns the modal result (0: cancelled).
 int RunDialog(DialogMode mode, const char* text) {
   std::snprintf(title, sizeof title, "%s", text);
-  dialogMode = mode;
+  fields.mode = mode;
   nwObject_Create(&inputDialog, InputDialog_Handler, &titleBar, &kDialogRect);
   nwFocus_Set(&inputDialog);
   const int result = nwDialog_DoModal(&inputDialog);
