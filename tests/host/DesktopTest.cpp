@@ -3,66 +3,19 @@
 // never hangs, losing the display too, and typed text keeps every character.
 // Skipped where Xvfb or xdotool is missing.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "support/Headless.h"
+#include "host/XDesktop.h"
 
 // Last: Xlib's macros (None, Bool) would clash with the headers above.
 #include <X11/Xlib.h>
 
-extern char** environ;
-
 namespace {
 
-using velmo_test::HeadlessFolder;
-
-constexpr int kPollMs = 20;
-constexpr int kReadyPolls = 1500;  // 30 s for a server, a window or a box to appear (a busy machine)
-constexpr int kEndPolls = 1000;    // 20 s for Velmo to end: longer is a hang
-
-bool Installed(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-void Pause() { usleep(kPollMs * 1000); }
-
-// Runs args in folder, its standard error in errors there. The leak check is
-// off: the desktop's libraries (D-Bus, the GL driver SDL loads and unloads)
-// keep memory for the life of the process; the other tests check Velmo's own.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& folder, const std::string& display,
-            const std::string& errors = ".stderr") {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const std::string command = "cd " + velmo_test::Quote(folder) + " && VELMO_DIR=. DISPLAY=" + display +
-                              " LSAN_OPTIONS=detect_leaks=0 XDG_STATE_HOME=" + velmo_test::Quote(folder + "/.state") +
-                              " exec \"$@\" 2>" + errors;
-  std::vector<char*> shell{const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(command.c_str()),
-                           const_cast<char*>("sh")};
-  shell.insert(shell.end(), argv.begin(), argv.end());
-  pid_t pid = 0;
-  return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, shell.data(), environ) == 0 ? pid : -1;
-}
-
-// The exit status, or -1 when the process did not end in time (it is killed).
-int WaitEnd(pid_t pid) {
-  for (int i = 0; i < kEndPolls; ++i, Pause()) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1;
-}
+using namespace velmo_test;
 
 // The process has ended (gone, or a zombie nobody reaped yet).
 bool Ended(pid_t pid) {
@@ -96,69 +49,23 @@ class Desktop : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!Installed("Xvfb") || !Installed("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    ASSERT_TRUE(StartServer());
+    ASSERT_TRUE(server_.Start());
   }
   void TearDown() override {
     if (velmo_ > 0) WaitEnd(velmo_);
-    StopServer();
-  }
-
-  // Xvfb picks a free display itself and writes its number once it is ready.
-  bool StartServer() {
-    const std::string number = serverFolder_.Path("display").string();
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 3, number.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24", nullptr};
-    const bool started =
-        posix_spawnp(&server_, "Xvfb", &files, nullptr, const_cast<char**>(argv), environ) == 0;
-    posix_spawn_file_actions_destroy(&files);
-    if (!started) return false;
-    for (int i = 0; i < kReadyPolls; ++i, Pause()) {
-      const std::string text = serverFolder_.File("display").value_or("");
-      if (!text.empty() && text.back() == '\n') {
-        display_ = ":" + text.substr(0, text.size() - 1);
-        return true;
-      }
-    }
-    return false;
-  }
-  void StopServer() {
-    if (server_ <= 0) return;
-    kill(server_, SIGTERM);
-    waitpid(server_, nullptr, 0);
-    server_ = 0;
-  }
-
-  std::string Run(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(("DISPLAY=" + display_ + " " + command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-    return out;
+    server_.Stop();
   }
 
   // Starts velmo in the folder and waits for its window.
   bool StartVelmo() {
-    const std::string velmo = (velmo_test::BuildDir() / "velmo").string();
-    velmo_ = Spawn({velmo}, folder_.Path("").string(), display_);
-    window_.clear();
-    const std::string search = "xdotool search --onlyvisible --pid " + std::to_string(velmo_);
-    for (int i = 0; i < kReadyPolls && window_.empty(); ++i, Pause()) window_ = Run(search);
-    if (window_.empty()) {
-      ADD_FAILURE() << "no window: " << folder_.File(".stderr").value_or("");
-      return false;
-    }
-    window_ = window_.substr(0, window_.find('\n'));
-    // The application's caption replaces SDL's once its first screen is shown.
-    for (int i = 0; i < kReadyPolls && Run("xdotool getwindowname " + window_) == "Velmo\n"; ++i) Pause();
-    Run("xdotool windowfocus --sync " + window_);
-    return true;
+    const std::string velmo = (BuildDir() / "velmo").string();
+    velmo_ = Spawn({velmo}, folder_.Path("").string(),
+                   "VELMO_DIR=. XDG_STATE_HOME=" + Quote(folder_.Path(".state").string()) + " DISPLAY=" + server_.Display());
+    window_ = server_.WindowOf(velmo_);
+    if (window_.empty()) ADD_FAILURE() << "no window: " << folder_.File(".stderr").value_or("");
+    return !window_.empty();
   }
-  void Keys(const std::string& keys) { Run("xdotool key --delay 30 " + keys); }
+  void Keys(const std::string& keys) { server_.Run("xdotool key --delay 30 " + keys); }
 
   // Alt+E opens Velmo's own confirmation, Alt+A the desktop's About box over it.
   pid_t OpenBoxes() {
@@ -170,7 +77,7 @@ class Desktop : public ::testing::Test {
   }
 
   void SendCloseRequest() {
-    Display* d = XOpenDisplay(display_.c_str());
+    Display* d = XOpenDisplay(server_.Display().c_str());
     ASSERT_NE(d, nullptr);
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // a failure shows as a time-out, not an exit
     XEvent e{};
@@ -200,9 +107,10 @@ class Desktop : public ::testing::Test {
     return status;
   }
 
-  HeadlessFolder folder_, serverFolder_;
-  std::string display_, window_;
-  pid_t server_ = 0, velmo_ = 0;
+  XServer server_;
+  HeadlessFolder folder_;
+  std::string window_;
+  pid_t velmo_ = 0;
 };
 
 TEST_F(Desktop, EndingWithBoxesOpenAnswersThemAndRunsTheShutdownByEveryRoute) {
@@ -223,7 +131,7 @@ TEST_F(Desktop, EndingWithBoxesOpenAnswersThemAndRunsTheShutdownByEveryRoute) {
 TEST_F(Desktop, LosingTheDisplayWithABoxOpenSavesAndFails) {
   ASSERT_TRUE(StartVelmo());
   ASSERT_NE(OpenBoxes(), 0);
-  StopServer();
+  server_.Stop();
   EXPECT_EQ(End(), 1);
   EXPECT_TRUE(folder_.Exists("continue"));
   EXPECT_NE(folder_.File(".stderr").value_or("").find("lost the connection to the display"), std::string::npos);
@@ -235,7 +143,7 @@ TEST_F(Desktop, ClosingTheWindowOverTypedTextAsksAndReturnKeepsIt) {
   ASSERT_TRUE(StartVelmo());
   Keys("s");
   for (int i = 0; i < 25; ++i) Pause();  // let the dialog open first
-  Run("xdotool type --delay 30 'abc'");
+  server_.Run("xdotool type --delay 30 'abc'");
   SendCloseRequest();
   for (int i = 0; i < 50; ++i) Pause();
   int raw = 0;
@@ -249,7 +157,7 @@ TEST_F(Desktop, TypedTextKeepsCharactersShiftJisLacksAsGetaMarks) {
   ASSERT_TRUE(StartVelmo());
   Keys("s");  // the schedule dialog opens the input method
   for (int i = 0; i < 25; ++i) Pause();  // xdotool does not wait for the dialog: let it open first
-  Run("xdotool type --delay 30 'a\xc3\xa9'");
+  server_.Run("xdotool type --delay 30 'a\xc3\xa9'");
   Keys("Return");
   // A signal overtakes keys still queued, so wait for the save the Return makes.
   const auto saved = [&] { return folder_.File("record").value_or("").find("a\x81\xac") != std::string::npos; };

@@ -90,7 +90,7 @@ def headless_picture(linux, work, script, name='headless', record=None):
             f.write(record)
     with open(os.path.join(folder, 'script'), 'w') as f:
         f.write(script + 'shot shot.png\nquit\n')
-    subprocess.run([os.path.join(linux, 'velmo-headless'), '--now', NOW, '--script', 'script'],
+    subprocess.run([os.path.join(linux, 'velmo-headless'), '--folder', '.', '--now', NOW, '--script', 'script'],
                    cwd=folder, check=True, capture_output=True, timeout=60)
     return read_png_grey(os.path.join(folder, 'shot.png'))[2]
 

@@ -195,9 +195,7 @@ void OnUser(const SDL_UserEvent& u) {
   switch (u.code) {
     case EV_REPAINT: Paint(); return;
     case EV_APP_DONE: appDone = true; return;
-    case EV_IME:
-      SdlInput_ImeChanged(imeOpen.load());
-      return;
+    case EV_IME: SdlInput_FollowIme(); return;
     default: return;
   }
 }

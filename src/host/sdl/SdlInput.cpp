@@ -104,6 +104,18 @@ void Paste() {
   if (n > 0) DeliverText(sjis, n, ZebHost_TextSpot().multiLine);
 }
 
+// With text input on, SDL follows a character key at once with its text,
+// Alt and the desktop's key held or not: a key taken as a shortcut must not
+// also type its character.
+void DropTextOf(int key) {
+  SDL_Event next;
+  if (key < 32 || key > 126 || !SDL_IsTextInputActive()) return;
+  if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1) return;
+  if (next.type != SDL_TEXTINPUT || next.text.text[0] < 32 || next.text.text[0] > 126 || next.text.text[1] != '\0')
+    return;
+  SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
+}
+
 }  // namespace
 
 void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
@@ -116,8 +128,12 @@ void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
     return;
   }
   const Uint16 mod = k.keysym.mod;
-  if (mod & KMOD_GUI) return;  // the desktop's own shortcuts
+  if (mod & KMOD_GUI) {  // the desktop's own shortcuts
+    DropTextOf(key);
+    return;
+  }
   if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) {
+    DropTextOf(key);
     const HostShortcut* s = HostKeys_Shortcut(key);
     if (s && !k.repeat) SdlHost_RunShortcut(*s);
     SdlTest_Delivered(SdlHost_Waits());
@@ -129,8 +145,10 @@ void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
     return;
   }
   const bool character = key >= 32 && key <= 126;
-  // With the input method open, characters arrive as text input.
-  if (character && SdlHost_ImeOpen() && !(mod & KMOD_CTRL)) return;
+  // SDL made this key under the text input state it has now (the switch waits
+  // for the keys made before it): with text input on, the key's text follows
+  // as a text event, or the input method takes it; with it off none comes.
+  if (character && SDL_IsTextInputActive() && !(mod & KMOD_CTRL)) return;
   const int code = HostKeys_Code(key, HostMods(mod, key));
   if (code < 0) return;
   Deliver(code);
@@ -140,7 +158,7 @@ void SdlInput_KeyDown(const SDL_KeyboardEvent& k) {
 // A committed text: every character Shift-JIS has, and "〓" for each other.
 void SdlInput_Text(const SDL_TextInputEvent& t) {
   composing = false;
-  if (!SdlHost_ImeOpen() || SdlBox_AnyOpen()) return;
+  if (!SDL_IsTextInputActive() || SdlBox_AnyOpen()) return;
   char sjis[sizeof t.text * 2];
   const int n = HostKeys_ToShiftJis(t.text, sjis, sizeof sjis);
   if (n > 0) DeliverText(sjis, n, false);
@@ -150,7 +168,7 @@ void SdlInput_Text(const SDL_TextInputEvent& t) {
 // The reading being typed; the input method draws it and its candidates at
 // the editor's cursor (the window only says where that is).
 void SdlInput_Editing(const SDL_TextEditingEvent& e) {
-  composing = SdlHost_ImeOpen() && e.text[0] != '\0';
+  composing = SDL_IsTextInputActive() && e.text[0] != '\0';
   SdlTest_Delivered(SdlHost_Waits());
 }
 
@@ -177,7 +195,18 @@ void SdlInput_PlaceTextInput() {
   SDL_SetTextInputRect(&rect);
 }
 
-void SdlInput_ImeChanged(bool open) {
+void SdlInput_FollowIme() {
+  static bool following = false;
+  if (following) return;  // the outer call follows the latest state
+  // The queued keys were made under the old state: with text input off no
+  // text event follows them, and turning it off would drop their queued
+  // texts. They are taken first, so no key is lost, doubled or reordered.
+  following = true;
+  SDL_Event e;
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) SdlHost_Handle(e);
+  following = false;
+  const bool open = SdlHost_ImeOpen();
+  if (open == static_cast<bool>(SDL_IsTextInputActive())) return;
   composing = false;
   if (open) {
     spot.serial = 0;

@@ -7,9 +7,10 @@
 void SdlInput_KeyDown(const SDL_KeyboardEvent& k);
 void SdlInput_Text(const SDL_TextInputEvent& t);       // a committed text
 void SdlInput_Editing(const SDL_TextEditingEvent& e);  // the reading being typed
-// The input method opened or closed; the window changed size.
-void SdlInput_ImeChanged(bool open);
-void SdlInput_WindowResized();
+// The application opened or closed the input method: the desktop's text
+// input follows, once the keys SDL made before are taken.
+void SdlInput_FollowIme();
+void SdlInput_WindowResized();  // the window changed size
 // Tells the input method where the focused editor's cursor is, when it moved.
 void SdlInput_PlaceTextInput();
 // Keys of a long text still waiting for room in the key queue.

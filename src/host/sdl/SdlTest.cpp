@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/common/HostKeys.h"
+#include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlKeys.h"
 
 namespace {
@@ -22,6 +23,7 @@ struct TestKey {
   unsigned mods;  // HOSTMOD_*
   bool alt;       // "A-" prefix: a host shortcut
   std::string text;
+  int burst = 0;  // the line of a "burst": its keys are typed at once
 };
 
 struct Driver {
@@ -31,7 +33,10 @@ struct Driver {
   bool awaiting = false;  // a pushed event not yet delivered
   int deliveredAt = 0;    // transfers when the last key was delivered
   bool quitSent = false;
+  bool burstQueued = false;  // a burst's events wait in SDL's queue
 };
+
+constexpr int kBurstWaitMs = 5000;  // for the application to take a burst's key
 
 Driver driver;
 
@@ -71,6 +76,13 @@ void PushKey(const TestKey& k) {
   e.key.keysym.mod = SdlMods(k.mods, k.alt);
   driver.awaiting = true;
   SDL_PushEvent(&e);
+  // As SDL does with a desktop's input method in direct input: while text
+  // input is on, a character key's text follows it, with Alt held too.
+  if (k.key < 32 || k.key > 126 || (k.mods & HOSTMOD_CTRL) || !SDL_IsTextInputActive()) return;
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  text.text.text[0] = static_cast<char>((k.mods & HOSTMOD_SHIFT) ? HostKeys_Shifted(k.key) : k.key);
+  SDL_PushEvent(&text);
 }
 
 }  // namespace
@@ -85,8 +97,13 @@ bool SdlTest_Load(const char* path, std::string& error) {
   for (int n = 1; std::getline(in, line); ++n) {
     std::istringstream words(line);
     std::string word;
+    int burst = 0;
     while (words >> word && word[0] != '#') {
-      TestKey k{kQuit, 0, word.rfind("A-", 0) == 0 && word.size() > 2, {}};
+      if (word == "burst") {
+        burst = n;
+        continue;
+      }
+      TestKey k{kQuit, 0, word.rfind("A-", 0) == 0 && word.size() > 2, {}, burst};
       if (k.alt) word.erase(0, 2);
       for (const auto& [prefix, kind] : {std::pair{"text:", kText}, std::pair{"edit:", kEditing}, std::pair{"clip:", kClip}}) {
         if (word.rfind(prefix, 0) != 0) continue;
@@ -112,12 +129,21 @@ bool SdlTest_Load(const char* path, std::string& error) {
 }
 
 void SdlTest_Delivered(int waits) {
+  // A burst's keys are handled one by one while the application takes each
+  // and waits again: the slowest window thread, where a key made before a
+  // dialog's text input is on is handled after the dialog asked for it.
+  if (driver.burstQueued) {
+    for (int ms = 0; SdlHost_Waits() <= waits && ms < kBurstWaitMs; ++ms) SDL_Delay(1);
+    driver.deliveredAt = waits;
+    return;
+  }
   if (!driver.awaiting) return;
   driver.awaiting = false;
   driver.deliveredAt = waits;
 }
 
 void SdlTest_Step(int waits, int keysWaiting) {
+  driver.burstQueued = false;  // the loop handled every queued event before this
   if (!driver.loaded || driver.quitSent || driver.awaiting) return;
   // The application took the last key and came back to wait for the next.
   if (keysWaiting != 0 || waits <= driver.deliveredAt) return;
@@ -131,4 +157,13 @@ void SdlTest_Step(int waits, int keysWaiting) {
     return;
   }
   PushKey(k);
+  if (k.burst == 0) return;
+  for (; driver.next < driver.keys.size() && driver.keys[driver.next].burst == k.burst; ++driver.next) {
+    const TestKey& more = driver.keys[driver.next];
+    if (more.key == kQuit || more.key == kClip) break;
+    PushKey(more);
+  }
+  driver.awaiting = false;
+  driver.burstQueued = true;
+  driver.deliveredAt = waits;
 }
