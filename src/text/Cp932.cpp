@@ -6,12 +6,6 @@
 #include "SjisTable.h"
 #include "text/Utf8.h"
 
-namespace {
-
-constexpr unsigned kReplacement = 0xFFFD;
-
-}  // namespace
-
 bool Cp932_ToUnicode(unsigned code, unsigned& cp) {
   cp = SJIS_INVALID;
   if (code < 0x100) {
@@ -45,14 +39,14 @@ bool Cp932_FromUnicode(unsigned cp, unsigned& code) {
 
 unsigned Cp932_Next(std::string_view sjis, std::size_t i, std::size_t& used) {
   used = 1;
-  if (i >= sjis.size()) return kReplacement;
+  if (i >= sjis.size()) return CP932_NO_CHARACTER;
   const unsigned c = static_cast<unsigned char>(sjis[i]);
   unsigned cp = kSjisSingle[c];
   if (cp == SJIS_LEAD) {
     cp = i + 1 < sjis.size() ? kSjisPair[kSjisLeadRow[c]][static_cast<unsigned char>(sjis[i + 1])] : SJIS_INVALID;
     if (cp != SJIS_INVALID) used = 2;
   }
-  return cp == SJIS_INVALID || cp == SJIS_LEAD ? kReplacement : cp;
+  return cp == SJIS_INVALID || cp == SJIS_LEAD ? CP932_NO_CHARACTER : cp;
 }
 
 char* Cp932_ToUtf8(char* out, std::string_view sjis) {

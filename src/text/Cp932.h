@@ -15,9 +15,12 @@ bool Cp932_ToUnicode(unsigned code, unsigned& cp);
 // The CP932 code of a code point; false when CP932 lacks it.
 bool Cp932_FromUnicode(unsigned cp, unsigned& code);
 
+// What Cp932_Next gives for a byte that starts no character: U+FFFD.
+inline constexpr unsigned CP932_NO_CHARACTER = 0xFFFD;
+
 // The code point of the character at sjis[i], with its bytes in used (1 or
-// 2); a byte that starts no character gives U+FFFD and used 1, so the next
-// byte is read afresh, as the C library's converter does.
+// 2); a byte that starts no character gives CP932_NO_CHARACTER and used 1,
+// so the next byte is read afresh, as the C library's converter does.
 unsigned Cp932_Next(std::string_view sjis, std::size_t i, std::size_t& used);
 
 // UTF-8 takes at most this many bytes per Shift-JIS byte.
