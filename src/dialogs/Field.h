@@ -92,7 +92,8 @@ struct FieldState {
 };
 
 // Dialog building: empties FieldParams, clears the flags and forgets every
-// known field. Every dialog calls it before creating its fields.
+// known field (the mode stays). Every dialog calls it before creating its
+// fields.
 void Field_Reset(FieldState& s);
 // Makes a field known so Field_Setup can find it by its id (read from the
 // object when set up); buffer may be null (the repeat list). Field_Init does

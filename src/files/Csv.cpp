@@ -4,11 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Capacity.h"
 #include "calendar/Date.h"
 #include "files/Files.h"
 #include "files/Record.h"
-#include "platform/Platform.h"
 #include "store/Label.h"
 
 namespace {

@@ -19,7 +19,7 @@ bool Write(const char* path, const char* like, FilesWriter writer, void* context
   // written through.
   std::FILE* f = Platform_CreateFile(temp, like, true);
   if (f == nullptr) return false;
-  bool ok = writer(f, context) && Files_SyncToDisk(f);
+  bool ok = writer(f, context) && Files_SyncToDisk(f) && std::ferror(f) == 0;
   ok = std::fclose(f) == 0 && ok;
   if (ok) ok = replace ? Platform_Replace(temp, path) : Platform_PlaceAs(temp, path);
   if (ok) return true;
