@@ -34,7 +34,9 @@ constexpr const char* kCutConfirm =
 
 std::uint16_t Value(const nwEdit& field) { return Field_Value(field.text); }
 
-DayNo StartDate(const EntryWidgets& w) { return Date_ToDayNo(Value(w.startYear), Value(w.startMonth), Value(w.startDay)); }
+DayNo StartDate(const EntryWidgets& w) {
+  return Date_ToDayNo(Value(w.startYear), Value(w.startMonth), Value(w.startDay));
+}
 DayNo EndDate(const EntryWidgets& w) { return Date_ToDayNo(Value(w.endYear), Value(w.endMonth), Value(w.endDay)); }
 
 // Day numbers wrap for impossible dates, so those never become an entry.
