@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "text/Utf8.h"
 
@@ -132,6 +136,28 @@ TEST(Cp932, EucJpFormsOfEachShape) {
   EXPECT_EQ(Cp932_ToEucJp(0x8540, out), 0u);  // unassigned
   EXPECT_EQ(Cp932_ToEucJp(0x82, out), 0u);    // a lead byte alone
   EXPECT_EQ(Cp932_ToEucJp(0x10000, out), 0u);
+}
+
+// Every build converts alike only while the tables are the one converter:
+// no source outside the text layer and its table generator calls iconv.
+TEST(Cp932, NoSourceOutsideTheTextLayerCallsIconv) {
+  namespace fs = std::filesystem;
+  const fs::path root(VELMO_SOURCE_DIR);
+  std::vector<std::string> callers;
+  for (const char* top : {"src", "tools"}) {
+    for (const auto& entry : fs::recursive_directory_iterator(root / top)) {
+      const std::string ext = entry.path().extension().string();
+      if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
+      const std::string name = entry.path().lexically_relative(root).generic_string();
+      if (name.rfind("src/text/", 0) == 0 || name.rfind("tools/sjis-table/", 0) == 0) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (text.find("<iconv.h>") != std::string::npos || text.find("iconv_open") != std::string::npos) {
+        callers.push_back(name);
+      }
+    }
+  }
+  EXPECT_EQ(callers, std::vector<std::string>{});
 }
 
 TEST(Cp932, Utf8LengthsRejectMalformedSequences) {
