@@ -232,16 +232,14 @@ bool CliData_HasTimes(const Entry& e) {
   return e.kind == KIND_SCHEDULE && (e.endHour != 0 || e.endMinute != 0);
 }
 
-bool CliData_Load(const char* command) {
-  if (!CliData_EnterFolder(command)) return false;
+int CliData_Load(const char* command) {
+  if (!CliData_EnterFolder(command)) return CLI_EXIT_NO_FOLDER;
   LoadSettings();
-  return LoadRecord(command) == CLI_EXIT_OK;
+  return LoadRecord(command);
 }
 
 int CliData_Read(const char* command) {
-  if (!CliData_EnterFolder(command)) return CLI_EXIT_NO_FOLDER;
-  LoadSettings();
-  const int status = LoadRecord(command);
+  const int status = CliData_Load(command);
   return status != CLI_EXIT_OK || Record_LastLoad().stop != RECORD_MISSING ? status : CliData_NoRecord(command);
 }
 

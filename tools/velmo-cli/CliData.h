@@ -52,11 +52,11 @@ const char* CliData_KindWord(EntryKind kind);
 bool CliData_HasTimes(const Entry& e);
 
 // Start-up as Velmo does it in the data folder, reading only, every label
-// shown. False (message printed) when the folder cannot be entered or the
-// record file is there but could not be read whole; a missing one is empty.
-bool CliData_Load(const char* command);
-// The same for a command that reads the record file: returns CLI_EXIT_OK,
-// or the status (message printed): no folder, no record file, damaged.
+// shown: CLI_EXIT_OK (a missing record file is empty), or the status
+// (message printed): no folder, damaged.
+int CliData_Load(const char* command);
+// The same for a command that reads the record file: a missing one is
+// CLI_EXIT_NO_RECORD too.
 int CliData_Read(const char* command);
 // "no record file in FOLDER (NAME)" on standard error; CLI_EXIT_NO_RECORD.
 int CliData_NoRecord(const char* command);

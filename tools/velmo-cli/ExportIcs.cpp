@@ -4,13 +4,16 @@
 #include <libical/ical.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "CliData.h"
 #include "Cli.h"
+#include "IcsGroup.h"
 #include "IcsShared.h"
+#include "IcsWrite.h"
+#include "IcsZones.h"
 #include "Sjis.h"
 #include "platform/Options.h"
 #include "store/Find.h"
@@ -72,9 +75,29 @@ icaltimetype Written(icaltimetype t) {
   return t;
 }
 
+// A local time in UTC, as UNTIL beside a DTSTART with a TZID and DTSTAMP must be.
+icaltimetype InUtc(DayNo day, int hour, int minute, int second) {
+  constexpr int kDaySeconds = 86400;
+  const IcsSeconds wall = IcsSeconds{day} * kDaySeconds + hour * 3600 + minute * 60 + second;
+  const IcsSeconds utc = IcsZones_Utc(IcsZones_Local(), wall);
+  icaltimetype t = DateOf(static_cast<DayNo>(utc / kDaySeconds));
+  t.is_date = 0;
+  const int rest = static_cast<int>(utc % kDaySeconds);
+  t.hour = rest / 3600;
+  t.minute = rest / 60 % 60;
+  t.second = rest % 60;
+  t.zone = icaltimezone_get_utc_timezone();
+  return t;
+}
+
+// The entry's change stamp (local), so that an unchanged entry is written
+// byte for byte the same; an entry never stamped takes its first day.
+icaltimetype Stamp(const Entry& e) {
+  return e.stampDay != DAY_NONE ? InUtc(e.stampDay, e.stampHour % 24, e.stampMinute % 60, 0) : InUtc(e.startDay, 0, 0, 0);
+}
+
 struct Exporter {
   icalcomponent* calendar;
-  icaltimetype stamp;
   unsigned reported = 0;
 };
 
@@ -92,9 +115,9 @@ void AddText(icalcomponent* c, const Entry& e) {
   }
 }
 
-void AddCommon(Exporter& x, icalcomponent* c, const Entry& e, const std::string& uid) {
+void AddCommon(icalcomponent* c, const Entry& e, const std::string& uid) {
   icalcomponent_add_property(c, icalproperty_new_uid(uid.c_str()));
-  icalcomponent_add_property(c, icalproperty_new_dtstamp(x.stamp));
+  icalcomponent_add_property(c, icalproperty_new_dtstamp(Stamp(e)));
   AddText(c, e);
   if (e.kind == KIND_HOLIDAY) icalcomponent_add_property(c, icalproperty_new_categories(kHolidayCategory));
   const std::string label = Sjis_ToUtf8(CliData_LabelName(e.label));
@@ -127,7 +150,9 @@ icalrecurrencetype RuleOf(const Entry& e, bool timed) {
   icalrecurrencetype r;
   icalrecurrencetype_clear(&r);
   r.interval = static_cast<short>(e.interval == 0 ? 1 : e.interval);
-  r.until = timed ? LocalTime(e.endDay, 23, 59, 59) : DateOf(e.endDay);
+  r.until = !timed ? DateOf(e.endDay)
+            : IcsShared_ZoneName() != nullptr ? InUtc(e.endDay, 23, 59, 59)
+                                              : Written(LocalTime(e.endDay, 23, 59, 59));
   switch (e.repeat) {
     case REPEAT_NONE:
       r.freq = ICAL_DAILY_RECURRENCE;
@@ -163,14 +188,14 @@ icalrecurrencetype RuleOf(const Entry& e, bool timed) {
   return r;
 }
 
-void AddEvent(Exporter& x, const Entry& e, const std::string& uid) {
+icalcomponent* Event(Exporter& x, const Entry& e, const std::string& uid) {
   const DayNo first = Entry_FirstDay(e);
   if (first == DAY_NONE) {
     Report(x, uid, "its repeat rule matches no day of its range; not exported");
-    return;
+    return nullptr;
   }
   icalcomponent* c = icalcomponent_new_vevent();
-  AddCommon(x, c, e, uid);
+  AddCommon(c, e, uid);
   const bool timed = e.kind != KIND_HOLIDAY && CliData_HasTimes(e);
   if (!timed) {
     icalcomponent_add_property(c, icalproperty_new_dtstart(DateOf(first)));
@@ -190,16 +215,44 @@ void AddEvent(Exporter& x, const Entry& e, const std::string& uid) {
   }
   if (e.kind == KIND_HOLIDAY) icalcomponent_add_property(c, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
   if (e.repeat != REPEAT_NONE || (timed && e.endDay > first)) {
-    icalrecurrencetype r = RuleOf(e, timed);
-    r.until = Written(r.until);
-    icalcomponent_add_property(c, icalproperty_new_rrule(r));
+    icalcomponent_add_property(c, icalproperty_new_rrule(RuleOf(e, timed)));
+  }
+  return c;
+}
+
+// The occurrence on day at e's start time, as RECURRENCE-ID and EXDATE name it.
+icalproperty* Occurrence(icalproperty* p, const Entry& e, DayNo day, bool timed) {
+  if (!timed) return p;
+  const icaltimetype t = LocalTime(day, e.startHour, e.startMinute);
+  icalproperty_set_value(p, icalvalue_new_datetime(Written(t)));
+  return WithZone(p, t);
+}
+
+void AddEvent(Exporter& x, const Entry& e, const std::string& uid) {
+  if (icalcomponent* c = Event(x, e, uid)) icalcomponent_add_component(x.calendar, c);
+}
+
+// The entries of one item as that item: the rule with its left-out days,
+// then each moved occurrence under the same UID.
+void AddGroup(Exporter& x, const IcsGroup& g, const std::string& uid) {
+  icalcomponent* c = Event(x, g.rule, uid);
+  if (c == nullptr) return;
+  const bool timed = g.rule.kind != KIND_HOLIDAY && CliData_HasTimes(g.rule);
+  for (const DayNo day : g.exdates) {
+    icalcomponent_add_property(c, Occurrence(icalproperty_new_exdate(DateOf(day)), g.rule, day, timed));
   }
   icalcomponent_add_component(x.calendar, c);
+  for (const auto& [day, entry] : g.moved) {
+    icalcomponent* m = Event(x, *entry, uid);
+    if (m == nullptr) continue;
+    icalcomponent_add_property(m, Occurrence(icalproperty_new_recurrenceid(DateOf(day)), g.rule, day, timed));
+    icalcomponent_add_component(x.calendar, m);
+  }
 }
 
 void AddTask(Exporter& x, const Entry& e, const std::string& uid) {
   icalcomponent* c = icalcomponent_new_vtodo();
-  AddCommon(x, c, e, uid);
+  AddCommon(c, e, uid);
   icalcomponent_add_property(c, icalproperty_new_due(DateOf(e.startDay)));
   int priority = e.rank;
   if (priority > kHighestPriority) {
@@ -244,7 +297,7 @@ bool WriteOut(const char* file, const char* text) {
 }  // namespace
 
 int Cli_ExportIcs(int argc, char** argv) {
-  if (!CliData_TakeNow(argc, argv, kCommand)) return 2;
+  if (!CliData_TakeNow(argc, argv, kCommand)) return CLI_EXIT_USAGE;
   OptionReader reader{argc, argv};
   OptionItem item;
   std::string file;
@@ -253,40 +306,51 @@ int Cli_ExportIcs(int argc, char** argv) {
       std::fputs("usage: velmo-cli export-ics [FILE]   (standard output without FILE)\n", stdout);
       return CliData_Written();
     }
-    if (!file.empty()) return Options_Refuse("velmo-cli export-ics", "one FILE only", 2);
+    if (!file.empty()) return Options_Refuse("velmo-cli export-ics", "one FILE only", CLI_EXIT_USAGE);
     file = CliData_UserPath(item.value);
   }
-  if (reader.status != OPTIONS_END) return Options_Fail("velmo-cli export-ics", reader, 2);
-  if (const int status = CliData_Read(kCommand); status != 0) return status;
+  if (reader.status != OPTIONS_END) return Options_Fail("velmo-cli export-ics", reader, CLI_EXIT_USAGE);
+  if (const int status = CliData_Read(kCommand); status != CLI_EXIT_OK) return status;
   const std::size_t count = Store_Count();
   std::vector<std::string> uid(count);
   IcsUids uids;
   IcsShared_LoadUids(uids, uid.data(), count);
-  DateClock now;
-  Date_ReadClock(now);
-  Exporter x{icalcomponent_new_vcalendar(),
-             icaltime_from_timet_with_zone(static_cast<time_t>(now.seconds), 0,
-                                           icaltimezone_get_utc_timezone())};
+  Exporter x{icalcomponent_new_vcalendar()};
   icalcomponent_add_property(x.calendar, icalproperty_new_version("2.0"));
-  icalcomponent_add_property(x.calendar, icalproperty_new_prodid("-//Velmo//velmo-cli//EN"));
+  icalcomponent_add_property(x.calendar, icalproperty_new_prodid(ICS_PRODID));
   AddTimeZone(x);
+  std::map<std::string, std::vector<const Entry*>> byUid;  // the entries of each item
   std::uint16_t pos = Store_First();
   for (std::size_t i = 0; const Entry* e = Store_Next(pos); ++i) {
+    if (e->kind != KIND_DELETED) byUid[uid[i]].push_back(e);
+  }
+  std::map<std::string, unsigned> written;  // entries of the item written one by one
+  pos = Store_First();
+  for (std::size_t i = 0; const Entry* e = Store_Next(pos); ++i) {
+    if (e->kind == KIND_DELETED) continue;
+    const std::vector<const Entry*>& group = byUid[uid[i]];
+    IcsGroup joined;
+    const unsigned n = ++written[uid[i]];
+    if (group.size() > 1 && n == 1 && IcsGroup_Join(group, joined)) {
+      AddGroup(x, joined, uid[i]);
+      written[uid[i]] = static_cast<unsigned>(group.size() + 1);  // the rest are in it
+      continue;
+    }
+    if (n > group.size()) continue;
+    const std::string name = n > 1 ? uid[i] + "/" + std::to_string(n) : uid[i];
     switch (e->kind) {
-      case KIND_DELETED: break;
-      case KIND_TASK: AddTask(x, *e, uid[i]); break;
+      case KIND_TASK: AddTask(x, *e, name); break;
       case KIND_HOLIDAY:
       case KIND_TIMED:
-      case KIND_SCHEDULE: AddEvent(x, *e, uid[i]); break;
-      default: Report(x, uid[i], "an entry of a kind Velmo keeps only as read; not exported");
+      case KIND_SCHEDULE: AddEvent(x, *e, name); break;
+      default: Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
     }
   }
-  char* text = icalcomponent_as_ical_string_r(x.calendar);
-  const bool written = text != nullptr && WriteOut(file.empty() ? nullptr : file.c_str(), text);
-  std::free(text);
+  const std::string text = IcsWrite_Component(x.calendar);
+  const bool done = WriteOut(file.empty() ? nullptr : file.c_str(), text.c_str());
   icalcomponent_free(x.calendar);
   Store_Shutdown();
-  if (written) return 0;
+  if (done) return CLI_EXIT_OK;
   std::fprintf(stderr, "velmo-cli %s: %s: could not be written\n", kCommand,
                file.empty() ? "standard output" : file.c_str());
   return CLI_EXIT_NOT_WRITTEN;

@@ -108,11 +108,11 @@ void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count)
     const std::size_t tab = line.find('\t');
     if (tab == std::string::npos || tab == 0) continue;
     const std::string uid = line.substr(0, tab), print = line.substr(tab + 1);
-    uids.remembered[uid] = print;
+    uids.remembered.emplace(uid, print);
     uids.known.insert(uid);
     byPrint.emplace(print, uid);
   }
-  std::map<std::string, unsigned> seen;
+  std::map<std::string, unsigned> seen;  // made UIDs, and pieces of one item
   std::uint16_t pos = Store_First();
   for (std::size_t i = 0; const Entry* e = Store_Next(pos); ++i) {
     if (e->kind == KIND_DELETED) continue;
@@ -122,6 +122,10 @@ void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count)
     if (mine != byPrint.end()) {
       uid = mine->second;
       byPrint.erase(mine);  // two equal entries get two UIDs
+      uids.present.insert(uid);
+      // The pieces of one item written one by one are named UID/2, UID/3, ...
+      const unsigned n = ++seen[uid];
+      if (n > 1) uids.known.insert(uid + "/" + std::to_string(n));
     } else {
       const unsigned n = ++seen[print];
       uid.append("velmo-").append(print);
