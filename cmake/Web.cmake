@@ -11,6 +11,8 @@ velmo_sources(web_host_srcs src/host/web)
 target_sources(velmo_host_web PRIVATE ${web_host_srcs})
 velmo_layer_headers(velmo_host_web src/host/common src/host/web)
 target_link_libraries(velmo_host_web PUBLIC velmo_graphics velmo_calendar)
+# The storage's flush follows every save through the platform layer's hook.
+target_link_libraries(velmo_host_web PRIVATE velmo_platform)
 velmo_warnings(velmo_host_web)
 
 # The imports that wait for the browser: a key or a time-out, and the

@@ -18,7 +18,7 @@ velmo_warnings(velmo_host_win32)
 enable_language(RC)
 add_executable(velmo WIN32 ${CMAKE_SOURCE_DIR}/src/programs/velmo-win32.cpp ${CMAKE_SOURCE_DIR}/src/host/win32/velmo.rc)
 target_include_directories(velmo PRIVATE ${CMAKE_SOURCE_DIR}/src/host/win32)
-target_link_libraries(velmo PRIVATE velmo_app velmo_host_win32)
+target_link_libraries(velmo PRIVATE velmo_app velmo_options velmo_host_win32)
 velmo_warnings(velmo)
 
 # Without the iCalendar commands: libical is packaged for Linux only.
@@ -28,7 +28,7 @@ add_executable(velmo-cli ${CMAKE_SOURCE_DIR}/tools/velmo-cli/main.cpp ${cli_srcs
 # The Shift-JIS table the Linux build takes from the C library's converter
 # (make win32 has it generated there first).
 target_include_directories(velmo-cli PRIVATE ${CMAKE_SOURCE_DIR}/tools/velmo-cli ${VELMO_LINUX_BUILD}/generated)
-target_link_libraries(velmo-cli PRIVATE velmo_data)
+target_link_libraries(velmo-cli PRIVATE velmo_data velmo_options)
 target_compile_definitions(velmo-cli PRIVATE VELMO_RELEASE="${PROJECT_VERSION}")
 velmo_warnings(velmo-cli)
 
@@ -64,7 +64,7 @@ function(velmo_win32_tests name)
   set_tests_properties(Win32_${name} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 120
                        ENVIRONMENT ${VELMO_WINE_ENV})
 endfunction()
-velmo_win32_tests(data_tests DIRS tests/text tests/calendar tests/store tests/files LIBS velmo_data)
+velmo_win32_tests(data_tests DIRS tests/text tests/calendar tests/store tests/files LIBS velmo_data velmo_platform)
 
 # The toolkit's tests on the headless host's virtual clock and key queue,
 # with the Win32 glyph source.

@@ -14,6 +14,9 @@ inline constexpr DayNo DAY_NONE = 0;
 inline constexpr DayNo DAY_OPEN_END = 65535;
 inline constexpr std::uint16_t DATE_FIRST_YEAR = 1900;
 inline constexpr std::uint16_t DATE_LAST_YEAR = 2079;
+// The day number of 1 January 1970, where system time stamps count from.
+inline constexpr DayNo DAY_UNIX_EPOCH = 25568;
+inline constexpr std::int64_t DATE_SECONDS_PER_DAY = 86400;
 // The years the date fields of the dialogs take: an entry outside them could
 // not be changed in the window.
 inline constexpr std::uint16_t DATE_DIALOG_FIRST_YEAR = 1970;

@@ -17,6 +17,7 @@
 #include "store/Label.h"
 #include "text/ShiftJis.h"
 #include "views/Screen.h"
+#include "views/View.h"
 
 namespace {
 
@@ -95,8 +96,7 @@ void InitWeekday(EntryDialog& d, int id, DayNo date) {
 }
 
 void InitTimes(EntryDialog& d, const Entry* e) {
-  const bool timeTable = browse.currentView == VIEW_WEEK || browse.currentView == VIEW_WEEK_LIST ||
-                         browse.currentView == VIEW_DAY;
+  const bool timeTable = View_IsTimeTable();
   if (e != nullptr && e->endHour != 0) {
     InitNumber(d, ID_START_HOUR, e->startHour);
     InitNumber(d, ID_START_MINUTE, e->startMinute);
@@ -119,7 +119,7 @@ void InitTimes(EntryDialog& d, const Entry* e) {
 std::uint16_t OpeningLabel(const Entry* e) {
   if (e != nullptr) return e->label;
   if (Settings_Get().label1Default) return 1;
-  return browse.currentLabel <= 4 ? browse.currentLabel : 0;
+  return browse.currentLabel <= LABEL_USER_LAST ? browse.currentLabel : LABEL_COMMON;
 }
 
 void LoadValues(EntryDialog& d) {

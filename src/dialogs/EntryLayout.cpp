@@ -12,22 +12,28 @@ namespace {
 
 constexpr int kFontTitle = ZEB_FONT_16;
 constexpr int kEditorFont = ZEB_FONT_16;
+// The editor's frame and margins around its characters.
+constexpr int kEditorExtraWidth = 4;
+constexpr int kEditorExtraHeight = 2;
+// The dialog stands this far below the middle of the screen.
+constexpr int kBelowMiddle = 1;
 
 // The text area holds cols x lines characters of the editor's font.
 constexpr LayoutPoint TextArea(int cols, int lines) {
-  return {cols * Zeb_CharWidth(kEditorFont) + 4, lines * Zeb_CharHeight(kEditorFont) + 2};
+  return {cols * Zeb_CharWidth(kEditorFont) + kEditorExtraWidth,
+          lines * Zeb_CharHeight(kEditorFont) + kEditorExtraHeight};
 }
 
 constexpr std::array<DialogLayout, 3> kLayouts{{
-    {.width = 483, .height = 193, .titleY = 6, .text = {22, 34}, .textSize = TextArea(53, 3),
+    {.width = 483, .height = 193, .titleY = 6, .ruleY = 26, .text = {22, 34}, .textSize = TextArea(53, 3),
      .startDate = {22, 94}, .endDate = {208, 94}, .startTime = {22, 118}, .endTime = {116, 118},
      .rank = {208, 94}, .repeat = {208, 118}, .repeatSize = {136, 52}, .repeatCaption = true,
      .repeatCaptionPos = {140, 154}, .interval = {358, 150}, .label = {22, 166}},
-    {.width = 640, .height = 202, .titleY = 6, .text = {22, 34}, .textSize = TextArea(74, 5),
+    {.width = 640, .height = 202, .titleY = 6, .ruleY = 26, .text = {22, 34}, .textSize = TextArea(74, 5),
      .startDate = {22, 129}, .endDate = {208, 129}, .startTime = {22, 153}, .endTime = {116, 153},
      .rank = {208, 129}, .repeat = {384, 129}, .repeatSize = {136, 52}, .repeatCaption = true,
      .repeatCaptionPos = {316, 165}, .interval = {534, 161}, .label = {548, 129}},
-    {.width = 212, .height = 201, .titleY = 6, .text = {10, 34}, .textSize = TextArea(23, 2),
+    {.width = 212, .height = 201, .titleY = 6, .ruleY = 26, .text = {10, 34}, .textSize = TextArea(23, 2),
      .startDate = {10, 75}, .endDate = {26, 98}, .startTime = {10, 121}, .endTime = {104, 121},
      .rank = {10, 98}, .repeat = {10, 144}, .repeatSize = {111, 42}, .repeatCaption = false,
      .repeatCaptionPos = {0, 0}, .interval = {125, 168}, .label = {125, 144}},
@@ -100,7 +106,7 @@ void DrawCaptions(const DialogLayout& l, const EntryPlace& place, int x0, int y0
     if (caption.anchor == nullptr) continue;
     if (caption.anchor == &DialogLayout::repeatCaptionPos && !l.repeatCaption) continue;
     const LayoutPoint at = l.*caption.anchor;
-    DrawText(x0 + at.x + caption.dx, y0 + at.y + 2, caption.text);
+    DrawText(x0 + at.x + caption.dx, y0 + at.y + CAPTION_DROP, caption.text);
   }
 }
 
@@ -114,7 +120,7 @@ EntryChild EntryLayout_Child(EntryWidgets& w, int id) {
 
 ZebRect EntryLayout_DialogRect(const EntryDialog& d) {
   const DialogLayout& l = Layout(d);
-  return {(cap::kScreenWidth - l.width) / 2, (cap::kScreenHeight - l.height) / 2 + 1, l.width, l.height};
+  return {(cap::kScreenWidth - l.width) / 2, (cap::kScreenHeight - l.height) / 2 + kBelowMiddle, l.width, l.height};
 }
 
 void EntryLayout_CreateChildren(EntryDialog& d) {
@@ -136,19 +142,21 @@ void EntryLayout_DestroyChildren(EntryDialog& d) {
   }
 }
 
-void EntryLayout_Draw(const EntryDialog& d) {
-  const DialogLayout& l = Layout(d);
-  const ZebRect rect = d.rect;
-  const int x0 = rect.x;
-  const int y0 = rect.y;
+void EntryLayout_DrawFrame(const ZebRect& rect, const DialogLayout& l, const char* title) {
   Zeb_DrawRaisedFrame(nwContext, rect, ZEB_LIGHT_GREY);
   Zeb_SetFont(nwContext, kFontTitle);
   Zeb_SetColor(nwContext, ZEB_BLACK);
-  const char* title = TitleText(d.fields.mode);
   const int titleX = (l.width - Zeb_CharWidth(kFontTitle) * static_cast<int>(std::strlen(title))) / 2;
-  DrawText(x0 + titleX, y0 + l.titleY, title);
-  Zeb_DrawLine(nwContext, x0 + 20, y0 + 26, x0 + l.width - 21, y0 + 26);
+  DrawText(rect.x + titleX, rect.y + l.titleY, title);
+  const int ruleY = rect.y + l.ruleY;
+  Zeb_DrawLine(nwContext, rect.x + DIALOG_RULE_INSET, ruleY, rect.x + l.width - 1 - DIALOG_RULE_INSET, ruleY);
+}
+
+void EntryLayout_Draw(const EntryDialog& d) {
+  const DialogLayout& l = Layout(d);
+  const ZebRect rect = d.rect;
+  EntryLayout_DrawFrame(rect, l, TitleText(d.fields.mode));
   for (const FieldRow& row : FieldTable_Rows()) {
-    if (Present(d.fields.mode, row.place.presence)) DrawCaptions(l, row.place, x0, y0);
+    if (Present(d.fields.mode, row.place.presence)) DrawCaptions(l, row.place, rect.x, rect.y);
   }
 }

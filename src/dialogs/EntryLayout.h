@@ -49,3 +49,8 @@ void EntryLayout_CreateChildren(EntryDialog& d);
 void EntryLayout_DestroyChildren(EntryDialog& d);
 // The frame, the title and the captions of the fields shown.
 void EntryLayout_Draw(const EntryDialog& d);
+
+struct DialogLayout;
+// A dialog's frame at rect, its title centred on the layout's title row and
+// the rule under it (the entry, search and jump dialogs).
+void EntryLayout_DrawFrame(const ZebRect& rect, const DialogLayout& layout, const char* title);

@@ -135,9 +135,6 @@ bool Dialog_IsTaskMode(DialogMode mode) { return mode == DLG_ADD_TASK || mode ==
 bool Dialog_IsScheduleMode(DialogMode mode) { return mode == DLG_ADD_SCHEDULE || mode == DLG_CHANGE_SCHEDULE; }
 bool Dialog_IsHolidayMode(DialogMode mode) { return mode == DLG_ADD_HOLIDAY || mode == DLG_CHANGE_HOLIDAY; }
 bool Dialog_HasEndDate(DialogMode mode) { return Dialog_IsScheduleMode(mode) || Dialog_IsHolidayMode(mode); }
-bool Dialog_IsAddMode(DialogMode mode) {
-  return mode == DLG_ADD_TASK || mode == DLG_ADD_SCHEDULE || mode == DLG_ADD_HOLIDAY;
-}
 bool Dialog_IsChangeMode(DialogMode mode) {
   return mode == DLG_CHANGE_TASK || mode == DLG_CHANGE_SCHEDULE || mode == DLG_CHANGE_HOLIDAY;
 }

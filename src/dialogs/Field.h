@@ -10,8 +10,8 @@
 #include <cstdint>
 
 #include "Capacity.h"
-#include "Command.h"
 #include "toolkit/nw.h"
+#include "views/Command.h"
 
 // The mode of the open dialog; selects title, widgets and successors.
 using DialogMode = std::uint16_t;
@@ -29,7 +29,6 @@ bool Dialog_IsTaskMode(DialogMode mode);       // 1, 6
 bool Dialog_IsScheduleMode(DialogMode mode);   // 3, 8
 bool Dialog_IsHolidayMode(DialogMode mode);    // 5, 10
 bool Dialog_HasEndDate(DialogMode mode);       // schedule and holiday modes
-bool Dialog_IsAddMode(DialogMode mode);        // 1, 3, 5
 bool Dialog_IsChangeMode(DialogMode mode);     // 6, 8, 10
 
 // Field ids (SetID of the dialogs' children).

@@ -13,10 +13,18 @@ struct LayoutPoint {
   int x, y;
 };
 
-// The anchors every entry field lies at, one set per entry layout.
+// A caption stands this far right of the field it follows and this far below
+// its anchor's row.
+inline constexpr int CAPTION_GAP = 2;
+inline constexpr int CAPTION_DROP = 2;
+// The rule under a dialog's title ends this far from either side.
+inline constexpr int DIALOG_RULE_INSET = 20;
+
+// A dialog's size and title rows, and the anchors every entry field lies at,
+// one set per entry layout (the search and jump dialog use the first rows).
 struct DialogLayout {
   int width, height;
-  int titleY;
+  int titleY, ruleY;
   LayoutPoint text, textSize;
   LayoutPoint startDate, endDate, startTime, endTime, rank;
   LayoutPoint repeat, repeatSize;
@@ -43,7 +51,7 @@ struct FieldRule {
 enum class FieldPresence { All, WithEnd, Schedule, Task };
 enum class FieldKind { Editor, Label, List };
 
-// A text drawn at an anchor of the layout, at the anchor's row, 2 pixels down.
+// A text drawn at an anchor of the layout, CAPTION_DROP below the anchor's row.
 struct FieldCaption {
   LayoutPoint DialogLayout::*anchor;  // null: none
   int dx;
@@ -61,10 +69,11 @@ struct EntryPlace {
 };
 
 // Where the search or jump dialog shows a field, relative to that dialog,
-// and how many bytes it holds there; capacity 0: not in either.
+// how many bytes it holds there (0: not in either) and the caption after it.
 struct InputPlace {
   ZebRect rect;
   int capacity;
+  const char* caption;  // null: none
 };
 
 struct FieldRow {

@@ -26,7 +26,10 @@ constexpr const char* kSearchTitle = "\x8c\x9f\x8d\xf5";
 // "指定日にジャンプ"
 constexpr const char* kJumpTitle = "\x8e\x77\x92\xe8\x93\xfa\x82\xc9\x83\x57\x83\x83\x83\x93\x83\x76";
 
-constexpr ZebRect kDialogRect{240, 85, 160, 70};  // on the screen (titleBar's origin)
+constexpr DialogLayout kLayout{.width = 160, .height = 70, .titleY = 8, .ruleY = 30};
+// In the middle of the screen (titleBar's origin).
+constexpr ZebRect kDialogRect{(cap::kScreenWidth - kLayout.width) / 2, (cap::kScreenHeight - kLayout.height) / 2,
+                              kLayout.width, kLayout.height};
 
 // "範囲外の日付です\n%d年%d月%d日": a match the views cannot show.
 constexpr const char* kOutsideFormat =
@@ -34,17 +37,6 @@ constexpr const char* kOutsideFormat =
 
 constexpr int kJumpFields[] = {ID_START_YEAR, ID_START_MONTH, ID_START_DAY};
 constexpr int kJumpFieldCount = 3;
-
-struct Caption {
-  int x, y;
-  const char* text;
-};
-// "年", "月", "日"
-constexpr Caption kJumpCaptions[] = {
-    {290, 127, "\x94\x4e"},
-    {330, 127, "\x8c\x8e"},
-    {370, 127, "\x93\xfa"},
-};
 
 struct SearchState {
   char text[kSearchCapacity + 1];
@@ -111,15 +103,13 @@ void TearDown() {
 }
 
 void DrawFrame() {
-  Zeb_DrawRaisedFrame(nwContext, kDialogRect, ZEB_LIGHT_GREY);
-  Zeb_SetColor(nwContext, ZEB_BLACK);
-  Zeb_DrawLine(nwContext, 260, 115, 379, 115);
-  Zeb_SetFont(nwContext, ZEB_FONT_16);
-  const int length = static_cast<int>(std::strlen(title));
-  Zeb_DrawText(nwContext, kDialogRect.x + (kDialogRect.w - 8 * length) / 2, 93, title, length);
+  EntryLayout_DrawFrame(kDialogRect, kLayout, title);
   if (fields.mode != DLG_JUMP) return;
-  for (const Caption& caption : kJumpCaptions) {
-    Zeb_DrawText(nwContext, caption.x, caption.y, caption.text, static_cast<int>(std::strlen(caption.text)));
+  for (int id : kJumpFields) {
+    const InputPlace& place = FieldTable_Row(id)->input;
+    Zeb_DrawText(nwContext, kDialogRect.x + place.rect.x + place.rect.w + CAPTION_GAP,
+                 kDialogRect.y + place.rect.y + CAPTION_DROP, place.caption,
+                 static_cast<int>(std::strlen(place.caption)));
   }
 }
 

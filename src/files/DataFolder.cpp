@@ -71,12 +71,12 @@ bool DataFolder_Use(const char* program, const char* option) {
   return DataFolder_Choose(program, option, folder) && DataFolder_Enter(program, folder);
 }
 
-bool DataFolder_Absolute(const DataFolder& folder, char* out, std::size_t size) {
-  if (Platform_IsAbsolute(folder.path)) return Copy(out, size, folder.path);
+bool DataFolder_AbsolutePath(const char* given, char* out, std::size_t size) {
+  if (Platform_IsAbsolute(given)) return Copy(out, size, given);
   char here[cap::kFileName];
   if (!Platform_CurrentFolder(here, sizeof here)) return false;
-  if (std::strcmp(folder.path, ".") == 0) return Copy(out, size, here);
-  const char* path = std::strncmp(folder.path, "./", 2) == 0 ? folder.path + 2 : folder.path;
+  if (std::strcmp(given, ".") == 0) return Copy(out, size, here);
+  const char* path = std::strncmp(given, "./", 2) == 0 ? given + 2 : given;
   const bool slash = here[0] != '\0' && (here[std::strlen(here) - 1] == '/' || here[std::strlen(here) - 1] == '\\');
   return std::snprintf(out, size, "%s%s%s", here, slash ? "" : "/", path) < static_cast<int>(size);
 }
@@ -85,7 +85,7 @@ bool DataFolder_Print(const char* program, const char* option, std::FILE* out) {
   DataFolder folder;
   char path[cap::kFileName];
   if (!DataFolder_Choose(program, option, folder)) return false;
-  if (!DataFolder_Absolute(folder, path, sizeof path)) {
+  if (!DataFolder_AbsolutePath(folder.path, path, sizeof path)) {
     std::fprintf(stderr, "%s: the working directory cannot be named\n", program);
     return false;
   }

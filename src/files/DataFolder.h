@@ -36,8 +36,10 @@ bool DataFolder_Choose(const char* program, const char* option, DataFolder& out)
 bool DataFolder_Enter(const char* program, const DataFolder& folder);
 // Choose and enter.
 bool DataFolder_Use(const char* program, const char* option);
-// The folder as an absolute path, for telling the user; false when too long.
-bool DataFolder_Absolute(const DataFolder& folder, char* out, std::size_t size);
+// path ("." the working directory, or a file or folder named from it) as an
+// absolute path, for telling the user; false when too long or the working
+// directory cannot be named.
+bool DataFolder_AbsolutePath(const char* path, char* out, std::size_t size);
 // Prints the folder the rule chooses as an absolute path, one line on out;
 // false (message printed) when there is none.
 bool DataFolder_Print(const char* program, const char* option, std::FILE* out);

@@ -262,10 +262,6 @@ bool Saved(const Entry& e, bool dropDeleted) { return !(dropDeleted && e.kind ==
 
 // A private record file stays private in every copy: the new file gets its
 // bits from the start, so no byte is ever readable under wider ones.
-std::FILE* Record_CreateFile(const char* name, bool replace) {
-  return Platform_CreateFile(name, recordPath, replace);
-}
-
 bool Record_Writable() { return Platform_Writable(recordPath); }
 
 bool Record_SetPath(const char* name) {

@@ -4,11 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdint>
 #include <span>
-
-#include "files/Files.h"
 
 struct Entry;
 
@@ -56,14 +53,6 @@ bool Record_Save();
 // record file's bits). A failure leaves an older file at path untouched and
 // no temporary behind.
 bool Record_WriteWhole(const char* path, std::span<const std::uint8_t> bytes);
-// Creates name for writing with the record file's permission bits (0666 less
-// the umask when there is no record file), set before any byte is written.
-// With replace an older file of that name is removed first; without, an
-// existing name fails with EEXIST. Null on failure.
-std::FILE* Record_CreateFile(const char* name, bool replace);
-// The calendar side files still write their own temporary; they move to
-// Files_ReplaceWhole with the calendar tools' rewrite.
-inline bool Record_FlushToDisk(std::FILE* f) { return Files_SyncToDisk(f); }
 // False when the record file is there but read-only (no write bit, or not
 // writable by this process): a save must not rename over it.
 bool Record_Writable();

@@ -221,6 +221,5 @@ bool Data_Modified() { return state.modified; }
 void Data_SetModified(bool on) { state.modified = on; }
 bool Data_BackupMade() { return state.backupMade; }
 void Data_SetBackupMade(bool on) { state.backupMade = on; }
-bool Data_ImmediateSave() { return state.immediateSave; }
 void Data_SetImmediateSave(bool on) { state.immediateSave = on; }
 const char* Data_DamagedCopyPath() { return state.damagedCopy; }

@@ -35,7 +35,6 @@ bool Data_Modified();
 void Data_SetModified(bool on);
 bool Data_BackupMade();
 void Data_SetBackupMade(bool on);
-bool Data_ImmediateSave();
 void Data_SetImmediateSave(bool on);
 
 // Name of the damaged-file copy made in this run (empty when none).

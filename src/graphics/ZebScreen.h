@@ -35,10 +35,6 @@ inline bool ZebScreen_Inside(int x, int y) {
          static_cast<unsigned>(y) < static_cast<unsigned>(zebScreen.frame.height);
 }
 
-inline void ZebScreen_Plot(int x, int y) {
-  if (ZebScreen_Inside(x, y)) ZebScreen_PlotInside(x, y);
-}
-
 // Horizontal run from xa to xb (either order) on row y, clipped; no report.
 void ZebScreen_Span(int xa, int xb, int y);
 

@@ -22,17 +22,17 @@
 #include <string>
 #include <vector>
 
-#include "Velmo.h"
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
 #include "files/DataFolder.h"
 #include "graphics/ZebHost.h"
-#include "host/common/ZebPng.h"
 #include "host/common/ZebGlyph.h"
+#include "host/common/ZebPng.h"
 #include "host/headless/Headless.h"
 #include "host/headless/Script.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "shell/Title.h"
+#include "shell/Velmo.h"
 
 namespace {
 

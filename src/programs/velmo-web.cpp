@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Velmo.h"
 #include "host/web/WebHost.h"
+#include "shell/Velmo.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "Scale.h"
-#include "Velmo.h"
 #include "host/win32/Win32Host.h"
-#include "platform/Options.h"
+#include "options/Options.h"
+#include "shell/Velmo.h"
 
 namespace {
 

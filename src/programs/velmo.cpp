@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "Scale.h"
-#include "Velmo.h"
 #include "dialogs/Notice.h"
 #include "files/DataFolder.h"
 #include "host/sdl/SdlBox.h"
 #include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlTest.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "shell/Title.h"
+#include "shell/Velmo.h"
 
 namespace {
 

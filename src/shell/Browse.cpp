@@ -87,16 +87,6 @@ constexpr KeyRow kKeys[] = {
     {KEY_DELETE, M_ANY, A_COMMAND, CMD_DELETE},
 };
 
-// Commands the item command handler carries out.
-constexpr int kItemCommands[] = {
-    CMD_HELP,         CMD_NOT_IMPLEMENTED,   CMD_JUMP,              CMD_SEARCH,
-    CMD_SEARCH_NEXT,  CMD_ADD_SCHEDULE,      CMD_ADD_TASK,          CMD_ADD_HOLIDAY,
-    CMD_TO_EUC,       CMD_SAVE,              CMD_NOT_IMPLEMENTED_2, CMD_CUT,
-    CMD_COPY,         CMD_PASTE,             CMD_DELETE,            CMD_ADD_SCHEDULE_ALT,
-    CMD_ADD_TASK_ALT, CMD_ADD_HOLIDAY_ALT,   CMD_SEARCH_ALT,        CMD_SEARCH_NEXT_ALT,
-    CMD_NOT_IMPLEMENTED_3, CMD_VERSION,      CMD_HELP_KEY,          CMD_EXPORT,
-};
-
 const KeyRow* FindKey(int key, int modifiers) {
   if (modifiers < KEY_MOD_NONE || modifiers > KEY_MOD_CTRL_SHIFT) return nullptr;
   const std::uint8_t bit = static_cast<std::uint8_t>(1u << modifiers);
@@ -106,40 +96,18 @@ const KeyRow* FindKey(int key, int modifiers) {
   return nullptr;
 }
 
-bool IsItemCommand(int command) {
-  for (int c : kItemCommands) {
-    if (c == command) return true;
-  }
-  return false;
-}
-
 void PostCommand(int command) { nwEvent_PostTo(&mainArea, NW_COMMAND, command); }
 
 void PostKey(int key) { nwEvent_PostTo(&mainArea, NW_KEY_DOWN, key, KEY_MOD_NONE); }
 
-// The RETURN and reverse toggles by view; CMD_GO_BACK leaves the calendar.
-constexpr int CMD_GO_BACK = 0;
-struct Toggle {
-  std::uint16_t firstView, lastView;
-  int onReturn, onReverse;
-};
-constexpr Toggle kToggles[] = {
-    {VIEW_THREE_MONTHS, VIEW_THREE_MONTHS, CMD_GO_BACK, CMD_GO_BACK},
-    {VIEW_FIVE_WEEKS, VIEW_TWO_WEEKS, CMD_WEEK, CMD_DAY},
-    {VIEW_WEEK, VIEW_WEEK_LIST, CMD_DAY, CMD_WEEKS},
-    {VIEW_DAY, VIEW_DAY, CMD_WEEKS, CMD_WEEK},
-};
-
 void RunToggle(bool reverse) {
-  for (const Toggle& t : kToggles) {
-    if (browse.currentView < t.firstView || browse.currentView > t.lastView) continue;
-    const int command = reverse ? t.onReverse : t.onReturn;
-    if (command == CMD_GO_BACK) {
-      View_GoBack();
-    } else {
-      PostCommand(command);
-    }
-    return;
+  const ViewRow* row = View_Row(browse.currentView);
+  if (row == nullptr) return;
+  const int command = reverse ? row->onReverse : row->onReturn;
+  if (command == VIEW_GO_BACK) {
+    View_GoBack();
+  } else {
+    PostCommand(command);
   }
 }
 
@@ -222,6 +190,6 @@ bool Browse_Command(int command) {
   if ((command >= CMD_LABEL_ALL && command <= CMD_LABEL_4) || command == CMD_LABEL_CUSTOM) {
     return SelectLabel(command);
   }
-  if (IsItemCommand(command)) return ItemCommand_Command(command);
+  if (ItemCommand_Takes(command)) return ItemCommand_Command(command);
   return View_Command(command);
 }

@@ -106,12 +106,12 @@ bool Add(int command) {
   return true;
 }
 
-bool Cut() {
+bool Cut(int) {
   if (ItemSelected() && ItemCommand_Cut(browse.cursorDate, View_SelectedIndex())) RefreshAndRedraw();
   return true;
 }
 
-bool Copy() {
+bool Copy(int) {
   if (ItemSelected()) ItemCommand_Copy(browse.cursorDate, View_SelectedIndex());
   return true;
 }
@@ -119,7 +119,7 @@ bool Copy() {
 // A change the store refused (a full table or pool) is told, as the dialogs do.
 void Refused() { Notice_Show(NOTICE_FAILED, NOTICE_OK); }
 
-bool Paste() {
+bool Paste(int) {
   if (clipboard.entry == nullptr) return true;  // nothing to paste
   if (ItemCommand_Paste(browse.cursorDate)) {
     RefreshAndRedraw();
@@ -129,21 +129,21 @@ bool Paste() {
   return true;
 }
 
-bool Delete() {
+bool Delete(int) {
   if (!ItemSelected()) return false;
   if (!Notice_Confirm(NOTICE_DELETE_CONFIRM)) return true;
   if (Entry_DeleteAt(browse.cursorDate, View_SelectedIndex())) RefreshAndRedraw();
   return true;
 }
 
-bool Export() {
+bool Export(int) {
   if (Notice_Confirm(NOTICE_CSV_CONFIRM)) {
     Notice_Show(Csv_Export() ? NOTICE_CSV_DONE : NOTICE_FAILED, NOTICE_OK);
   }
   return View_Command(CMD_EXPORT);
 }
 
-bool ConvertToEuc() {
+bool ConvertToEuc(int) {
   if (!Notice_Confirm(NOTICE_EUC_CONFIRM)) return true;
   // Texts that could not be converted are told; the others are converted.
   const bool converted = Euc_ConvertAll();
@@ -174,36 +174,62 @@ bool Change() {
   return true;
 }
 
+bool OpenHelp(int) { return Help_Open(); }
+
+// A command taken whatever its action reports (the action tells the user).
+template <auto Action>
+bool Taken(int) {
+  Action();
+  return true;
+}
+
+struct ItemCommandRow {
+  int command;
+  bool (*handler)(int command);
+};
+
+// Every command the browse handler hands here, each *_ALT beside its command.
+constexpr ItemCommandRow kItemCommands[] = {
+    {CMD_HELP, OpenHelp},
+    {CMD_HELP_KEY, OpenHelp},
+    {CMD_NOT_IMPLEMENTED, NotImplemented},
+    {CMD_NOT_IMPLEMENTED_2, NotImplemented},
+    {CMD_NOT_IMPLEMENTED_3, NotImplemented},
+    {CMD_JUMP, Taken<Jump_ToDate>},
+    {CMD_SEARCH, Taken<Search_Start>},
+    {CMD_SEARCH_ALT, Taken<Search_Start>},
+    {CMD_SEARCH_NEXT, Taken<Search_Next>},
+    {CMD_SEARCH_NEXT_ALT, Taken<Search_Next>},
+    {CMD_ADD_SCHEDULE, Add},
+    {CMD_ADD_SCHEDULE_ALT, Add},
+    {CMD_ADD_TASK, Add},
+    {CMD_ADD_TASK_ALT, Add},
+    {CMD_ADD_HOLIDAY, Add},
+    {CMD_ADD_HOLIDAY_ALT, Add},
+    {CMD_TO_EUC, ConvertToEuc},
+    {CMD_SAVE, Taken<Data_SaveCommand>},
+    {CMD_CUT, Cut},
+    {CMD_COPY, Copy},
+    {CMD_PASTE, Paste},
+    {CMD_DELETE, Delete},
+    {CMD_VERSION, Taken<Notice_Version>},
+    {CMD_EXPORT, Export},
+};
+
+const ItemCommandRow* FindCommand(int command) {
+  for (const ItemCommandRow& row : kItemCommands) {
+    if (row.command == command) return &row;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
+bool ItemCommand_Takes(int command) { return FindCommand(command) != nullptr; }
+
 bool ItemCommand_Command(int command) {
-  switch (command) {
-    case CMD_HELP:
-    case CMD_HELP_KEY: return Help_Open();
-    case CMD_NOT_IMPLEMENTED:
-    case CMD_NOT_IMPLEMENTED_2:
-    case CMD_NOT_IMPLEMENTED_3: return NotImplemented(command);
-    case CMD_JUMP: Jump_ToDate(); return true;
-    case CMD_SEARCH:
-    case CMD_SEARCH_ALT: Search_Start(); return true;
-    case CMD_SEARCH_NEXT:
-    case CMD_SEARCH_NEXT_ALT: Search_Next(); return true;
-    case CMD_ADD_SCHEDULE:
-    case CMD_ADD_SCHEDULE_ALT:
-    case CMD_ADD_TASK:
-    case CMD_ADD_TASK_ALT:
-    case CMD_ADD_HOLIDAY:
-    case CMD_ADD_HOLIDAY_ALT: return Add(command);
-    case CMD_TO_EUC: return ConvertToEuc();
-    case CMD_SAVE: Data_SaveCommand(); return true;
-    case CMD_CUT: return Cut();
-    case CMD_COPY: return Copy();
-    case CMD_PASTE: return Paste();
-    case CMD_DELETE: return Delete();
-    case CMD_VERSION: Notice_Version(); return true;
-    case CMD_EXPORT: return Export();
-    default: return false;
-  }
+  const ItemCommandRow* row = FindCommand(command);
+  return row != nullptr && row->handler(command);
 }
 
 bool ItemCommand_Key(int key) {

@@ -7,7 +7,10 @@
 #include "calendar/Date.h"
 #include "store/Store.h"
 
-// A command handed on by the browse command handler; false = not handled.
+// Whether the command is one of the item commands; the browse command
+// handler hands those here and no further.
+bool ItemCommand_Takes(int command);
+// An item command; false = not handled.
 bool ItemCommand_Command(int command);
 
 // SPACE or RETURN while an item of the day list is selected.

@@ -3,7 +3,7 @@
 // objects it creates live below it (views/Screen.h).
 #pragma once
 
-#include "Velmo.h"
+#include "shell/Velmo.h"
 #include "views/Screen.h"
 
 // Timers of the whole run.

@@ -116,7 +116,7 @@ unsigned __int128 SortKey(const Entry& e, std::uint16_t index) {
 bool Before(const Candidate& a, const Candidate& b) { return a.key < b.key; }
 
 void ClearDays(MonthRec& rec) {
-  for (std::uint16_t d = 0; d < 32; ++d) {
+  for (std::uint16_t d = 0; d < MONTH_REC_DAYS; ++d) {
     rec.holiday[d] = 0;
     rec.count[d] = 0;
     rec.list[d] = rec.occ;
@@ -244,7 +244,7 @@ void FillRuns(MonthRec& rec, std::uint16_t found) {
     }
   }
   std::uint32_t total = 0;
-  std::uint16_t filled[32] = {};
+  std::uint16_t filled[MONTH_REC_DAYS] = {};
   for (std::uint16_t d = 1; d <= rec.days; ++d) {
     rec.list[d] = rec.occ + total;
     total += rec.count[d];
@@ -266,7 +266,7 @@ void Expand(MonthRec& rec, MonthNo m) {
   rec.generation = filter.generation;
   MarkWeekendHolidays(rec, filter.saturdayHoliday);
   if (m > MONTH_LAST) return;
-  DayFacts facts[32] = {};
+  DayFacts facts[MONTH_REC_DAYS] = {};
   MonthDays days = {};
   std::uint16_t year, month;
   Date_MonthNoToDate(m, year, month);

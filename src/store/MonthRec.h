@@ -2,11 +2,15 @@
 // (month M in slot M mod 3), and the label and Saturday filters steering it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "Capacity.h"
 #include "calendar/Date.h"
 #include "store/Store.h"
+
+// The per-day arrays of a month, indexed by day of month 1..31 (0 unused).
+inline constexpr std::size_t MONTH_REC_DAYS = cap::kMonthDays + 1;
 
 // Views address an entry as (day, index in list[day]). A slot is current while
 // generation equals the store's (Store_Invalidate bumps it); valid only says
@@ -18,9 +22,9 @@ struct MonthRec {
   std::uint16_t days;      // 28..31
   DayNo firstDay;
   DayNo lastDay;
-  std::uint16_t holiday[32];  // by day of month 1..31
-  std::uint16_t count[32];
-  Entry** list[32];           // the day's run in occ, count[d] long
+  std::uint16_t holiday[MONTH_REC_DAYS];  // by day of month
+  std::uint16_t count[MONTH_REC_DAYS];
+  Entry** list[MONTH_REC_DAYS];           // the day's run in occ, count[d] long
   Entry* occ[cap::kMonthOccurrences];  // room for every entry on every day
 };
 

@@ -17,7 +17,6 @@ constexpr std::size_t kEntryBlockBytes = cap::kEntriesPerBlock * sizeof(Entry);
 struct Store {
   Entry* table[cap::kEntries];
   std::uint16_t count;
-  DayNo queryDay;
   bool dropDeleted;
   std::uint16_t stampValue;
   Pool entries, words, bytes;
@@ -66,7 +65,6 @@ bool Store_Init() {
   ReleasePool(store.words);
   ReleasePool(store.bytes);
   store.count = 0;
-  store.queryDay = DAY_NONE;
   store.dropDeleted = false;
   ResetFilter();
   return true;
@@ -159,18 +157,5 @@ Entry* Store_Next(std::uint16_t& pos) {
 
 Entry* Store_At(std::uint16_t index) { return index < store.count ? store.table[index] : nullptr; }
 
-void Store_SetQueryDay(DayNo day) { store.queryDay = day; }
-
-DayNo Store_QueryDay() { return store.queryDay; }
-
-Entry* Store_NextOnDay(std::uint16_t& pos) {
-  while (pos < store.count) {
-    Entry* e = store.table[pos++];
-    if (e->startDay <= store.queryDay && store.queryDay <= e->endDay) return e;
-  }
-  return nullptr;
-}
-
 std::uint16_t Store_EntryBlocks() { return store.entries.blockCount; }
-std::uint16_t Store_WordBlocks() { return store.words.blockCount; }
 std::uint16_t Store_ByteBlocks() { return store.bytes.blockCount; }

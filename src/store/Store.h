@@ -137,11 +137,7 @@ std::uint16_t Store_Count();
 std::uint16_t Store_First();                     // 0
 Entry* Store_Next(std::uint16_t& pos);           // table order, deleted ones too; null at the end
 Entry* Store_At(std::uint16_t index);            // null past the end
-void Store_SetQueryDay(DayNo day);
-DayNo Store_QueryDay();
-Entry* Store_NextOnDay(std::uint16_t& pos);      // next with startDay <= query day <= endDay
 
 // Pool statistics, for tests.
 std::uint16_t Store_EntryBlocks();
-std::uint16_t Store_WordBlocks();
 std::uint16_t Store_ByteBlocks();

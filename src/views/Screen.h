@@ -6,10 +6,10 @@
 
 #include <cstddef>
 
-#include "BrowseState.h"
 #include "Capacity.h"
-#include "Command.h"
 #include "toolkit/nw.h"
+#include "views/BrowseState.h"
+#include "views/Command.h"
 
 // The screen's three bands: the title line, the view area (the main area; its
 // first row is the title's bottom line, so the views start a row lower), the

@@ -35,10 +35,10 @@ constexpr TimeTableLayout kDay{.left = 1, .top = 22, .labelWidth = 32, .headerHe
 
 constexpr ZebRect kViewArea{0, SCREEN_VIEWS_TOP, SCREEN_RECT.w, TIME_TABLE_AREA_BOTTOM - SCREEN_VIEWS_TOP + 1};
 
-TimeTableLayout L = kWeek;
-TimeTableState st{};
+TimeTableLayout layout = kWeek;
+TimeTableState state{};
 
-int ColumnLeft(int column) { return TimeTable_DayLeft() + L.columnWidth * column; }
+int ColumnLeft(int column) { return TimeTable_DayLeft() + layout.columnWidth * column; }
 
 // First column of the week holding `day`.
 int WeekColumn(DayNo day) {
@@ -56,7 +56,7 @@ const MonthRec& MonthOf(DayNo day, std::uint16_t& mday) {
 // The bottom strip's height inside the view area.
 int StripHeight() {
   const int room = TIME_TABLE_AREA_BOTTOM + 1 - TimeTable_StripTop();
-  return L.stripHeight < room ? L.stripHeight : room;
+  return layout.stripHeight < room ? layout.stripHeight : room;
 }
 
 void DrawBar(int column, const Entry& e) {
@@ -65,7 +65,7 @@ void DrawBar(int column, const Entry& e) {
   const int end = e.endHour * kMinutesPerHour + e.endMinute;
   if (!TimeTable_BarRows(start, end, bar)) return;
   const int x0 = ColumnLeft(column) + 1;
-  const int x1 = ColumnLeft(column) + L.columnWidth - 1;
+  const int x1 = ColumnLeft(column) + layout.columnWidth - 1;
   // A start or end on the window's lower edge lies on the row below the hours
   // (the strip's top line); in the one-day view that row is the function-key
   // bar, so the bar closes on the row above. A start there gives a bar from
@@ -79,8 +79,8 @@ void DrawBar(int column, const Entry& e) {
   View_Line(x1, box.y, x1, box.y + box.h - 1, ZEB_BLACK);
   if (bar.endVisible) View_Line(x0, y1, x1, y1, ZEB_BLACK);
   if (bar.startVisible) View_Line(x0, y0, x1, y0, ZEB_BLACK);
-  if (bar.startVisible && L.hoursHeight - bar.top > Zeb_CharHeight(L.font)) {
-    View_Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_Fit(e.text, e.textLen, L.textChars), ZEB_BLACK);
+  if (bar.startVisible && layout.hoursHeight - bar.top > Zeb_CharHeight(layout.font)) {
+    View_Text(x0 + kBarTextInset, y0 + 1, e.text, ShiftJis_Fit(e.text, e.textLen, layout.textChars), ZEB_BLACK);
   }
 }
 
@@ -88,25 +88,25 @@ bool HasEndTime(const Entry& e) { return e.endHour != 0 || e.endMinute != 0; }
 
 void DrawLabelsAndHours() {
   TimeTable_DrawLabels();
-  for (int c = 0; c < L.columns; ++c) TimeTable_DrawHours(c);
+  for (int c = 0; c < layout.columns; ++c) TimeTable_DrawHours(c);
 }
 
 // Row steps of the last selected hour; the window scrolls at its edges.
 void RowDown() {
-  if (st.firstHour + L.rows < TIME_TABLE_HOURS && st.cursorRow == L.rows - 1) {
-    st.firstHour++;
+  if (state.firstHour + layout.rows < TIME_TABLE_HOURS && state.cursorRow == layout.rows - 1) {
+    state.firstHour++;
     DrawLabelsAndHours();
-  } else if (st.cursorRow < L.rows - 1) {
-    st.cursorRow++;
+  } else if (state.cursorRow < layout.rows - 1) {
+    state.cursorRow++;
   }
 }
 
 void RowUp() {
-  if (st.firstHour > 0 && st.cursorRow == 0) {
-    st.firstHour--;
+  if (state.firstHour > 0 && state.cursorRow == 0) {
+    state.firstHour--;
     DrawLabelsAndHours();
-  } else if (st.cursorRow > 0) {
-    st.cursorRow--;
+  } else if (state.cursorRow > 0) {
+    state.cursorRow--;
   }
 }
 
@@ -157,8 +157,8 @@ const TimeTableLayout* TimeTable_Layout(std::uint16_t view) {
 }
 
 void TimeTable_Begin(std::uint16_t view) {
-  const TimeTableLayout* layout = TimeTable_Layout(view);
-  L = layout != nullptr ? *layout : kWeek;
+  const TimeTableLayout* chosen = TimeTable_Layout(view);
+  layout = chosen != nullptr ? *chosen : kWeek;
   if (Settings_Get().timeTableStartsNine != 0) browse.cursorHour = kNineOClock;
   // View 6 gets an empty list record, which also leaves the panel inactive.
   const ViewDayList list = DayList_Setup(view);
@@ -171,68 +171,69 @@ void TimeTable_Anchor() {
   // A continuation file can hold any hour.
   if (browse.cursorHour >= TIME_TABLE_HOURS) browse.cursorHour = TIME_TABLE_HOURS - 1;
   TimeTable_AnchorDay();
-  if (browse.cursorHour + L.rows <= TIME_TABLE_HOURS) {
-    st.firstHour = browse.cursorHour;
-    st.cursorRow = 0;
+  if (browse.cursorHour + layout.rows <= TIME_TABLE_HOURS) {
+    state.firstHour = browse.cursorHour;
+    state.cursorRow = 0;
   } else {
-    st.firstHour = TIME_TABLE_HOURS - L.rows;
-    st.cursorRow = browse.cursorHour - st.firstHour;
+    state.firstHour = TIME_TABLE_HOURS - layout.rows;
+    state.cursorRow = browse.cursorHour - state.firstHour;
   }
   browse.hourSpan = 1;
 }
 
 void TimeTable_AnchorDay() {
-  st.cursorColumn = L.columns == 1 ? 0 : WeekColumn(browse.cursorDate);
-  st.firstDay = static_cast<DayNo>(browse.cursorDate - st.cursorColumn);
+  state.cursorColumn = layout.columns == 1 ? 0 : WeekColumn(browse.cursorDate);
+  state.firstDay = static_cast<DayNo>(browse.cursorDate - state.cursorColumn);
 }
 
-const TimeTableLayout& TimeTable_Current() { return L; }
-const TimeTableState& TimeTable_State() { return st; }
-int TimeTable_RowsTop() { return L.top + L.headerHeight; }
-int TimeTable_DayLeft() { return L.left + L.labelWidth; }
-int TimeTable_StripTop() { return TimeTable_RowsTop() + L.hoursHeight; }
+const TimeTableState& TimeTable_State() { return state; }
+int TimeTable_RowsTop() { return layout.top + layout.headerHeight; }
+int TimeTable_DayLeft() { return layout.left + layout.labelWidth; }
+int TimeTable_StripTop() { return TimeTable_RowsTop() + layout.hoursHeight; }
 
 void TimeTable_ClearArea() { View_Fill(kViewArea, ZEB_LIGHT_GREY); }
 
 void TimeTable_DrawLabels() {
-  View_Fill(ZebRect{L.left, TimeTable_RowsTop(), L.labelWidth, L.hoursHeight}, ZEB_LIGHT_GREY);
+  View_Fill(ZebRect{layout.left, TimeTable_RowsTop(), layout.labelWidth, layout.hoursHeight}, ZEB_LIGHT_GREY);
   Zeb_SetFont(nwContext, ZEB_FONT_12);
-  for (int i = 0; i < L.rows; ++i) {
+  for (int i = 0; i < layout.rows; ++i) {
     char label[8];
-    std::snprintf(label, sizeof label, "%2d:00", (st.firstHour + i) % TIME_TABLE_HOURS);
-    View_Text(L.left + 1, TimeTable_RowsTop() + L.rowHeight * i, label, static_cast<int>(std::strlen(label)), ZEB_BLACK);
+    std::snprintf(label, sizeof label, "%2d:00", (state.firstHour + i) % TIME_TABLE_HOURS);
+    View_Text(layout.left + 1, TimeTable_RowsTop() + layout.rowHeight * i, label,
+              static_cast<int>(std::strlen(label)), ZEB_BLACK);
   }
 }
 
 void TimeTable_DrawHeader() {
-  if (L.headerHeight == 0) return;
-  View_Fill(ZebRect{TimeTable_DayLeft(), L.top, L.hoursWidth, L.headerHeight}, ZEB_LIGHT_GREY);
-  Zeb_SetFont(nwContext, L.font);
+  if (layout.headerHeight == 0) return;
+  View_Fill(ZebRect{TimeTable_DayLeft(), layout.top, layout.hoursWidth, layout.headerHeight}, ZEB_LIGHT_GREY);
+  Zeb_SetFont(nwContext, layout.font);
   const bool monday = Settings_Get().weekStartsFromMonday != 0;
-  for (int i = 0; i < L.columns; ++i) {
+  for (int i = 0; i < layout.columns; ++i) {
     const int x = ColumnLeft(i);
-    View_Line(x, L.top, x, L.top + L.headerHeight - 1, ZEB_BLACK);
-    Zeb_DrawEdge(nwContext, ZebRect{x + 1, L.top, L.columnWidth - 1, L.headerHeight});
+    View_Line(x, layout.top, x, layout.top + layout.headerHeight - 1, ZEB_BLACK);
+    Zeb_DrawEdge(nwContext, ZebRect{x + 1, layout.top, layout.columnWidth - 1, layout.headerHeight});
     char text[16];
     const int weekday = monday ? (i + 1) % 7 : i;
-    std::snprintf(text, sizeof text, "%2d  %s", DayNo_Mday(static_cast<DayNo>(st.firstDay + i)),
+    std::snprintf(text, sizeof text, "%2d  %s", DayNo_Mday(static_cast<DayNo>(state.firstDay + i)),
                   WeekdayName[weekday]);
     const int length = static_cast<int>(std::strlen(text));
-    View_Text(x + (L.columnWidth - length * Zeb_CharWidth(L.font)) / 2, L.top + 1, text, length, ZEB_BLACK);
+    View_Text(x + (layout.columnWidth - length * Zeb_CharWidth(layout.font)) / 2, layout.top + 1, text, length,
+              ZEB_BLACK);
   }
 }
 
 void TimeTable_DrawHours(int column) {
   const int x = ColumnLeft(column);
   const int top = TimeTable_RowsTop();
-  View_Fill(ZebRect{x, top, L.columnWidth, L.hoursHeight}, ZEB_WHITE);
-  View_Line(x, top, x, top + L.hoursHeight - 1, ZEB_DARK_GREY);
-  for (int i = 0; i < L.rows; ++i) {
-    View_Line(x, top + L.rowHeight * i, x + L.columnWidth - 1, top + L.rowHeight * i, ZEB_DARK_GREY);
+  View_Fill(ZebRect{x, top, layout.columnWidth, layout.hoursHeight}, ZEB_WHITE);
+  View_Line(x, top, x, top + layout.hoursHeight - 1, ZEB_DARK_GREY);
+  for (int i = 0; i < layout.rows; ++i) {
+    View_Line(x, top + layout.rowHeight * i, x + layout.columnWidth - 1, top + layout.rowHeight * i, ZEB_DARK_GREY);
   }
-  Zeb_SetFont(nwContext, L.font);
+  Zeb_SetFont(nwContext, layout.font);
   std::uint16_t mday = 0;
-  const MonthRec& rec = MonthOf(static_cast<DayNo>(st.firstDay + column), mday);
+  const MonthRec& rec = MonthOf(static_cast<DayNo>(state.firstDay + column), mday);
   for (int k = 0; k < rec.count[mday]; ++k) {
     const Entry& e = *rec.list[mday][k];
     if (e.kind == KIND_SCHEDULE && HasEndTime(e)) DrawBar(column, e);
@@ -240,41 +241,42 @@ void TimeTable_DrawHours(int column) {
 }
 
 void TimeTable_DrawStrip(int column) {
-  if (L.stripHeight == 0) return;
+  if (layout.stripHeight == 0) return;
   const int x = ColumnLeft(column);
   const int top = TimeTable_StripTop();
   std::uint16_t mday = 0;
-  const MonthRec& rec = MonthOf(static_cast<DayNo>(st.firstDay + column), mday);
-  View_Fill(ZebRect{x, top, L.columnWidth, StripHeight()}, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
+  const MonthRec& rec = MonthOf(static_cast<DayNo>(state.firstDay + column), mday);
+  View_Fill(ZebRect{x, top, layout.columnWidth, StripHeight()}, rec.holiday[mday] != 0 ? ZEB_LIGHT_GREY : ZEB_WHITE);
   View_Line(x, top, x, top + StripHeight() - 1, ZEB_DARK_GREY);
-  View_Line(x, top, x + L.columnWidth - 1, top, ZEB_BLACK);
-  Zeb_SetFont(nwContext, L.font);
-  const int shown = rec.count[mday] < L.stripLines ? rec.count[mday] : L.stripLines;
+  View_Line(x, top, x + layout.columnWidth - 1, top, ZEB_BLACK);
+  Zeb_SetFont(nwContext, layout.font);
+  const int shown = rec.count[mday] < layout.stripLines ? rec.count[mday] : layout.stripLines;
   int line = 0;
   for (int k = 0; k < shown; ++k) {
     const Entry& e = *rec.list[mday][k];
     if (e.kind == KIND_TASK) break;
     const bool untimed = e.kind == KIND_SCHEDULE && !HasEndTime(e);
     if (e.kind != KIND_HOLIDAY && !untimed) continue;
-    View_Text(x + kBarTextInset, top + kStripTextTop + line * (Zeb_CharHeight(L.font) + 1), e.text, ShiftJis_Fit(e.text, e.textLen, L.textChars), ZEB_BLACK);
+    View_Text(x + kBarTextInset, top + kStripTextTop + line * (Zeb_CharHeight(layout.font) + 1), e.text,
+              ShiftJis_Fit(e.text, e.textLen, layout.textChars), ZEB_BLACK);
     ++line;
   }
 }
 
 void TimeTable_DrawColumns() {
   TimeTable_DrawHeader();
-  for (int c = 0; c < L.columns; ++c) {
+  for (int c = 0; c < layout.columns; ++c) {
     TimeTable_DrawHours(c);
     TimeTable_DrawStrip(c);
   }
 }
 
 ZebRect TimeTable_CursorRect() {
-  const int first = st.cursorRow + 1 - browse.hourSpan > 0 ? st.cursorRow + 1 - browse.hourSpan : 0;
+  const int first = state.cursorRow + 1 - browse.hourSpan > 0 ? state.cursorRow + 1 - browse.hourSpan : 0;
   ZebRect rect{};
-  ZebRect_SetCorners(rect, ColumnLeft(st.cursorColumn), TimeTable_RowsTop() + L.rowHeight * first,
-                     ColumnLeft(st.cursorColumn) + L.columnWidth - 1,
-                     TimeTable_RowsTop() + L.rowHeight * (st.cursorRow + 1) - 1);
+  ZebRect_SetCorners(rect, ColumnLeft(state.cursorColumn), TimeTable_RowsTop() + layout.rowHeight * first,
+                     ColumnLeft(state.cursorColumn) + layout.columnWidth - 1,
+                     TimeTable_RowsTop() + layout.rowHeight * (state.cursorRow + 1) - 1);
   return rect;
 }
 
@@ -310,10 +312,10 @@ void TimeTable_EndItemSelection() {
 }
 
 bool TimeTable_BarRows(int startMinutes, int endMinutes, TimeTableBar& bar) {
-  const int window = st.firstHour * kMinutesPerHour;
-  const int h = L.hoursHeight;
-  int top = (startMinutes - window) * L.rowHeight / kMinutesPerHour;
-  int bottom = (endMinutes - window) * L.rowHeight / kMinutesPerHour;
+  const int window = state.firstHour * kMinutesPerHour;
+  const int h = layout.hoursHeight;
+  int top = (startMinutes - window) * layout.rowHeight / kMinutesPerHour;
+  int bottom = (endMinutes - window) * layout.rowHeight / kMinutesPerHour;
   if (bottom < top) return false;  // end before start: only a damaged file has it
   bar.startVisible = top >= 0 && top <= h;
   bar.endVisible = bottom >= 0 && bottom <= h;

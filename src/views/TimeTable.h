@@ -46,7 +46,6 @@ void TimeTable_Anchor();
 // Column and first day of cursorDate only; the hour window stays.
 void TimeTable_AnchorDay();
 
-const TimeTableLayout& TimeTable_Current();
 const TimeTableState& TimeTable_State();
 int TimeTable_RowsTop();
 int TimeTable_DayLeft();

@@ -4,6 +4,7 @@
 #include "graphics/Zeb.h"
 #include "store/MonthRec.h"
 #include "toolkit/nw.h"
+#include "views/Command.h"
 #include "views/DayTable.h"
 #include "views/Screen.h"
 #include "views/ThreeMonths.h"
@@ -12,24 +13,26 @@
 
 namespace {
 
-constexpr std::uint16_t kViewSlots = VIEW_DAY + 1;
 constexpr int kStatusTicks = 2;  // ticks between the last move and the refresh
 
 constexpr ViewOps kThreeMonthsOps{ThreeMonths_Create, ThreeMonths_Destroy, ThreeMonths_Redraw,
                                   ThreeMonths_Tick,   ThreeMonths_Key,     ThreeMonths_Command};
 
-// Indexed by view number; the several-weeks views, the one-week time tables
-// and the one-day view plug into slots 3..8.
-constexpr const ViewOps* kViews[kViewSlots] = {
-    nullptr,            // 0
-    nullptr,            // 1
-    &kThreeMonthsOps,   // VIEW_THREE_MONTHS
-    &WEEKS_VIEW_OPS,    // VIEW_FIVE_WEEKS
-    &WEEKS_VIEW_OPS,    // VIEW_THREE_WEEKS
-    &WEEKS_VIEW_OPS,    // VIEW_TWO_WEEKS
-    &WEEK_TABLE_OPS,    // VIEW_WEEK
-    &WEEK_TABLE_OPS,    // VIEW_WEEK_LIST
-    &DAY_TABLE_OPS,     // VIEW_DAY
+constexpr ViewRow kRows[] = {
+    {.view = VIEW_THREE_MONTHS, .ops = &kThreeMonthsOps, .onReturn = VIEW_GO_BACK, .onReverse = VIEW_GO_BACK},
+    {.view = VIEW_FIVE_WEEKS, .ops = &WEEKS_VIEW_OPS, .nextSize = VIEW_THREE_WEEKS,
+     .remembered = &BrowseState::weeksView, .onReturn = CMD_WEEK, .onReverse = CMD_DAY},
+    {.view = VIEW_THREE_WEEKS, .ops = &WEEKS_VIEW_OPS, .nextSize = VIEW_TWO_WEEKS,
+     .remembered = &BrowseState::weeksView, .onReturn = CMD_WEEK, .onReverse = CMD_DAY, .list = true},
+    {.view = VIEW_TWO_WEEKS, .ops = &WEEKS_VIEW_OPS, .nextSize = VIEW_FIVE_WEEKS,
+     .remembered = &BrowseState::weeksView, .onReturn = CMD_WEEK, .onReverse = CMD_DAY},
+    {.view = VIEW_WEEK, .ops = &WEEK_TABLE_OPS, .nextSize = VIEW_WEEK_LIST,
+     .remembered = &BrowseState::weekView, .onReturn = CMD_DAY, .onReverse = CMD_WEEKS, .timeTable = true},
+    {.view = VIEW_WEEK_LIST, .ops = &WEEK_TABLE_OPS, .nextSize = VIEW_WEEK,
+     .remembered = &BrowseState::weekView, .onReturn = CMD_DAY, .onReverse = CMD_WEEKS, .timeTable = true,
+     .list = true},
+    {.view = VIEW_DAY, .ops = &DAY_TABLE_OPS, .onReturn = CMD_WEEKS, .onReverse = CMD_WEEK, .timeTable = true,
+     .list = true},
 };
 
 // The area a view owns below the title line (the destroy erases it).
@@ -39,6 +42,8 @@ ViewDayList dayList{};
 int cellState = VIEW_SEL_DAY;
 
 const ViewOps* Current() { return View_Ops(browse.currentView); }
+
+const ViewRow* CurrentRow() { return View_Row(browse.currentView); }
 
 bool HasDayList() { return dayList.redraw != nullptr && dayList.visibleRows > 0; }
 
@@ -162,22 +167,12 @@ void View_GoBack() {
 }
 
 bool View_ChangeSize() {
-  std::uint16_t next = 0;
-  switch (browse.currentView) {
-    case VIEW_FIVE_WEEKS: next = VIEW_THREE_WEEKS; break;
-    case VIEW_THREE_WEEKS: next = VIEW_TWO_WEEKS; break;
-    case VIEW_TWO_WEEKS: next = VIEW_FIVE_WEEKS; break;
-    case VIEW_WEEK: next = VIEW_WEEK_LIST; break;
-    case VIEW_WEEK_LIST: next = VIEW_WEEK; break;
-    default: return false;
-  }
+  const ViewRow* row = CurrentRow();
+  if (row == nullptr || row->nextSize == 0) return false;
+  const std::uint16_t next = row->nextSize;
   View_DestroyCurrent();
   browse.currentView = next;
-  if (next == VIEW_WEEK || next == VIEW_WEEK_LIST) {
-    browse.weekView = next;
-  } else {
-    browse.weeksView = next;
-  }
+  browse.*row->remembered = next;
   browse.previousView = next;
   View_CreateCurrent();
   View_RedrawAll();
@@ -186,10 +181,9 @@ bool View_ChangeSize() {
 
 int View_SelectedIndex() { return dayList.index; }
 
-bool View_IsTimeTable() {
-  return browse.currentView == VIEW_WEEK || browse.currentView == VIEW_WEEK_LIST ||
-         browse.currentView == VIEW_DAY;
-}
+bool View_IsTimeTable() { return CurrentRow() != nullptr && CurrentRow()->timeTable; }
+
+bool View_HasList() { return CurrentRow() != nullptr && CurrentRow()->list; }
 
 void View_RefreshAfterEdit() {
   const int count = View_DayCount(browse.cursorDate);
@@ -215,7 +209,17 @@ bool View_Command(int command) {
 
 // --- view side --------------------------------------------------------------
 
-const ViewOps* View_Ops(std::uint16_t view) { return view < kViewSlots ? kViews[view] : nullptr; }
+const ViewRow* View_Row(std::uint16_t view) {
+  for (const ViewRow& row : kRows) {
+    if (row.view == view) return &row;
+  }
+  return nullptr;
+}
+
+const ViewOps* View_Ops(std::uint16_t view) {
+  const ViewRow* row = View_Row(view);
+  return row != nullptr ? row->ops : nullptr;
+}
 
 std::uint16_t View_ClampDay(std::int32_t day) {
   if (day < VIEW_FIRST_DAY) return VIEW_FIRST_DAY;
@@ -236,8 +240,6 @@ void View_BeginCellState(int state, const ViewDayList* list) {
   dayList = list != nullptr ? *list : ViewDayList{};
   ResetDayList();
 }
-
-int View_CellState() { return cellState; }
 
 ViewDayList& View_DayList() { return dayList; }
 

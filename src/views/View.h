@@ -1,15 +1,17 @@
-// The view framework: every view number has six operations, reached through
-// one dispatch table indexed by the current view. The shell-side operations
-// below are what the main area and the browse handlers call.
+// The view framework: one row per view number holds all the framework and
+// the shell know of that view (its six operations, its next size, its
+// toggles, whether it is a time table and whether it shows a day list), so a
+// new view is one row in View.cpp plus its source file. The shell-side
+// operations below are what the main area and the browse handlers call.
 #pragma once
 
 #include <cstdint>
 
 #include "graphics/Zeb.h"
+#include "views/BrowseState.h"
 #include "views/Screen.h"
 
-// Operations of one view. A null slot means the number names no view: create
-// then reports success, key and command report not handled.
+// Operations of one view.
 struct ViewOps {
   bool (*create)();
   void (*destroy)();
@@ -17,6 +19,19 @@ struct ViewOps {
   void (*tick)();
   bool (*key)(int key, int modifiers);
   bool (*command)(int command);
+};
+
+// A toggle that leaves the view for the one it was opened from (View_GoBack).
+inline constexpr int VIEW_GO_BACK = 0;
+
+struct ViewRow {
+  std::uint16_t view;
+  const ViewOps* ops;
+  std::uint16_t nextSize;                  // the display-size command's view; 0: no sizes
+  std::uint16_t BrowseState::*remembered;  // the family's remembered size
+  int onReturn, onReverse;                 // the RETURN and reverse toggles: CMD_* or VIEW_GO_BACK
+  bool timeTable;                          // hours as rows, the cursor on one
+  bool list;                               // the cursor day's list beside it
 };
 
 // Cursor bounds: every view can show the months around any day in this range
@@ -74,18 +89,21 @@ void View_GoBack();
 bool View_ChangeSize();               // false in views without sizes
 int View_SelectedIndex();             // day-list index for the item commands
 bool View_IsTimeTable();
+bool View_HasList();
 void View_RefreshAfterEdit();
 bool View_Key(int key, int modifiers);   // current view's key operation
 bool View_Command(int command);          // current view's command operation
 
 // --- view side ------------------------------------------------------------
+// The row of a view number; null for numbers that name no view (they create
+// with success and take no key or command).
+const ViewRow* View_Row(std::uint16_t view);
 const ViewOps* View_Ops(std::uint16_t view);   // null outside the table
 std::uint16_t View_ClampDay(std::int32_t day);  // into the cursor bounds
 void View_SetCursorDate(std::int32_t day);      // clamped cursorDate
 // Every cursor move of a view: clamped cursorDate, item selection ended.
 void View_MoveCursor(std::int32_t day);
 void View_BeginCellState(int cellState, const ViewDayList* list);
-int View_CellState();
 ViewDayList& View_DayList();
 int View_DayCount(std::uint16_t day);           // occurrences of a day
 bool View_SelectItemKey(int key);               // 6001 / 6002

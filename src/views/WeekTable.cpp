@@ -11,8 +11,6 @@ namespace {
 
 constexpr int kListRuleX = 473;  // between the time table and the list (view 7)
 
-bool HasList() { return browse.currentView == VIEW_WEEK_LIST; }
-
 // Every day move: the cursor keeps its place in the week, and the columns are
 // redrawn when the week changes (also when the range bounds stopped it).
 void MoveDays(int days) {
@@ -38,19 +36,19 @@ void WeekTable_Destroy() {}
 
 void WeekTable_Redraw() {
   TimeTable_ClearArea();
-  if (HasList()) {
+  if (View_HasList()) {
     Zeb_SetColor(nwContext, ZEB_BLACK);
     Zeb_DrawLine(nwContext, kListRuleX, 21, kListRuleX, TIME_TABLE_AREA_BOTTOM);
   }
   TimeTable_DrawLabels();
   TimeTable_DrawColumns();
-  if (HasList()) DayList_Redraw();
+  if (View_HasList()) DayList_Redraw();
   TimeTable_InvertCursor();
-  if (HasList()) DayList_DrawHighlight();
+  if (View_HasList()) DayList_DrawHighlight();
 }
 
 void WeekTable_Tick() {
-  if (HasList()) DayList_Tick();
+  if (View_HasList()) DayList_Tick();
 }
 
 bool WeekTable_Key(int key, int /*modifiers*/) {
@@ -62,7 +60,7 @@ bool WeekTable_Key(int key, int /*modifiers*/) {
     case KEY_PAGEUP: MoveDays(-7); return true;
     case KEY_PAGEDOWN: MoveDays(7); return true;
     case VIEW_KEY_PREV_ITEM:
-    case VIEW_KEY_NEXT_ITEM: return HasList() && View_SelectItemKey(key);
+    case VIEW_KEY_NEXT_ITEM: return View_HasList() && View_SelectItemKey(key);
     default: return TimeTable_HourKey(key);
   }
 }

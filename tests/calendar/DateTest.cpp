@@ -42,6 +42,7 @@ TEST(Date, KnownDaysAndWeekdays) {
   EXPECT_EQ(Date_ToDayNo(2000, 1, 1), 36525);
   EXPECT_EQ(DayNo_Weekday(36525), WEEKDAY_SATURDAY);
   EXPECT_EQ(Date_ToDayNo(2079, 6, 5), 65535);
+  EXPECT_EQ(Date_ToDayNo(1970, 1, 1), DAY_UNIX_EPOCH);
   std::uint16_t y, m, d;
   DayNo_ToDate(Date_ToDayNo(2001, 12, 31), y, m, d);
   EXPECT_EQ(m, 12);

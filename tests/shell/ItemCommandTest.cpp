@@ -185,3 +185,20 @@ TEST_F(ItemCommand, SpaceTogglesTheSelectedTaskAndCutEndsASelectionOnAnEmptiedDa
 }
 
 }  // namespace
+
+TEST_F(ItemCommand, OneTableNamesTheItemCommandsAndNoOthers) {
+  constexpr int kItem[] = {CMD_HELP,         CMD_HELP_KEY,         CMD_NOT_IMPLEMENTED, CMD_NOT_IMPLEMENTED_2,
+                           CMD_NOT_IMPLEMENTED_3, CMD_JUMP,        CMD_SEARCH,          CMD_SEARCH_ALT,
+                           CMD_SEARCH_NEXT,  CMD_SEARCH_NEXT_ALT,  CMD_ADD_SCHEDULE,    CMD_ADD_SCHEDULE_ALT,
+                           CMD_ADD_TASK,     CMD_ADD_TASK_ALT,     CMD_ADD_HOLIDAY,     CMD_ADD_HOLIDAY_ALT,
+                           CMD_TO_EUC,       CMD_SAVE,             CMD_CUT,             CMD_COPY,
+                           CMD_PASTE,        CMD_DELETE,           CMD_VERSION,         CMD_EXPORT};
+  constexpr int kOthers[] = {CMD_CHANGE_SIZE, CMD_CHANGE_SIZE_ALT, CMD_NOW,          CMD_CALENDAR, CMD_WEEKS_ALT,
+                             CMD_DAY,         CMD_NOTHING,         CMD_LABEL_ALL,    CMD_LABEL_CUSTOM,
+                             CMD_UNUSED_M,    CMD_DIALOG_OK,       4503,             0};
+  for (int c : kItem) EXPECT_TRUE(ItemCommand_Takes(c)) << c;
+  for (int c : kOthers) {
+    EXPECT_FALSE(ItemCommand_Takes(c)) << c;
+    EXPECT_FALSE(ItemCommand_Command(c)) << c;
+  }
+}

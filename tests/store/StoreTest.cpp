@@ -71,25 +71,6 @@ TEST_F(StoreTest, IterationReturnsTableOrderWithDeletedEntries) {
   EXPECT_EQ(Store_Next(pos), nullptr);
 }
 
-TEST_F(StoreTest, NextOnDayIncludesBothEndsAndOpenTasks) {
-  Entry* a = Make(10, 20);
-  Entry* task = Make(30, DAY_OPEN_END, KIND_TASK);
-  for (Entry* e : {a, task}) ASSERT_TRUE(Store_Register(e));
-  const auto on = [](DayNo day) {
-    Store_SetQueryDay(day);
-    std::uint16_t pos = Store_First();
-    std::vector<Entry*> found;
-    while (Entry* e = Store_NextOnDay(pos)) found.push_back(e);
-    return found;
-  };
-  EXPECT_EQ(on(9), std::vector<Entry*>{});
-  EXPECT_EQ(on(10), std::vector<Entry*>{a});
-  EXPECT_EQ(on(20), std::vector<Entry*>{a});
-  EXPECT_EQ(on(29), std::vector<Entry*>{});
-  EXPECT_EQ(on(30), std::vector<Entry*>{task});
-  EXPECT_EQ(on(65535), std::vector<Entry*>{task});
-}
-
 void NoonClock(DateClock& out) {
   out = DateClock{};
   out.year = 2024;

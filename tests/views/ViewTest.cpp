@@ -6,8 +6,11 @@
 #include "files/Record.h"
 #include "graphics/ZebKey.h"
 #include "support/Headless.h"
+#include "views/DayList.h"
 #include "views/ThreeMonths.h"
+#include "views/TimeTable.h"
 #include "views/ViewFixture.h"
+#include "views/Weeks.h"
 
 namespace {
 
@@ -85,6 +88,34 @@ TEST_F(ViewFramework, TimeTablesAreTheWeekAndDayViews) {
   for (std::uint16_t v = 0; v < 12; ++v) {
     browse.currentView = v;
     EXPECT_EQ(View_IsTimeTable(), v >= VIEW_WEEK && v <= VIEW_DAY) << v;
+  }
+}
+
+// A view's row says what its own source file knows: its layouts, its list,
+// and sizes that cycle inside its family.
+TEST_F(ViewFramework, EachViewsRowAgreesWithItsLayouts) {
+  for (std::uint16_t v = 0; v < 12; ++v) {
+    const ViewRow* row = View_Row(v);
+    ASSERT_EQ(row != nullptr, v >= VIEW_THREE_MONTHS && v <= VIEW_DAY) << v;
+    browse.currentView = v;
+    if (row == nullptr) {
+      EXPECT_FALSE(View_HasList()) << v;
+      continue;
+    }
+    EXPECT_EQ(row->view, v);
+    EXPECT_EQ(row->ops, View_Ops(v));
+    EXPECT_EQ(row->timeTable, TimeTable_Layout(v) != nullptr) << v;
+    EXPECT_EQ(row->list, DayList_Layout(v) != nullptr) << v;
+    EXPECT_EQ(View_HasList(), row->list) << v;
+    const WeeksLayout* weeks = Weeks_Layout(v);
+    EXPECT_EQ(weeks != nullptr && weeks->dayList, weeks != nullptr && row->list) << v;
+    EXPECT_EQ(row->nextSize != 0, row->remembered != nullptr) << v;
+    if (row->nextSize != 0) {
+      const ViewRow* next = View_Row(row->nextSize);
+      ASSERT_NE(next, nullptr) << v;
+      EXPECT_EQ(next->ops, row->ops) << v;
+      EXPECT_EQ(next->remembered, row->remembered) << v;
+    }
   }
 }
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "CliData.h"
 #include "Cli.h"
+#include "CliData.h"
 #include "Sjis.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 
 namespace {
 

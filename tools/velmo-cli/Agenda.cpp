@@ -13,8 +13,8 @@
 #include "CliData.h"
 #include "Sjis.h"
 #include "calendar/Date.h"
-#include "platform/Options.h"
 #include "files/Settings.h"
+#include "options/Options.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
@@ -25,7 +25,7 @@ constexpr const char* kCommand = "agenda";
 constexpr const char* kProgram = "velmo-cli agenda";
 constexpr const char* kUsage = "usage: velmo-cli agenda [--from YYYY-MM-DD] [--days N] [--label N] [--json]\n";
 constexpr long kDefaultDays = 7;
-constexpr long kLabelSelections = 5;  // 0 all .. 5 custom
+constexpr long kLabelSelections = LABEL_CUSTOM;  // 0 all .. 5 custom
 
 enum AgendaOption { OPT_FROM = 1, OPT_DAYS, OPT_LABEL, OPT_JSON };
 constexpr OptionRow kOptions[] = {

@@ -12,7 +12,6 @@
 #include "files/Settings.h"
 #include "store/Label.h"
 #include "store/MonthRec.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -89,9 +88,11 @@ bool CliData_EnterFolder(const char* command) {
 }
 
 std::string CliData_UserPath(const char* file) {
-  char here[cap::kFileName];
-  if (folderEntered || Platform_IsAbsolute(file) || !Platform_CurrentFolder(here, sizeof here)) return file;
-  return std::string(here) + "/" + file;
+  // Room for the working directory and the whole name, however long.
+  std::string path(cap::kFileName + std::strlen(file) + 1, '\0');
+  if (folderEntered || !DataFolder_AbsolutePath(file, path.data(), path.size())) return file;
+  path.resize(std::strlen(path.c_str()));
+  return path;
 }
 
 int CliData_Written() {
@@ -120,7 +121,7 @@ bool CliData_TakeNow(int& argc, char** argv, const char* command) {
     fixedClock.hour = static_cast<std::uint8_t>(hour);
     fixedClock.minute = static_cast<std::uint8_t>(minute);
     // Seconds since the epoch as if local time were UTC; only stamps use them.
-    fixedClock.seconds = (std::int64_t{day} - 25568) * 86400 + hour * 3600 + minute * 60;
+    fixedClock.seconds = (std::int64_t{day} - DAY_UNIX_EPOCH) * DATE_SECONDS_PER_DAY + hour * 3600 + minute * 60;
     Date_SetClock(FixedClock);
     for (int j = i; j + 2 < argc; ++j) argv[j] = argv[j + 2];
     argc -= 2;
@@ -246,7 +247,7 @@ int CliData_Read(const char* command) {
 int CliData_NoRecord(const char* command) {
   char here[cap::kFileName];
   std::fprintf(stderr, "velmo-cli %s: no record file in %s (%s)\n", command,
-               Platform_CurrentFolder(here, sizeof here) ? here : ".", Record_Path());
+               DataFolder_AbsolutePath(".", here, sizeof here) ? here : ".", Record_Path());
   return CLI_EXIT_NO_RECORD;
 }
 

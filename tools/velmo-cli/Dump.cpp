@@ -12,7 +12,7 @@
 #include "calendar/Date.h"
 #include "files/Record.h"
 #include "files/Settings.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "store/Store.h"
 
 namespace {

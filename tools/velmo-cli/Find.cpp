@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "CliData.h"
 #include "Cli.h"
+#include "CliData.h"
 #include "Sjis.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "store/Find.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "IcsImport.h"
 #include "IcsRules.h"
 #include "IcsZones.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "store/MonthRec.h"
 
 namespace {

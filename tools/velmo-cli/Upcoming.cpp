@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "CliData.h"
 #include "Cli.h"
+#include "CliData.h"
 #include "Sjis.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 #include "store/MonthRec.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "Cli.h"
 #include "CliData.h"
 #include "files/DataFolder.h"
-#include "platform/Options.h"
+#include "options/Options.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
-// What the Linux hosts share of the host operations (graphics/ZebHost.h): the
+// What every host shares of the host operations (graphics/ZebHost.h): the
 // key queue with its wait, and the defaults a real-time host keeps (a
 // condition-variable wait on the shared queue, an input-method flag, debug
-// text on stderr, the FreeType glyph source of ZebGlyph.h), which a windowed host can mostly keep. A host's clock is
-// installed with Date_SetClock; the system clock is the default.
+// text on stderr, the glyph source of ZebGlyph.h: FreeType on Linux, GDI in
+// the Windows build), which a windowed host can mostly keep. A host's clock
+// is installed with Date_SetClock; the system clock is the default.
 #pragma once
 
 #include "graphics/ZebHost.h"

@@ -1,4 +1,4 @@
-#include "platform/Options.h"
+#include "options/Options.h"
 
 #include <cstring>
 

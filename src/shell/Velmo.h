@@ -1,5 +1,5 @@
-// The application's entry point, which each program's main hands to its host
-// (a leaf header: the hosts see it without seeing the application's layers).
+// The application's entry point, which each program's main hands to its host.
+// Only the programs and the shell see it: no host needs to.
 #pragma once
 
 // Exit status of a run that found another Velmo on its record file.

@@ -2,6 +2,8 @@
 // function keys and the browse keys all produce these, so every action has one
 // number. 3001..3041 come from the bar and the browse keys, 4501..4530 are
 // the item and store commands; each *_ALT is another number for the same action.
+// The views' layer holds them: the function-key bar is a screen object and
+// some views take CMD_NOW.
 #pragma once
 
 enum : int {

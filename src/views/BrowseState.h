@@ -1,5 +1,6 @@
-// The browse screen's one record and its view and mode numbers: a leaf
-// header shared by the views, the dialogs and the shell.
+// The browse screen's one record and its view and mode numbers, owned by the
+// views (defined in Screen.cpp); the dialogs and the shell see it through
+// the views. The store, files and toolkit do not.
 #pragma once
 
 #include <cstdint>
