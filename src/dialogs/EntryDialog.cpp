@@ -12,8 +12,6 @@
 #include "store/MonthRec.h"
 #include "views/Screen.h"
 
-DialogState dialogState{};
-
 namespace {
 
 constexpr std::uint16_t kViewSmall = 12;  // the small screen's view
@@ -24,17 +22,18 @@ constexpr const char* kAskOnClose =
     "\x93\x6f\x98\x5e\x82\xb5\x82\xc4\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x82\xa9\n"
     "\x82\xa2\x82\xa2\x82\xa6\x81\x46\x94\x6a\x8a\xfc\x82\xb5\x82\xc4\x8f\x49\x97\xb9";
 
-EntryWidgets& w = entryWidgets;
+// The one entry dialog; opening it hands it on.
+EntryDialog entryDialog{};
 
-// What the fields held when the dialog opened, to tell whether anything was
-// typed since (FNV-1a over every editor's text).
-std::uint32_t openedPrint = 0;
+EntryDialog& Of(nwObject* object) { return *static_cast<EntryDialog*>(object); }
 
-std::uint32_t FieldsPrint() {
+// What the fields hold, to tell whether anything was typed since the dialog
+// opened (FNV-1a over every editor's text).
+std::uint32_t FieldsPrint(const EntryDialog& d) {
   std::uint32_t h = 2166136261u;
   for (std::size_t slot = 0; slot < cap::kChildren; ++slot) {
-    if (!w.dialog.childUsed[slot] || w.dialog.children[slot]->handler != nwEdit_Handler) continue;
-    const auto* edit = static_cast<const nwEdit*>(w.dialog.children[slot]);
+    if (!d.childUsed[slot] || d.children[slot]->handler != nwEdit_Handler) continue;
+    const auto* edit = static_cast<const nwEdit*>(d.children[slot]);
     for (int i = 0; i < edit->length; ++i) h = (h ^ static_cast<unsigned char>(edit->text[i])) * 16777619u;
     h = (h ^ 0xFFu) * 16777619u;  // a field's end, so moved bytes count
   }
@@ -45,71 +44,73 @@ void SetImeOpen(bool open) {
   if (nwIme_IsOpen() != open) nwIme_Toggle();
 }
 
-void Build() {
+void Build(EntryDialog& d) {
   browse.screenMode = MODE_DIALOG;
-  dialogState.frameVisible = true;
-  dialogState.dialogAccepted = false;
-  Field_Reset();
+  d.frameVisible = true;
+  d.dialogAccepted = false;
+  Field_Reset(d.fields);
   Dialog_SetToolbar();
-  EntryLayout_CreateChildren();
-  EntryForm_Load();
-  openedPrint = FieldsPrint();
-  dialogState.knownStart = EntryForm_StartDate();
-  if (Dialog_HasEndDate(dialogMode)) dialogState.knownEnd = EntryForm_EndDate();
-  nwEvent_PostTo(&w.dialog, NW_KEY_DOWN, KEY_TAB, KEY_MOD_NONE);
+  EntryLayout_CreateChildren(d);
+  EntryForm_Load(d);
+  d.openedPrint = FieldsPrint(d);
+  d.knownStart = EntryForm_StartDate(d);
+  if (Dialog_HasEndDate(d.fields.mode)) d.knownEnd = EntryForm_EndDate(d);
+  nwEvent_PostTo(&d, NW_KEY_DOWN, KEY_TAB, KEY_MOD_NONE);
   SetImeOpen(true);
 }
 
-void Teardown() {
+void Teardown(EntryDialog& d) {
   SetImeOpen(false);
-  EntryLayout_DestroyChildren();
+  EntryLayout_DestroyChildren(d);
   Screen_FillBrowseToolbar();
   browse.screenMode = MODE_BROWSE;
 }
 
-void Close(bool accepted) {
-  dialogState.frameVisible = false;
-  dialogState.dialogAccepted = accepted;
-  nwEvent_PostTo(&w.dialog, NW_END_MODAL, accepted ? 1 : 0);
+void Close(EntryDialog& d, bool accepted) {
+  d.frameVisible = false;
+  d.dialogAccepted = accepted;
+  nwEvent_PostTo(&d, NW_END_MODAL, accepted ? 1 : 0);
 }
 
-bool Accept() {
-  nwFocus_Set(&w.dialog);
-  if (!EntryForm_Store()) return false;
-  Close(true);
+bool Accept(EntryDialog& d) {
+  nwFocus_Set(&d);
+  if (!EntryForm_Store(d)) return false;
+  Close(d, true);
   return true;
 }
 
 // Cancelling keeps nothing, so the field left is not checked on the way out.
-void Cancel() {
-  Field_Dismiss();
-  nwFocus_Set(&w.dialog);
-  Close(false);
+void Cancel(EntryDialog& d) {
+  Field_Dismiss(d.fields);
+  nwFocus_Set(&d);
+  Close(d, false);
 }
 
 void FocusIf(bool present, nwObject* field) {
   if (present) nwFocus_Set(field);
 }
 
-bool OnKey(int key, int modifiers) {
+bool OnKey(EntryDialog& d, int key, int modifiers) {
   const bool ctrl = (modifiers & KEY_MOD_CTRL) != 0;
-  if (key == KEY_RETURN) return Accept(), true;
-  if (key == KEY_ESCAPE) return Cancel(), true;
+  if (key == KEY_RETURN) return Accept(d), true;
+  if (key == KEY_ESCAPE) return Cancel(d), true;
   const int special = Key_Base(key);
   if (special == KEY_UP || special == KEY_DOWN) {
-    if (fieldParams.spinKind == SPIN_NONE) return false;
-    Field_Step(special == KEY_UP);
+    if (d.fields.params.spinKind == SPIN_NONE) return false;
+    Field_Step(d.fields, special == KEY_UP);
     return true;
   }
   if (!ctrl) return false;
+  const DialogMode mode = d.fields.mode;
+  EntryWidgets& w = d.w;
   switch (key) {
     case 'd': nwFocus_Set(&w.text); return true;
     case 's': nwFocus_Set(&w.startYear); return true;
-    case 'e': FocusIf(Dialog_HasEndDate(dialogMode), &w.endYear); return true;
-    case 't': FocusIf(Dialog_IsScheduleMode(dialogMode), &w.startHour); return true;
+    case 'e': FocusIf(Dialog_HasEndDate(mode), &w.endYear); return true;
+    case 't': FocusIf(Dialog_IsScheduleMode(mode), &w.startHour); return true;
     case 'r':
-      FocusIf(Dialog_HasEndDate(dialogMode), &w.repeat);
-      FocusIf(Dialog_IsTaskMode(dialogMode), &w.rank);
+      FocusIf(Dialog_HasEndDate(mode), &w.repeat);
+      FocusIf(Dialog_IsTaskMode(mode), &w.rank);
       return true;
     default: return false;
   }
@@ -117,23 +118,23 @@ bool OnKey(int key, int modifiers) {
 
 // The user closes the window over typed text: keep it, drop it, or stay. The
 // close goes on as the host's close once the dialog has ended.
-void AskOnClose() {
+void AskOnClose(EntryDialog& d) {
   const int answer = Notice_Box(kAskOnClose, NOTICE_YES_NO_CANCEL);
-  if (answer == NOTICE_YES && !Accept()) return;
-  if (answer == NOTICE_NO) Cancel();
+  if (answer == NOTICE_YES && !Accept(d)) return;
+  if (answer == NOTICE_NO) Cancel(d);
   if (answer == NOTICE_YES || answer == NOTICE_NO) Zeb_PushKey(KEY_HOST_CLOSE);
 }
 
-void OnCommand(int command) {
-  if (command == CMD_CLOSE_REQUEST) return AskOnClose();
+void OnCommand(EntryDialog& d, int command) {
+  if (command == CMD_CLOSE_REQUEST) return AskOnClose(d);
   if (command == CMD_DIALOG_OK) {
-    Accept();
+    Accept(d);
     return;
   }
-  if (command == CMD_DIALOG_CANCEL) return Cancel();
+  if (command == CMD_DIALOG_CANCEL) return Cancel(d);
   if (command >= CMD_DIALOG_LABEL0 && command <= CMD_DIALOG_LABEL0 + 4) {
-    dialogState.dialogLabel = static_cast<std::uint16_t>(command - CMD_DIALOG_LABEL0);
-    EntryForm_ShowLabel(dialogState.dialogLabel);
+    d.dialogLabel = static_cast<std::uint16_t>(command - CMD_DIALOG_LABEL0);
+    EntryForm_ShowLabel(d, d.dialogLabel);
   }
 }
 
@@ -145,15 +146,21 @@ int ChooseLayout() {
   return Settings_Get().useLargeDialog ? LAYOUT_LARGE : LAYOUT_NORMAL;
 }
 
-void Run(DialogMode mode) {
-  dialogMode = mode;
-  dialogState.layout = ChooseLayout();
-  const ZebRect rect = EntryLayout_DialogRect();
-  nwObject_Create(&w.dialog, EntryDialog_Handler, &titleBar, &rect);
-  nwFocus_Set(&w.dialog);
-  nwDialog_DoModal(&w.dialog);
-  nwObject_Destroy(&w.dialog);
+// Runs the dialog in mode for the entry being changed (null: a new one);
+// true when it was accepted.
+bool Run(DialogMode mode, Entry* edited) {
+  EntryDialog& d = entryDialog;
+  d.fields.mode = mode;
+  d.editedEntry = edited;
+  d.dialogAccepted = false;
+  d.layout = ChooseLayout();
+  const ZebRect rect = EntryLayout_DialogRect(d);
+  nwObject_Create(&d, EntryDialog_Handler, &titleBar, &rect);
+  nwFocus_Set(&d);
+  nwDialog_DoModal(&d);
+  nwObject_Destroy(&d);
   nwEvent_PostTo(&mainArea, NW_REDRAW);
+  return d.dialogAccepted;
 }
 
 DialogMode ChangeMode(EntryKind kind) {
@@ -165,50 +172,46 @@ DialogMode ChangeMode(EntryKind kind) {
 }  // namespace
 
 bool EntryDialog_Add(int command) {
-  dialogState.dialogAccepted = false;
-  dialogState.editedEntry = nullptr;
   switch (command) {
-    case CMD_ADD_SCHEDULE: Run(DLG_ADD_SCHEDULE); break;
-    case CMD_ADD_TASK: Run(DLG_ADD_TASK); break;
-    case CMD_ADD_HOLIDAY: Run(DLG_ADD_HOLIDAY); break;
-    default: break;
+    case CMD_ADD_SCHEDULE: return Run(DLG_ADD_SCHEDULE, nullptr);
+    case CMD_ADD_TASK: return Run(DLG_ADD_TASK, nullptr);
+    case CMD_ADD_HOLIDAY: return Run(DLG_ADD_HOLIDAY, nullptr);
+    default: return false;
   }
-  return true;
 }
 
 bool EntryDialog_Change(DayNo day, int index) {
-  dialogState.dialogAccepted = false;
   Entry* e = index < 0 ? nullptr : MonthRec_EntryAt(day, static_cast<std::uint16_t>(index));
-  dialogState.editedEntry = e;
-  if (e != nullptr) Run(ChangeMode(e->kind));
-  return true;
+  return e != nullptr && Run(ChangeMode(e->kind), e);
 }
-
-bool EntryDialog_Accepted() { return dialogState.dialogAccepted; }
 
 bool EntryDialog_AskOnClose() {
+  EntryDialog& d = entryDialog;
   const bool asks = browse.screenMode == MODE_DIALOG && nwDialog_Depth() == 1 && !nwMessageBox_IsOpen() &&
-                    dialogState.frameVisible && FieldsPrint() != openedPrint;
-  return asks && nwEvent_PostTo(&w.dialog, NW_COMMAND, CMD_CLOSE_REQUEST);
+                    d.frameVisible && FieldsPrint(d) != d.openedPrint;
+  return asks && nwEvent_PostTo(&d, NW_COMMAND, CMD_CLOSE_REQUEST);
 }
 
+const EntryDialog& EntryDialog_Last() { return entryDialog; }
+
 bool EntryDialog_Handler(nwObject* object, nwMessage* message) {
+  EntryDialog& d = Of(object);
   auto* field = nwMessage_Ptr<nwObject>(message);
   switch (message->code) {
     case NW_CREATE:
       nwDialog_Handler(object, message);
-      Build();
+      Build(d);
       return true;
-    case NW_DESTROY: Teardown(); return nwDialog_Handler(object, message);
-    case NW_KEY_DOWN: return OnKey(message->param, message->param2) || nwDialog_Handler(object, message);
-    case NW_COMMAND: OnCommand(message->param); return true;
+    case NW_DESTROY: Teardown(d); return nwDialog_Handler(object, message);
+    case NW_KEY_DOWN: return OnKey(d, message->param, message->param2) || nwDialog_Handler(object, message);
+    case NW_COMMAND: OnCommand(d, message->param); return true;
     case NW_REDRAW:
       nwDialog_Handler(object, message);
-      if (dialogState.frameVisible) EntryLayout_Draw();
-      return dialogState.frameVisible;
-    case NW_GAIN_FOCUS_NOTIFY: return Field_GainFocus(field);
-    case NW_LOST_FOCUS_NOTIFY: return EntryForm_FieldLeft(field);
-    case NW_EDIT_NOTIFY: return Field_AutoAdvance(field);
+      if (d.frameVisible) EntryLayout_Draw(d);
+      return d.frameVisible;
+    case NW_GAIN_FOCUS_NOTIFY: return Field_GainFocus(d.fields, field);
+    case NW_LOST_FOCUS_NOTIFY: return EntryForm_FieldLeft(d, field);
+    case NW_EDIT_NOTIFY: return Field_AutoAdvance(d.fields, field);
     default: return nwDialog_Handler(object, message);
   }
 }

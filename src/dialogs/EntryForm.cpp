@@ -33,20 +33,12 @@ constexpr const char* kCutConfirm =
     "\x93\xfc\x82\xe8\x82\xab\x82\xe7\x82\xc8\x82\xa2\x8c\xe3\x82\xeb\x82\xcc\x95\x94\x95\xaa\x82\xcd\n"
     "\x8d\xed\x8f\x9c\x82\xb3\x82\xea\x82\xdc\x82\xb7";
 
-EntryWidgets& w = entryWidgets;
-
-// A text longer than the editor holds is shown cut; the entry keeps it whole
-// unless the user changes what is shown.
-struct CutText {
-  const Entry* entry;  // null when the editor shows the whole text
-  int shown;           // bytes in the editor, never half a character
-};
-CutText cutText{};
-
 std::uint16_t Value(const nwEdit& field) { return Field_Value(field.text); }
 
-DayNo StartDate() { return Date_ToDayNo(Value(w.startYear), Value(w.startMonth), Value(w.startDay)); }
-DayNo EndDate() { return Date_ToDayNo(Value(w.endYear), Value(w.endMonth), Value(w.endDay)); }
+DayNo StartDate(const EntryWidgets& w) {
+  return Date_ToDayNo(Value(w.startYear), Value(w.startMonth), Value(w.startDay));
+}
+DayNo EndDate(const EntryWidgets& w) { return Date_ToDayNo(Value(w.endYear), Value(w.endMonth), Value(w.endDay)); }
 
 // Day numbers wrap for impossible dates, so those never become an entry.
 bool ValidDate(const nwEdit& year, const nwEdit& month, const nwEdit& day) {
@@ -70,58 +62,58 @@ void ShowWeekday(nwLabel& label, DayNo day) {
   ShowLabelText(label, name, static_cast<int>(std::strlen(name)));
 }
 
-void ShowLabelName(std::uint16_t label) {
+void ShowLabelName(EntryWidgets& w, std::uint16_t label) {
   const char* name = Label_Name(label);
   const int length = ShiftJis_Fit(name, static_cast<int>(std::strlen(name)), ENTRY_LABEL_BYTES);
   ShowLabelText(w.label, name, length);
 }
 
-void InitText(int id, const char* text) {
-  const EntryChild& child = EntryLayout_Child(id);
-  Field_Init(child.object, child.buffer, child.capacity, text);
+void InitText(EntryDialog& d, int id, const char* text) {
+  const EntryChild child = EntryLayout_Child(d.w, id);
+  Field_Init(d.fields, child.object, child.buffer, child.capacity, text);
 }
 
-void InitNumber(int id, int value) {
+void InitNumber(EntryDialog& d, int id, int value) {
   char text[8];
   std::snprintf(text, sizeof text, "%d", value);
-  InitText(id, text);
+  InitText(d, id, text);
 }
 
-void InitDateRow(int yearId, DayNo date) {
-  std::uint16_t y = 0, m = 0, d = 0;
-  DayNo_ToDate(date, y, m, d);
-  InitNumber(yearId, y);
-  InitNumber(yearId + 1, m);
-  InitNumber(yearId + 2, d);
+void InitDateRow(EntryDialog& d, int yearId, DayNo date) {
+  std::uint16_t year = 0, month = 0, mday = 0;
+  DayNo_ToDate(date, year, month, mday);
+  InitNumber(d, yearId, year);
+  InitNumber(d, yearId + 1, month);
+  InitNumber(d, yearId + 2, mday);
 }
 
-void InitWeekday(int id, DayNo date) {
-  const EntryChild& child = EntryLayout_Child(id);
+void InitWeekday(EntryDialog& d, int id, DayNo date) {
+  const EntryChild child = EntryLayout_Child(d.w, id);
   auto* label = static_cast<nwLabel*>(child.object);
   std::memset(child.buffer, 0, static_cast<std::size_t>(child.capacity) + 1);
   nwEvent_SendTo(label, NW_SET_BUFFER, child.capacity + 1, 0, child.buffer);
   ShowWeekday(*label, date);
 }
 
-void InitTimes(const Entry* e) {
+void InitTimes(EntryDialog& d, const Entry* e) {
   const bool timeTable = View_IsTimeTable();
   if (e != nullptr && e->endHour != 0) {
-    InitNumber(ID_START_HOUR, e->startHour);
-    InitNumber(ID_START_MINUTE, e->startMinute);
-    InitNumber(ID_END_HOUR, e->endHour);
-    InitNumber(ID_END_MINUTE, e->endMinute);
+    InitNumber(d, ID_START_HOUR, e->startHour);
+    InitNumber(d, ID_START_MINUTE, e->startMinute);
+    InitNumber(d, ID_END_HOUR, e->endHour);
+    InitNumber(d, ID_END_MINUTE, e->endMinute);
     return;
   }
   if (e == nullptr && timeTable) {
     const int start = browse.cursorHour;
     const int end = start + browse.hourSpan;
-    InitNumber(ID_START_HOUR, start);
-    InitNumber(ID_START_MINUTE, 0);
-    InitNumber(ID_END_HOUR, end < kHours ? end : kNoTimeEnd);
-    InitNumber(ID_END_MINUTE, 0);
+    InitNumber(d, ID_START_HOUR, start);
+    InitNumber(d, ID_START_MINUTE, 0);
+    InitNumber(d, ID_END_HOUR, end < kHours ? end : kNoTimeEnd);
+    InitNumber(d, ID_END_MINUTE, 0);
     return;
   }
-  for (int id : {ID_START_HOUR, ID_START_MINUTE, ID_END_HOUR, ID_END_MINUTE}) InitText(id, kNoTime);
+  for (int id : {ID_START_HOUR, ID_START_MINUTE, ID_END_HOUR, ID_END_MINUTE}) InitText(d, id, kNoTime);
 }
 
 std::uint16_t OpeningLabel(const Entry* e) {
@@ -130,44 +122,49 @@ std::uint16_t OpeningLabel(const Entry* e) {
   return browse.currentLabel <= LABEL_USER_LAST ? browse.currentLabel : LABEL_COMMON;
 }
 
-void LoadValues() {
-  Entry* e = Dialog_IsChangeMode(dialogMode) ? dialogState.editedEntry : nullptr;
+void LoadValues(EntryDialog& d) {
+  EntryWidgets& w = d.w;
+  const DialogMode mode = d.fields.mode;
+  Entry* e = Dialog_IsChangeMode(mode) ? d.editedEntry : nullptr;
   // An overlong text from a file is shown cut to what the editor holds.
   const int length = e == nullptr ? 0 : ShiftJis_Fit(e->text, e->text == nullptr ? 0 : e->textLen, kTextCapacity);
-  cutText = {e != nullptr && e->text != nullptr && length < e->textLen ? e : nullptr, length};
-  char* text = EntryLayout_Child(ID_TEXT).buffer;
-  Field_Init(&w.text, text, kTextCapacity, "");
+  d.cutEntry = e != nullptr && e->text != nullptr && length < e->textLen ? e : nullptr;
+  d.cutShown = length;
+  char* text = w.textBuffer;
+  Field_Init(d.fields, &w.text, text, kTextCapacity, "");
   if (length > 0) {
     std::memcpy(text, e->text, static_cast<std::size_t>(length));
     text[length] = '\0';
     nwEvent_SendTo(&w.text, NW_SET_TEXT, length, 0, text);
   }
   const DayNo start = e != nullptr ? e->startDay : browse.cursorDate;
-  InitDateRow(ID_START_YEAR, start);
-  InitWeekday(ID_START_WEEKDAY, start);
-  if (Dialog_HasEndDate(dialogMode)) {
+  InitDateRow(d, ID_START_YEAR, start);
+  InitWeekday(d, ID_START_WEEKDAY, start);
+  if (Dialog_HasEndDate(mode)) {
     const DayNo end = e != nullptr ? e->endDay : browse.cursorDate;
-    InitDateRow(ID_END_YEAR, end);
-    InitWeekday(ID_END_WEEKDAY, end);
+    InitDateRow(d, ID_END_YEAR, end);
+    InitWeekday(d, ID_END_WEEKDAY, end);
   }
-  if (Dialog_IsScheduleMode(dialogMode)) InitTimes(e);
-  if (Dialog_IsTaskMode(dialogMode)) InitNumber(ID_RANK, e != nullptr ? e->rank : kDefaultRank);
-  if (Dialog_HasEndDate(dialogMode)) {
-    if (dialogState.layout == LAYOUT_SMALL) nwEvent_SendTo(&w.repeat, NW_SET_FONT, kFontSmallList);
-    dialogState.repeatChoice = e != nullptr ? Repeat_OpenChoice(*e) : 0;
+  if (Dialog_IsScheduleMode(mode)) InitTimes(d, e);
+  if (Dialog_IsTaskMode(mode)) InitNumber(d, ID_RANK, e != nullptr ? e->rank : kDefaultRank);
+  if (Dialog_HasEndDate(mode)) {
+    if (d.layout == LAYOUT_SMALL) nwEvent_SendTo(&w.repeat, NW_SET_FONT, kFontSmallList);
+    d.repeatChoice = e != nullptr ? Repeat_OpenChoice(*e) : 0;
     Repeat_Bind(&w.repeat, w.repeatRows);
-    Field_Register(&w.repeat, nullptr);
-    Repeat_Build(&w.repeat, start, dialogState.repeatChoice);
-    InitNumber(ID_INTERVAL, e != nullptr ? e->interval : 1);
+    Field_Register(d.fields, &w.repeat, nullptr);
+    Repeat_Build(&w.repeat, start, d.repeatChoice);
+    InitNumber(d, ID_INTERVAL, e != nullptr ? e->interval : 1);
   }
-  dialogState.dialogLabel = OpeningLabel(e);
+  d.dialogLabel = OpeningLabel(e);
   std::memset(w.labelBuffer, 0, sizeof w.labelBuffer);
   nwEvent_SendTo(&w.label, NW_SET_BUFFER, static_cast<int>(sizeof w.labelBuffer), 0, w.labelBuffer);
-  ShowLabelName(dialogState.dialogLabel);
+  ShowLabelName(w, d.dialogLabel);
 }
 
-void FixDateOrder(bool keepStart) {
-  if (Dialog_HasEndDate(dialogMode) && EndDate() < StartDate()) {
+void FixDateOrder(EntryDialog& d, bool keepStart) {
+  EntryWidgets& w = d.w;
+  const bool withEnd = Dialog_HasEndDate(d.fields.mode);
+  if (withEnd && EndDate(w) < StartDate(w)) {
     nwEdit* from[3] = {&w.startYear, &w.startMonth, &w.startDay};
     nwEdit* to[3] = {&w.endYear, &w.endMonth, &w.endDay};
     for (int i = 0; i < 3; ++i) {
@@ -178,11 +175,11 @@ void FixDateOrder(bool keepStart) {
       Field_SetText(target, copy);
     }
   }
-  ShowWeekday(w.startWeekday, StartDate());
-  if (Dialog_HasEndDate(dialogMode)) ShowWeekday(w.endWeekday, EndDate());
+  ShowWeekday(w.startWeekday, StartDate(w));
+  if (withEnd) ShowWeekday(w.endWeekday, EndDate(w));
 }
 
-void FixTimeOrder(bool keepStart) {
+void FixTimeOrder(EntryWidgets& w, bool keepStart) {
   const int sh = Value(w.startHour), sm = Value(w.startMinute);
   const int eh = Value(w.endHour), em = Value(w.endMinute);
   if (sh == kHours && sm != 0) Field_SetText(&w.startMinute, "0");
@@ -201,36 +198,37 @@ void FixTimeOrder(bool keepStart) {
 bool IsStartDateField(int id) { return id >= ID_START_YEAR && id <= ID_START_DAY; }
 bool IsEndDateField(int id) { return id >= ID_END_YEAR && id <= ID_END_DAY; }
 
-bool FieldLeft(nwObject* field) {
+bool FieldLeft(EntryDialog& d, nwObject* field) {
   assert(field != nullptr && "a focus notification names its widget");
   if (field == nullptr) return false;
-  if (checkBusy) return true;
+  FieldState& fields = d.fields;
+  if (fields.checkBusy) return true;
   const int id = field->id;
-  Field_Setup(id);
+  Field_Setup(fields, id);
   if (id == ID_TEXT) return true;
   if (id == ID_REPEAT) {
-    dialogState.repeatChoice = Repeat_Leave(&w.repeat);
+    d.repeatChoice = Repeat_Leave(fields, &d.w.repeat);
     return true;
   }
-  checkBusy = true;
-  const bool passed = Field_Check(field);
-  checkBusy = false;
+  fields.checkBusy = true;
+  const bool passed = Field_Check(fields, field);
+  fields.checkBusy = false;
   if (!passed) return false;
-  const bool withEnd = Dialog_HasEndDate(dialogMode);
-  DayNo s = StartDate();
-  DayNo e = withEnd ? EndDate() : dialogState.knownEnd;
-  if (s == dialogState.knownStart && e == dialogState.knownEnd) {
-    if (id == ID_START_HOUR || id == ID_START_MINUTE) FixTimeOrder(true);
-    if (id == ID_END_HOUR || id == ID_END_MINUTE) FixTimeOrder(false);
+  const bool withEnd = Dialog_HasEndDate(fields.mode);
+  DayNo s = StartDate(d.w);
+  DayNo e = withEnd ? EndDate(d.w) : d.knownEnd;
+  if (s == d.knownStart && e == d.knownEnd) {
+    if (id == ID_START_HOUR || id == ID_START_MINUTE) FixTimeOrder(d.w, true);
+    if (id == ID_END_HOUR || id == ID_END_MINUTE) FixTimeOrder(d.w, false);
     return true;
   }
-  if (IsStartDateField(id)) FixDateOrder(true);
-  if (IsEndDateField(id)) FixDateOrder(false);
-  s = StartDate();
-  e = withEnd ? EndDate() : dialogState.knownEnd;
-  if (withEnd && s != dialogState.knownStart) Repeat_Build(&w.repeat, s, dialogState.repeatChoice);
-  dialogState.knownStart = s;
-  dialogState.knownEnd = e;
+  if (IsStartDateField(id)) FixDateOrder(d, true);
+  if (IsEndDateField(id)) FixDateOrder(d, false);
+  s = StartDate(d.w);
+  e = withEnd ? EndDate(d.w) : d.knownEnd;
+  if (withEnd && s != d.knownStart) Repeat_Build(&d.w.repeat, s, d.repeatChoice);
+  d.knownStart = s;
+  d.knownEnd = e;
   return true;
 }
 
@@ -240,38 +238,40 @@ bool IsNumericField(const nwObject* field) {
   return (id >= ID_START_YEAR && id <= ID_END_MINUTE) || id == ID_RANK || id == ID_INTERVAL;
 }
 
-bool FocusedValueOutOfRange() {
-  if (!IsNumericField(fieldParams.field) || fieldParams.valueText == nullptr) return false;
-  const std::uint16_t v = Field_Value(fieldParams.valueText);
-  return v < fieldParams.minValue || v > fieldParams.maxValue;
+bool FocusedValueOutOfRange(const FieldParams& p) {
+  if (!IsNumericField(p.field) || p.valueText == nullptr) return false;
+  const std::uint16_t v = Field_Value(p.valueText);
+  return v < p.minValue || v > p.maxValue;
 }
 
 // Dates the fields cannot hold as a day number (e.g. 29 February of a common
 // year reached through the year field) send the focus to the day field,
 // whose check on leaving reports the range.
-bool DatesValid() {
+bool DatesValid(EntryDialog& d) {
+  EntryWidgets& w = d.w;
   if (!ValidDate(w.startYear, w.startMonth, w.startDay)) {
     nwFocus_Set(&w.startDay);
     return false;
   }
-  if (Dialog_HasEndDate(dialogMode) && !ValidDate(w.endYear, w.endMonth, w.endDay)) {
+  if (Dialog_HasEndDate(d.fields.mode) && !ValidDate(w.endYear, w.endMonth, w.endDay)) {
     nwFocus_Set(&w.endDay);
     return false;
   }
   return true;
 }
 
-void FillKindPart(Entry& e) {
-  e.startDay = StartDate();
-  if (Dialog_IsTaskMode(dialogMode)) {
+void FillKindPart(EntryDialog& d, Entry& e) {
+  EntryWidgets& w = d.w;
+  e.startDay = StartDate(w);
+  if (Dialog_IsTaskMode(d.fields.mode)) {
     e.kind = KIND_TASK;
     e.endDay = DAY_OPEN_END;
     e.rank = static_cast<std::uint8_t>(Value(w.rank));
     e.repeat = REPEAT_NONE;
     return;
   }
-  e.endDay = EndDate();
-  if (Dialog_IsScheduleMode(dialogMode)) {
+  e.endDay = EndDate(w);
+  if (Dialog_IsScheduleMode(d.fields.mode)) {
     e.kind = KIND_SCHEDULE;
     e.startHour = static_cast<std::uint8_t>(Value(w.startHour));
     e.startMinute = static_cast<std::uint8_t>(Value(w.startMinute));
@@ -283,46 +283,49 @@ void FillKindPart(Entry& e) {
   Repeat_Apply(e, Repeat_ReadChoice(&w.repeat), Value(w.interval));
 }
 
-void Failed() {
+void Failed(EntryDialog& d) {
   Notice_Show(NOTICE_FAILED, NOTICE_OK);
-  nwEvent_PostTo(&w.dialog, NW_REDRAW);
+  nwEvent_PostTo(&d, NW_REDRAW);
 }
 
 // The text to store: the editor's, or the whole text of a file entry whose
 // cut text the user left as shown. Cutting an edited one is asked first;
 // false when the user declines.
-bool TextToStore(const char*& source, int& length) {
-  source = w.text.text;
+bool TextToStore(EntryDialog& d, const char*& source, int& length) {
+  source = d.w.text.text;
   length = static_cast<int>(std::strlen(source));
-  if (cutText.entry == nullptr) return true;
-  if (length == cutText.shown && std::memcmp(source, cutText.entry->text, static_cast<std::size_t>(length)) == 0) {
-    source = cutText.entry->text;
-    length = cutText.entry->textLen;
+  const Entry* cut = d.cutEntry;
+  if (cut == nullptr) return true;
+  if (length == d.cutShown && std::memcmp(source, cut->text, static_cast<std::size_t>(length)) == 0) {
+    source = cut->text;
+    length = cut->textLen;
     return true;
   }
   const bool yes = Notice_Confirm(kCutConfirm);
-  nwEvent_PostTo(&w.dialog, NW_REDRAW);
+  nwEvent_PostTo(&d, NW_REDRAW);
   return yes;
 }
 
-bool StoreEntry() {
-  if (valueInvalid || FocusedValueOutOfRange()) return false;
-  if (w.text.text[0] == '\0' || !DatesValid()) return false;
+bool StoreEntry(EntryDialog& d) {
+  const DialogMode mode = d.fields.mode;
+  if (d.fields.valueInvalid || FocusedValueOutOfRange(d.fields.params)) return false;
+  if (d.w.text.text[0] == '\0' || !DatesValid(d)) return false;
   // An end typed before the start is put in order by the check of the field
   // just left, queued behind this accept; until then the accept does nothing.
-  if (Dialog_HasEndDate(dialogMode) && EndDate() < StartDate()) return false;
+  if (Dialog_HasEndDate(mode) && EndDate(d.w) < StartDate(d.w)) return false;
   const char* source = nullptr;
   int length = 0;
-  if (!TextToStore(source, length)) return false;
-  const bool change = Dialog_IsChangeMode(dialogMode) && dialogState.editedEntry != nullptr;
+  if (!TextToStore(d, source, length)) return false;
+  Entry* edited = d.editedEntry;
+  const bool change = Dialog_IsChangeMode(mode) && edited != nullptr;
   Entry* e = Store_AllocEntries(1);
   char* text = e == nullptr ? nullptr : Store_AllocBytes(static_cast<std::size_t>(length));
   if (text == nullptr) {
-    Failed();
+    Failed(d);
     return false;
   }
   if (change) {
-    std::memcpy(e, dialogState.editedEntry, sizeof(Entry));
+    std::memcpy(e, edited, sizeof(Entry));
   } else {
     std::memset(e, 0, sizeof(Entry));
   }
@@ -330,28 +333,28 @@ bool StoreEntry() {
   std::memcpy(text, source, static_cast<std::size_t>(length));
   e->text = text;
   e->textLen = static_cast<std::uint16_t>(length);
-  FillKindPart(*e);
-  e->label = dialogState.dialogLabel;
+  FillKindPart(d, *e);
+  e->label = d.dialogLabel;
   if (!Store_Register(e)) {
-    Failed();
+    Failed(d);
     return false;
   }
   // The old entry goes only once the new one is in, and both in one save.
-  if (change) Store_Delete(dialogState.editedEntry);
+  if (change) Store_Delete(edited);
   Data_Changed();
   return true;
 }
 
 }  // namespace
 
-void EntryForm_Load() { LoadValues(); }
+void EntryForm_Load(EntryDialog& d) { LoadValues(d); }
 
-DayNo EntryForm_StartDate() { return StartDate(); }
+DayNo EntryForm_StartDate(const EntryDialog& d) { return StartDate(d.w); }
 
-DayNo EntryForm_EndDate() { return EndDate(); }
+DayNo EntryForm_EndDate(const EntryDialog& d) { return EndDate(d.w); }
 
-bool EntryForm_FieldLeft(nwObject* field) { return FieldLeft(field); }
+bool EntryForm_FieldLeft(EntryDialog& d, nwObject* field) { return FieldLeft(d, field); }
 
-bool EntryForm_Store() { return StoreEntry(); }
+bool EntryForm_Store(EntryDialog& d) { return StoreEntry(d); }
 
-void EntryForm_ShowLabel(std::uint16_t label) { ShowLabelName(label); }
+void EntryForm_ShowLabel(EntryDialog& d, std::uint16_t label) { ShowLabelName(d.w, label); }

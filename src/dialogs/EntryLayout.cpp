@@ -8,8 +8,6 @@
 #include "dialogs/EntryDialog.h"
 #include "dialogs/FieldTable.h"
 
-EntryWidgets entryWidgets{};
-
 namespace {
 
 constexpr int kFontTitle = ZEB_FONT_16;
@@ -41,7 +39,7 @@ constexpr std::array<DialogLayout, 3> kLayouts{{
      .repeatCaptionPos = {0, 0}, .interval = {125, 168}, .label = {125, 144}},
 }};
 
-// Titles by dialogMode (Shift-JIS); other modes have none.
+// Titles by dialog mode (Shift-JIS); other modes have none.
 struct ModeTitle {
   DialogMode mode;
   const char* text;
@@ -57,33 +55,30 @@ constexpr std::array<ModeTitle, 6> kTitles{{
     {DLG_CHANGE_HOLIDAY, "\x8b\x78\x93\xfa\x95\xcf\x8d\x58"},              // 休日変更
 }};
 
-EntryWidgets& w = entryWidgets;
-
-const DialogLayout& Layout() {
-  const int n = dialogState.layout;
+const DialogLayout& Layout(const EntryDialog& d) {
+  const int n = d.layout;
   assert(n >= 0 && n < 3 && "the dialog chose one of its layouts");
   return kLayouts[static_cast<std::size_t>(n >= 0 && n < 3 ? n : LAYOUT_NORMAL)];
 }
 
-bool Present(FieldPresence presence) {
+bool Present(DialogMode mode, FieldPresence presence) {
   switch (presence) {
     case FieldPresence::All: return true;
-    case FieldPresence::WithEnd: return Dialog_HasEndDate(dialogMode);
-    case FieldPresence::Schedule: return Dialog_IsScheduleMode(dialogMode);
-    case FieldPresence::Task: return Dialog_IsTaskMode(dialogMode);
+    case FieldPresence::WithEnd: return Dialog_HasEndDate(mode);
+    case FieldPresence::Schedule: return Dialog_IsScheduleMode(mode);
+    case FieldPresence::Task: return Dialog_IsTaskMode(mode);
   }
   return false;
 }
 
-const char* TitleText() {
+const char* TitleText(DialogMode mode) {
   for (const ModeTitle& title : kTitles) {
-    if (title.mode == dialogMode) return title.text;
+    if (title.mode == mode) return title.text;
   }
   return "";
 }
 
-ZebRect PlaceOf(const EntryPlace& place) {
-  const DialogLayout& l = Layout();
+ZebRect PlaceOf(const DialogLayout& l, const EntryPlace& place) {
   const LayoutPoint at = l.*place.anchor;
   ZebRect rect{at.x + place.offset.x, at.y + place.offset.y, place.offset.w, place.offset.h};
   if (place.size != nullptr) {
@@ -106,8 +101,7 @@ void DrawText(int x, int y, const char* text) {
   Zeb_DrawText(nwContext, x, y, text, static_cast<int>(std::strlen(text)));
 }
 
-void DrawCaptions(const EntryPlace& place, int x0, int y0) {
-  const DialogLayout& l = Layout();
+void DrawCaptions(const DialogLayout& l, const EntryPlace& place, int x0, int y0) {
   for (const FieldCaption& caption : place.captions) {
     if (caption.anchor == nullptr) continue;
     if (caption.anchor == &DialogLayout::repeatCaptionPos && !l.repeatCaption) continue;
@@ -118,33 +112,33 @@ void DrawCaptions(const EntryPlace& place, int x0, int y0) {
 
 }  // namespace
 
-const EntryChild& EntryLayout_Child(int id) {
+EntryChild EntryLayout_Child(EntryWidgets& w, int id) {
   const FieldRow* row = FieldTable_Row(id);
   assert(row != nullptr && "a child of the entry dialog for every field id");
-  return row != nullptr ? row->widget : FieldTable_Rows().front().widget;
+  return (row != nullptr ? *row : FieldTable_Rows().front()).widget(w);
 }
 
-ZebRect EntryLayout_DialogRect() {
-  const DialogLayout& l = Layout();
+ZebRect EntryLayout_DialogRect(const EntryDialog& d) {
+  const DialogLayout& l = Layout(d);
   return {(cap::kScreenWidth - l.width) / 2, (cap::kScreenHeight - l.height) / 2 + kBelowMiddle, l.width, l.height};
 }
 
-void EntryLayout_CreateChildren() {
+void EntryLayout_CreateChildren(EntryDialog& d) {
   for (const FieldRow& row : FieldTable_Rows()) {
-    if (!Present(row.place.presence)) continue;
-    nwObject* object = row.widget.object;
-    const ZebRect rect = PlaceOf(row.place);
-    nwObject_Create(object, HandlerOf(row.kind), &w.dialog, &rect);
+    if (!Present(d.fields.mode, row.place.presence)) continue;
+    nwObject* object = row.widget(d.w).object;
+    const ZebRect rect = PlaceOf(Layout(d), row.place);
+    nwObject_Create(object, HandlerOf(row.kind), &d, &rect);
     nwEvent_SendTo(object, NW_SET_ID, row.id);
-    if (row.place.tab) nwEvent_SendTo(&w.dialog, NW_SET_TAB_STOP, 0, 0, object);
+    if (row.place.tab) nwEvent_SendTo(&d, NW_SET_TAB_STOP, 0, 0, object);
     if (row.id == ID_TEXT) nwEvent_SendTo(object, NW_SET_MULTI_LINE);
     if (row.id == ID_LABEL) nwEvent_SendTo(object, NW_SET_STYLE, NW_LABEL_OUTLINED);
   }
 }
 
-void EntryLayout_DestroyChildren() {
+void EntryLayout_DestroyChildren(EntryDialog& d) {
   for (const FieldRow& row : FieldTable_Rows()) {
-    if (Present(row.place.presence)) nwObject_Destroy(row.widget.object);
+    if (Present(d.fields.mode, row.place.presence)) nwObject_Destroy(row.widget(d.w).object);
   }
 }
 
@@ -158,10 +152,11 @@ void EntryLayout_DrawFrame(const ZebRect& rect, const DialogLayout& l, const cha
   Zeb_DrawLine(nwContext, rect.x + DIALOG_RULE_INSET, ruleY, rect.x + l.width - 1 - DIALOG_RULE_INSET, ruleY);
 }
 
-void EntryLayout_Draw() {
-  const ZebRect rect = w.dialog.rect;
-  EntryLayout_DrawFrame(rect, Layout(), TitleText());
+void EntryLayout_Draw(const EntryDialog& d) {
+  const DialogLayout& l = Layout(d);
+  const ZebRect rect = d.rect;
+  EntryLayout_DrawFrame(rect, l, TitleText(d.fields.mode));
   for (const FieldRow& row : FieldTable_Rows()) {
-    if (Present(row.place.presence)) DrawCaptions(row.place, rect.x, rect.y);
+    if (Present(d.fields.mode, row.place.presence)) DrawCaptions(l, row.place, rect.x, rect.y);
   }
 }

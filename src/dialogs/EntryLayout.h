@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "Capacity.h"
 #include "dialogs/Field.h"
 #include "dialogs/Repeat.h"
 #include "toolkit/nw.h"
@@ -12,17 +13,23 @@
 inline constexpr int ENTRY_LABEL_BYTES = 8;    // a label name in the label display
 inline constexpr int ENTRY_WEEKDAY_BYTES = 2;  // one double-byte weekday name
 
-// The dialog and its children; one dialog is open at a time.
+// The dialog's children and the buffers that hold their texts.
 struct EntryWidgets {
-  nwDialog dialog;
   nwEdit text, startYear, startMonth, startDay, endYear, endMonth, endDay;
   nwEdit startHour, startMinute, endHour, endMinute, rank, interval;
   nwLabel startWeekday, endWeekday, label;
   nwListBox repeat;
+  char textBuffer[Field_BufferBytes(cap::kEntryDialogText)];
+  char startYearBuffer[Field_BufferBytes(4)], startMonthBuffer[Field_BufferBytes(2)];
+  char startDayBuffer[Field_BufferBytes(2)], endYearBuffer[Field_BufferBytes(4)];
+  char endMonthBuffer[Field_BufferBytes(2)], endDayBuffer[Field_BufferBytes(2)];
+  char startHourBuffer[Field_BufferBytes(2)], startMinuteBuffer[Field_BufferBytes(2)];
+  char endHourBuffer[Field_BufferBytes(2)], endMinuteBuffer[Field_BufferBytes(2)];
+  char rankBuffer[Field_BufferBytes(1)], intervalBuffer[Field_BufferBytes(2)];
+  char startWeekdayBuffer[ENTRY_WEEKDAY_BYTES + 1], endWeekdayBuffer[ENTRY_WEEKDAY_BYTES + 1];
   char labelBuffer[ENTRY_LABEL_BYTES + 1];
   RepeatRows repeatRows;
 };
-extern EntryWidgets entryWidgets;
 
 // A field's widget, its text buffer (null for the list) and its capacity.
 struct EntryChild {
@@ -31,15 +38,17 @@ struct EntryChild {
   int capacity;
 };
 // Every id asked for is one of the table's.
-const EntryChild& EntryLayout_Child(int id);
+EntryChild EntryLayout_Child(EntryWidgets& w, int id);
 
-// The dialog's rectangle in the chosen layout (dialogState.layout), centred.
-ZebRect EntryLayout_DialogRect();
+struct EntryDialog;
+
+// The dialog's rectangle in its chosen layout, centred.
+ZebRect EntryLayout_DialogRect(const EntryDialog& d);
 // Creates the children the mode has, in tab order; destroys them.
-void EntryLayout_CreateChildren();
-void EntryLayout_DestroyChildren();
+void EntryLayout_CreateChildren(EntryDialog& d);
+void EntryLayout_DestroyChildren(EntryDialog& d);
 // The frame, the title and the captions of the fields shown.
-void EntryLayout_Draw();
+void EntryLayout_Draw(const EntryDialog& d);
 
 struct DialogLayout;
 // A dialog's frame at rect, its title centred on the layout's title row and

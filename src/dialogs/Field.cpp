@@ -13,13 +13,6 @@
 #include "store/Label.h"
 #include "views/Screen.h"
 
-DialogMode dialogMode = DLG_NONE;
-FieldParams fieldParams{};
-nwObject* refocusField = nullptr;
-bool valueInvalid = false;
-bool checkBusy = false;
-bool checksOff = false;
-
 // "  決定  "
 const char* const DIALOG_OK_TEXT = "  \x8c\x88\x92\xe8  ";
 // "  取消  "
@@ -30,14 +23,6 @@ const char* const FIELD_RANGE_FORMAT =
 
 namespace {
 
-struct KnownField {
-  nwObject* object;
-  char* buffer;
-};
-
-std::array<KnownField, cap::kDialogFields> known{};
-std::size_t knownCount = 0;
-
 const FieldRule* RuleOf(int id) {
   const FieldRow* row = FieldTable_Row(id);
   return row != nullptr && row->rule ? &*row->rule : nullptr;
@@ -47,9 +32,9 @@ bool IsEditor(const nwObject* object) {
   return object != nullptr && object->handler == nwEdit_Handler;
 }
 
-KnownField* Known(const nwObject* field) {
-  for (std::size_t i = 0; i < knownCount; ++i) {
-    if (known[i].object == field) return &known[i];
+KnownField* Known(FieldState& s, const nwObject* field) {
+  for (std::size_t i = 0; i < s.knownCount; ++i) {
+    if (s.known[i].object == field) return &s.known[i];
   }
   return nullptr;
 }
@@ -64,26 +49,26 @@ bool ChangedByProgram(const nwObject* editor) {
 
 // A month outside 1..12 has no length; its own check reports it, so the day
 // is held to the longest month meanwhile rather than to an empty range.
-std::uint16_t DayLimit(int yearId, int monthId) {
-  const std::uint16_t length = Date_MonthLength(Field_ValueOf(yearId), Field_ValueOf(monthId));
+std::uint16_t DayLimit(const FieldState& s, int yearId, int monthId) {
+  const std::uint16_t length = Date_MonthLength(Field_ValueOf(s, yearId), Field_ValueOf(s, monthId));
   return length != 0 ? length : 31;
 }
 
-int SuccessorOf(int id) {
+int SuccessorOf(DialogMode mode, int id) {
   const FieldRule* rule = RuleOf(id);
   if (rule == nullptr) return 0;
-  return rule->successorByMode != nullptr ? rule->successorByMode() : rule->successor;
+  return rule->successorByMode != nullptr ? rule->successorByMode(mode) : rule->successor;
 }
 
-std::uint16_t MaxOf(int id, const FieldRule& rule) {
-  if (id == ID_START_DAY) return DayLimit(ID_START_YEAR, ID_START_MONTH);
-  if (id == ID_END_DAY) return DayLimit(ID_END_YEAR, ID_END_MONTH);
+std::uint16_t MaxOf(const FieldState& s, int id, const FieldRule& rule) {
+  if (id == ID_START_DAY) return DayLimit(s, ID_START_YEAR, ID_START_MONTH);
+  if (id == ID_END_DAY) return DayLimit(s, ID_END_YEAR, ID_END_MONTH);
   return rule.maxValue;
 }
 
-const KnownField* KnownOf(int id) {
-  for (std::size_t i = 0; i < knownCount; ++i) {
-    if (known[i].object != nullptr && known[i].object->id == id) return &known[i];
+const KnownField* KnownOf(const FieldState& s, int id) {
+  for (std::size_t i = 0; i < s.knownCount; ++i) {
+    if (s.known[i].object != nullptr && s.known[i].object->id == id) return &s.known[i];
   }
   return nullptr;
 }
@@ -124,11 +109,11 @@ std::uint16_t StepQuarter(std::uint16_t v, bool up) {
 }
 
 // The stepped value, or -1 for no change.
-int Stepped(std::uint16_t v, bool up) {
-  switch (fieldParams.spinKind) {
+int Stepped(const FieldParams& params, std::uint16_t v, bool up) {
+  switch (params.spinKind) {
     case SPIN_STEP:
-      if (up) return v >= fieldParams.maxValue ? -1 : v + 1;
-      return v <= fieldParams.minValue ? -1 : v - 1;
+      if (up) return v >= params.maxValue ? -1 : v + 1;
+      return v <= params.minValue ? -1 : v - 1;
     case SPIN_QUARTER: return StepQuarter(v, up);
     default: return -1;
   }
@@ -150,43 +135,36 @@ bool Dialog_IsTaskMode(DialogMode mode) { return mode == DLG_ADD_TASK || mode ==
 bool Dialog_IsScheduleMode(DialogMode mode) { return mode == DLG_ADD_SCHEDULE || mode == DLG_CHANGE_SCHEDULE; }
 bool Dialog_IsHolidayMode(DialogMode mode) { return mode == DLG_ADD_HOLIDAY || mode == DLG_CHANGE_HOLIDAY; }
 bool Dialog_HasEndDate(DialogMode mode) { return Dialog_IsScheduleMode(mode) || Dialog_IsHolidayMode(mode); }
-bool Dialog_IsAddMode(DialogMode mode) {
-  return mode == DLG_ADD_TASK || mode == DLG_ADD_SCHEDULE || mode == DLG_ADD_HOLIDAY;
-}
 bool Dialog_IsChangeMode(DialogMode mode) {
   return mode == DLG_CHANGE_TASK || mode == DLG_CHANGE_SCHEDULE || mode == DLG_CHANGE_HOLIDAY;
 }
 
-void Field_Reset() {
-  fieldParams = FieldParams{};
-  refocusField = nullptr;
-  valueInvalid = false;
-  checkBusy = false;
-  checksOff = false;
-  known.fill(KnownField{});
-  knownCount = 0;
+void Field_Reset(FieldState& s) {
+  const DialogMode mode = s.mode;
+  s = FieldState{};
+  s.mode = mode;
 }
 
-bool Field_Register(nwObject* field, char* buffer) {
+bool Field_Register(FieldState& s, nwObject* field, char* buffer) {
   assert(field != nullptr && "only a created field is registered");
   if (field == nullptr) return false;
-  if (KnownField* entry = Known(field)) {
+  if (KnownField* entry = Known(s, field)) {
     entry->buffer = buffer;
     return true;
   }
-  if (knownCount >= known.size()) return false;
-  known[knownCount++] = KnownField{field, buffer};
+  if (s.knownCount >= s.known.size()) return false;
+  s.known[s.knownCount++] = KnownField{field, buffer};
   return true;
 }
 
-nwObject* Field_Find(int id) {
-  const KnownField* field = KnownOf(id);
+nwObject* Field_Find(const FieldState& s, int id) {
+  const KnownField* field = KnownOf(s, id);
   return field != nullptr ? field->object : nullptr;
 }
 
-char* Field_BufferOf(int id) { return BufferOf(KnownOf(id)); }
+char* Field_BufferOf(const FieldState& s, int id) { return BufferOf(KnownOf(s, id)); }
 
-std::uint16_t Field_ValueOf(int id) { return Field_Value(Field_BufferOf(id)); }
+std::uint16_t Field_ValueOf(const FieldState& s, int id) { return Field_Value(Field_BufferOf(s, id)); }
 
 std::uint16_t Field_Value(const char* text) {
   if (text == nullptr) return 0;
@@ -199,11 +177,11 @@ std::uint16_t Field_Value(const char* text) {
   return static_cast<std::uint16_t>(value);
 }
 
-void Field_Init(nwObject* field, char* buffer, int capacity, const char* text) {
+void Field_Init(FieldState& s, nwObject* field, char* buffer, int capacity, const char* text) {
   assert(field != nullptr && buffer != nullptr && capacity >= 0 && "a field binds its own buffer");
   if (field == nullptr || buffer == nullptr || capacity < 0) return;
   std::memset(buffer, 0, static_cast<std::size_t>(capacity) + 1);
-  Field_Register(field, buffer);
+  Field_Register(s, field, buffer);
   // The editor takes the largest text length: a field holds capacity bytes
   // (a year four digits), and its NUL fits the buffer.
   nwEvent_SendTo(field, NW_SET_BUFFER, capacity, 0, buffer);
@@ -225,81 +203,85 @@ void Field_SetNumber(nwObject* field, int value) {
   Field_SetText(field, text);
 }
 
-void Field_Setup(int id) {
+void Field_Setup(FieldState& s, int id) {
   const FieldRule* rule = RuleOf(id);
   if (rule == nullptr) return;
-  const KnownField* field = KnownOf(id);
-  fieldParams.field = field != nullptr ? field->object : nullptr;
-  fieldParams.nextField = Field_Find(SuccessorOf(id));
-  fieldParams.minValue = rule->minValue;
-  fieldParams.maxValue = MaxOf(id, *rule);
-  fieldParams.valueText = BufferOf(field);
-  fieldParams.spinKind = rule->spinKind;
+  const KnownField* field = KnownOf(s, id);
+  FieldParams& p = s.params;
+  p.field = field != nullptr ? field->object : nullptr;
+  p.nextField = Field_Find(s, SuccessorOf(s.mode, id));
+  p.minValue = rule->minValue;
+  p.maxValue = MaxOf(s, id, *rule);
+  p.valueText = BufferOf(field);
+  p.spinKind = rule->spinKind;
 }
 
-void Field_Dismiss() {
-  checksOff = true;
-  refocusField = nullptr;
-  valueInvalid = false;
+void Field_Dismiss(FieldState& s) {
+  s.checksOff = true;
+  s.refocusField = nullptr;
+  s.valueInvalid = false;
 }
 
-bool Field_Check(nwObject* field) {
-  if (checksOff) return true;
-  const std::uint16_t v = Field_Value(fieldParams.valueText);
-  if (v >= fieldParams.minValue && v <= fieldParams.maxValue) {
-    valueInvalid = false;
+bool Field_Check(FieldState& s, nwObject* field) {
+  if (s.checksOff) return true;
+  const FieldParams& p = s.params;
+  const std::uint16_t v = Field_Value(p.valueText);
+  if (v >= p.minValue && v <= p.maxValue) {
+    s.valueInvalid = false;
     return true;
   }
-  Field_SetNumber(field, fieldParams.minValue);
+  Field_SetNumber(field, p.minValue);
   char text[64];
-  std::snprintf(text, sizeof text, FIELD_RANGE_FORMAT, fieldParams.minValue, fieldParams.maxValue);
+  std::snprintf(text, sizeof text, FIELD_RANGE_FORMAT, p.minValue, p.maxValue);
   Notice_Box(text, NOTICE_OK);
   if (field != nullptr && field->parent != nullptr) nwEvent_PostTo(field->parent, NW_REDRAW);
-  refocusField = field;
-  valueInvalid = true;
+  s.refocusField = field;
+  s.valueInvalid = true;
   return false;
 }
 
-void Field_Step(bool up) {
-  nwObject* field = fieldParams.field;
+void Field_Step(FieldState& s, bool up) {
+  nwObject* field = s.params.field;
   if (field == nullptr) return;
-  const int next = Stepped(Field_Value(fieldParams.valueText), up);
+  const int next = Stepped(s.params, Field_Value(s.params.valueText), up);
   if (next < 0) return;
   Field_SetNumber(field, next);
   SelectAll(field);
 }
 
-bool Field_AutoAdvance(nwObject* editor) {
-  if (editor == nullptr || editor != fieldParams.field) return false;
+bool Field_AutoAdvance(FieldState& s, nwObject* editor) {
+  const FieldParams& p = s.params;
+  if (editor == nullptr || editor != p.field) return false;
   // Placing the cursor notifies too: a program change like the rest.
   if (ChangedByProgram(editor)) return false;
   if (SelectionStands(editor)) return true;
-  const char* text = fieldParams.valueText;
+  const char* text = p.valueText;
   if (text == nullptr || text[0] == '\0') return true;
   const FieldRule* rule = RuleOf(editor->id);
   const std::uint16_t v = Field_Value(text);
   if (rule == nullptr || !IsComplete(*rule, v)) return true;
   const bool zeroAdvances = rule->complete == FieldComplete::ZeroOrAtLeast && v == 0;
-  if (v > fieldParams.maxValue && !zeroAdvances) return true;
-  if (fieldParams.nextField == nullptr) return true;
-  refocusField = fieldParams.nextField;
-  nwFocus_Set(fieldParams.nextField);
+  if (v > p.maxValue && !zeroAdvances) return true;
+  if (p.nextField == nullptr) return true;
+  s.refocusField = p.nextField;
+  nwFocus_Set(p.nextField);
   return true;
 }
 
-bool Field_GainFocus(nwObject* field) {
+bool Field_GainFocus(FieldState& s, nwObject* field) {
   assert(field != nullptr && "a focus notification names its widget");
   if (field == nullptr) return false;
-  if (refocusField != nullptr) {
-    nwObject* target = refocusField;
-    refocusField = nullptr;
+  if (s.refocusField != nullptr) {
+    nwObject* target = s.refocusField;
+    s.refocusField = nullptr;
     nwFocus_Set(target);
     return false;
   }
-  Field_Setup(field->id);
-  if (RuleOf(field->id) != nullptr && fieldParams.field == nullptr) {
-    fieldParams.field = field;
-    if (fieldParams.valueText == nullptr && IsEditor(field)) fieldParams.valueText = static_cast<nwEdit*>(field)->text;
+  Field_Setup(s, field->id);
+  FieldParams& p = s.params;
+  if (RuleOf(field->id) != nullptr && p.field == nullptr) {
+    p.field = field;
+    if (p.valueText == nullptr && IsEditor(field)) p.valueText = static_cast<nwEdit*>(field)->text;
   }
   // A list would take SetCursor as a new first row and lose its choice.
   if (IsEditor(field)) SelectAll(field);

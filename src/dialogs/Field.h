@@ -5,9 +5,11 @@
 // jump dialog share.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "Capacity.h"
 #include "toolkit/nw.h"
 #include "views/Command.h"
 
@@ -22,13 +24,11 @@ inline constexpr DialogMode DLG_CHANGE_SCHEDULE = 8;
 inline constexpr DialogMode DLG_CHANGE_HOLIDAY = 10;
 inline constexpr DialogMode DLG_SEARCH = 12;
 inline constexpr DialogMode DLG_JUMP = 13;
-extern DialogMode dialogMode;
 
 bool Dialog_IsTaskMode(DialogMode mode);       // 1, 6
 bool Dialog_IsScheduleMode(DialogMode mode);   // 3, 8
 bool Dialog_IsHolidayMode(DialogMode mode);    // 5, 10
 bool Dialog_HasEndDate(DialogMode mode);       // schedule and holiday modes
-bool Dialog_IsAddMode(DialogMode mode);        // 1, 3, 5
 bool Dialog_IsChangeMode(DialogMode mode);     // 6, 8, 10
 
 // Field ids (SetID of the dialogs' children).
@@ -70,24 +70,39 @@ struct FieldParams {
   std::uint16_t spinKind;
 };
 
-extern FieldParams fieldParams;
-extern nwObject* refocusField;  // focus goes back here on the next gain
-extern bool valueInvalid;       // a failed check not yet cured; refuses accept
-extern bool checkBusy;          // the entry dialog is running Field_Check
-extern bool checksOff;          // the dialog is being cancelled: nothing is checked
+// A field the dialog knows by its id, with its text buffer.
+struct KnownField {
+  nwObject* object;
+  char* buffer;
+};
+
+// The field-check state of one open dialog: its mode, the field set up last,
+// the focus to restore, its flags and the fields it knows. Each dialog owns
+// one and hands it to every call below.
+struct FieldState {
+  DialogMode mode;
+  FieldParams params;
+  nwObject* refocusField;  // focus goes back here on the next gain
+  bool valueInvalid;       // a failed check not yet cured; refuses accept
+  bool checkBusy;          // the dialog is running Field_Check
+  bool checksOff;          // the dialog is being cancelled: nothing is checked
+  std::array<KnownField, cap::kDialogFields> known;
+  std::size_t knownCount;
+};
 
 // Dialog building: empties FieldParams, clears the flags and forgets every
-// known field. Every dialog calls it before creating its fields.
-void Field_Reset();
+// known field (the mode stays). Every dialog calls it before creating its
+// fields.
+void Field_Reset(FieldState& s);
 // Makes a field known so Field_Setup can find it by its id (read from the
 // object when set up); buffer may be null (the repeat list). Field_Init does
 // this itself. False when the table is full.
-bool Field_Register(nwObject* field, char* buffer);
+bool Field_Register(FieldState& s, nwObject* field, char* buffer);
 // The known field with that id, and its buffer; null when none.
-nwObject* Field_Find(int id);
-char* Field_BufferOf(int id);
+nwObject* Field_Find(const FieldState& s, int id);
+char* Field_BufferOf(const FieldState& s, int id);
 // The value of the known field with that id; 0 when none.
-std::uint16_t Field_ValueOf(int id);
+std::uint16_t Field_ValueOf(const FieldState& s, int id);
 
 // Decimal text read as an unsigned 16-bit number; what is not a number is 0.
 std::uint16_t Field_Value(const char* text);
@@ -95,7 +110,7 @@ std::uint16_t Field_Value(const char* text);
 // Clears capacity + 1 bytes of buffer, binds it to the field, which then
 // holds at most capacity bytes of text, and gives the field its first text;
 // registers the field. Size buffers with Field_BufferBytes.
-void Field_Init(nwObject* field, char* buffer, int capacity, const char* text);
+void Field_Init(FieldState& s, nwObject* field, char* buffer, int capacity, const char* text);
 constexpr std::size_t Field_BufferBytes(std::size_t capacity) { return capacity + 1; }
 // Sets the text without triggering the automatic advance, and redraws. A
 // text the program writes never counts as typing, whichever field has the
@@ -103,19 +118,19 @@ constexpr std::size_t Field_BufferBytes(std::size_t capacity) { return capacity 
 void Field_SetText(nwObject* field, const char* text);
 void Field_SetNumber(nwObject* field, int value);  // "%d"
 // Loads FieldParams for the field id (other ids leave them as they were).
-void Field_Setup(int id);
+void Field_Setup(FieldState& s, int id);
 // Range check of the field set up last; false (and the notice) on failure.
 // Always true once Field_Dismiss was called.
-bool Field_Check(nwObject* field);
+bool Field_Check(FieldState& s, nwObject* field);
 // A cancelled dialog keeps none of its values: from now until the next
 // Field_Reset no field is checked and no focus is sent back.
-void Field_Dismiss();
+void Field_Dismiss(FieldState& s);
 // Up or down stepping of the field set up last.
-void Field_Step(bool up);
+void Field_Step(FieldState& s, bool up);
 // EditNotify from editor: true when handled.
-bool Field_AutoAdvance(nwObject* editor);
+bool Field_AutoAdvance(FieldState& s, nwObject* editor);
 // GainFocusNotify for field: true when handled.
-bool Field_GainFocus(nwObject* field);
+bool Field_GainFocus(FieldState& s, nwObject* field);
 
 // Puts up "決定", "取消" and the five label names on the function-key bar.
 void Dialog_SetToolbar();

@@ -44,7 +44,7 @@ struct FieldRule {
   FieldComplete complete;
   std::uint16_t threshold;
   int successor;
-  int (*successorByMode)();
+  int (*successorByMode)(DialogMode mode);
 };
 
 // The entry modes a field is shown in.
@@ -79,7 +79,7 @@ struct InputPlace {
 struct FieldRow {
   int id;
   FieldKind kind;
-  EntryChild widget;
+  EntryChild (*widget)(EntryWidgets& w);  // the entry dialog's widget and buffer
   EntryPlace place;
   InputPlace input;
   std::optional<FieldRule> rule;  // none: neither checked nor stepped

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "files/Save.h"
+#include "files/DataNotice.h"
 #include "views/Screen.h"
 
 namespace {

@@ -15,9 +15,6 @@ inline constexpr int NOTICE_NO = NW_MB_RESULT_NG;  // "いいえ"
 inline constexpr int NOTICE_NO_ANSWER = NW_MB_NO_ANSWER;  // not shown, or closed by a quit
 
 // The texts the program shows (Shift-JIS).
-// "ファイルに保存しました"
-inline constexpr const char* NOTICE_SAVED =
-    "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc9\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
 // "保存に失敗しました"
 inline constexpr const char* NOTICE_SAVE_FAILED =
     "\x95\xdb\x91\xb6\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd";

@@ -115,14 +115,14 @@ int Repeat_ReadChoice(nwListBox* list) {
   return choice >= 0 && choice < REPEAT_ROWS ? choice : 0;
 }
 
-int Repeat_Leave(nwListBox* list) {
+int Repeat_Leave(const FieldState& s, nwListBox* list) {
   const int choice = Repeat_ReadChoice(list);
   if (choice == REPEAT_NONE) return choice;
-  const std::uint16_t endYear = Field_ValueOf(ID_END_YEAR);
+  const std::uint16_t endYear = Field_ValueOf(s, ID_END_YEAR);
   const DayNo start =
-      Date_ToDayNo(Field_ValueOf(ID_START_YEAR), Field_ValueOf(ID_START_MONTH), Field_ValueOf(ID_START_DAY));
-  const DayNo end = Date_ToDayNo(endYear, Field_ValueOf(ID_END_MONTH), Field_ValueOf(ID_END_DAY));
-  if (start == end) Field_SetNumber(Field_Find(ID_END_YEAR), endYear + 1);
+      Date_ToDayNo(Field_ValueOf(s, ID_START_YEAR), Field_ValueOf(s, ID_START_MONTH), Field_ValueOf(s, ID_START_DAY));
+  const DayNo end = Date_ToDayNo(endYear, Field_ValueOf(s, ID_END_MONTH), Field_ValueOf(s, ID_END_DAY));
+  if (start == end) Field_SetNumber(Field_Find(s, ID_END_YEAR), endYear + 1);
   return choice;
 }
 

@@ -10,6 +10,7 @@
 #include "toolkit/nw.h"
 
 struct Entry;
+struct FieldState;
 
 inline constexpr int REPEAT_ROWS = 7;        // one per repeat type
 inline constexpr int REPEAT_ROW_BYTES = 32;  // bytes of one list row
@@ -31,7 +32,7 @@ int Repeat_ReadChoice(nwListBox* list);
 // On leaving the list: reads the choice and, for a repeating choice with the
 // start and end dates equal, moves the end year field one year on. Returns
 // the choice.
-int Repeat_Leave(nwListBox* list);
+int Repeat_Leave(const FieldState& s, nwListBox* list);
 // Fills repeat, interval and the masks of e (startDay already set) from the
 // choice and the interval value.
 void Repeat_Apply(Entry& e, int choice, std::uint16_t interval);

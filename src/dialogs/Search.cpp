@@ -47,6 +47,7 @@ struct SearchState {
 SearchState search;
 
 nwDialog inputDialog;
+FieldState fields{};  // its mode (search or jump) and its fields
 char title[kTitleBytes];
 nwEdit edits[kJumpFieldCount];
 char searchBuffer[Field_BufferBytes(kSearchCapacity)];
@@ -54,7 +55,7 @@ char jumpBuffers[kJumpFieldCount][Field_BufferBytes(4)];
 
 nwEdit& SearchEdit() { return edits[0]; }
 
-int ChildCount() { return dialogMode == DLG_JUMP ? kJumpFieldCount : 1; }
+int ChildCount() { return fields.mode == DLG_JUMP ? kJumpFieldCount : 1; }
 
 void CreateEdit(nwEdit& edit, int id, char* buffer, const char* first) {
   const FieldRow* row = FieldTable_Row(id);
@@ -62,7 +63,7 @@ void CreateEdit(nwEdit& edit, int id, char* buffer, const char* first) {
   const InputPlace& place = row->input;
   nwObject_Create(&edit, nwEdit_Handler, &inputDialog, &place.rect);
   nwEvent_SendTo(&edit, NW_SET_ID, id);
-  Field_Init(&edit, buffer, place.capacity, first);
+  Field_Init(fields, &edit, buffer, place.capacity, first);
 }
 
 void BuildSearch() {
@@ -85,9 +86,9 @@ void BuildJump() {
 
 void Build() {
   browse.screenMode = MODE_WINDOW;
-  Field_Reset();
+  Field_Reset(fields);
   Dialog_SetToolbar();
-  if (dialogMode == DLG_JUMP) {
+  if (fields.mode == DLG_JUMP) {
     BuildJump();
   } else {
     BuildSearch();
@@ -103,7 +104,7 @@ void TearDown() {
 
 void DrawFrame() {
   EntryLayout_DrawFrame(kDialogRect, kLayout, title);
-  if (dialogMode != DLG_JUMP) return;
+  if (fields.mode != DLG_JUMP) return;
   for (int id : kJumpFields) {
     const InputPlace& place = FieldTable_Row(id)->input;
     Zeb_DrawText(nwContext, kDialogRect.x + place.rect.x + place.rect.w + CAPTION_GAP,
@@ -149,7 +150,7 @@ bool JumpFieldsInRange() {
 }
 
 void Accept(nwObject* object) {
-  if (dialogMode == DLG_JUMP && !JumpFieldsInRange()) return;
+  if (fields.mode == DLG_JUMP && !JumpFieldsInRange()) return;
   nwEvent_PostTo(object, NW_END_MODAL, 1);
 }
 
@@ -169,8 +170,8 @@ bool OnKey(nwObject* object, nwMessage* message) {
       return true;
     case KEY_UP:
     case KEY_DOWN:
-      if (fieldParams.spinKind == SPIN_NONE) return true;
-      Field_Step(message->param == KEY_UP);
+      if (fields.params.spinKind == SPIN_NONE) return true;
+      Field_Step(fields, message->param == KEY_UP);
       return true;
     default:
       return nwDialog_Handler(object, message);
@@ -216,7 +217,7 @@ bool InputDialog_Handler(nwObject* object, nwMessage* message) {
 // Runs the dialog in mode and returns the modal result (0: cancelled).
 int RunDialog(DialogMode mode, const char* text) {
   std::snprintf(title, sizeof title, "%s", text);
-  dialogMode = mode;
+  fields.mode = mode;
   nwObject_Create(&inputDialog, InputDialog_Handler, &titleBar, &kDialogRect);
   nwFocus_Set(&inputDialog);
   const int result = nwDialog_DoModal(&inputDialog);

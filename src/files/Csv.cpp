@@ -4,10 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Capacity.h"
 #include "calendar/Date.h"
+#include "files/Files.h"
 #include "files/Record.h"
-#include "platform/Platform.h"
 #include "store/Label.h"
 
 namespace {
@@ -15,7 +14,6 @@ namespace {
 constexpr const char* kDone = "\x8a\xae\x97\xb9";  // "完了"
 constexpr const char* kOpen = "\x96\xa2\x97\xb9";  // "未了"
 constexpr const char* kLinkPrefix = "file:/";
-constexpr const char* kTempSuffix = ".tmp";
 
 // Week ordinals 1..4 as kanji numerals.
 constexpr std::array<const char*, 4> kOrdinal{
@@ -254,23 +252,13 @@ bool Csv_WriteEntry(std::FILE* file, const Entry& entry) {
 }
 
 bool Csv_ExportTo(const char* path) {
-  char temp[cap::kFileName];
-  if (path == nullptr) return false;
-  const int n = std::snprintf(temp, sizeof temp, "%s%s", path, kTempSuffix);
-  if (n < 0 || static_cast<std::size_t>(n) >= sizeof temp) return false;
   // The export holds what the record file holds: it gets its permission bits.
-  std::FILE* file = Record_CreateFile(temp, true);
-  if (file == nullptr) return false;
-  bool ok = true;
-  std::uint16_t pos = Store_First();
-  for (const Entry* e = Store_Next(pos); ok && e != nullptr; e = Store_Next(pos)) {
-    ok = Csv_WriteEntry(file, *e);
-  }
-  ok = std::fflush(file) == 0 && ok && std::ferror(file) == 0;
-  ok = std::fclose(file) == 0 && ok;
-  if (ok && Platform_Replace(temp, path)) return true;
-  std::remove(temp);
-  return false;
+  return Files_ReplaceWhole(path, Record_Path(), [](std::FILE* file) {
+    bool ok = true;
+    std::uint16_t pos = Store_First();
+    for (const Entry* e = Store_Next(pos); ok && e != nullptr; e = Store_Next(pos)) ok = Csv_WriteEntry(file, *e);
+    return ok;
+  });
 }
 
 bool Csv_Export() { return Csv_ExportTo(CSV_FILE_NAME); }

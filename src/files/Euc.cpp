@@ -5,7 +5,7 @@
 
 #include "Capacity.h"
 #include "files/Save.h"
-#include "platform/Platform.h"
+#include "text/Cp932.h"
 #include "text/ShiftJis.h"
 
 namespace {
@@ -35,13 +35,14 @@ std::size_t Euc_ConvertChar(std::span<const std::uint8_t> text, std::uint8_t out
   }
   if (ShiftJis_IsLead(b) && text.size() >= 2 && ShiftJis_IsTrail(text[1])) used = 2;
   else if (!IsHalfWidthKana(b)) return Geta(out);  // a stray byte or a lead without its trail
-  const std::size_t n = Platform_SjisCharToEuc(text.data(), used, out);
+  const unsigned code = used == 2 ? static_cast<unsigned>(b) << 8 | text[1] : b;
+  const std::size_t n = Cp932_ToEucJp(code, out);
   return n != 0 ? n : Geta(out);
 }
 
 bool Euc_ConvertText(Entry& entry) {
   if (entry.text == nullptr || entry.textLen == 0) return true;
-  if (!Platform_HaveEucConverter() || entry.textLen > cap::kPoolBlockBytes) return false;
+  if (entry.textLen > cap::kPoolBlockBytes) return false;
   const std::span<const std::uint8_t> text(reinterpret_cast<const std::uint8_t*>(entry.text),
                                            entry.textLen);
   std::size_t length = 0;

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "Capacity.h"
+#include "files/Files.h"
 #include "platform/Platform.h"
 #include "store/Store.h"
 
@@ -257,24 +258,10 @@ std::uint8_t* PutEntry(std::uint8_t* p, Entry& e) {
 
 bool Saved(const Entry& e, bool dropDeleted) { return !(dropDeleted && e.kind == KIND_DELETED); }
 
-bool WriteFile(const char* name, std::span<const std::uint8_t> bytes) {
-  std::FILE* f = Record_CreateFile(name, true);
-  if (f == nullptr) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && Record_FlushToDisk(f);
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
-}
-
 }  // namespace
-
-bool Record_FlushToDisk(std::FILE* f) { return Platform_FlushFile(f); }
 
 // A private record file stays private in every copy: the new file gets its
 // bits from the start, so no byte is ever readable under wider ones.
-std::FILE* Record_CreateFile(const char* name, bool replace) {
-  return Platform_CreateFile(name, recordPath, replace);
-}
-
 bool Record_Writable() { return Platform_Writable(recordPath); }
 
 bool Record_SetPath(const char* name) {
@@ -376,15 +363,10 @@ std::span<const std::uint8_t> Record_BuildImage() {
 }
 
 bool Record_WriteWhole(const char* path, std::span<const std::uint8_t> bytes) {
-  if (path == nullptr || bytes.empty()) return false;
-  char temporary[cap::kFileName + 8];
-  const int n = std::snprintf(temporary, sizeof temporary, "%s.tmp", path);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof temporary) return false;
-  if (!WriteFile(temporary, bytes) || !Platform_Replace(temporary, path)) {
-    std::remove(temporary);
-    return false;
-  }
-  return true;
+  if (bytes.empty()) return false;
+  return Files_ReplaceWhole(path, recordPath, [bytes](std::FILE* f) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  });
 }
 
 bool Record_Save() {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdint>
 #include <span>
 
@@ -50,19 +49,10 @@ const char* Record_StopText(RecordStop stop);  // short English reason
 // temporary removed, and false returned.
 // Recomputes each saved entry's size.
 bool Record_Save();
-// Writes bytes as the file path in one step: a temporary beside it, created
-// with the record file's bits, flushed to disk, renamed over path, and the
-// folder synced. A failure leaves an older file at path untouched and no
-// temporary behind.
+// Writes bytes as the file path in one step (Files_ReplaceWhole, with the
+// record file's bits). A failure leaves an older file at path untouched and
+// no temporary behind.
 bool Record_WriteWhole(const char* path, std::span<const std::uint8_t> bytes);
-// Flushes f and waits until its bytes are on disk, so that a rename after
-// it never puts an empty file in place; false on any failure.
-bool Record_FlushToDisk(std::FILE* f);
-// Creates name for writing with the record file's permission bits (0666 less
-// the umask when there is no record file), set before any byte is written.
-// With replace an older file of that name is removed first; without, an
-// existing name fails with EEXIST. Null on failure.
-std::FILE* Record_CreateFile(const char* name, bool replace);
 // False when the record file is there but read-only (no write bit, or not
 // writable by this process): a save must not rename over it.
 bool Record_Writable();

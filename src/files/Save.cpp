@@ -1,11 +1,12 @@
 #include "files/Save.h"
 
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "Capacity.h"
+#include "files/DataNotice.h"
+#include "files/Files.h"
 #include "files/Record.h"
 #include "platform/Platform.h"
 #include "store/Store.h"
@@ -36,9 +37,6 @@ struct SaveState {
   bool startReplaced = false;   // the file as it stood at the start is gone: no later backup
   bool damagedPending = false;  // the load stopped short: keep the whole file before saving
   bool failureTold = false;     // a failing immediate save is told once, not at every change
-  DataNoticeHook hook = nullptr;
-  bool noticeHeld = false;
-  char heldNotice[cap::kFileName];
   char damagedCopy[cap::kFileName];
   unsigned damagedIndex = 0;  // of the damaged-file name told at start-up
 };
@@ -75,18 +73,13 @@ bool CopyBytes(std::FILE* in, std::FILE* out) {
   }
 }
 
-// Copies from into a new file to, created with the record file's bits (an
-// older file of that name is replaced).
-bool CopyInto(std::FILE* in, const char* to) {
-  std::FILE* out = Record_CreateFile(to, true);
-  if (out == nullptr) return false;
-  // On disk before it is renamed into place: a backup that a power cut can
-  // leave empty is no backup.
-  const bool copied = CopyBytes(in, out) && Record_FlushToDisk(out);
-  const bool closed = std::fclose(out) == 0;
-  if (copied && closed) return true;
-  std::remove(to);
-  return false;
+// Writes a copy of in to, with the record file's bits; a backup that a power
+// cut can leave empty is no backup, so the copy is on disk before it is
+// renamed into place. Over an older file of that name, or only where none is.
+bool CopyAs(std::FILE* in, const char* to, bool replace) {
+  std::rewind(in);
+  const auto copy = [in](std::FILE* out) { return CopyBytes(in, out); };
+  return replace ? Files_ReplaceWhole(to, Record_Path(), copy) : Files_PlaceWhole(to, Record_Path(), copy);
 }
 
 // The first damaged-file name from i on that no file holds; false when none fits.
@@ -100,20 +93,11 @@ bool FreeDamagedName(unsigned& i, char* name, std::size_t size) {
   return false;
 }
 
-// One try at name: a copy written under a temporary name and synced, then put
-// in place, so a kill never leaves a partial file under the final name. A file
-// this run could not read is moved there, since it cannot be copied.
+// One try at name: a copy, never over another file. A file this run could
+// not read is moved there, since it cannot be copied.
 bool KeepAs(std::FILE* in, const char* name) {
   if (in == nullptr) return Platform_PlaceAs(Record_Path(), name);
-  char temp[cap::kFileName];
-  if (!JoinName(temp, sizeof temp, name, ".tmp")) return false;
-  std::rewind(in);
-  if (!CopyInto(in, temp)) return false;
-  if (Platform_PlaceAs(temp, name)) return true;
-  const int error = errno;
-  std::remove(temp);
-  errno = error;
-  return false;
+  return CopyAs(in, name, false);
 }
 
 // The whole file as loaded, under the name told at start-up or, should that
@@ -155,22 +139,6 @@ void AfterSave(bool saved) {
 }
 
 }  // namespace
-
-void Data_SetNoticeHook(DataNoticeHook hook) {
-  state.hook = hook;
-  if (hook == nullptr || !state.noticeHeld) return;
-  state.noticeHeld = false;
-  hook(state.heldNotice);
-}
-
-void Data_Notice(const char* text) {
-  if (state.hook != nullptr) {
-    state.hook(text);
-    return;
-  }
-  std::snprintf(state.heldNotice, sizeof state.heldNotice, "%s", text);
-  state.noticeHeld = true;
-}
 
 void Data_StartRun() {
   state.modified = false;
@@ -236,10 +204,7 @@ bool Data_Backup() {
   // of this run over the backup an earlier run left.
   if (state.startReplaced) return false;
   char backup[cap::kFileName];
-  char temp[cap::kFileName];
-  if (!Data_BackupPath(backup, sizeof backup) || !JoinName(temp, sizeof temp, backup, ".tmp")) {
-    return false;
-  }
+  if (!Data_BackupPath(backup, sizeof backup)) return false;
   std::FILE* in = std::fopen(Record_Path(), "rb");
   if (in == nullptr) {
     // No record file at the start of the run: nothing to keep, and an older
@@ -247,21 +212,14 @@ bool Data_Backup() {
     state.backupMade = Record_NoSuchFile(errno);
     return state.backupMade;
   }
-  const bool copied = CopyInto(in, temp);
+  state.backupMade = CopyAs(in, backup, true);
   std::fclose(in);
-  if (!copied) return false;
-  if (!Platform_Replace(temp, backup)) {
-    std::remove(temp);
-    return false;
-  }
-  state.backupMade = true;
-  return true;
+  return state.backupMade;
 }
 
 bool Data_Modified() { return state.modified; }
 void Data_SetModified(bool on) { state.modified = on; }
 bool Data_BackupMade() { return state.backupMade; }
 void Data_SetBackupMade(bool on) { state.backupMade = on; }
-bool Data_ImmediateSave() { return state.immediateSave; }
 void Data_SetImmediateSave(bool on) { state.immediateSave = on; }
 const char* Data_DamagedCopyPath() { return state.damagedCopy; }

@@ -3,14 +3,6 @@
 // "<record>.bak" (a copy, so a complete record file always exists).
 #pragma once
 
-// The data layer cannot reach the message box: it tells the user things
-// through this hook (a Shift-JIS text, lines separated by line feeds, at most
-// three lines). Until a hook is set, the latest notice is held and handed to
-// the hook as soon as one is set.
-using DataNoticeHook = void (*)(const char* sjisText);
-void Data_SetNoticeHook(DataNoticeHook hook);
-void Data_Notice(const char* sjisText);
-
 // Start of a run, after Record_Load: modified and backupMade off; if the load
 // stopped at a damaged record (or the file is there but could not be read),
 // the next save first keeps the whole file as "<record>.damaged" (".damaged.N"
@@ -43,7 +35,6 @@ bool Data_Modified();
 void Data_SetModified(bool on);
 bool Data_BackupMade();
 void Data_SetBackupMade(bool on);
-bool Data_ImmediateSave();
 void Data_SetImmediateSave(bool on);
 
 // Name of the damaged-file copy made in this run (empty when none).

@@ -7,6 +7,7 @@
 
 #include "Capacity.h"
 #include "calendar/Date.h"
+#include "files/Files.h"
 #include "files/Record.h"
 #include "files/Save.h"
 #include "store/Label.h"
@@ -241,17 +242,8 @@ bool Settings_Save() {
   const char* text = memory.text;
   const std::size_t size = memory.size;
   if (Unchanged(text, size)) return true;
-  char temp[cap::kFileName];
-  std::snprintf(temp, sizeof temp, "%s.tmp", Settings_ContinuePath());
-  std::FILE* f = std::fopen(temp, "wb");
-  if (f == nullptr) return false;
-  const bool written = std::fwrite(text, 1, size, f) == size && Record_FlushToDisk(f);
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed || !Platform_Replace(temp, Settings_ContinuePath())) {
-    std::remove(temp);
-    return false;
-  }
-  return true;
+  return Files_ReplaceWhole(Settings_ContinuePath(), nullptr,
+                            [&](std::FILE* f) { return std::fwrite(text, 1, size, f) == size; });
 }
 
 void Settings_ApplyCustomLabels() {

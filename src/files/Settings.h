@@ -5,7 +5,6 @@
 #include <cstdint>
 
 inline constexpr std::uint16_t SETTINGS_VERSION = 4;
-inline constexpr unsigned SETTINGS_LINE_BYTES = 256;   // lines of at most 255 characters
 inline constexpr unsigned SETTINGS_CUSTOM_LABELS = 5;  // labels 0..4
 
 // The cursor values of the browse state as stored in the file. The shell

@@ -58,13 +58,6 @@ bool Platform_CurrentFolder(char* out, std::size_t size);
 // Whether path begins at a root ("/x"; Windows "C:\x", "\\server").
 bool Platform_IsAbsolute(const char* path);
 
-// One Shift-JIS (CP932) character of length 1 or 2 in EUC-JP (EUC-JP-MS, as
-// iconv names it; Windows' code page 20932) into out, at most 3 bytes;
-// returns the bytes written, 0 when it has no EUC-JP form or no converter.
-std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, std::uint8_t out[3]);
-// Whether the system has the converter.
-bool Platform_HaveEucConverter();
-
 // A stream whose bytes are kept in memory (POSIX) or a temporary file
 // (Windows); Platform_MemoryClose closes it and hands the bytes out in text
 // (malloc'ed, the caller frees it; size bytes).

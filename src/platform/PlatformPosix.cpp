@@ -2,7 +2,6 @@
 #include "platform/Platform.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -25,12 +24,6 @@ bool ModeOf(const char* likePath, mode_t& mode) {
   return true;
 }
 
-// The system's converter, opened once; (iconv_t)-1 when it cannot be opened.
-iconv_t EucConverter() {
-  static const iconv_t cd = iconv_open("EUC-JP-MS", "CP932");
-  return cd;
-}
-
 }  // namespace
 
 void Platform_Now(std::int64_t& seconds, std::int32_t& micros) {
@@ -51,6 +44,7 @@ bool Platform_Replace(const char* from, const char* to) {
 bool Platform_PlaceAs(const char* from, const char* name) {
   if (link(from, name) == 0) {
     std::remove(from);
+    Platform_SyncFolderOf(name);
     return true;
   }
   if (errno == EEXIST) return false;
@@ -155,22 +149,6 @@ bool Platform_EnterFolder(const char* path) { return chdir(path) == 0; }
 bool Platform_CurrentFolder(char* out, std::size_t size) { return getcwd(out, size) != nullptr; }
 
 bool Platform_IsAbsolute(const char* path) { return path[0] == '/'; }
-
-bool Platform_HaveEucConverter() { return EucConverter() != reinterpret_cast<iconv_t>(-1); }
-
-std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, std::uint8_t out[3]) {
-  if (!Platform_HaveEucConverter() || length == 0 || length > 2) return 0;
-  iconv_t cd = EucConverter();
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  char from[2];
-  std::memcpy(from, in, length);
-  char* inPtr = from;
-  std::size_t inLeft = length;
-  char* outPtr = reinterpret_cast<char*>(out);
-  std::size_t outLeft = 3;
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) return 0;
-  return 3 - outLeft;
-}
 
 bool Platform_MemoryOpen(PlatformMemory& memory) {
   memory = PlatformMemory{};

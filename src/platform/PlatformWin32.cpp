@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr UINT kCp932 = 932;
-constexpr UINT kEucJp = 20932;
-
 // 100-nanosecond intervals between 1601 and 1970.
 constexpr std::int64_t kEpochTicks = 116444736000000000LL;
 
@@ -128,22 +125,6 @@ bool Platform_CurrentFolder(char* out, std::size_t size) {
 bool Platform_IsAbsolute(const char* path) {
   const bool drive = ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':';
   return (drive && (path[2] == '\\' || path[2] == '/')) || (path[0] == '\\' && path[1] == '\\');
-}
-
-bool Platform_HaveEucConverter() { return IsValidCodePage(kEucJp) != FALSE; }
-
-std::size_t Platform_SjisCharToEuc(const std::uint8_t* in, std::size_t length, std::uint8_t out[3]) {
-  if (length == 0 || length > 2) return 0;
-  wchar_t wide[2];
-  const int n = MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(in),
-                                    static_cast<int>(length), wide, 2);
-  if (n <= 0) return 0;
-  char bytes[8];
-  BOOL lost = FALSE;
-  const int m = WideCharToMultiByte(kEucJp, 0, wide, n, bytes, sizeof bytes, nullptr, &lost);
-  if (m <= 0 || m > 3 || lost) return 0;
-  std::memcpy(out, bytes, static_cast<std::size_t>(m));
-  return static_cast<std::size_t>(m);
 }
 
 bool Platform_MemoryOpen(PlatformMemory& memory) {

@@ -102,8 +102,7 @@ int AddCommand(int command) {
 }
 
 bool Add(int command) {
-  EntryDialog_Add(AddCommand(command));
-  if (EntryDialog_Accepted()) RefreshAndRedraw();
+  if (EntryDialog_Add(AddCommand(command))) RefreshAndRedraw();
   return true;
 }
 
@@ -171,8 +170,7 @@ bool ToggleDone() {
 }
 
 bool Change() {
-  EntryDialog_Change(browse.cursorDate, View_SelectedIndex());
-  if (EntryDialog_Accepted()) RefreshAndRedraw();
+  if (EntryDialog_Change(browse.cursorDate, View_SelectedIndex())) RefreshAndRedraw();
   return true;
 }
 

@@ -6,12 +6,6 @@
 #include "SjisTable.h"
 #include "text/Utf8.h"
 
-namespace {
-
-constexpr unsigned kReplacement = 0xFFFD;
-
-}  // namespace
-
 bool Cp932_ToUnicode(unsigned code, unsigned& cp) {
   cp = SJIS_INVALID;
   if (code < 0x100) {
@@ -45,14 +39,14 @@ bool Cp932_FromUnicode(unsigned cp, unsigned& code) {
 
 unsigned Cp932_Next(std::string_view sjis, std::size_t i, std::size_t& used) {
   used = 1;
-  if (i >= sjis.size()) return kReplacement;
+  if (i >= sjis.size()) return CP932_NO_CHARACTER;
   const unsigned c = static_cast<unsigned char>(sjis[i]);
   unsigned cp = kSjisSingle[c];
   if (cp == SJIS_LEAD) {
     cp = i + 1 < sjis.size() ? kSjisPair[kSjisLeadRow[c]][static_cast<unsigned char>(sjis[i + 1])] : SJIS_INVALID;
     if (cp != SJIS_INVALID) used = 2;
   }
-  return cp == SJIS_INVALID || cp == SJIS_LEAD ? kReplacement : cp;
+  return cp == SJIS_INVALID || cp == SJIS_LEAD ? CP932_NO_CHARACTER : cp;
 }
 
 char* Cp932_ToUtf8(char* out, std::string_view sjis) {
@@ -90,4 +84,31 @@ long Cp932_FromUtf8(std::string_view utf8, char* out, std::size_t size, unsigned
     i += n == 0 ? 1 : n;
   }
   return static_cast<long>(length);
+}
+
+std::size_t Cp932_ToEucJp(unsigned code, std::uint8_t out[CP932_EUC_MAX]) {
+  if (code < 0x80) {  // ASCII, NUL included, is the same in both
+    out[0] = static_cast<std::uint8_t>(code);
+    return 1;
+  }
+  unsigned packed = 0;
+  if (code < 0x100) {
+    packed = kSjisEucSingle[code];
+  } else if (code <= 0xFFFF && kSjisLeadRow[code >> 8] != SJIS_NOT_LEAD) {
+    packed = kSjisEucPair[kSjisLeadRow[code >> 8]][code & 0xFF];
+  }
+  if (packed == 0) return 0;
+  if (packed < 0x100) {
+    out[0] = static_cast<std::uint8_t>(packed);
+    return 1;
+  }
+  if (packed < 0x8000) {  // JIS X 0212, packed without its high bits
+    out[0] = 0x8F;
+    out[1] = static_cast<std::uint8_t>(packed >> 8 | 0x80);
+    out[2] = static_cast<std::uint8_t>(packed | 0x80);
+    return 3;
+  }
+  out[0] = static_cast<std::uint8_t>(packed >> 8);
+  out[1] = static_cast<std::uint8_t>(packed);
+  return 2;
 }

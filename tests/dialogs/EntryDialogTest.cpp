@@ -112,7 +112,7 @@ class EntryDialog : public ::testing::Test {
 
 TEST_F(EntryDialog, AddingAScheduleFromACalendarStoresItWithoutTimeAndRestoresTheBrowseScreen) {
   keys = {'a', 'b', KEY_RETURN};
-  EXPECT_TRUE(EntryDialog_Add(CMD_ADD_SCHEDULE));
+  const bool accepted = EntryDialog_Add(CMD_ADD_SCHEDULE);
   EXPECT_EQ(shown[ID_START_YEAR], "2024");
   EXPECT_EQ(shown[ID_START_MONTH], "6");
   EXPECT_EQ(shown[ID_END_DAY], "12");
@@ -129,7 +129,7 @@ TEST_F(EntryDialog, AddingAScheduleFromACalendarStoresItWithoutTimeAndRestoresTh
   EXPECT_EQ(e->endHour, 0);
   EXPECT_EQ(e->interval, 1);
   EXPECT_EQ(e->label, 0);
-  EXPECT_TRUE(EntryDialog_Accepted());
+  EXPECT_TRUE(accepted);
   EXPECT_TRUE(Data_Modified());
   EXPECT_EQ(browse.screenMode, MODE_BROWSE);
   EXPECT_FALSE(nwIme_IsOpen());
@@ -158,10 +158,10 @@ TEST_F(EntryDialog, CancelAndEmptyTextLeaveTheStoreUnchanged) {
   keys = {'a', KEY_ESCAPE};
   EntryDialog_Add(CMD_ADD_TASK);
   keys = {KEY_RETURN};  // empty text: the dialog stays open (ESC ends it)
-  EntryDialog_Add(CMD_ADD_HOLIDAY);
+  const bool accepted = EntryDialog_Add(CMD_ADD_HOLIDAY);
   EXPECT_TRUE(openAfterKeys);
   EXPECT_EQ(Store_Count(), 0);
-  EXPECT_FALSE(EntryDialog_Accepted());
+  EXPECT_FALSE(accepted);
   EXPECT_FALSE(Data_Modified());
   EXPECT_EQ(browse.screenMode, MODE_BROWSE);
 }
@@ -195,7 +195,7 @@ TEST_F(EntryDialog, ChangingATaskKeepsItsDoneMarkAndDeletesTheOldOne) {
   old->done[0] = browse.cursorDate;
   keys = {'n', 'e', 'w', KEY_RETURN};
   EXPECT_TRUE(EntryDialog_Change(browse.cursorDate, 0));
-  EXPECT_EQ(dialogMode, DLG_CHANGE_TASK);
+  EXPECT_EQ(EntryDialog_Last().fields.mode, DLG_CHANGE_TASK);
   EXPECT_EQ(shown[ID_RANK], "5");
   ASSERT_EQ(Store_Count(), 2);
   EXPECT_EQ(old->kind, KIND_DELETED);
@@ -212,7 +212,7 @@ TEST_F(EntryDialog, ChangingATimedEntryOpensAsAHolidayAndAScheduleWithoutTimeSho
   timed->startHour = 9;
   keys = {KEY_RETURN};
   EntryDialog_Change(browse.cursorDate, 0);
-  EXPECT_EQ(dialogMode, DLG_CHANGE_HOLIDAY);
+  EXPECT_EQ(EntryDialog_Last().fields.mode, DLG_CHANGE_HOLIDAY);
   ASSERT_EQ(Store_Count(), 2);
   EXPECT_EQ(Store_At(1)->kind, KIND_HOLIDAY);
   EXPECT_EQ(Text(Store_At(1)), "t");
@@ -220,12 +220,12 @@ TEST_F(EntryDialog, ChangingATimedEntryOpensAsAHolidayAndAScheduleWithoutTimeSho
   Add(KIND_SCHEDULE, "s");
   shown.clear();
   keys = {KEY_ESCAPE};
-  EntryDialog_Change(browse.cursorDate, 1);
-  EXPECT_EQ(dialogMode, DLG_CHANGE_SCHEDULE);
+  const bool accepted = EntryDialog_Change(browse.cursorDate, 1);
+  EXPECT_EQ(EntryDialog_Last().fields.mode, DLG_CHANGE_SCHEDULE);
   EXPECT_EQ(shown[ID_START_HOUR], "--");
   EXPECT_EQ(shown[ID_END_MINUTE], "--");
   EXPECT_EQ(shown[ID_INTERVAL], "1");  // an interval of 0 opens as 1
-  EXPECT_FALSE(EntryDialog_Accepted());
+  EXPECT_FALSE(accepted);
   EXPECT_EQ(Store_Count(), 3);
 }
 
@@ -263,10 +263,10 @@ TEST_F(EntryDialog, AFullStoreRefusesTheNewEntryKeepsTheDialogOpenAndSaysSo) {
   }
   Data_SetModified(false);
   keys = {'a', KEY_RETURN};
-  EntryDialog_Add(CMD_ADD_TASK);
+  const bool accepted = EntryDialog_Add(CMD_ADD_TASK);
   EXPECT_EQ(deepest, 2);  // "失敗しました"
   EXPECT_TRUE(openAfterKeys);
-  EXPECT_FALSE(EntryDialog_Accepted());
+  EXPECT_FALSE(accepted);
   EXPECT_EQ(Store_Count(), cap::kEntries);
   EXPECT_FALSE(Data_Modified());
 }
@@ -290,7 +290,7 @@ TEST_F(EntryDialog, CancellingFromAnOutOfRangeFieldClosesAtOnceWithoutTheRangeMe
     deepest = 0;
     keys = {KEY_TAB, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, '1', cancel};
     EntryDialog_Add(CMD_ADD_HOLIDAY);
-    EXPECT_FALSE(dialogState.dialogAccepted);
+    EXPECT_FALSE(EntryDialog_Last().dialogAccepted);
     EXPECT_EQ(deepest, 1);  // no box over the dialog
     EXPECT_EQ(nwDialog_Depth(), 0);
     EXPECT_EQ(Store_Count(), 0);
@@ -365,12 +365,12 @@ TEST_F(EntryDialog, TheLayoutFollowsTheViewAndTheOption) {
   keys = {KEY_ESCAPE};
   browse.currentView = 12;
   EntryDialog_Add(CMD_ADD_HOLIDAY);
-  EXPECT_EQ(dialogState.layout, LAYOUT_SMALL);
+  EXPECT_EQ(EntryDialog_Last().layout, LAYOUT_SMALL);
   browse.currentView = VIEW_WEEK;
   Settings_Get().useLargeDialog = 1;
   keys = {KEY_ESCAPE};
   EntryDialog_Add(CMD_ADD_HOLIDAY);
-  EXPECT_EQ(dialogState.layout, LAYOUT_LARGE);
+  EXPECT_EQ(EntryDialog_Last().layout, LAYOUT_LARGE);
   Settings_Get().useLargeDialog = 0;
 }
 
@@ -381,8 +381,7 @@ TEST_F(EntryDialog, DeletingAnOccurrenceMarksTheEntryAndRefusesAMissingOne) {
   EXPECT_TRUE(Entry_DeleteAt(browse.cursorDate, 0));
   EXPECT_EQ(e->kind, KIND_DELETED);
   EXPECT_TRUE(Data_Modified());
-  EXPECT_TRUE(EntryDialog_Change(browse.cursorDate, 0));  // nothing there: nothing opens
-  EXPECT_FALSE(EntryDialog_Accepted());
+  EXPECT_FALSE(EntryDialog_Change(browse.cursorDate, 0));  // nothing there: nothing opens
 }
 
 // Through the headless program: the dialog over the browse screen, then the

@@ -22,25 +22,28 @@ void Capture(const char* text) { notices.emplace_back(text); }
 bool ImeOpen() { return imeOpen; }
 void ImeToggle() { imeOpen = !imeOpen; }
 
+// The field state of the test's dialog.
+FieldState fields{};
+
 // The field handling of a dialog, as the entry dialog wires it.
 bool DialogHandler(nwObject* object, nwMessage* message) {
   auto* field = static_cast<nwObject*>(message->ptr);
   switch (message->code) {
-    case NW_GAIN_FOCUS_NOTIFY: return Field_GainFocus(field);
-    case NW_EDIT_NOTIFY: return Field_AutoAdvance(field);
+    case NW_GAIN_FOCUS_NOTIFY: return Field_GainFocus(fields, field);
+    case NW_EDIT_NOTIFY: return Field_AutoAdvance(fields, field);
     case NW_LOST_FOCUS_NOTIFY: {
       if (field == nullptr) return false;
-      if (checkBusy) return true;
-      Field_Setup(field->id);
+      if (fields.checkBusy) return true;
+      Field_Setup(fields, field->id);
       if (field->id == ID_TEXT || field->id == ID_REPEAT) return true;
-      checkBusy = true;
-      const bool passed = Field_Check(field);
-      checkBusy = false;
+      fields.checkBusy = true;
+      const bool passed = Field_Check(fields, field);
+      fields.checkBusy = false;
       return passed;
     }
     case NW_KEY_DOWN:
       if (message->param == KEY_UP || message->param == KEY_DOWN) {
-        if (fieldParams.spinKind != SPIN_NONE) Field_Step(message->param == KEY_UP);
+        if (fields.params.spinKind != SPIN_NONE) Field_Step(fields, message->param == KEY_UP);
         return true;
       }
       return nwDialog_Handler(object, message);
@@ -74,13 +77,13 @@ class Fields : public ::testing::Test {
     nwObject_Create(&titleBar, nwObject_DefaultHandler, nullptr, &screen);
     nwObject_Create(&toolbar, nwToolbar_Handler, nullptr, &bar);
     nwObject_Create(&dialog, DialogHandler, &titleBar, &box);
-    dialogMode = DLG_ADD_SCHEDULE;
-    Field_Reset();
+    fields.mode = DLG_ADD_SCHEDULE;
+    Field_Reset(fields);
     for (std::size_t i = 0; i < kIds.size(); ++i) {
       const ZebRect rect{20, 20 + 22 * static_cast<int>(i), 36, 20};
       nwObject_Create(&edits[i], nwEdit_Handler, &dialog, &rect);
       nwEvent_SendTo(&edits[i], NW_SET_ID, kIds[i]);
-      Field_Init(&edits[i], buffers[i].data(), kIds[i] == ID_TEXT ? 13 : 4, "");
+      Field_Init(fields, &edits[i], buffers[i].data(), kIds[i] == ID_TEXT ? 13 : 4, "");
     }
     Set(ID_START_YEAR, "2024");
     Set(ID_START_MONTH, "6");
@@ -90,8 +93,8 @@ class Fields : public ::testing::Test {
   }
   void TearDown() override { Host_Install(ZebHostOps{}); }
 
-  nwObject* F(int id) { return Field_Find(id); }
-  std::string Text(int id) { return Field_BufferOf(id); }
+  nwObject* F(int id) { return Field_Find(fields, id); }
+  std::string Text(int id) { return Field_BufferOf(fields, id); }
   void Set(int id, const char* text) { nwEvent_SendTo(F(id), NW_SET_TEXT, static_cast<int>(std::string(text).size()), 0, const_cast<char*>(text)); }
   void Focus(int id) {
     nwFocus_Set(F(id));
@@ -205,9 +208,9 @@ TEST_F(Fields, TheInputMethodIsOpenOnlyInTheTextField) {
   EXPECT_TRUE(imeOpen);
   Focus(ID_RANK);
   EXPECT_FALSE(imeOpen);
-  EXPECT_EQ(fieldParams.field, F(ID_RANK));
-  EXPECT_EQ(fieldParams.nextField, F(ID_TEXT));
-  EXPECT_EQ(fieldParams.maxValue, 9);
+  EXPECT_EQ(fields.params.field, F(ID_RANK));
+  EXPECT_EQ(fields.params.nextField, F(ID_TEXT));
+  EXPECT_EQ(fields.params.maxValue, 9);
 }
 
 TEST_F(Fields, TextsReadAsNumbersAndResetEmptiesTheParameters) {
@@ -217,19 +220,19 @@ TEST_F(Fields, TextsReadAsNumbersAndResetEmptiesTheParameters) {
   EXPECT_EQ(Field_Value(nullptr), 0);
   EXPECT_EQ(Field_Value("70000"), 70000 - 65536);
   Set(ID_RANK, "0");
-  Field_Setup(ID_RANK);
-  EXPECT_FALSE(Field_Check(F(ID_RANK)));
-  EXPECT_TRUE(valueInvalid);
-  EXPECT_EQ(refocusField, F(ID_RANK));
+  Field_Setup(fields, ID_RANK);
+  EXPECT_FALSE(Field_Check(fields, F(ID_RANK)));
+  EXPECT_TRUE(fields.valueInvalid);
+  EXPECT_EQ(fields.refocusField, F(ID_RANK));
   velmo_test::Drain();
-  Field_Setup(ID_START_DAY);
-  Field_Setup(9999);  // unknown: kept
-  EXPECT_EQ(fieldParams.maxValue, 30);
-  EXPECT_EQ(fieldParams.nextField, nullptr);  // the end year does not exist here
-  Field_Reset();
-  EXPECT_EQ(fieldParams.field, nullptr);
-  EXPECT_EQ(fieldParams.spinKind, SPIN_NONE);
-  EXPECT_EQ(Field_Find(ID_START_YEAR), nullptr);
+  Field_Setup(fields, ID_START_DAY);
+  Field_Setup(fields, 9999);  // unknown: kept
+  EXPECT_EQ(fields.params.maxValue, 30);
+  EXPECT_EQ(fields.params.nextField, nullptr);  // the end year does not exist here
+  Field_Reset(fields);
+  EXPECT_EQ(fields.params.field, nullptr);
+  EXPECT_EQ(fields.params.spinKind, SPIN_NONE);
+  EXPECT_EQ(Field_Find(fields, ID_START_YEAR), nullptr);
 }
 
 TEST_F(Fields, TheDialogToolbarCarriesOkCancelAndTheLabels) {
@@ -269,13 +272,13 @@ TEST_F(Fields, TheRepeatListKeepsItsChoiceAndLeavingItExtendsAOneDayRule) {
     const ZebRect r{300, 20 + 22 * i, 36, 20};
     nwObject_Create(&ends[i], nwEdit_Handler, &dialog, &r);
     nwEvent_SendTo(&ends[i], NW_SET_ID, endIds[i]);
-    Field_Init(&ends[i], endText[i], 4, endValues[i]);
+    Field_Init(fields, &ends[i], endText[i], 4, endValues[i]);
   }
-  EXPECT_EQ(Repeat_Leave(&list), 4);
+  EXPECT_EQ(Repeat_Leave(fields, &list), 4);
   EXPECT_EQ(Text(ID_END_YEAR), "2025");
   Repeat_Build(&list, Date_ToDayNo(2024, 6, 15), 0);
   velmo_test::Drain();
-  EXPECT_EQ(Repeat_Leave(&list), 0);
+  EXPECT_EQ(Repeat_Leave(fields, &list), 0);
   EXPECT_EQ(Text(ID_END_YEAR), "2025");
   velmo_test::Drain();
   for (auto& edit : ends) nwObject_Destroy(&edit);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/Save.h"
+#include "files/DataNotice.h"
 #include "host/headless/Headless.h"
 #include "shell/Shell.h"
 #include "support/AppScreen.h"
@@ -110,8 +110,8 @@ TEST_F(Notice, ANoticeHeldByTheDataLayerAppearsOnceAttached) {
 }
 
 TEST_F(Notice, WithoutABoxTheTextGoesToTheDebugMessageAndAQuestionIsDeclined) {
-  EXPECT_EQ(Notice_Show(NOTICE_SAVED, NOTICE_OK), NOTICE_NO_ANSWER);   // not attached
-  EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_SAVED);
+  EXPECT_EQ(Notice_Show(NOTICE_CSV_DONE, NOTICE_OK), NOTICE_NO_ANSWER);   // not attached
+  EXPECT_STREQ(Headless_LastDebugMessage(), NOTICE_CSV_DONE);
   Notice_Attach();
   Headless_RequestClose();
   EXPECT_EQ(nwEvent_Next(true), nullptr);   // shutting down

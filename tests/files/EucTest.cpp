@@ -90,13 +90,9 @@ TEST(Euc, TextKeepsWhatFollowsHalfWidthKatakanaAndMarksWhatCannotConvert) {
   EXPECT_EQ(Convert("\xb1\n\x82\xa0", 4), "\x8e\xb1\n\xa4\xa2");  // ｱ, line feed, あ
   // ﾃｽﾄ会議
   EXPECT_EQ(Convert("\xc3\xbd\xc4\x89\xef\x8b\x63", 7), "\x8e\xc3\x8e\xbd\x8e\xc4\xb2\xf1\xb5\xc4");
-  // An IBM extension (ⅰ) has a JIS X 0212 form in EUC-JP-MS; Windows' own
-  // EUC-JP (code page 20932) has none. An unassigned code has none anywhere.
-#ifdef _WIN32
-  EXPECT_EQ(Convert("\xfa\x40" "a", 3), kGeta + "a");
-#else
+  // An IBM extension (ⅰ) has a JIS X 0212 form in EUC-JP-MS, on every
+  // build. An unassigned code has none.
   EXPECT_EQ(Convert("\xfa\x40" "a", 3), "\x8f\xf3\xf3" "a");
-#endif
   EXPECT_EQ(Convert("\x85\x40" "a", 3), kGeta + "a");
   // A lead byte without its trail: 〓, and the line feed after it is kept.
   EXPECT_EQ(Convert("\x82\n", 2), kGeta + "\n");

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "files/Csv.h"
+#include "files/DataNotice.h"
 #include "files/Record.h"
+#include "files/Settings.h"
 #include "files/RecordBytes.h"
 #include "files/SaveFolder.h"
 #include "platform/Platform.h"
@@ -119,6 +122,26 @@ TEST_F(SaveTest, EverySaveTellsTheSavedHookOnceItsFileIsInPlace) {
   ASSERT_EQ(savedNames, (std::vector<std::string>{"record.bak", "record"}));
   EXPECT_EQ(savedBytes[0], Bytes({Task("one")}));
   EXPECT_EQ(savedBytes[1], Bytes({Task("one"), Task("two")}));
+}
+
+// The copy of a damaged file, the export and the continuation file reach
+// the browser's storage the same way.
+TEST_F(SaveTest, EveryOtherFileWrittenTellsTheSavedHookToo) {
+  savedNames.clear();
+  recordbytes::Rec broken = Task("bad");
+  broken.sizeOverride = 200;  // longer than the bytes left
+  Write("record", Bytes({Task("one"), broken}));
+  Start();
+  Platform_SetSavedHook(RecordSaved);
+  AddTask("two");
+  const bool exported = Csv_ExportTo("task.csv");
+  Settings_ApplyDefaults();
+  const bool continued = Settings_Save();
+  Platform_SetSavedHook(nullptr);
+  EXPECT_TRUE(exported);
+  EXPECT_TRUE(continued);
+  EXPECT_EQ(savedNames,
+            (std::vector<std::string>{"record.damaged", "record.bak", "record", "task.csv", Settings_ContinuePath()}));
 }
 #endif
 

@@ -186,4 +186,19 @@ TEST_F(SettingsTest, AFailedWriteLeavesTheOldFile) {
   EXPECT_EQ(Read("continue"), "PowerOnToday: 1\n");
 }
 
+#ifndef _WIN32
+// A link a kill or another program left at the temporary's name is replaced,
+// never written through into the file it points at.
+TEST_F(SettingsTest, ALinkAtTheTemporaryNameIsNeverWrittenThrough) {
+  Write("elsewhere", "someone else's file");
+  ASSERT_TRUE(std::filesystem::exists("elsewhere"));
+  std::filesystem::create_symlink("elsewhere", "continue.tmp");
+  Settings_ApplyDefaults();
+  EXPECT_TRUE(Settings_Save());
+  EXPECT_EQ(Read("elsewhere"), "someone else's file");
+  EXPECT_FALSE(std::filesystem::is_symlink("continue"));
+  EXPECT_NE(Read("continue").find("PowerOnToday"), std::string::npos);
+}
+#endif
+
 }  // namespace

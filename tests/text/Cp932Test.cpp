@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "text/Utf8.h"
 
@@ -43,13 +47,16 @@ std::string Bytes(unsigned code) {
 }
 
 // Every single byte and every lead and trail pair, and every code point of
-// the BMP, give what glibc's CP932 converter gives.
+// the BMP, give what glibc's CP932 and EUC-JP-MS converters give.
 TEST(Cp932, EveryCodeConvertsAsTheCLibraryDoes) {
-  Iconv toUtf8("UTF-8", "CP932"), fromUtf8("CP932", "UTF-8");
-  ASSERT_TRUE(toUtf8.ok() && fromUtf8.ok());
+  Iconv toUtf8("UTF-8", "CP932"), fromUtf8("CP932", "UTF-8"), toEuc("EUC-JP-MS", "CP932");
+  ASSERT_TRUE(toUtf8.ok() && fromUtf8.ok() && toEuc.ok());
   int characters = 0;
   for (unsigned code = 0; code <= 0xFFFF; ++code) {
     if (code >= 0x100 && !toUtf8.Run(Bytes(code >> 8)).empty()) continue;  // no lead byte
+    std::uint8_t euc[CP932_EUC_MAX];
+    const std::size_t eucLength = Cp932_ToEucJp(code, euc);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(euc), eucLength), toEuc.Run(Bytes(code))) << std::hex << code;
     const std::string expected = toUtf8.Run(Bytes(code));
     unsigned cp = 0;
     const bool has = Cp932_ToUnicode(code, cp);
@@ -105,6 +112,52 @@ TEST(Cp932, TextConvertsBothWaysAndMarksWhatItLacks) {
   EXPECT_STREQ(out, "a\xE6\x97\xA5");
   EXPECT_EQ(Cp932_ToUtf8Cut(back, out, 1), 0u);
   EXPECT_STREQ(out, "");
+}
+
+// The forms of the EUC conversion: two bytes, half-width katakana after
+// 0x8E, an IBM extension in JIS X 0212 after 0x8F, and none.
+TEST(Cp932, EucJpFormsOfEachShape) {
+  std::uint8_t out[CP932_EUC_MAX];
+  ASSERT_EQ(Cp932_ToEucJp(0x82A0, out), 2u);  // あ
+  EXPECT_EQ(out[0], 0xA4);
+  EXPECT_EQ(out[1], 0xA2);
+  ASSERT_EQ(Cp932_ToEucJp(0x889F, out), 2u);  // 亜
+  EXPECT_EQ(out[0], 0xB0);
+  EXPECT_EQ(out[1], 0xA1);
+  ASSERT_EQ(Cp932_ToEucJp(0xB1, out), 2u);  // ｱ
+  EXPECT_EQ(out[0], 0x8E);
+  EXPECT_EQ(out[1], 0xB1);
+  ASSERT_EQ(Cp932_ToEucJp(0xFA40, out), 3u);  // ⅰ
+  EXPECT_EQ(out[0], 0x8F);
+  EXPECT_EQ(out[1], 0xF3);
+  EXPECT_EQ(out[2], 0xF3);
+  ASSERT_EQ(Cp932_ToEucJp('a', out), 1u);
+  EXPECT_EQ(out[0], 'a');
+  EXPECT_EQ(Cp932_ToEucJp(0x8540, out), 0u);  // unassigned
+  EXPECT_EQ(Cp932_ToEucJp(0x82, out), 0u);    // a lead byte alone
+  EXPECT_EQ(Cp932_ToEucJp(0x10000, out), 0u);
+}
+
+// Every build converts alike only while the tables are the one converter:
+// no source outside the text layer and its table generator calls iconv.
+TEST(Cp932, NoSourceOutsideTheTextLayerCallsIconv) {
+  namespace fs = std::filesystem;
+  const fs::path root(VELMO_SOURCE_DIR);
+  std::vector<std::string> callers;
+  for (const char* top : {"src", "tools"}) {
+    for (const auto& entry : fs::recursive_directory_iterator(root / top)) {
+      const std::string ext = entry.path().extension().string();
+      if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
+      const std::string name = entry.path().lexically_relative(root).generic_string();
+      if (name.rfind("src/text/", 0) == 0 || name.rfind("tools/sjis-table/", 0) == 0) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (text.find("<iconv.h>") != std::string::npos || text.find("iconv_open") != std::string::npos) {
+        callers.push_back(name);
+      }
+    }
+  }
+  EXPECT_EQ(callers, std::vector<std::string>{});
 }
 
 TEST(Cp932, Utf8LengthsRejectMalformedSequences) {

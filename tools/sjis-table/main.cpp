@@ -1,7 +1,8 @@
 // velmo-sjis-table OUT: writes the text layer's Shift-JIS (CP932) <-> Unicode
-// tables as a C++ header, read from the C library's own CP932 converter in
-// both directions, so a table lookup gives exactly what iconv gives. Builds
-// without iconv (the Windows and browser builds) take the header from here.
+// tables and its CP932 -> EUC-JP-MS table as a C++ header, read from the C
+// library's own converters, so a table lookup gives exactly what iconv gives.
+// Builds without iconv (the Windows and browser builds) take the header from
+// here.
 #include <iconv.h>
 
 #include <cerrno>
@@ -57,6 +58,21 @@ unsigned FromUnicode(iconv_t cd, unsigned cp) {
   Die("a code point that is not one character");
 }
 
+// The EUC-JP-MS form of bytes[0..n) packed in 16 bits: 0 none; one byte as
+// it is; two bytes (0x8E or 0xA1.. first) as they are; the three of JIS X 0212
+// (0x8F b2 b3) as b2 b3 without their high bits.
+unsigned ToEuc(iconv_t cd, const unsigned char* bytes, std::size_t n) {
+  unsigned char out[16];
+  const long m = Run(cd, bytes, n, out, sizeof out);
+  if (m < 0) return 0;
+  if (m == 1 && out[0] < 0x80) return out[0];
+  if (m == 2 && out[0] >= 0x8E && out[0] != 0x8F) return static_cast<unsigned>(out[0]) << 8 | out[1];
+  if (m == 3 && out[0] == 0x8F && out[1] >= 0x80 && out[2] >= 0x80) {
+    return static_cast<unsigned>(out[1] & 0x7F) << 8 | (out[2] & 0x7F);
+  }
+  Die("an EUC-JP form of an unknown shape");
+}
+
 // Sixteen values a line.
 const char* Separator(unsigned i) { return i == 0 ? "\n" : i % 16 ? "," : ",\n"; }
 
@@ -66,8 +82,10 @@ int main(int argc, char** argv) {
   if (argc != 2) return 2;
   iconv_t toUnicode = iconv_open("UTF-32LE", "CP932");
   iconv_t fromUnicode = iconv_open("CP932", "UTF-32LE");
-  if (toUnicode == reinterpret_cast<iconv_t>(-1) || fromUnicode == reinterpret_cast<iconv_t>(-1)) {
-    Die("no CP932 converter");
+  iconv_t toEuc = iconv_open("EUC-JP-MS", "CP932");
+  if (toUnicode == reinterpret_cast<iconv_t>(-1) || fromUnicode == reinterpret_cast<iconv_t>(-1) ||
+      toEuc == reinterpret_cast<iconv_t>(-1)) {
+    Die("no CP932 or EUC-JP-MS converter");
   }
   std::FILE* f = std::fopen(argv[1], "w");
   if (f == nullptr) return 1;
@@ -115,7 +133,26 @@ int main(int argc, char** argv) {
     std::fprintf(f, "%s{0x%X,0x%X}", count == 0 ? "\n" : count % 8 ? "," : ",\n", cp, code);
     ++count;
   }
+  std::fprintf(f, "\n};\n// By byte, then by lead row and trail byte: the EUC-JP-MS form, packed\n"
+                  "// (0 none; below 0x100 one byte; below 0x8000 0x8F and the two bytes\n"
+                  "// with their high bits set; else two bytes).\n"
+                  "inline constexpr std::uint16_t kSjisEucSingle[256] = {");
+  for (unsigned b = 0; b < 256; ++b) {
+    const unsigned char byte = static_cast<unsigned char>(b);
+    std::fprintf(f, "%s0x%X", Separator(b), single[b] == kLead ? 0 : ToEuc(toEuc, &byte, 1));
+  }
+  std::fprintf(f, "};\ninline constexpr std::uint16_t kSjisEucPair[%d][256] = {", leads);
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    if (leadIndex[lead] == 0xFF) continue;
+    std::fprintf(f, "\n{");
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      const unsigned char pair[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
+      std::fprintf(f, "%s0x%X", Separator(trail), ToEuc(toEuc, pair, 2));
+    }
+    std::fprintf(f, "},");
+  }
   std::fprintf(f, "\n};\n");
+  iconv_close(toEuc);
   iconv_close(toUnicode);
   iconv_close(fromUnicode);
   return std::fclose(f) == 0 ? 0 : 1;

@@ -15,6 +15,7 @@
 #include "IcsWrite.h"
 #include "IcsZones.h"
 #include "Sjis.h"
+#include "files/Files.h"
 #include "options/Options.h"
 #include "store/Find.h"
 #include "store/Label.h"
@@ -285,13 +286,7 @@ void AddTimeZone(Exporter& x) {
 
 bool WriteOut(const char* file, const char* text) {
   if (file == nullptr) return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0;
-  const std::string temp = std::string(file) + ".tmp";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool written = std::fputs(text, f) >= 0;
-  if (std::fclose(f) == 0 && written && std::rename(temp.c_str(), file) == 0) return true;
-  std::remove(temp.c_str());
-  return false;
+  return Files_ReplaceWhole(file, nullptr, [text](std::FILE* f) { return std::fputs(text, f) >= 0; });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "files/Files.h"
 #include "files/Record.h"
 
 namespace {
@@ -138,19 +139,13 @@ void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count)
 }
 
 bool IcsShared_SaveUids(const IcsUids& uids) {
-  const std::string path = IcsShared_UidsPath(), temp = path + ".tmp";
   // With the record file's permission bits: a private record stays private.
-  std::FILE* f = Record_CreateFile(temp.c_str(), true);
-  if (f == nullptr) return false;
-  bool ok = true;
-  for (const auto& [uid, print] : uids.remembered) {
-    ok = ok && std::fprintf(f, "%s\t%s\n", uid.c_str(), print.c_str()) > 0;
-  }
-  ok = Record_FlushToDisk(f) && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-  std::remove(temp.c_str());
-  return false;
+  return Files_ReplaceWhole(IcsShared_UidsPath().c_str(), Record_Path(), [&uids](std::FILE* f) {
+    for (const auto& [uid, print] : uids.remembered) {
+      if (std::fprintf(f, "%s\t%s\n", uid.c_str(), print.c_str()) <= 0) return false;
+    }
+    return true;
+  });
 }
 
 const char* IcsShared_ZoneName() {

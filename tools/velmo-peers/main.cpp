@@ -15,7 +15,6 @@
 // no nth-weekday rule, so those events are written to it as the one-off
 // occurrences of 2027.
 #include <fcntl.h>
-#include <iconv.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -33,6 +32,7 @@
 #include "calendar/Date.h"
 #include "files/Record.h"
 #include "store/Store.h"
+#include "text/Cp932.h"
 
 extern char** environ;
 
@@ -121,14 +121,11 @@ Event MakeEvent(int i) {
 // ---- Velmo ------------------------------------------------------------------
 
 std::string ToSjis(const std::string& utf8) {
-  static iconv_t cd = iconv_open("CP932", "UTF-8");
   std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* to = out.data();
-  std::size_t toLeft = out.size();
-  if (iconv(cd, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1)) std::abort();
-  out.resize(out.size() - toLeft);
+  unsigned missing = 0;
+  const long n = Cp932_FromUtf8(utf8, out.data(), out.size(), &missing);
+  if (n < 0 || missing != 0) std::abort();  // the texts here are all Shift-JIS
+  out.resize(static_cast<std::size_t>(n));
   return out;
 }
 

@@ -1,14 +1,13 @@
 #include "host/common/HostKeys.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <span>
 
 #include "graphics/ZebKey.h"
+#include "text/Cp932.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -181,65 +180,25 @@ const HostShortcut* HostKeys_Shortcut(int key) {
 
 std::span<const HostShortcut> HostKeys_Shortcuts() { return kShortcuts; }
 
-namespace {
-
-// "〓", the geta mark, stands for a character Shift-JIS lacks.
-constexpr char kGeta[] = "\x81\xac";
-
-// Bytes of the UTF-8 sequence starting with lead; 1 for a stray byte.
-std::size_t Utf8Length(unsigned char lead) {
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
-  if (lead >= 0xC2) return 2;
-  return 1;
-}
-
-}  // namespace
-
 int HostKeys_ToShiftJis(std::string_view utf8, char* out, std::size_t size) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return -1;
-  std::size_t written = 0;
-  bool fits = true;
-  // One character at a time, so that one the table lacks costs only itself.
-  for (std::size_t at = 0; at < utf8.size() && fits;) {
-    const std::size_t n = std::min(Utf8Length(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
-    char* in = const_cast<char*>(utf8.data() + at);
-    std::size_t inLeft = n;
-    char converted[4];
-    char* o = converted;
-    std::size_t outLeft = sizeof converted;
-    const bool ok = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    const char* bytes = ok ? converted : kGeta;
-    const std::size_t count = ok ? sizeof converted - outLeft : 2;
-    fits = written + count <= size;
-    if (fits) std::memcpy(out + written, bytes, count);
-    written += count;
-    at += n;
-  }
-  iconv_close(cd);
-  return fits ? static_cast<int>(written) : -1;
+  const long n = Cp932_FromUtf8(utf8, out, size, nullptr);
+  return n < 0 ? -1 : static_cast<int>(n);
 }
 
 void HostKeys_ToUtf8(const char* sjis, char* out, std::size_t size) {
   if (size == 0) return;
   out[0] = '\0';
   if (!sjis) return;
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return;
-  char* in = const_cast<char*>(sjis);
-  std::size_t inLeft = std::strlen(sjis);
-  char* o = out;
-  std::size_t outLeft = size - 1;
-  while (inLeft > 0 && outLeft > 0) {
-    if (iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) break;
-    *o++ = '?';  // a byte that is not Shift-JIS
-    --outLeft;
-    ++in;
-    --inLeft;
+  const std::string_view text(sjis);
+  std::size_t length = 0;
+  for (std::size_t i = 0, used = 0; i < text.size(); i += used) {
+    const unsigned cp = Cp932_Next(text, i, used);
+    char one[UTF8_MAX_BYTES] = {'?'};
+    // A byte that is not Shift-JIS shows as '?'.
+    const std::size_t n = cp == CP932_NO_CHARACTER ? 1 : static_cast<std::size_t>(Utf8_Put(one, cp) - one);
+    if (length + n >= size) break;
+    std::memcpy(out + length, one, n);
+    length += n;
   }
-  iconv_close(cd);
-  *o = '\0';
+  out[length] = '\0';
 }
