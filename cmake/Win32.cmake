@@ -5,9 +5,10 @@
 set(VELMO_LINUX_BUILD "" CACHE PATH
     "the Linux build folder: its Shift-JIS table, and velmo-headless and velmo-cli for the window test")
 
-# The Win32 host: the shared key queue of host/common and the window, GDI
+# The Win32 host: the shared key queue and key names of host/common and the window, GDI
 # glyphs and input method of host/win32.
-add_library(velmo_host_win32 STATIC ${CMAKE_SOURCE_DIR}/src/host/common/Host.cpp)
+add_library(velmo_host_win32 STATIC ${CMAKE_SOURCE_DIR}/src/host/common/Host.cpp
+            ${CMAKE_SOURCE_DIR}/src/host/common/HostKeys.cpp)
 velmo_sources(win32_host_srcs src/host/win32)
 target_sources(velmo_host_win32 PRIVATE ${win32_host_srcs})
 velmo_layer_headers(velmo_host_win32 src/host/common src/host/win32)

@@ -1,6 +1,5 @@
-// The files the sync keeps beside the record file are written one way: whole,
-// into a temporary file with the record file's permission bits, flushed to
-// disk, then put in place of the old one in one step.
+// The files the sync keeps beside the record file are replaced whole, as
+// every file of the data layer is, with the record file's permission bits.
 #pragma once
 
 #include <string>
