@@ -30,8 +30,7 @@ const std::string& Line() {
 void OpenOnce() {
   static bool open = false;
   if (open) return;
-  zebScreenWidth = 640;
-  zebScreenHeight = 240;
+  Zeb_SetScreenSize(640, 240);
   Zeb_OpenScreen(ctx);
   const char* failure = nullptr;
   Host_Install({});  // the glyph source

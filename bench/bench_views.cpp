@@ -52,18 +52,14 @@ void FillStore() {
 void Setup() {
   Headless_Install();
   ZebGlyph_Open(nullptr);
-  zebScreenWidth = 640;
-  zebScreenHeight = 240;
+  Zeb_SetScreenSize(640, 240);
   Zeb_OpenScreen(nwContext);
   nwEvent_Reset();
   FillStore();
-  browse = BrowseState{};
-  browse.currentView = VIEW_THREE_MONTHS;
-  browse.monthView = VIEW_THREE_MONTHS;
-  browse.previousView = VIEW_THREE_WEEKS;
-  browse.screenMode = MODE_BROWSE;
-  browse.today = Date_ToDayNo(2024, 1, 10);
-  browse.cursorDate = Date_ToDayNo(2024, 6, 15);
+  BrowseState_Reset();
+  BrowseState_SetView(VIEW_THREE_MONTHS);
+  BrowseState_SetToday(Date_ToDayNo(2024, 1, 10), 2024, 1, 10);
+  BrowseState_SetCursorDate(Date_ToDayNo(2024, 6, 15));
   View_CreateCurrent();
   View_RedrawAll();
 }

@@ -45,7 +45,7 @@ void SetImeOpen(bool open) {
 }
 
 void Build(EntryDialog& d) {
-  browse.screenMode = MODE_DIALOG;
+  BrowseState_SetMode(MODE_DIALOG);
   d.frameVisible = true;
   d.dialogAccepted = false;
   Field_Reset(d.fields);
@@ -63,7 +63,7 @@ void Teardown(EntryDialog& d) {
   SetImeOpen(false);
   EntryLayout_DestroyChildren(d);
   Screen_FillBrowseToolbar();
-  browse.screenMode = MODE_BROWSE;
+  BrowseState_SetMode(MODE_BROWSE);
 }
 
 void Close(EntryDialog& d, bool accepted) {

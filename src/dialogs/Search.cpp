@@ -85,7 +85,7 @@ void BuildJump() {
 }
 
 void Build() {
-  browse.screenMode = MODE_WINDOW;
+  BrowseState_SetMode(MODE_WINDOW);
   Field_Reset(fields);
   Dialog_SetToolbar();
   if (fields.mode == DLG_JUMP) {
@@ -99,7 +99,7 @@ void TearDown() {
   if (nwIme_IsOpen()) nwIme_Toggle();
   for (int i = 0; i < ChildCount(); ++i) nwObject_Destroy(&edits[i]);
   Screen_FillBrowseToolbar();
-  browse.screenMode = MODE_BROWSE;
+  BrowseState_SetMode(MODE_BROWSE);
 }
 
 void DrawFrame() {

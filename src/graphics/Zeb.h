@@ -112,9 +112,11 @@ inline constexpr int ZEB_STYLEBIT_BOLD = 2;
 inline constexpr int ZEB_MAX_GLYPH = 32;     // widest and tallest glyph mask
 inline constexpr int ZEB_BITMAP_HEADER = 16; // bytes before the pixels
 
-// Screen size, set by the program before Zeb_OpenScreen (640 x 240).
-extern int zebScreenWidth;
-extern int zebScreenHeight;
+// Screen size (640 x 240), read-only outside ZebScreen.cpp; the program sets
+// it before Zeb_OpenScreen.
+extern const int& zebScreenWidth;
+extern const int& zebScreenHeight;
+void Zeb_SetScreenSize(int width, int height);
 
 // ---------------------------------------------------------------------------
 // Rectangles

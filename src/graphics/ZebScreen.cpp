@@ -10,8 +10,20 @@
 #include "Capacity.h"
 #include "graphics/ZebHost.h"
 
-int zebScreenWidth = cap::kScreenWidth;
-int zebScreenHeight = cap::kScreenHeight;
+namespace {
+
+int screenWidth = cap::kScreenWidth;
+int screenHeight = cap::kScreenHeight;
+
+}  // namespace
+
+const int& zebScreenWidth = screenWidth;
+const int& zebScreenHeight = screenHeight;
+
+void Zeb_SetScreenSize(int width, int height) {
+  screenWidth = width;
+  screenHeight = height;
+}
 
 ZebScreenState zebScreen = {{0, 0, 0, 0, nullptr}, ZEB_BLACK, 0xFF, false, 0, 0, 0, 0, false, false, 0, 0, 0, 0};
 

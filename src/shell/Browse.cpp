@@ -142,16 +142,16 @@ bool RunKeyRow(const KeyRow& row, int key, int modifiers) {
 
 void Now() {
   const int hour = Shell_ReadToday();
-  browse.cursorDate = View_ClampDay(browse.today);
-  browse.cursorHour = static_cast<std::uint16_t>(hour);
+  BrowseState_SetCursorDate(View_ClampDay(browse.today));
+  BrowseState_SetCursorHour(static_cast<std::uint16_t>(hour));
 }
 
 bool SelectLabel(int command) {
   if (command == CMD_LABEL_CUSTOM) {
-    browse.currentLabel = LABEL_CUSTOM;
+    BrowseState_SetLabel(LABEL_CUSTOM);
     Settings_ApplyCustomLabels();
   } else {
-    browse.currentLabel = static_cast<std::uint16_t>(command - CMD_LABEL_ALL);
+    BrowseState_SetLabel(static_cast<std::uint16_t>(command - CMD_LABEL_ALL));
     Store_SelectLabel(browse.currentLabel);
   }
   if (browse.selectionState == VIEW_SEL_ITEM) View_RefreshAfterEdit();

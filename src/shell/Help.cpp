@@ -169,13 +169,13 @@ bool Help_Handler(nwObject* object, nwMessage* message) {
   switch (message->code) {
     case NW_CREATE:
       nwDialog_Handler(object, message);
-      browse.screenMode = MODE_WINDOW;
+      BrowseState_SetMode(MODE_WINDOW);
       page = 1;
       Dialog_SetToolbar();
       return true;
     case NW_DESTROY:
       Screen_FillBrowseToolbar();
-      browse.screenMode = MODE_BROWSE;
+      BrowseState_SetMode(MODE_BROWSE);
       return nwDialog_Handler(object, message);
     case NW_KEY_DOWN: return OnKey(object, message);
     case NW_COMMAND: return OnCommand(message);

@@ -27,20 +27,17 @@ constexpr const char* kToEucOption = "-sjistoeuc";
 void CursorFromSettings() {
   const Settings& s = Settings_Get();
   const SettingsCursor& c = s.cursor;
-  browse.currentView = c.currentView;
-  browse.monthView = c.monthView;
-  browse.weeksView = c.weeksView;
-  browse.weekView = c.weekView;
-  browse.dayView = c.dayView;
-  browse.listView = c.listView;
-  browse.previousView = c.previousView;
-  browse.cursorDate = c.cursorDate;
-  browse.cursorHour = c.cursorHour;
-  browse.currentLabel = c.currentLabel;
-  browse.today = s.today.day;
-  browse.todayYear = s.today.year;
-  browse.todayMonth = s.today.month;
-  browse.todayDay = s.today.mday;
+  BrowseState_SetView(c.currentView);
+  BrowseState_RememberView(&BrowseState::monthView, c.monthView);
+  BrowseState_RememberView(&BrowseState::weeksView, c.weeksView);
+  BrowseState_RememberView(&BrowseState::weekView, c.weekView);
+  BrowseState_RememberView(&BrowseState::dayView, c.dayView);
+  BrowseState_RememberView(&BrowseState::listView, c.listView);
+  BrowseState_SetPreviousView(c.previousView);
+  BrowseState_SetCursorDate(c.cursorDate);
+  BrowseState_SetCursorHour(c.cursorHour);
+  BrowseState_SetLabel(c.currentLabel);
+  BrowseState_SetToday(s.today.day, s.today.year, s.today.month, s.today.mday);
 }
 
 void CursorToSettings() {
@@ -58,9 +55,9 @@ void CursorToSettings() {
 }
 
 void ResetBrowse() {
-  Screen_ResetBrowse();
-  browse.cursorHour = static_cast<std::uint16_t>(Shell_ReadToday());
-  browse.cursorDate = browse.today;
+  BrowseState_Reset();
+  BrowseState_SetCursorHour(static_cast<std::uint16_t>(Shell_ReadToday()));
+  BrowseState_SetCursorDate(browse.today);
 }
 
 // Two runs on one record file would each save over the other's changes. The
@@ -79,7 +76,7 @@ bool LoadData() {
   Settings_Load();
   if (!LockRecordFile()) return false;
   CursorFromSettings();
-  if (Settings_Get().powerOnToday) browse.cursorDate = browse.today;
+  if (Settings_Get().powerOnToday) BrowseState_SetCursorDate(browse.today);
   Label_InitNames();
   Label_LoadFile(Settings_LabelPath());
   Settings_ApplyLabels();
@@ -154,17 +151,14 @@ void Shutdown() {
 int Shell_ReadToday() {
   std::uint16_t year = 0, month = 0, mday = 0;
   std::uint8_t hour = 0, minute = 0;
-  browse.today = Date_Now(year, month, mday, hour, minute);
-  browse.todayYear = year;
-  browse.todayMonth = month;
-  browse.todayDay = mday;
+  const std::uint16_t today = Date_Now(year, month, mday, hour, minute);
+  BrowseState_SetToday(today, year, month, mday);
   return hour;
 }
 
 int Velmo_Main(int argc, char** argv) {
   std::setlocale(LC_TIME, "");
-  zebScreenWidth = cap::kScreenWidth;
-  zebScreenHeight = cap::kScreenHeight;
+  Zeb_SetScreenSize(cap::kScreenWidth, cap::kScreenHeight);
   ZebHost_SetCaption(kCaption);
   ZebHost_SetBanner(Notice_Banner());
   if (!Startup(argc, argv)) {

@@ -1,6 +1,6 @@
 // The browse screen's one record and its view and mode numbers, owned by the
-// views (defined in Screen.cpp); the dialogs and the shell see it through
-// the views. The store, files and toolkit do not.
+// views (BrowseState.cpp); everyone else reads it and writes it only through
+// the operations below. The store, files and toolkit do not see it.
 #pragma once
 
 #include <cstdint>
@@ -41,5 +41,24 @@ struct BrowseState {
   std::int32_t selectionState; // 1, 2: cursor on a cell; 3: an item selected
 };
 
-// Defined by the views' screen module (views/Screen.cpp).
-extern BrowseState browse;
+// Read-only outside BrowseState.cpp.
+extern const BrowseState& browse;
+
+// The browse state of a fresh start: every view at its default, the browse
+// screen in front, one hour selected; the dates are left at 0.
+void BrowseState_Reset();
+// Values are stored as given: a continuation file can hold anything, and the
+// views bound the date and hour when they take them (View_SetCursorDate,
+// TimeTable_Anchor).
+void BrowseState_SetView(std::uint16_t view);
+void BrowseState_SetPreviousView(std::uint16_t view);
+// The size a family's command opens next (monthView, weeksView, ...).
+void BrowseState_RememberView(std::uint16_t BrowseState::*family, std::uint16_t view);
+void BrowseState_SetCursorDate(std::uint16_t day);
+void BrowseState_SetCursorHour(std::uint16_t hour);
+void BrowseState_SetHourSpan(std::uint16_t hours);
+void BrowseState_SetLabel(std::uint16_t label);
+void BrowseState_SetToday(std::uint16_t day, std::uint16_t year, std::uint16_t month, std::uint16_t mday);
+void BrowseState_SetMode(std::uint16_t mode);
+void BrowseState_SetStatusDelay(std::uint16_t ticks);
+void BrowseState_SetSelection(std::int32_t state);

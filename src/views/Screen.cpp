@@ -7,7 +7,6 @@
 #include "store/Label.h"
 #include "text/ShiftJis.h"
 
-BrowseState browse{};
 nwObject titleBar{};
 nwToolbar toolbar{};
 nwObject mainArea{};
@@ -38,19 +37,6 @@ constexpr const char* kDateFormat = "%4d\x94\x4e%2d\x8c\x8e%2d\x93\xfa(%s)";
 constexpr const char* kDateLabelFormat = "%4d\x94\x4e%2d\x8c\x8e%2d\x93\xfa(%s) %8s";
 
 }  // namespace
-
-void Screen_ResetBrowse() {
-  browse = BrowseState{};
-  browse.currentView = VIEW_THREE_WEEKS;
-  browse.monthView = VIEW_THREE_MONTHS;
-  browse.weeksView = VIEW_TWO_WEEKS;
-  browse.weekView = VIEW_WEEK_LIST;
-  browse.dayView = VIEW_DAY;
-  browse.listView = VIEW_LIST;
-  browse.previousView = VIEW_THREE_WEEKS;
-  browse.hourSpan = 1;
-  browse.screenMode = MODE_BROWSE;
-}
 
 void Screen_SetTitle(const char* text) {
   constexpr int kPrefix = 7;  // "Velmo  "

@@ -28,10 +28,6 @@ extern nwObject titleBar;   // whole screen; paints rows 0..20; parent of every 
 extern nwToolbar toolbar;   // function-key bar (SCREEN_KEY_BAR)
 extern nwObject mainArea;   // hosts the views (SCREEN_VIEW_AREA)
 
-// The browse state of a fresh start: every view at its default, the browse
-// screen in front, one hour selected; the dates are left at 0.
-void Screen_ResetBrowse();
-
 // "Velmo  %s" with text becomes the title; redrawn at the next Redraw.
 void Screen_SetTitle(const char* text);
 // The date line of the cursor: date, weekday and, with a label chosen, its name.

@@ -115,7 +115,7 @@ int LastHour() { return browse.cursorHour + browse.hourSpan - 1; }
 void Up() {
   TimeTable_Collapse();
   if (browse.cursorHour > 0) {
-    browse.cursorHour--;
+    BrowseState_SetCursorHour(browse.cursorHour - 1);
     RowUp();
   }
 }
@@ -123,24 +123,24 @@ void Up() {
 void Down() {
   TimeTable_Collapse();
   if (browse.cursorHour < TIME_TABLE_HOURS - 1) {
-    browse.cursorHour++;
+    BrowseState_SetCursorHour(browse.cursorHour + 1);
     RowDown();
   }
 }
 
 void Shrink() {
   if (browse.hourSpan >= 2) {
-    browse.hourSpan--;
+    BrowseState_SetHourSpan(browse.hourSpan - 1);
     RowUp();
   } else if (browse.cursorHour > 0) {
-    browse.cursorHour--;
+    BrowseState_SetCursorHour(browse.cursorHour - 1);
     RowUp();
   }
 }
 
 void Extend() {
   if (browse.cursorHour + browse.hourSpan < TIME_TABLE_HOURS) {
-    browse.hourSpan++;
+    BrowseState_SetHourSpan(browse.hourSpan + 1);
     RowDown();
   }
 }
@@ -159,7 +159,7 @@ const TimeTableLayout* TimeTable_Layout(std::uint16_t view) {
 void TimeTable_Begin(std::uint16_t view) {
   const TimeTableLayout* chosen = TimeTable_Layout(view);
   layout = chosen != nullptr ? *chosen : kWeek;
-  if (Settings_Get().timeTableStartsNine != 0) browse.cursorHour = kNineOClock;
+  if (Settings_Get().timeTableStartsNine != 0) BrowseState_SetCursorHour(kNineOClock);
   // View 6 gets an empty list record, which also leaves the panel inactive.
   const ViewDayList list = DayList_Setup(view);
   View_BeginCellState(VIEW_SEL_HOUR, &list);
@@ -169,7 +169,7 @@ void TimeTable_Begin(std::uint16_t view) {
 void TimeTable_Anchor() {
   View_SetCursorDate(browse.cursorDate);
   // A continuation file can hold any hour.
-  if (browse.cursorHour >= TIME_TABLE_HOURS) browse.cursorHour = TIME_TABLE_HOURS - 1;
+  if (browse.cursorHour >= TIME_TABLE_HOURS) BrowseState_SetCursorHour(TIME_TABLE_HOURS - 1);
   TimeTable_AnchorDay();
   if (browse.cursorHour + layout.rows <= TIME_TABLE_HOURS) {
     state.firstHour = browse.cursorHour;
@@ -178,7 +178,7 @@ void TimeTable_Anchor() {
     state.firstHour = TIME_TABLE_HOURS - layout.rows;
     state.cursorRow = browse.cursorHour - state.firstHour;
   }
-  browse.hourSpan = 1;
+  BrowseState_SetHourSpan(1);
 }
 
 void TimeTable_AnchorDay() {
@@ -301,8 +301,8 @@ bool TimeTable_HourKey(int key) {
 }
 
 void TimeTable_Collapse() {
-  browse.cursorHour = static_cast<std::uint16_t>(LastHour());
-  browse.hourSpan = 1;
+  BrowseState_SetCursorHour(static_cast<std::uint16_t>(LastHour()));
+  BrowseState_SetHourSpan(1);
 }
 
 void TimeTable_EndItemSelection() {

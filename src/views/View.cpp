@@ -116,7 +116,7 @@ void View_Text(int x, int y, const char* text, int count, int grey) {
 }
 
 bool View_CreateCurrent() {
-  browse.statusDelay = 0;
+  BrowseState_SetStatusDelay(0);
   // Continuation files can hold any date; the cursor starts inside the
   // bounds even when no view is shown, since the item commands use it.
   View_SetCursorDate(browse.cursorDate);
@@ -140,19 +140,20 @@ void View_RedrawAll() {
 
 void View_StatusTick() {
   if (browse.statusDelay == 0) return;
-  if (--browse.statusDelay > 0) return;
+  BrowseState_SetStatusDelay(browse.statusDelay - 1);
+  if (browse.statusDelay > 0) return;
   if (browse.screenMode != MODE_BROWSE) return;
   Screen_DateLine();
   if (const ViewOps* ops = Current()) ops->tick();
 }
 
-void View_ArmStatusRefresh() { browse.statusDelay = kStatusTicks; }
+void View_ArmStatusRefresh() { BrowseState_SetStatusDelay(kStatusTicks); }
 
 bool View_SwitchTo(std::uint16_t view) {
   if (browse.currentView == view) return true;
   View_DestroyCurrent();
-  browse.previousView = browse.currentView;
-  browse.currentView = view;
+  BrowseState_SetPreviousView(browse.currentView);
+  BrowseState_SetView(view);
   const bool created = View_CreateCurrent();
   View_RedrawAll();
   return created;
@@ -160,8 +161,8 @@ bool View_SwitchTo(std::uint16_t view) {
 
 void View_GoBack() {
   View_DestroyCurrent();
-  browse.currentView = browse.previousView;
-  browse.previousView = VIEW_THREE_MONTHS;
+  BrowseState_SetView(browse.previousView);
+  BrowseState_SetPreviousView(VIEW_THREE_MONTHS);
   View_CreateCurrent();
   View_RedrawAll();
 }
@@ -171,9 +172,9 @@ bool View_ChangeSize() {
   if (row == nullptr || row->nextSize == 0) return false;
   const std::uint16_t next = row->nextSize;
   View_DestroyCurrent();
-  browse.currentView = next;
-  browse.*row->remembered = next;
-  browse.previousView = next;
+  BrowseState_SetView(next);
+  BrowseState_RememberView(row->remembered, next);
+  BrowseState_SetPreviousView(next);
   View_CreateCurrent();
   View_RedrawAll();
   return true;
@@ -189,7 +190,7 @@ void View_RefreshAfterEdit() {
   const int count = View_DayCount(browse.cursorDate);
   if (count == 0) {
     ResetDayList();
-    browse.selectionState = cellState;
+    BrowseState_SetSelection(cellState);
     return;
   }
   if (dayList.index > count - 1) dayList.index = count - 1;
@@ -227,7 +228,7 @@ std::uint16_t View_ClampDay(std::int32_t day) {
   return static_cast<std::uint16_t>(day);
 }
 
-void View_SetCursorDate(std::int32_t day) { browse.cursorDate = View_ClampDay(day); }
+void View_SetCursorDate(std::int32_t day) { BrowseState_SetCursorDate(View_ClampDay(day)); }
 
 void View_MoveCursor(std::int32_t day) {
   View_SetCursorDate(day);
@@ -236,7 +237,7 @@ void View_MoveCursor(std::int32_t day) {
 
 void View_BeginCellState(int state, const ViewDayList* list) {
   cellState = state;
-  browse.selectionState = state;
+  BrowseState_SetSelection(state);
   dayList = list != nullptr ? *list : ViewDayList{};
   ResetDayList();
 }
@@ -261,7 +262,7 @@ bool View_SelectItemKey(int key) {
     // reset leaves it scrolled; the row highlighted must be the one selected.
     if (ListOutOfLine()) dayList.redraw();
     InvertRow();
-    browse.selectionState = VIEW_SEL_ITEM;
+    BrowseState_SetSelection(VIEW_SEL_ITEM);
     return true;
   }
   InvertRow();
@@ -277,7 +278,7 @@ bool View_SelectItemKey(int key) {
 void View_EndItemSelection() {
   if (browse.selectionState != VIEW_SEL_ITEM) return;
   ResetDayList();
-  browse.selectionState = cellState;
+  BrowseState_SetSelection(cellState);
   // A list scrolled for the selection scrolls back with it (rows and marks);
   // another day's rows wait for the view's own refresh.
   if (HasDayList() && dayList.shownDay == browse.cursorDate && dayList.shownTop != 0) dayList.redraw();

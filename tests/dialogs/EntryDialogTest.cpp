@@ -77,9 +77,9 @@ class EntryDialog : public ::testing::Test {
     Settings_ApplyDefaults();
     Data_SetImmediateSave(false);
     Data_SetModified(false);
-    Screen_ResetBrowse();
-    browse.currentView = VIEW_FIVE_WEEKS;
-    browse.cursorDate = Date_ToDayNo(2024, 6, 12);  // a Wednesday
+    BrowseState_Reset();
+    BrowseState_SetView(VIEW_FIVE_WEEKS);
+    BrowseState_SetCursorDate(Date_ToDayNo(2024, 6, 12));  // a Wednesday
     keys.clear();
     shown.clear();
     openAfterKeys = false;
@@ -140,9 +140,9 @@ TEST_F(EntryDialog, AddingAScheduleFromACalendarStoresItWithoutTimeAndRestoresTh
 }
 
 TEST_F(EntryDialog, ATimeTableFillsTheHourSelectionAndEndsAtTwentyFour) {
-  browse.currentView = VIEW_DAY;
-  browse.cursorHour = 22;
-  browse.hourSpan = 3;
+  BrowseState_SetView(VIEW_DAY);
+  BrowseState_SetCursorHour(22);
+  BrowseState_SetHourSpan(3);
   keys = {'x', KEY_RETURN};
   EntryDialog_Add(CMD_ADD_SCHEDULE);
   EXPECT_EQ(shown[ID_START_HOUR], "22");
@@ -167,7 +167,7 @@ TEST_F(EntryDialog, CancelAndEmptyTextLeaveTheStoreUnchanged) {
 }
 
 TEST_F(EntryDialog, TheLabelComesFromTheOptionTheFilterOrTheToolbar) {
-  browse.currentLabel = 5;
+  BrowseState_SetLabel(5);
   keys = {'a', KEY_RETURN};
   EntryDialog_Add(CMD_ADD_TASK);
   EXPECT_EQ(shown[ID_RANK], "3");
@@ -175,7 +175,7 @@ TEST_F(EntryDialog, TheLabelComesFromTheOptionTheFilterOrTheToolbar) {
   keys = {'b', KEY_RETURN};
   EntryDialog_Add(CMD_ADD_TASK);
   Settings_Get().label1Default = 0;
-  browse.currentLabel = 2;
+  BrowseState_SetLabel(2);
   keys = {'c', Key_HostCommand(CMD_DIALOG_LABEL0 + 4), KEY_RETURN};
   EntryDialog_Add(CMD_ADD_TASK);
   ASSERT_EQ(Store_Count(), 3);
@@ -363,10 +363,10 @@ TEST_F(EntryDialog, ProgramWrittenValuesNeverMoveTheFocusInAnyDialogKind) {
 
 TEST_F(EntryDialog, TheLayoutFollowsTheViewAndTheOption) {
   keys = {KEY_ESCAPE};
-  browse.currentView = 12;
+  BrowseState_SetView(12);
   EntryDialog_Add(CMD_ADD_HOLIDAY);
   EXPECT_EQ(EntryDialog_Last().layout, LAYOUT_SMALL);
-  browse.currentView = VIEW_WEEK;
+  BrowseState_SetView(VIEW_WEEK);
   Settings_Get().useLargeDialog = 1;
   keys = {KEY_ESCAPE};
   EntryDialog_Add(CMD_ADD_HOLIDAY);

@@ -67,8 +67,7 @@ class Fields : public ::testing::Test {
     ops.toggleIme = ImeToggle;
     Host_Install(ops);
     Notice_Detach();
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
+    Zeb_SetScreenSize(640, 240);
     Zeb_OpenScreen(nwContext);
     nwEvent_Reset();
     const ZebRect screen{0, 0, 640, 240};

@@ -69,8 +69,8 @@ class Search : public ::testing::Test {
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(50);
     velmo_test::CreateScreenObjects();
-    Screen_ResetBrowse();
-    browse.cursorDate = Day(2024, 3, 5);
+    BrowseState_Reset();
+    BrowseState_SetCursorDate(Day(2024, 3, 5));
     Store_Init();
     texts.clear();
     keys.clear();
@@ -102,7 +102,7 @@ TEST_F(Search, GoesThroughTheStoreInOrderOneMatchPerEntryThenStops) {
 }
 
 TEST_F(Search, AnEmptyTextFindsTheFirstEntryThatOccursUnderTheFilterAndDoesNotGoOn) {
-  browse.currentLabel = 2;
+  BrowseState_SetLabel(2);
   Store_Delete(Add(KIND_SCHEDULE, "x", Day(2024, 4, 1)));
   Add(KIND_SCHEDULE, "label one", Day(2024, 4, 2))->label = 1;
   Entry* never = Add(KIND_SCHEDULE, "never", Day(2024, 4, 3), Day(2024, 4, 30));
@@ -120,7 +120,7 @@ TEST_F(Search, TheLabelFilterPassesTheCommonLabelAndTheChosenOne) {
   Add(KIND_SCHEDULE, "a", Day(2024, 4, 1))->label = 1;
   Add(KIND_SCHEDULE, "a", Day(2024, 4, 2))->label = 0;
   Add(KIND_SCHEDULE, "a", Day(2024, 4, 3))->label = 2;
-  browse.currentLabel = 2;
+  BrowseState_SetLabel(2);
   Search_Set("a", 1);
   ASSERT_TRUE(Search_FindNext());
   EXPECT_EQ(browse.cursorDate, Day(2024, 4, 2));
@@ -128,7 +128,7 @@ TEST_F(Search, TheLabelFilterPassesTheCommonLabelAndTheChosenOne) {
   EXPECT_EQ(browse.cursorDate, Day(2024, 4, 3));
   EXPECT_FALSE(Search_FindNext());
   // The custom selection searches what it shows.
-  browse.currentLabel = 5;
+  BrowseState_SetLabel(5);
   Store_SetLabelVisible(0, false);
   Store_SetLabelVisible(1, true);
   Store_SetLabelVisible(2, false);
@@ -198,7 +198,7 @@ TEST_F(Search, TheDialogTakesTheTextAndLeavesTheBrowseScreenAsItWas) {
   EXPECT_EQ(browse.cursorDate, Day(2024, 5, 6));
   EXPECT_EQ(nwFocus_Get(), &mainArea);
   // Cancelled: nothing changes, and the kept text stays.
-  browse.cursorDate = Day(2024, 3, 5);
+  BrowseState_SetCursorDate(Day(2024, 3, 5));
   keys = {'d', KEY_ESCAPE};
   EXPECT_FALSE(Search_Start());
   EXPECT_EQ(browse.cursorDate, Day(2024, 3, 5));

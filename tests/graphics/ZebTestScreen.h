@@ -13,8 +13,7 @@ class ZebScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Host_Install({});  // the glyph source
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
+    Zeb_SetScreenSize(640, 240);
     Zeb_OpenScreen(ctx);
     Zeb_ClearDirty();
   }

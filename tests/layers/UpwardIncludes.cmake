@@ -1,9 +1,12 @@
 # Compiles one include per case with the include folders a target is built
 # with: a "hidden" header must not be found, a "seen" header must compile (so
-# a hidden one fails for the right reason). Run by ctest:
+# a hidden one fails for the right reason). A "readonly" case writes shared
+# state from outside its owner and must fail as a write to a read-only object;
+# a "writable" one calls the owner's operation and must compile. Run by ctest:
 #   cmake -DCASES=file -DCOMPILER=c++ -DWORK=folder -P UpwardIncludes.cmake
-# Each line of CASES: target;hidden|seen;header;folder|folder|...
+# Each line of CASES: target;kind;header[;statement];folder|folder|...
 file(STRINGS ${CASES} lines)
+string(ASCII 59 semicolon)
 file(MAKE_DIRECTORY ${WORK})
 set(faults 0)
 set(count 0)
@@ -11,7 +14,14 @@ foreach(line IN LISTS lines)
   list(GET line 0 target)
   list(GET line 1 expect)
   list(GET line 2 header)
-  list(GET line 3 folders)
+  list(LENGTH line fields)
+  set(statement)
+  if(fields EQUAL 5)
+    list(GET line 3 statement)
+    list(GET line 4 folders)
+  else()
+    list(GET line 3 folders)
+  endif()
   string(REPLACE "|" ";" folders "${folders}")
   set(flags)
   foreach(folder IN LISTS folders)
@@ -19,10 +29,22 @@ foreach(line IN LISTS lines)
   endforeach()
   math(EXPR count "${count} + 1")
   set(source ${WORK}/case${count}.cpp)
-  file(WRITE ${source} "#include \"${header}\"\n")
+  if(statement)
+    file(WRITE ${source} "#include \"${header}\"\nvoid Case() { ${statement}${semicolon} }\n")
+  else()
+    file(WRITE ${source} "#include \"${header}\"\n")
+  endif()
   execute_process(COMMAND ${COMPILER} -std=c++20 -fsyntax-only ${flags} ${source}
                   RESULT_VARIABLE status ERROR_VARIABLE errors OUTPUT_QUIET)
-  if(expect STREQUAL "seen" AND NOT status EQUAL 0)
+  if(expect STREQUAL "readonly")
+    if(status EQUAL 0 OR NOT errors MATCHES "read-only")
+      message(SEND_ERROR "${target} can write through ${header}: ${statement}\n${errors}")
+      math(EXPR faults "${faults} + 1")
+    endif()
+  elseif(expect STREQUAL "writable" AND NOT status EQUAL 0)
+    message(SEND_ERROR "${target} cannot call ${statement} from ${header}:\n${errors}")
+    math(EXPR faults "${faults} + 1")
+  elseif(expect STREQUAL "seen" AND NOT status EQUAL 0)
     message(SEND_ERROR "${target} cannot compile its own include of ${header}:\n${errors}")
     math(EXPR faults "${faults} + 1")
   elseif(expect STREQUAL "hidden" AND status EQUAL 0)

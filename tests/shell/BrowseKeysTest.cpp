@@ -21,7 +21,7 @@ class BrowseKeys : public ViewFixture {
   void SetUp() override {
     ViewFixture::SetUp();
     Settings_ApplyDefaults();
-    browse.currentView = VIEW_LIST;  // no view: keys the table leaves are not taken
+    BrowseState_SetView(VIEW_LIST);  // no view: keys the table leaves are not taken
   }
   // Runs the key and returns what it posted.
   static std::vector<Posted> Press(int key, int modifiers, bool* taken = nullptr) {
@@ -108,13 +108,13 @@ TEST_F(BrowseKeys, ReturnAndInsertToggleBetweenTheFamilies) {
   for (const Case& c : {Case{VIEW_FIVE_WEEKS, 3007, 3008}, Case{VIEW_THREE_WEEKS, 3007, 3008},
                         Case{VIEW_TWO_WEEKS, 3007, 3008}, Case{VIEW_WEEK, 3008, 3006},
                         Case{VIEW_WEEK_LIST, 3008, 3006}, Case{VIEW_DAY, 3006, 3007}}) {
-    browse.currentView = c.view;
+    BrowseState_SetView(c.view);
     EXPECT_EQ(Press(KEY_RETURN, NONE), std::vector<Posted>{Cmd(c.onReturn)}) << c.view;
     EXPECT_EQ(Press('j', CTRL), std::vector<Posted>{Cmd(c.onReturn)}) << c.view;
     EXPECT_EQ(Press('j', CTRL_SHIFT), std::vector<Posted>{Cmd(c.onReturn)}) << c.view;
     EXPECT_EQ(Press(KEY_INSERT, NONE), std::vector<Posted>{Cmd(c.onInsert)}) << c.view;
   }
-  browse.currentView = VIEW_LIST;
+  BrowseState_SetView(VIEW_LIST);
   bool taken = false;
   EXPECT_TRUE(Press(KEY_RETURN, NONE, &taken).empty());
   EXPECT_TRUE(taken);
@@ -122,7 +122,7 @@ TEST_F(BrowseKeys, ReturnAndInsertToggleBetweenTheFamilies) {
 
 TEST_F(BrowseKeys, ReturnAndInsertLeaveTheCalendar) {
   for (int key : {KEY_RETURN, KEY_INSERT}) {
-    browse.currentView = VIEW_WEEK;
+    BrowseState_SetView(VIEW_WEEK);
     View_SwitchTo(VIEW_THREE_MONTHS);
     for (const Posted& p : Press(key, NONE)) EXPECT_NE(p.target, &mainArea);
     EXPECT_EQ(browse.currentView, VIEW_WEEK);
@@ -131,7 +131,7 @@ TEST_F(BrowseKeys, ReturnAndInsertLeaveTheCalendar) {
 }
 
 TEST_F(BrowseKeys, CalendarKeysReachTheView) {
-  browse.currentView = VIEW_THREE_MONTHS;
+  BrowseState_SetView(VIEW_THREE_MONTHS);
   View_CreateCurrent();
   bool taken = false;
   Press(KEY_RIGHT, NONE, &taken);
@@ -142,7 +142,7 @@ TEST_F(BrowseKeys, CalendarKeysReachTheView) {
 }
 
 TEST_F(BrowseKeys, ViewCommandsSwitchAndLabelsFilter) {
-  browse.currentView = VIEW_DAY;
+  BrowseState_SetView(VIEW_DAY);
   EXPECT_TRUE(Browse_Command(3005));
   EXPECT_EQ(browse.currentView, VIEW_THREE_MONTHS);
   EXPECT_EQ(browse.previousView, VIEW_DAY);
@@ -180,7 +180,7 @@ TEST_F(BrowseKeys, NowPutsTheCursorOnToday) {
     out.hour = 14;
     out.minute = 30;
   });
-  browse.currentView = VIEW_THREE_MONTHS;
+  BrowseState_SetView(VIEW_THREE_MONTHS);
   View_CreateCurrent();
   EXPECT_TRUE(Browse_Command(3003));
   EXPECT_EQ(browse.cursorDate, Day(2024, 3, 5));

@@ -71,7 +71,7 @@ class Help : public ::testing::Test {
     Headless_SetFeeder(Feed);
     Headless_SetIdleLimit(50);
     Label_InitNames();
-    Screen_ResetBrowse();
+    BrowseState_Reset();
     velmo_test::CreateScreenObjects();
     seen.clear();
     keys.clear();

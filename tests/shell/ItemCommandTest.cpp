@@ -155,7 +155,7 @@ TEST_F(ItemCommand, NothingIsPastedFromAnEmptyClipboardOrPastTheLastDay) {
 
 TEST_F(ItemCommand, CommandsWithoutASelectedItemDoNothing) {
   Add(KIND_TASK, Day(2024, 1, 31), DAY_OPEN_END, "t");
-  browse.currentView = VIEW_THREE_WEEKS;
+  BrowseState_SetView(VIEW_THREE_WEEKS);
   ASSERT_TRUE(View_CreateCurrent());
   EXPECT_FALSE(ItemCommand_Command(4509));  // delete: passed on
   EXPECT_TRUE(ItemCommand_Command(4506));
@@ -168,7 +168,7 @@ TEST_F(ItemCommand, CommandsWithoutASelectedItemDoNothing) {
 
 TEST_F(ItemCommand, SpaceTogglesTheSelectedTaskAndCutEndsASelectionOnAnEmptiedDay) {
   Entry* task = Add(KIND_TASK, Day(2024, 1, 31), DAY_OPEN_END, "t");
-  browse.currentView = VIEW_THREE_WEEKS;
+  BrowseState_SetView(VIEW_THREE_WEEKS);
   ASSERT_TRUE(View_CreateCurrent());
   ASSERT_TRUE(Key(VIEW_KEY_NEXT_ITEM));
   ASSERT_EQ(browse.selectionState, VIEW_SEL_ITEM);

@@ -33,8 +33,8 @@ class TitleTest : public ::testing::Test {
     nwEvent_PostTo(&titleBar, NW_SHOW);
     nwEvent_PostTo(&titleBar, NW_SET_TEXT, 0, 0, const_cast<char*>("Velmo"));
     velmo_test::Drain();
-    Screen_ResetBrowse();
-    browse.cursorDate = Date_ToDayNo(2024, 3, 5);
+    BrowseState_Reset();
+    BrowseState_SetCursorDate(Date_ToDayNo(2024, 3, 5));
   }
   void TearDown() override { Date_SetClock(nullptr); }
 };
@@ -43,7 +43,7 @@ TEST_F(TitleTest, DateLineShowsTheCursorDayAndTheChosenLabel) {
   char line[TITLE_FORMAT_BYTES];
   Screen_FormatDateLine(line, sizeof line);
   EXPECT_STREQ(line, "2024\x94\x4e 3\x8c\x8e 5\x93\xfa(\x89\xce)");  // "2024年 3月 5日(火)"
-  browse.currentLabel = 2;
+  BrowseState_SetLabel(2);
   Screen_FormatDateLine(line, sizeof line);
   EXPECT_STREQ(line, "2024\x94\x4e 3\x8c\x8e 5\x93\xfa(\x89\xce)  \x95\xaa\x97\xde\x82\x51 ");  // "... 分類２ "
   Screen_DateLine();
@@ -151,15 +151,15 @@ TEST_F(TitleTest, BrowseBarFillsNineSlotsAndEmptiesTheFourth) {
 TEST_F(TitleTest, MainAreaIgnoresRedrawBehindADialogAndQuitsOnDestroy) {
   static nwObject area;
   const ZebRect rect{0, 20, 640, 200};
-  browse.currentView = 0;  // no view
+  BrowseState_SetView(0);  // no view
   nwObject_Create(&area, MainArea_Handler, nullptr, &rect);
   velmo_test::Drain();
   EXPECT_EQ(nwFocus_Get(), &area);
-  browse.screenMode = MODE_DIALOG;
+  BrowseState_SetMode(MODE_DIALOG);
   Zeb_ClearDirty();
   nwEvent_SendTo(&area, NW_REDRAW);
   EXPECT_FALSE(Dirty());
-  browse.screenMode = MODE_WINDOW;
+  BrowseState_SetMode(MODE_WINDOW);
   nwEvent_SendTo(&area, NW_REDRAW);
   EXPECT_FALSE(Dirty());
   nwEvent_SendTo(&area, NW_DESTROY);

@@ -19,8 +19,7 @@ inline constexpr ZebRect kToolbarRect = SCREEN_KEY_BAR;
 // Installs the headless host and opens its screen with empty queues.
 inline void OpenScreen() {
   Headless_Install();
-  zebScreenWidth = 640;
-  zebScreenHeight = 240;
+  Zeb_SetScreenSize(640, 240);
   Zeb_OpenScreen(nwContext);
   nwEvent_Reset();
   nwTimer_Reset();

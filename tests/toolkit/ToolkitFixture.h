@@ -60,8 +60,7 @@ class ToolkitTest : public ::testing::Test {
     log_.clear();
     current_ = this;
     nwLog_SetHook([](const char* text) { current_->log_.emplace_back(text); });
-    zebScreenWidth = 640;
-    zebScreenHeight = 240;
+    Zeb_SetScreenSize(640, 240);
     Zeb_OpenScreen(nwContext);
     ZebRect all{0, 0, 640, 240};
     Zeb_SetColor(nwContext, ZEB_WHITE);

@@ -14,7 +14,7 @@ using velmo_test::Ink;
 class DayListPanel : public ViewFixture {
  protected:
   void Open(std::uint16_t view) {
-    browse.currentView = view;
+    BrowseState_SetView(view);
     const ViewDayList list = DayList_Setup(view);
     View_BeginCellState(VIEW_SEL_HOUR, &list);
     DayList_Redraw();
@@ -159,7 +159,7 @@ using DayListInView = ViewFixture;
 // in between must not highlight a row of the day left behind.
 TEST_F(DayListInView, SelectingRightAfterAMoveShowsTheNewDaysList) {
   static const char kText[] = "meeting";
-  browse.currentView = VIEW_THREE_WEEKS;
+  BrowseState_SetView(VIEW_THREE_WEEKS);
   const DayNo day = browse.cursorDate;
   for (DayNo d : {day, day, static_cast<DayNo>(day + 1)}) {
     Entry* e = AddEntry(KIND_SCHEDULE, d);

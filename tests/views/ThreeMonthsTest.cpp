@@ -107,7 +107,7 @@ TEST_F(ThreeMonths, ArrowsMoveTheCursorAndFollowItIntoTheNextBlock) {
 
 TEST_F(ThreeMonths, LeavingTheOuterBlocksScrollsTheMonths) {
   // Right on the last day of the right-hand month.
-  browse.cursorDate = Day(2024, 2, 29);
+  BrowseState_SetCursorDate(Day(2024, 2, 29));
   Open();          // February in the middle
   Key(KEY_DOWN);       // March 7, block 2
   for (int i = 0; i < 24; ++i) Key(KEY_RIGHT);
@@ -121,7 +121,7 @@ TEST_F(ThreeMonths, LeavingTheOuterBlocksScrollsTheMonths) {
   EXPECT_EQ(Paper(Cell(2, Day(2024, 4, 2))), ZEB_WHITE);
 
   // Up out of the left-hand block.
-  browse.cursorDate = Day(2024, 2, 3);
+  BrowseState_SetCursorDate(Day(2024, 2, 3));
   View_Command(3003);
   Key(KEY_UP);  // 27 January, block 0
   EXPECT_EQ(S().cursorBlock, 0);
@@ -149,7 +149,7 @@ TEST_F(ThreeMonths, PageKeysKeepTheBlockAndClampTheDay) {
 }
 
 TEST_F(ThreeMonths, TheCursorStopsAtTheEdgesOfTheRange) {
-  browse.cursorDate = 0;  // a damaged continuation file
+  BrowseState_SetCursorDate(0);  // a damaged continuation file
   Open();
   EXPECT_EQ(browse.cursorDate, VIEW_FIRST_DAY);
   EXPECT_EQ(browse.cursorDate, Day(1901, 1, 1));
@@ -159,7 +159,7 @@ TEST_F(ThreeMonths, TheCursorStopsAtTheEdgesOfTheRange) {
   }
   EXPECT_EQ(S().firstMonth + S().cursorBlock, Date_ToMonthNo(1901, 1));
 
-  browse.cursorDate = 65535;
+  BrowseState_SetCursorDate(65535);
   View_Command(3003);
   EXPECT_EQ(browse.cursorDate, VIEW_LAST_DAY);
   EXPECT_EQ(browse.cursorDate, Day(2078, 12, 31));
@@ -169,7 +169,7 @@ TEST_F(ThreeMonths, TheCursorStopsAtTheEdgesOfTheRange) {
   }
   EXPECT_LE(S().firstMonth + 2, Date_ToMonthNo(2079, 5));
 
-  browse.cursorDate = Day(2078, 11, 15);
+  BrowseState_SetCursorDate(Day(2078, 11, 15));
   View_Command(3003);
   Key(KEY_PAGEDOWN);  // would be February 2079
   EXPECT_EQ(browse.cursorDate, VIEW_LAST_DAY);
@@ -196,7 +196,7 @@ TEST_F(ThreeMonths, NoStatusRefreshWhileADialogIsOpen) {
   Open();
   const std::string before = Title_Text();
   Key(KEY_RIGHT);
-  browse.screenMode = MODE_DIALOG;
+  BrowseState_SetMode(MODE_DIALOG);
   View_StatusTick();
   View_StatusTick();
   EXPECT_EQ(before, Title_Text());
@@ -206,7 +206,7 @@ TEST_F(ThreeMonths, NoStatusRefreshWhileADialogIsOpen) {
 TEST_F(ThreeMonths, OnlyTheNowCommandIsTaken) {
   Open();
   Key(KEY_PAGEDOWN);
-  browse.cursorDate = browse.today;
+  BrowseState_SetCursorDate(browse.today);
   EXPECT_TRUE(View_Command(3003));
   EXPECT_EQ(S().firstMonth, Date_ToMonthNo(2023, 12));
   EXPECT_EQ(Paper(Cell(1, browse.today)), ZEB_BLACK);

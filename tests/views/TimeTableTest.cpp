@@ -30,7 +30,7 @@ class TimeTables : public ViewFixture {
     ViewFixture::TearDown();
   }
   void Open(std::uint16_t view) {
-    browse.currentView = view;
+    BrowseState_SetView(view);
     ASSERT_TRUE(View_CreateCurrent());
     View_RedrawAll();
   }
@@ -52,7 +52,7 @@ class TimeTables : public ViewFixture {
 };
 
 TEST_F(TimeTables, AnchorPutsTheHourWindowAndTheCursorColumn) {
-  browse.cursorHour = 22;
+  BrowseState_SetCursorHour(22);
   Open(VIEW_WEEK_LIST);  // 10 rows: a window from 14:00, the cursor in row 8
   EXPECT_EQ(S().firstHour, 14);
   EXPECT_EQ(S().cursorRow, 8);
@@ -65,14 +65,14 @@ TEST_F(TimeTables, AnchorPutsTheHourWindowAndTheCursorColumn) {
 
   Settings_Get().weekStartsFromMonday = 1;
   Settings_Get().timeTableStartsNine = 1;
-  browse.cursorDate = Day(2024, 2, 4);  // a Sunday: last column
+  BrowseState_SetCursorDate(Day(2024, 2, 4));  // a Sunday: last column
   Open(VIEW_WEEK);
   EXPECT_EQ(browse.cursorHour, 9);
   EXPECT_EQ(S().firstHour, 9);
   EXPECT_EQ(S().cursorColumn, 6);
   EXPECT_EQ(S().firstDay, Day(2024, 1, 29));
 
-  browse.cursorHour = 99;  // a damaged continuation file
+  BrowseState_SetCursorHour(99);  // a damaged continuation file
   Settings_Get().timeTableStartsNine = 0;
   Open(VIEW_DAY);
   EXPECT_EQ(browse.cursorHour, 23);
@@ -82,7 +82,7 @@ TEST_F(TimeTables, AnchorPutsTheHourWindowAndTheCursorColumn) {
 }
 
 TEST_F(TimeTables, BarsCoverTheirHoursAndStopAtTheWindow) {
-  browse.cursorHour = 9;
+  BrowseState_SetCursorHour(9);
   Schedule(Day(2024, 1, 30), 8, 30, 10, 15, "early");  // column 2, from before the window
   Schedule(Day(2024, 1, 29), 10, 0, 11, 0, "meeting");  // column 1, inside
   Open(VIEW_WEEK);
@@ -103,7 +103,7 @@ TEST_F(TimeTables, BarsCoverTheirHoursAndStopAtTheWindow) {
 }
 
 TEST_F(TimeTables, ABarEndingOnTheWindowTopIsAOnePixelLine) {
-  browse.cursorHour = 9;
+  BrowseState_SetCursorHour(9);
   Schedule(browse.cursorDate, 7, 0, 9, 0);
   Schedule(browse.cursorDate, 19, 0, 23, 0);  // past the window's end: stays inside
   Open(VIEW_DAY);
@@ -122,7 +122,7 @@ TEST_F(TimeTables, ABarEndingOnTheWindowTopIsAOnePixelLine) {
 }
 
 TEST_F(TimeTables, BarRowsFollowTheWindow) {
-  browse.cursorHour = 9;
+  BrowseState_SetCursorHour(9);
   Open(VIEW_WEEK);  // 7 rows of 17: 9:00 .. 16:00, H = 119
   TimeTableBar bar{};
   ASSERT_TRUE(TimeTable_BarRows(8 * 60, 20 * 60, bar));  // crosses the window
@@ -143,7 +143,7 @@ TEST_F(TimeTables, BarRowsFollowTheWindow) {
 }
 
 TEST_F(TimeTables, ABarEndingOnTheWindowBottomClosesOnTheStripLine) {
-  browse.cursorHour = 9;
+  BrowseState_SetCursorHour(9);
   Schedule(Day(2024, 1, 30), 15, 0, 16, 0);  // column 2, the window's last hour
   Open(VIEW_WEEK);
   const int x = kWeekLeft + 2 * kWeekColumn + 40;
@@ -156,7 +156,7 @@ TEST_F(TimeTables, ABarEndingOnTheWindowBottomClosesOnTheStripLine) {
   // 23:00 to 24:00 in the one-day view: that edge would lie on the
   // function-key bar's first row, so it closes the bar on the view's last row.
   Store_Init();
-  browse.cursorHour = 13;
+  BrowseState_SetCursorHour(13);
   Schedule(browse.cursorDate, 23, 0, 24, 0);
   Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
   Zeb_FillBox(nwContext, ZebRect{0, 220, 640, 20});
@@ -168,7 +168,7 @@ TEST_F(TimeTables, ABarEndingOnTheWindowBottomClosesOnTheStripLine) {
 }
 
 TEST_F(TimeTables, HourKeysMoveAndExtendTheSelection) {
-  browse.cursorHour = 20;
+  BrowseState_SetCursorHour(20);
   Open(VIEW_WEEK);  // window 17:00 .. 23:00, cursor in row 3
   EXPECT_EQ(S().firstHour, 17);
   EXPECT_TRUE(Key(VIEW_KEY_HOURS_EXTEND));
@@ -255,7 +255,7 @@ TEST_F(TimeTables, LeftAndRightWrapTheWeekAndPagesKeepTheColumn) {
   EXPECT_EQ(browse.cursorDate, Day(2024, 2, 3));
   EXPECT_EQ(S().cursorRow, 2);  // the hour window stayed
 
-  browse.cursorDate = Day(1901, 1, 2);
+  BrowseState_SetCursorDate(Day(1901, 1, 2));
   View_Command(3003);
   Key(KEY_PAGEUP);
   Key(KEY_LEFT);
@@ -313,8 +313,8 @@ TEST_F(TimeTables, TheNowCommandReanchorsOnTheCursorHour) {
   Open(VIEW_WEEK);
   Key(KEY_PAGEDOWN);
   Key(VIEW_KEY_HOURS_EXTEND);
-  browse.cursorDate = browse.today;
-  browse.cursorHour = 15;
+  BrowseState_SetCursorDate(browse.today);
+  BrowseState_SetCursorHour(15);
   EXPECT_TRUE(View_Command(3003));
   EXPECT_EQ(S().firstHour, 15);
   EXPECT_EQ(browse.hourSpan, 1);

@@ -24,10 +24,10 @@ class ViewFixture : public ::testing::Test {
     nwEvent_Reset();  // what its creation posted
     Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
     Zeb_FillBox(nwContext, velmo_test::kScreenRect);
-    Screen_ResetBrowse();
-    browse.currentView = VIEW_THREE_MONTHS;
+    BrowseState_Reset();
+    BrowseState_SetView(VIEW_THREE_MONTHS);
     SetToday(2024, 1, 10);
-    browse.cursorDate = Date_ToDayNo(2024, 1, 31);
+    BrowseState_SetCursorDate(Date_ToDayNo(2024, 1, 31));
   }
 
   void TearDown() override {
@@ -36,10 +36,10 @@ class ViewFixture : public ::testing::Test {
   }
 
   static void SetToday(int year, int month, int mday) {
-    browse.todayYear = static_cast<std::uint16_t>(year);
-    browse.todayMonth = static_cast<std::uint16_t>(month);
-    browse.todayDay = static_cast<std::uint16_t>(mday);
-    browse.today = Date_ToDayNo(browse.todayYear, browse.todayMonth, browse.todayDay);
+    const auto y = static_cast<std::uint16_t>(year);
+    const auto m = static_cast<std::uint16_t>(month);
+    const auto d = static_cast<std::uint16_t>(mday);
+    BrowseState_SetToday(Date_ToDayNo(y, m, d), y, m, d);
   }
 
   static DayNo Day(int year, int month, int mday) {

@@ -18,8 +18,8 @@ using ViewFramework = ViewFixture;
 
 TEST_F(ViewFramework, NumbersWithoutAViewCreateButTakeNothing) {
   for (std::uint16_t v : {0, 1, 9, 11, 65535}) {
-    browse.currentView = v;
-    browse.cursorDate = 0;  // as a damaged continuation file may give
+    BrowseState_SetView(v);
+    BrowseState_SetCursorDate(0);  // as a damaged continuation file may give
     EXPECT_EQ(View_Ops(v), nullptr) << v;
     EXPECT_TRUE(View_CreateCurrent()) << v;
     EXPECT_EQ(browse.cursorDate, VIEW_FIRST_DAY) << v;  // the item commands use it
@@ -42,14 +42,14 @@ TEST_F(ViewFramework, DestroyClearsTheMainArea) {
 
 TEST_F(ViewFramework, SwitchingToTheShownViewChangesNothing) {
   View_CreateCurrent();
-  browse.previousView = VIEW_DAY;
+  BrowseState_SetPreviousView(VIEW_DAY);
   EXPECT_TRUE(View_SwitchTo(VIEW_THREE_MONTHS));
   EXPECT_EQ(browse.currentView, VIEW_THREE_MONTHS);
   EXPECT_EQ(browse.previousView, VIEW_DAY);
 }
 
 TEST_F(ViewFramework, GoingBackReturnsToTheViewTheCalendarWasOpenedFrom) {
-  browse.currentView = VIEW_WEEK_LIST;
+  BrowseState_SetView(VIEW_WEEK_LIST);
   View_CreateCurrent();
   EXPECT_TRUE(View_SwitchTo(VIEW_THREE_MONTHS));
   EXPECT_EQ(browse.previousView, VIEW_WEEK_LIST);
@@ -61,14 +61,14 @@ TEST_F(ViewFramework, GoingBackReturnsToTheViewTheCalendarWasOpenedFrom) {
 }
 
 TEST_F(ViewFramework, DisplaySizeCyclesTheFamiliesAndRemembersTheSize) {
-  browse.currentView = VIEW_FIVE_WEEKS;
+  BrowseState_SetView(VIEW_FIVE_WEEKS);
   for (std::uint16_t expected : {VIEW_THREE_WEEKS, VIEW_TWO_WEEKS, VIEW_FIVE_WEEKS}) {
     EXPECT_TRUE(View_ChangeSize());
     EXPECT_EQ(browse.currentView, expected);
     EXPECT_EQ(browse.weeksView, expected);
     EXPECT_EQ(browse.previousView, expected);
   }
-  browse.currentView = VIEW_WEEK;
+  BrowseState_SetView(VIEW_WEEK);
   EXPECT_TRUE(View_ChangeSize());
   EXPECT_EQ(browse.currentView, VIEW_WEEK_LIST);
   EXPECT_EQ(browse.weekView, VIEW_WEEK_LIST);
@@ -76,8 +76,8 @@ TEST_F(ViewFramework, DisplaySizeCyclesTheFamiliesAndRemembersTheSize) {
   EXPECT_EQ(browse.weekView, VIEW_WEEK);
 
   for (std::uint16_t v : {VIEW_THREE_MONTHS, VIEW_DAY, VIEW_LIST}) {
-    browse.currentView = v;
-    browse.previousView = VIEW_WEEK;
+    BrowseState_SetView(v);
+    BrowseState_SetPreviousView(VIEW_WEEK);
     EXPECT_FALSE(View_ChangeSize());
     EXPECT_EQ(browse.currentView, v);
     EXPECT_EQ(browse.previousView, VIEW_WEEK);
@@ -86,7 +86,7 @@ TEST_F(ViewFramework, DisplaySizeCyclesTheFamiliesAndRemembersTheSize) {
 
 TEST_F(ViewFramework, TimeTablesAreTheWeekAndDayViews) {
   for (std::uint16_t v = 0; v < 12; ++v) {
-    browse.currentView = v;
+    BrowseState_SetView(v);
     EXPECT_EQ(View_IsTimeTable(), v >= VIEW_WEEK && v <= VIEW_DAY) << v;
   }
 }
@@ -97,7 +97,7 @@ TEST_F(ViewFramework, EachViewsRowAgreesWithItsLayouts) {
   for (std::uint16_t v = 0; v < 12; ++v) {
     const ViewRow* row = View_Row(v);
     ASSERT_EQ(row != nullptr, v >= VIEW_THREE_MONTHS && v <= VIEW_DAY) << v;
-    browse.currentView = v;
+    BrowseState_SetView(v);
     if (row == nullptr) {
       EXPECT_FALSE(View_HasList()) << v;
       continue;
@@ -137,7 +137,7 @@ class DayList : public ViewFixture {
   void SetUp() override {
     ViewFixture::SetUp();
     redraws = 0;
-    browse.currentView = VIEW_LIST;  // no view of its own: the list alone
+    BrowseState_SetView(VIEW_LIST);  // no view of its own: the list alone
     ViewDayList list{};
     list.visibleRows = 3;
     list.x = 100;

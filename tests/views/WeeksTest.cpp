@@ -20,7 +20,7 @@ using velmo_test::Ink;
 class Weeks : public ViewFixture {
  protected:
   void Open(std::uint16_t view) {
-    browse.currentView = view;
+    BrowseState_SetView(view);
     ASSERT_TRUE(View_CreateCurrent());
     View_RedrawAll();
   }
@@ -43,7 +43,7 @@ TEST_F(Weeks, CreateAnchorsTheCursorWeekOnTheTopRow) {
   EXPECT_EQ(Zeb_GetPixel(91 * 3 + 45, 40 + 80), ZEB_BLACK);
 
   Settings_Get().weekStartsFromMonday = 1;
-  browse.cursorDate = Day(2024, 2, 4);  // a Sunday
+  BrowseState_SetCursorDate(Day(2024, 2, 4));  // a Sunday
   Open(VIEW_FIVE_WEEKS);
   EXPECT_EQ(S().column, 6);
   EXPECT_EQ(S().firstDay, Day(2024, 1, 29));
@@ -56,7 +56,7 @@ TEST_F(Weeks, CellsShowLabelsBordersAndEntryLines) {
   Add(KIND_TASK, Day(2024, 1, 30));
   for (int i = 0; i < 5; ++i) Add(KIND_SCHEDULE, Day(2024, 2, 1));
   SetToday(2024, 1, 29);
-  browse.cursorDate = Day(2024, 1, 28);
+  BrowseState_SetCursorDate(Day(2024, 1, 28));
   Open(VIEW_TWO_WEEKS);
   // Row 0: 28 Jan .. 3 Feb; cells 91 x 91 from y 40.
   const auto x0 = [](int c) { return 91 * c; };
@@ -81,7 +81,7 @@ TEST_F(Weeks, CellsShowLabelsBordersAndEntryLines) {
 }
 
 TEST_F(Weeks, MovesWrapRowsAndScrollOneWeekAtTheEnds) {
-  browse.cursorDate = Day(2024, 1, 31);
+  BrowseState_SetCursorDate(Day(2024, 1, 31));
   Open(VIEW_TWO_WEEKS);
   ASSERT_TRUE(Key(KEY_DOWN));
   EXPECT_EQ(S().row, 1);
@@ -121,7 +121,7 @@ TEST_F(Weeks, ScrollingMatchesAFreshDrawing) {
         for (int x = 0; x < width; x += 3) pixels.push_back(Zeb_GetPixel(x, y));
       return pixels;
     };
-    browse.cursorDate = Day(2024, 1, 31);
+    BrowseState_SetCursorDate(Day(2024, 1, 31));
     Open(v);
     // The function-key bar below the grid must not be scrolled into it.
     Zeb_SetColor(nwContext, ZEB_BLACK);
@@ -142,7 +142,7 @@ TEST_F(Weeks, ScrollingMatchesAFreshDrawing) {
 TEST_F(Weeks, TheGridLeavesTheFunctionKeyBarAlone) {
   Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
   Zeb_FillBox(nwContext, ZebRect{0, 220, 640, 20});
-  browse.cursorDate = Day(2024, 1, 31);
+  BrowseState_SetCursorDate(Day(2024, 1, 31));
   for (std::uint16_t v : {VIEW_FIVE_WEEKS, VIEW_THREE_WEEKS, VIEW_TWO_WEEKS}) {
     Open(v);
     for (int i = 0; i < 14; ++i) Key(KEY_DOWN);
@@ -157,7 +157,7 @@ TEST_F(Weeks, TheLastRowsEntryLinesStopAboveTheFunctionKeyBar) {
   for (int i = 0; i < 4; ++i) Add(KIND_SCHEDULE, day, "\x81\xa1\x81\xa1\x81\xa1\x81\xa1\x81\xa1");  // ■
   Zeb_SetColor(nwContext, ZEB_LIGHT_GREY);
   Zeb_FillBox(nwContext, ZebRect{0, 220, 640, 20});
-  browse.cursorDate = Day(2024, 1, 31);
+  BrowseState_SetCursorDate(Day(2024, 1, 31));
   Open(VIEW_THREE_WEEKS);
   const int x = 64 * 3 + 3;  // Wednesday 14 February: column 3, row 2
   EXPECT_GT(Ink(x, 209, 60, 11), 0);
@@ -167,7 +167,7 @@ TEST_F(Weeks, TheLastRowsEntryLinesStopAboveTheFunctionKeyBar) {
 }
 
 TEST_F(Weeks, ViewFourSelectsItemsAndItsTickRedrawsTheList) {
-  browse.cursorDate = Day(2024, 1, 31);
+  BrowseState_SetCursorDate(Day(2024, 1, 31));
   Add(KIND_SCHEDULE, Day(2024, 1, 31));
   Add(KIND_SCHEDULE, Day(2024, 1, 31));
   Open(VIEW_THREE_WEEKS);
