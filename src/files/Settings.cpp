@@ -194,7 +194,8 @@ bool WriteAll(std::FILE* f) {
 
 }  // namespace
 
-Settings& Settings_Get() { return settings; }
+const Settings& Settings_Get() { return settings; }
+void Settings_Set(const Settings& s) { settings = s; }
 
 const char* Settings_ContinuePath() { return "continue"; }
 const char* Settings_LabelPath() { return "label"; }

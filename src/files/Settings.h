@@ -45,8 +45,12 @@ struct Settings {
   SettingsToday today;
 };
 
-// The one settings record of the process.
-Settings& Settings_Get();
+// The one settings record of the process, read by all; its owner writes it
+// (the reader and the defaults), everyone else replaces it whole.
+const Settings& Settings_Get();
+// The shell's cursor and zoom at the end of a run, a command's label, a
+// test's options.
+void Settings_Set(const Settings& s);
 
 // Defaults (also RecordFile: "record" and immediate saving on), then the
 // continuation file. False when the file cannot be opened (defaults stand).

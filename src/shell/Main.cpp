@@ -40,8 +40,11 @@ void CursorFromSettings() {
   BrowseState_SetToday(s.today.day, s.today.year, s.today.month, s.today.mday);
 }
 
-void CursorToSettings() {
-  SettingsCursor& c = Settings_Get().cursor;
+// The cursor and the window's zoom, kept for the next run.
+void RunToSettings() {
+  Settings s = Settings_Get();
+  if (const int zoom = Zeb_Zoom()) s.windowScale = static_cast<std::uint16_t>(zoom);
+  SettingsCursor& c = s.cursor;
   c.currentView = browse.currentView;
   c.monthView = browse.monthView;
   c.weeksView = browse.weeksView;
@@ -52,6 +55,7 @@ void CursorToSettings() {
   c.cursorDate = browse.cursorDate;
   c.cursorHour = browse.cursorHour;
   c.currentLabel = browse.currentLabel;
+  Settings_Set(s);
 }
 
 void ResetBrowse() {
@@ -135,8 +139,7 @@ void Shutdown() {
   Notice_Detach();
   Quit_KeepUnsaved();
   Store_Shutdown();
-  CursorToSettings();
-  if (const int zoom = Zeb_Zoom()) Settings_Get().windowScale = static_cast<std::uint16_t>(zoom);
+  RunToSettings();
   Settings_Save();
   nwTimer_Reset();
   nwEvent_Reset();

@@ -16,6 +16,7 @@
 #include "store/MonthRec.h"
 #include "support/AppScreen.h"
 #include "support/Headless.h"
+#include "support/SettingsEdit.h"
 
 namespace {
 
@@ -171,10 +172,10 @@ TEST_F(EntryDialog, TheLabelComesFromTheOptionTheFilterOrTheToolbar) {
   keys = {'a', KEY_RETURN};
   EntryDialog_Add(CMD_ADD_TASK);
   EXPECT_EQ(shown[ID_RANK], "3");
-  Settings_Get().label1Default = 1;
+  velmo_test::EditSettings([](Settings& s) { s.label1Default = 1; });
   keys = {'b', KEY_RETURN};
   EntryDialog_Add(CMD_ADD_TASK);
-  Settings_Get().label1Default = 0;
+  velmo_test::EditSettings([](Settings& s) { s.label1Default = 0; });
   BrowseState_SetLabel(2);
   keys = {'c', Key_HostCommand(CMD_DIALOG_LABEL0 + 4), KEY_RETURN};
   EntryDialog_Add(CMD_ADD_TASK);
@@ -367,11 +368,11 @@ TEST_F(EntryDialog, TheLayoutFollowsTheViewAndTheOption) {
   EntryDialog_Add(CMD_ADD_HOLIDAY);
   EXPECT_EQ(EntryDialog_Last().layout, LAYOUT_SMALL);
   BrowseState_SetView(VIEW_WEEK);
-  Settings_Get().useLargeDialog = 1;
+  velmo_test::EditSettings([](Settings& s) { s.useLargeDialog = 1; });
   keys = {KEY_ESCAPE};
   EntryDialog_Add(CMD_ADD_HOLIDAY);
   EXPECT_EQ(EntryDialog_Last().layout, LAYOUT_LARGE);
-  Settings_Get().useLargeDialog = 0;
+  velmo_test::EditSettings([](Settings& s) { s.useLargeDialog = 0; });
 }
 
 TEST_F(EntryDialog, DeletingAnOccurrenceMarksTheEntryAndRefusesAMissingOne) {

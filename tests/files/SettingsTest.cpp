@@ -95,13 +95,14 @@ TEST_F(SettingsTest, WithoutAFileTheDefaultsStand) {
 
 TEST_F(SettingsTest, TheFileIsWrittenLineByLineAndReadBack) {
   Settings_ApplyDefaults();
-  Settings& s = Settings_Get();
+  Settings s = Settings_Get();
   s.powerOnToday = s.timeTableStartsNine = s.saturdayIsHoliday = s.selectItemByPageUpDown = 1;
   const std::uint8_t custom[5] = {1, 0, 1, 0, 1};
   for (int i = 0; i < 5; ++i) s.customLabel[i] = custom[i];
   s.cursor = SettingsCursor{6, 2, 3, 6, 8, 12, 45000, 9, 5, 4};
   s.windowScale = 3;
   s.reminderMinutes = 15;
+  Settings_Set(s);
   Record_SetPath("my record");
   ASSERT_TRUE(Settings_Save());
   EXPECT_EQ(Read("continue"), kWritten);

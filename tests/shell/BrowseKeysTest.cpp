@@ -6,6 +6,7 @@
 #include "shell/Browse.h"
 #include "views/ThreeMonths.h"
 #include "views/ViewFixture.h"
+#include "support/SettingsEdit.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ TEST_F(BrowseKeys, PageKeysSelectItemsOnlyWithTheOption) {
   bool taken = true;
   EXPECT_TRUE(Press(KEY_PAGEDOWN, NONE, &taken).empty());
   EXPECT_FALSE(taken);
-  Settings_Get().selectItemByPageUpDown = 1;
+  velmo_test::EditSettings([](Settings& s) { s.selectItemByPageUpDown = 1; });
   EXPECT_EQ(Press(KEY_PAGEDOWN, NONE), std::vector<Posted>{KeyTo(6002)});
   EXPECT_EQ(Press(KEY_PAGEUP, NONE), std::vector<Posted>{KeyTo(6001)});
   EXPECT_EQ(Press(Key_Special(KEY_PAGEUP, true, false), NONE), std::vector<Posted>{KeyTo(6001)});
@@ -166,7 +167,7 @@ TEST_F(BrowseKeys, ViewCommandsSwitchAndLabelsFilter) {
   EXPECT_TRUE(Browse_Command(3028));
   EXPECT_EQ(browse.currentLabel, 0);
   EXPECT_TRUE(Store_LabelVisible(1));
-  Settings_Get().customLabel[3] = 0;
+  velmo_test::EditSettings([](Settings& s) { s.customLabel[3] = 0; });
   EXPECT_TRUE(Browse_Command(3033));
   EXPECT_EQ(browse.currentLabel, 5);
 }

@@ -70,9 +70,10 @@ TEST_F(LabelTest, OnlyTheUserLabelsCanBeRenamed) {
 }
 
 TEST_F(LabelTest, TheSavedSelectionBecomesTheFilter) {
-  Settings& s = Settings_Get();
+  Settings s = Settings_Get();
   s.cursor.currentLabel = 2;
   s.saturdayIsHoliday = 1;
+  Settings_Set(s);
   Settings_ApplyLabels();
   for (std::uint16_t n = 0; n < 8; ++n) EXPECT_EQ(Store_LabelVisible(n), n == 0 || n == 2) << n;
   EXPECT_TRUE(Store_LabelVisible(8));
@@ -81,12 +82,14 @@ TEST_F(LabelTest, TheSavedSelectionBecomesTheFilter) {
   s.cursor.currentLabel = 5;
   const std::uint8_t custom[5] = {0, 1, 1, 1, 1};
   for (int i = 0; i < 5; ++i) s.customLabel[i] = custom[i];
+  Settings_Set(s);
   Settings_ApplyLabels();
   EXPECT_FALSE(Store_LabelVisible(0));
   for (std::uint16_t n = 1; n <= 4; ++n) EXPECT_TRUE(Store_LabelVisible(n));
   EXPECT_FALSE(Store_LabelVisible(5));  // 5..7 keep their flags from the earlier selection
 
   s.cursor.currentLabel = 0;
+  Settings_Set(s);
   Settings_ApplyLabels();
   for (std::uint16_t n = 0; n < 8; ++n) EXPECT_TRUE(Store_LabelVisible(n));
 }

@@ -8,6 +8,7 @@
 #include "graphics/ZebKey.h"
 #include "views/DayList.h"
 #include "views/ViewFixture.h"
+#include "support/SettingsEdit.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ class TimeTables : public ViewFixture {
     saved = Settings_Get();
   }
   void TearDown() override {
-    Settings_Get() = saved;
+    Settings_Set(saved);
     ViewFixture::TearDown();
   }
   void Open(std::uint16_t view) {
@@ -63,8 +64,8 @@ TEST_F(TimeTables, AnchorPutsTheHourWindowAndTheCursorColumn) {
   EXPECT_EQ(Zeb_GetPixel(kListLeft + 3 * kListColumn + 30, kListTop + 13 * 7 + 6), ZEB_WHITE);
   EXPECT_EQ(Zeb_GetPixel(473, 100), ZEB_BLACK);  // rule before the list
 
-  Settings_Get().weekStartsFromMonday = 1;
-  Settings_Get().timeTableStartsNine = 1;
+  velmo_test::EditSettings([](Settings& s) { s.weekStartsFromMonday = 1; });
+  velmo_test::EditSettings([](Settings& s) { s.timeTableStartsNine = 1; });
   BrowseState_SetCursorDate(Day(2024, 2, 4));  // a Sunday: last column
   Open(VIEW_WEEK);
   EXPECT_EQ(browse.cursorHour, 9);
@@ -73,7 +74,7 @@ TEST_F(TimeTables, AnchorPutsTheHourWindowAndTheCursorColumn) {
   EXPECT_EQ(S().firstDay, Day(2024, 1, 29));
 
   BrowseState_SetCursorHour(99);  // a damaged continuation file
-  Settings_Get().timeTableStartsNine = 0;
+  velmo_test::EditSettings([](Settings& s) { s.timeTableStartsNine = 0; });
   Open(VIEW_DAY);
   EXPECT_EQ(browse.cursorHour, 23);
   EXPECT_EQ(S().firstHour, 13);
@@ -309,7 +310,7 @@ TEST_F(TimeTables, AMoveEndsItemSelectionAndTakesTheHighlightAway) {
 }
 
 TEST_F(TimeTables, TheNowCommandReanchorsOnTheCursorHour) {
-  Settings_Get().timeTableStartsNine = 1;
+  velmo_test::EditSettings([](Settings& s) { s.timeTableStartsNine = 1; });
   Open(VIEW_WEEK);
   Key(KEY_PAGEDOWN);
   Key(VIEW_KEY_HOURS_EXTEND);

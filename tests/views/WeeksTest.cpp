@@ -11,6 +11,7 @@
 #include "support/Headless.h"
 #include "views/DayList.h"
 #include "views/ViewFixture.h"
+#include "support/SettingsEdit.h"
 
 namespace {
 
@@ -42,12 +43,12 @@ TEST_F(Weeks, CreateAnchorsTheCursorWeekOnTheTopRow) {
   // Cursor cell inverted: white paper turned black.
   EXPECT_EQ(Zeb_GetPixel(91 * 3 + 45, 40 + 80), ZEB_BLACK);
 
-  Settings_Get().weekStartsFromMonday = 1;
+  velmo_test::EditSettings([](Settings& s) { s.weekStartsFromMonday = 1; });
   BrowseState_SetCursorDate(Day(2024, 2, 4));  // a Sunday
   Open(VIEW_FIVE_WEEKS);
   EXPECT_EQ(S().column, 6);
   EXPECT_EQ(S().firstDay, Day(2024, 1, 29));
-  Settings_Get().weekStartsFromMonday = 0;
+  velmo_test::EditSettings([](Settings& s) { s.weekStartsFromMonday = 0; });
 }
 
 TEST_F(Weeks, CellsShowLabelsBordersAndEntryLines) {

@@ -383,7 +383,11 @@ bool LoadTexts(long days) {
 int LoadData(const AgendaArgs& args) {
   const int status = CliData_Read(kCommand);
   if (status != CLI_EXIT_OK && status != CLI_EXIT_DAMAGED) return status;
-  if (args.label >= 0) Settings_Get().cursor.currentLabel = static_cast<std::uint16_t>(args.label);
+  if (args.label >= 0) {
+    Settings s = Settings_Get();
+    s.cursor.currentLabel = static_cast<std::uint16_t>(args.label);
+    Settings_Set(s);
+  }
   Settings_ApplyLabels();
   return status;
 }
