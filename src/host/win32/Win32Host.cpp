@@ -238,9 +238,9 @@ void OnCommand(HWND window, int id) {
 
 // The application finishes its own way (saving, the continuation file)
 // before the window goes: closing asks it to end, and its end destroys the
-// window.
-void AskAppToFinish() {
-  if (!host.appDone.load()) Host_PushKey(KEY_HOST_CLOSE);
+// window. The user's close (ask) lets it ask first about typed text and go on.
+void AskAppToFinish(bool ask = false) {
+  if (!host.appDone.load()) Host_PushKey(ask ? KEY_HOST_CLOSE_REQUEST : KEY_HOST_CLOSE);
 }
 
 void WaitForApp() {
@@ -295,7 +295,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (host.appDone.load()) {
         DestroyWindow(window);
       } else {
-        AskAppToFinish();
+        AskAppToFinish(true);
       }
       return 0;
     case WM_QUERYENDSESSION: return TRUE;
