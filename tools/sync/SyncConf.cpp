@@ -42,9 +42,9 @@ bool FromNetrc(const std::string& host, const std::string& user, std::string& pa
   }
   std::ifstream in(path);
   std::string word, machine, login, pass;
-  bool inEntry = false, found = false;
+  bool inEntry = false, anyHost = false, found = false;
   const auto close = [&] {
-    if (inEntry && (machine == host || machine == "\x01") && (login.empty() || login == user) && !pass.empty()) {
+    if (inEntry && (anyHost || machine == host) && (login.empty() || login == user) && !pass.empty()) {
       password = pass;
       found = true;
     }
@@ -55,8 +55,9 @@ bool FromNetrc(const std::string& host, const std::string& user, std::string& pa
       inEntry = true;
       login.clear();
       pass.clear();
-      machine = "\x01";  // default matches every host
-      if (word == "machine" && !(in >> machine)) break;
+      machine.clear();
+      anyHost = word == "default";  // default matches every host
+      if (!anyHost && !(in >> machine)) break;
     } else if (word == "login") {
       in >> login;
     } else if (word == "password") {
