@@ -20,22 +20,10 @@ bool Fits(int n, std::size_t size) { return n > 0 && static_cast<std::size_t>(n)
 
 // Only an absolute name is a place of its own; a relative one would follow
 // the working folder, which is the record file's.
-bool Absolute(const char* path) {
-  return path != nullptr && path[0] != '\0' && std::filesystem::path(path).is_absolute();
-}
+bool Absolute(const char* path) { return path != nullptr && Platform_IsAbsolute(path); }
 
 bool Join(char* out, std::size_t size, const char* folder, const char* name) {
   return Fits(std::snprintf(out, size, "%s/%s", folder, name), size);
-}
-
-// The folder made if missing, private to the user as state should be.
-bool MakeFolder(const char* folder) {
-  std::error_code error;
-  const std::filesystem::path path(folder);
-  if (std::filesystem::is_directory(path, error)) return true;
-  if (!std::filesystem::create_directories(path, error) || error) return false;
-  std::filesystem::permissions(path, std::filesystem::perms::owner_all, error);
-  return true;
 }
 
 // The first free name of this minute.
@@ -92,7 +80,7 @@ bool Recovery_Write(char* out, std::size_t size) {
   if (size > 0) out[0] = '\0';
   char folder[cap::kFileName];
   char path[cap::kFileName];
-  if (!Recovery_Folder(folder, sizeof folder) || !MakeFolder(folder)) return false;
+  if (!Recovery_Folder(folder, sizeof folder) || !Platform_MakeFolders(folder)) return false;
   if (!FreeName(folder, path, sizeof path) || !Record_WriteWhole(path, Record_BuildImage())) return false;
   List(folder, path);
   return Fits(std::snprintf(out, size, "%s", path), size);
