@@ -1,7 +1,6 @@
 // iCalendar export and import, add, search and upcoming, run as a user runs
 // them: velmo-cli in a working folder, checked against calcurse.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "files/RecordBytes.h"
 #include "files/RecordLock.h"
 #include "files/SaveFolder.h"
+#include "support/Shell.h"
 
 namespace {
 
@@ -22,15 +22,8 @@ using savefolder::Exists;
 using savefolder::Read;
 using savefolder::Write;
 
-struct Run {
-  int status;
-  std::string out, err;
-};
-
-Run Shell(const std::string& command) {
-  const int raw = std::system(("(" + command + ") >out 2>err").c_str());
-  return Run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read("out"), Read("err")};
-}
+using Run = velmo_test::ShellRun;
+using velmo_test::Shell;
 
 // velmo-cli in folder dir of the current folder, local time zone tz.
 Run Cli(const std::string& dir, const std::string& args, const std::string& tz = "Asia/Tokyo") {
