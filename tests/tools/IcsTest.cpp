@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/Date.h"
 #include "files/RecordBytes.h"
 #include "files/RecordLock.h"
 #include "files/SaveFolder.h"
@@ -35,12 +36,7 @@ int Status() { return std::atoi(Read("status").c_str()); }
 
 bool HaveCalcurse() { return std::system("command -v calcurse >/dev/null 2>&1") == 0; }
 
-std::uint16_t Day(int y, int m, int d) {
-  // Days since 31 December 1899, as Velmo counts them.
-  int a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
-  const long jdn = d + (153 * mm + 2) / 5 + 365L * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
-  return static_cast<std::uint16_t>(jdn - 2415021 + 1);
-}
+constexpr auto Day = Date_ToDayNo;  // short, for the record literals below
 
 const std::string kMeeting = "\x89\xef\x8b\x63";  // 会議
 const std::string kHolidayText = "\x8f\x6a\x93\xfa";  // 祝日
