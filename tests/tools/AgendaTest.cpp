@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "files/RecordBytes.h"
 #include "files/SaveFolder.h"
 #include "store/MonthRecReference.h"
+#include "support/Shell.h"
 
 namespace {
 
@@ -24,17 +24,11 @@ using savefolder::Write;
 const std::string kWorkSjis = "\x8e\x64\x8e\x96";          // "仕事"
 const std::string kWorkUtf8 = "\xe4\xbb\x95\xe4\xba\x8b";  // "仕事"
 
-struct AgendaRun {
-  int status;
-  std::string out, err;
-};
+using AgendaRun = velmo_test::ShellRun;
 
 // Runs velmo-cli agenda inside data/ of the current folder.
 AgendaRun Agenda(const std::string& args) {
-  const std::string command = std::string("cd data && '") + VELMO_BINARY_DIR +
-                              "/velmo-cli' agenda " + args + " >../out 2>../err";
-  const int raw = std::system(command.c_str());
-  return AgendaRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read("out"), Read("err")};
+  return velmo_test::Shell(std::string("cd data && '") + VELMO_BINARY_DIR + "/velmo-cli' agenda " + args);
 }
 
 recordbytes::Rec ToRecord(const monthref::Ref& r) {

@@ -4,7 +4,6 @@
 // run under an empty environment as cron runs it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "files/RecordBytes.h"
 #include "files/SaveFolder.h"
+#include "support/Shell.h"
 
 namespace {
 
@@ -19,19 +19,13 @@ namespace fs = std::filesystem;
 using savefolder::Read;
 using savefolder::Write;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
+using CliRun = velmo_test::ShellRun;
 
 // A command line run by sh in the current folder with HOME at home/ and no
 // XDG_DATA_HOME or VELMO_DIR, so that the folder rule decides.
 CliRun Shell(const std::string& line) {
   const std::string home = (fs::current_path() / "home").string();
-  const std::string command = "(HOME='" + home + "'; export HOME; unset XDG_DATA_HOME VELMO_DIR; " + line +
-                              ") >out 2>err";
-  const int raw = std::system(command.c_str());
-  return CliRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read("out"), Read("err")};
+  return velmo_test::Shell("HOME='" + home + "'; export HOME; unset XDG_DATA_HOME VELMO_DIR; " + line);
 }
 
 std::string Program(const char* name) { return std::string("'") + VELMO_BINARY_DIR + "/" + name + "'"; }

@@ -1,7 +1,6 @@
 // iCalendar export and import, add, search and upcoming, run as a user runs
 // them: velmo-cli in a working folder, checked against calcurse.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "calendar/Date.h"
 #include "files/RecordBytes.h"
 #include "files/RecordLock.h"
 #include "files/SaveFolder.h"
+#include "support/Shell.h"
 
 namespace {
 
@@ -22,15 +23,8 @@ using savefolder::Exists;
 using savefolder::Read;
 using savefolder::Write;
 
-struct Run {
-  int status;
-  std::string out, err;
-};
-
-Run Shell(const std::string& command) {
-  const int raw = std::system(("(" + command + ") >out 2>err").c_str());
-  return Run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read("out"), Read("err")};
-}
+using Run = velmo_test::ShellRun;
+using velmo_test::Shell;
 
 // velmo-cli in folder dir of the current folder, local time zone tz.
 Run Cli(const std::string& dir, const std::string& args, const std::string& tz = "Asia/Tokyo") {
@@ -42,12 +36,7 @@ int Status() { return std::atoi(Read("status").c_str()); }
 
 bool HaveCalcurse() { return std::system("command -v calcurse >/dev/null 2>&1") == 0; }
 
-std::uint16_t Day(int y, int m, int d) {
-  // Days since 31 December 1899, as Velmo counts them.
-  int a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
-  const long jdn = d + (153 * mm + 2) / 5 + 365L * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
-  return static_cast<std::uint16_t>(jdn - 2415021 + 1);
-}
+constexpr auto Day = Date_ToDayNo;  // short, for the record literals below
 
 const std::string kMeeting = "\x89\xef\x8b\x63";  // 会議
 const std::string kHolidayText = "\x8f\x6a\x93\xfa";  // 祝日
