@@ -110,14 +110,14 @@ void Headless_Install() {
   state = HeadlessState{};
   Headless_SetLocalTime(2024, 1, 1, 9, 0, 0);
   Host_ClearKeys();
-  ZebHostOps ops{};
-  ops.waitKey = WaitKey;
-  ops.transferDirty = Transfer;
-  ops.isImeOpen = IsImeOpen;
-  ops.toggleIme = ToggleIme;
-  ops.debugMessage = DebugMessage;
-  ops.notify = Notify;
-  Host_Install(ops);
+  Host_Install({
+      .waitKey = WaitKey,
+      .transferDirty = Transfer,
+      .isImeOpen = IsImeOpen,
+      .toggleIme = ToggleIme,
+      .debugMessage = DebugMessage,
+      .notify = Notify,
+  });
   Date_SetClock(Headless_ReadClock);
 }
 
