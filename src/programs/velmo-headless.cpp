@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "FolderOptions.h"
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
 #include "files/DataFolder.h"
@@ -30,7 +31,6 @@
 #include "host/common/ZebPng.h"
 #include "host/headless/Headless.h"
 #include "host/headless/Script.h"
-#include "options/Options.h"
 #include "shell/Title.h"
 #include "shell/Velmo.h"
 
@@ -58,10 +58,10 @@ constexpr const char* kTail =
     "The script (standard input without --script) types keys and takes shots;\n"
     "see velmo-headless(1). ARGS go to Velmo.\n";
 
-enum HeadlessOption { OPT_FOLDER = 1, OPT_WHERE, OPT_NOW, OPT_SCRIPT, OPT_GLYPHS, OPT_VERSION };
+enum HeadlessOption { OPT_NOW = FOLDER_OPTIONS_NEXT, OPT_SCRIPT, OPT_GLYPHS, OPT_VERSION };
 constexpr OptionRow kOptions[] = {
-    {OPT_FOLDER, "--folder", "DIR", "keep the files in DIR (the rule below)"},
-    {OPT_WHERE, "--where", nullptr, "print the data folder and end"},
+    FolderOptions_kFolder,
+    FolderOptions_kWhere,
     {OPT_NOW, "--now", "YYYY-MM-DDTHH:MM[:SS]", "the virtual clock's start (default now)"},
     {OPT_SCRIPT, "--script", "FILE", "the key script (default standard input)"},
     {OPT_GLYPHS, "--glyphs", "none|block", "draw no text, or blocks, in place of the fonts"},
@@ -104,12 +104,11 @@ bool ParseOptions(int argc, char** argv, Options& o, int& status) {
   while (Options_Next(reader, kOptions, item)) {
     switch (item.id) {
       case OPTION_HELP:
-        Options_PrintHelp(stdout, kUsage, kOptions, kTail);
-        std::fputs(DATA_FOLDER_RULE, stdout);
+        FolderOptions_Help(kUsage, kOptions, kTail);
         return false;
       case OPT_VERSION: std::printf("%s\n", Notice_Banner()); return false;
-      case OPT_FOLDER: o.folder = item.value; break;
-      case OPT_WHERE: o.where = true; break;
+      case FOLDER_OPT_FOLDER: o.folder = item.value; break;
+      case FOLDER_OPT_WHERE: o.where = true; break;
       case OPT_NOW: o.now = item.value; break;
       case OPT_SCRIPT: o.script = item.value; break;
       case OPT_GLYPHS: o.glyphs = item.value; break;

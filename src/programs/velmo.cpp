@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "FolderOptions.h"
 #include "Scale.h"
 #include "dialogs/Notice.h"
 #include "files/DataFolder.h"
 #include "host/sdl/SdlBox.h"
 #include "host/sdl/SdlHost.h"
 #include "host/sdl/SdlTest.h"
-#include "options/Options.h"
 #include "shell/Title.h"
 #include "shell/Velmo.h"
 
@@ -30,10 +30,10 @@ constexpr const char* kTail =
     "ARGS go to Velmo (-sjistoeuc converts the record file to EUC-JP).\n"
     "Quit with q (saving), or close the window.\n";
 
-enum VelmoOption { OPT_FOLDER = 1, OPT_WHERE, OPT_SCALE, OPT_SHOT, OPT_TEST_KEYS, OPT_VERSION };
+enum VelmoOption { OPT_SCALE = FOLDER_OPTIONS_NEXT, OPT_SHOT, OPT_TEST_KEYS, OPT_VERSION };
 constexpr OptionRow kOptions[] = {
-    {OPT_FOLDER, "--folder", "DIR", "keep the files in DIR (the rule below)"},
-    {OPT_WHERE, "--where", nullptr, "print the data folder and end"},
+    FolderOptions_kFolder,
+    FolderOptions_kWhere,
     {OPT_SCALE, "--scale", "N",
      "window N times the 640 x 240 screen (1..8; default: the last run's zoom, else 2), at most what the display holds"},
     {OPT_SHOT, "--shot-at-exit", "FILE.png", "the window's picture at exit"},
@@ -44,11 +44,6 @@ constexpr OptionRow kOptions[] = {
 int Usage(const char* why) {
   std::fprintf(stderr, "velmo: %s\n%s", why, kUsage);
   return kExitUsage;
-}
-
-void Help() {
-  Options_PrintHelp(stdout, kUsage, kOptions, kTail);
-  std::fputs(DATA_FOLDER_RULE, stdout);
 }
 
 }  // namespace
@@ -64,10 +59,10 @@ int main(int argc, char** argv) {
   OptionItem item;
   while (Options_Next(reader, kOptions, item)) {
     switch (item.id) {
-      case OPTION_HELP: Help(); return 0;
+      case OPTION_HELP: FolderOptions_Help(kUsage, kOptions, kTail); return 0;
       case OPT_VERSION: std::printf("%s\n", Notice_Banner()); return 0;
-      case OPT_FOLDER: folder = item.value; break;
-      case OPT_WHERE: where = true; break;
+      case FOLDER_OPT_FOLDER: folder = item.value; break;
+      case FOLDER_OPT_WHERE: where = true; break;
       case OPT_SCALE:
         if (!Scale_Read(item.value, options.scale)) return Usage("--scale wants a whole number from 1 to 8");
         break;

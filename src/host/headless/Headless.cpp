@@ -21,8 +21,6 @@ struct HeadlessState {
   int waits = 0;
   bool imeOpen = false;
   char lastDebug[256] = "";
-  char lastNotification[512] = "";
-  int notifications = 0;
 };
 
 HeadlessState state;
@@ -97,13 +95,12 @@ void DebugMessage(const char* text) {
   std::snprintf(state.lastDebug, sizeof state.lastDebug, "%s", text ? text : "");
 }
 
-// No desktop to show it on: kept for the tests and told on stderr in UTF-8.
+// No desktop to show it on: told on stderr in UTF-8, where the tests read it.
 void Notify(const char* title, const char* text) {
-  ++state.notifications;
-  std::snprintf(state.lastNotification, sizeof state.lastNotification, "%s: %s", title ? title : "",
-                text ? text : "");
-  char utf8[sizeof state.lastNotification * 2];
-  HostKeys_ToUtf8(state.lastNotification, utf8, sizeof utf8);
+  char sjis[512];
+  std::snprintf(sjis, sizeof sjis, "%s: %s", title ? title : "", text ? text : "");
+  char utf8[sizeof sjis * 2];
+  HostKeys_ToUtf8(sjis, utf8, sizeof utf8);
   std::fprintf(stderr, "Notification: %s\n", utf8);
 }
 
@@ -113,14 +110,14 @@ void Headless_Install() {
   state = HeadlessState{};
   Headless_SetLocalTime(2024, 1, 1, 9, 0, 0);
   Host_ClearKeys();
-  ZebHostOps ops{};
-  ops.waitKey = WaitKey;
-  ops.transferDirty = Transfer;
-  ops.isImeOpen = IsImeOpen;
-  ops.toggleIme = ToggleIme;
-  ops.debugMessage = DebugMessage;
-  ops.notify = Notify;
-  Host_Install(ops);
+  Host_Install({
+      .waitKey = WaitKey,
+      .transferDirty = Transfer,
+      .isImeOpen = IsImeOpen,
+      .toggleIme = ToggleIme,
+      .debugMessage = DebugMessage,
+      .notify = Notify,
+  });
   Date_SetClock(Headless_ReadClock);
 }
 
@@ -179,6 +176,3 @@ void Headless_SetIdleLimit(int waits) { state.idleLimit = waits < 0 ? 0 : waits;
 int Headless_WaitCount() { return state.waits; }
 
 const char* Headless_LastDebugMessage() { return state.lastDebug; }
-
-const char* Headless_LastNotification() { return state.lastNotification; }
-int Headless_NotificationCount() { return state.notifications; }

@@ -51,9 +51,5 @@ void Headless_SetIdleLimit(int waits);
 // Counters and the last debug message, for tests.
 int Headless_WaitCount();               // waits since Headless_Install
 const char* Headless_LastDebugMessage(); // "" when none
-// Desktop notifications asked for (each is also told on stderr as
-// "Notification: TITLE: TEXT" in UTF-8); the last as "TITLE: TEXT" in Shift-JIS.
-int Headless_NotificationCount();
-const char* Headless_LastNotification();   // "" when none
 
 inline constexpr int Headless_kIdleLimit = 100000;

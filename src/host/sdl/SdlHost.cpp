@@ -307,15 +307,15 @@ void CloseWindow() {
 }
 
 void InstallHost() {
-  ZebHostOps ops{};
-  ops.transferDirty = Transfer;
-  ops.isImeOpen = IsImeOpen;
-  ops.toggleIme = ToggleIme;
-  ops.debugMessage = DebugMessage;
-  ops.notify = SdlNotify_Show;
-  ops.setZoom = SdlView_RequestZoom;
-  ops.zoom = SdlView_Zoom;
-  Host_Install(ops);
+  Host_Install({
+      .transferDirty = Transfer,
+      .isImeOpen = IsImeOpen,
+      .toggleIme = ToggleIme,
+      .debugMessage = DebugMessage,
+      .notify = SdlNotify_Show,
+      .setZoom = SdlView_RequestZoom,
+      .zoom = SdlView_Zoom,
+  });
   Host_ClearKeys();
   ZebHost_SetTextSpot(nullptr);
 }

@@ -184,13 +184,13 @@ void Saved(const char*) { WebHost_Flush(); }
 }  // namespace
 
 bool WebHost_Install(const char** failure) {
-  ZebHostOps ops{};
-  ops.waitKey = WaitKey;
-  ops.transferDirty = Transfer;
-  ops.isImeOpen = IsImeOpen;
-  ops.toggleIme = ToggleIme;
-  ops.debugMessage = DebugMessage;
-  Host_Install(ops);
+  Host_Install({
+      .waitKey = WaitKey,
+      .transferDirty = Transfer,
+      .isImeOpen = IsImeOpen,
+      .toggleIme = ToggleIme,
+      .debugMessage = DebugMessage,
+  });
   ZebHost_SetTextSpot(nullptr);
   Platform_SetSavedHook(Saved);
   return ZebGlyph_Open(failure);

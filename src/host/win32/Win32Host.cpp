@@ -327,12 +327,12 @@ bool RegisterMainClass(HINSTANCE instance) {
 }
 
 void InstallHost() {
-  ZebHostOps ops{};
-  ops.transferDirty = Transfer;
-  ops.isImeOpen = IsImeOpen;
-  ops.toggleIme = ToggleIme;
-  ops.debugMessage = DebugMessage;
-  Host_Install(ops);
+  Host_Install({
+      .transferDirty = Transfer,
+      .isImeOpen = IsImeOpen,
+      .toggleIme = ToggleIme,
+      .debugMessage = DebugMessage,
+  });
   Host_ClearKeys();
 }
 
