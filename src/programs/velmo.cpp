@@ -29,7 +29,7 @@ namespace {
 constexpr const char* kProgram = "velmo";
 constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
-    "usage: velmo [--folder DIR] [--scale N] [--no-sync] [--shot-at-exit FILE.png] [-- ARGS...]\n";
+    "usage: velmo [--folder DIR] [--scale N] [--no-sync] [--sync-timeout MS] [--shot-at-exit FILE.png] [-- ARGS...]\n";
 constexpr const char* kTail =
     "ARGS go to Velmo (-sjistoeuc converts the record file to EUC-JP).\n"
     "Quit with q (saving), or close the window.\n"

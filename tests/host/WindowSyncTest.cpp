@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -167,9 +169,72 @@ TEST(WindowSync, WhichVelmoCliRunsAndWhenNone) {
   EXPECT_EQ(Count(none.errors, kNoticeUtf8), 1) << none.errors;
   EXPECT_EQ(Count(folder.File("runs").value_or(""), "|sync|free\n"), 4);
 
+  // The help names both options.
+  std::string help;
+  if (FILE* pipe = popen((Quote(folder.Path("bin/velmo").string()) + " --help").c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) help += buffer;
+    pclose(pipe);
+  }
+  EXPECT_NE(help.find("\n  --no-sync "), std::string::npos) << help;
+  EXPECT_NE(help.find("\n  --sync-timeout MS "), std::string::npos) << help;
   const RunResult bad = Window(folder, "--sync-timeout 0");
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.errors.find("--sync-timeout wants milliseconds from 1 to 60000"), std::string::npos) << bad.errors;
+}
+
+// The README's systemd units, as systemd reads them (the program they name
+// stood in for under a home of the test's own).
+TEST(WindowSync, TheReadmeSystemdUnitsAreValid) {
+  if (std::system("command -v systemd-analyze >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "systemd-analyze is not installed (setup/packages.txt)";
+  std::istringstream readme(
+      velmo_test::ReadFile(std::filesystem::path(VELMO_SOURCE_DIR) / "README.md").value_or(""));
+  HeadlessFolder home;
+  std::string unit;
+  std::map<std::string, std::string> units;
+  for (std::string line; std::getline(readme, line);) {
+    if (line.rfind("    # velmo-sync.", 0) == 0) {
+      unit = line.substr(6);
+    } else if (!unit.empty() && (line.empty() || line.rfind("    ", 0) == 0)) {
+      units[unit] += line.empty() ? "\n" : line.substr(4) + "\n";
+    } else {
+      unit.clear();
+    }
+  }
+  ASSERT_EQ(units.size(), 2u);
+  for (const auto& [name, text] : units) home.Write(name, text);
+  std::filesystem::create_directories(home.Path(".local/bin"));
+  home.Write(".local/bin/velmo-cli", "#!/bin/sh\n");
+  std::filesystem::permissions(home.Path(".local/bin/velmo-cli"), std::filesystem::perms::owner_all);
+  const std::string verify = "cd " + Quote(home.Dir().string()) + " && HOME=" + Quote(home.Dir().string()) +
+                             " timeout 60 systemd-analyze verify ./velmo-sync.timer ./velmo-sync.service >said 2>&1";
+  EXPECT_EQ(std::system(verify.c_str()), 0) << home.File("said").value_or("");
+  EXPECT_EQ(home.File("said").value_or("?"), "");
+  EXPECT_NE(units["velmo-sync.service"].find("ExecStart=%h/.local/bin/velmo-cli sync\n"), std::string::npos);
+}
+
+// The README's crontab line as cron runs it (sh, a bare environment, in the
+// home folder): silent when velmo-cli synced or Velmo was running, velmo-cli's
+// words otherwise, which cron mails.
+TEST(WindowSync, TheReadmeCronLineTellsOnlyWhatNeedsTheUser) {
+  const std::string readme = velmo_test::ReadFile(std::filesystem::path(VELMO_SOURCE_DIR) / "README.md").value_or("");
+  const std::string mark = "    */15 * * * * ";
+  const auto at = readme.find(mark);
+  ASSERT_NE(at, std::string::npos) << "no sync line in the README";
+  const std::string line = readme.substr(at + mark.size(), readme.find('\n', at) - at - mark.size());
+  HeadlessFolder home;
+  std::filesystem::create_directories(home.Path(".local/bin"));
+  home.Write(".local/bin/velmo-cli", "#!/bin/sh\ns=$(cat \"$HOME/status\")\necho \"$*: status $s\" >&2\nexit $s\n");
+  std::filesystem::permissions(home.Path(".local/bin/velmo-cli"), std::filesystem::perms::owner_all);
+  for (const char* status : {"0", "1", "4", "5"}) {
+    home.Write("status", status);
+    const std::string cron = "cd " + Quote(home.Dir().string()) + " && env -i HOME=" + Quote(home.Dir().string()) +
+                             " PATH=/usr/bin:/bin /bin/sh -c " + Quote(line) + " >" + Quote(home.Path("mail").string());
+    EXPECT_EQ(std::system(cron.c_str()), 0) << status;
+    const bool told = std::string(status) == "1" || std::string(status) == "5";
+    EXPECT_EQ(home.File("mail").value_or("?"), told ? "sync: status " + std::string(status) + "\n" : "") << status;
+  }
 }
 
 }  // namespace
