@@ -92,7 +92,7 @@ enum PlatformRunResult {
   PLATFORM_RUN_EXITED,       // status: its exit status
   PLATFORM_RUN_SIGNALLED,    // status: the signal that ended it
   PLATFORM_RUN_TIMED_OUT,    // killed at the limit
-  PLATFORM_RUN_NOT_STARTED,  // status: errno (no such program, not executable)
+  PLATFORM_RUN_NOT_STARTED,  // status: errno (no such program, not executable; or not to be awaited)
   PLATFORM_RUN_UNAVAILABLE,  // this build starts no programs (Windows, the browser)
 };
 struct PlatformRun {

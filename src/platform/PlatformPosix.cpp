@@ -30,27 +30,6 @@ bool ModeOf(const char* likePath, mode_t& mode) {
   return true;
 }
 
-// A program's end as its wait status tells it.
-PlatformRun Ended(int status) {
-  if (WIFEXITED(status)) return {PLATFORM_RUN_EXITED, WEXITSTATUS(status)};
-  return {PLATFORM_RUN_SIGNALLED, WIFSIGNALED(status) ? WTERMSIG(status) : 0};
-}
-
-// The program gets what a program started from a shell gets: no signal
-// blocked (the window host blocks some for its own watcher thread) and the
-// usual reaction to those a parent may have ignored.
-bool PrepareSpawn(posix_spawn_file_actions_t& files, posix_spawnattr_t& attributes) {
-  sigset_t none, usual;
-  sigemptyset(&none);
-  sigemptyset(&usual);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&usual, signal);
-  return posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
-         posix_spawnattr_setpgroup(&attributes, 0) == 0 && posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
-         posix_spawnattr_setsigdefault(&attributes, &usual) == 0 &&
-         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                                   POSIX_SPAWN_SETSIGDEF) == 0;
-}
-
 }  // namespace
 
 void Platform_Now(std::int64_t& seconds, std::int32_t& micros) {
@@ -225,6 +204,31 @@ void Platform_Unlock(PlatformLock& lock) {
 PlatformRun Platform_Run(const char* const*, int) { return {}; }
 bool Platform_ProgramFolder(char*, std::size_t) { return false; }
 #else
+namespace {
+
+// A program's end as its wait status tells it.
+PlatformRun Ended(int status) {
+  if (WIFEXITED(status)) return {PLATFORM_RUN_EXITED, WEXITSTATUS(status)};
+  return {PLATFORM_RUN_SIGNALLED, WIFSIGNALED(status) ? WTERMSIG(status) : 0};
+}
+
+// The program gets what a program started from a shell gets: no signal
+// blocked (the window host blocks some for its own watcher thread) and the
+// usual reaction to those a parent may have ignored.
+bool PrepareSpawn(posix_spawn_file_actions_t& files, posix_spawnattr_t& attributes) {
+  sigset_t none, usual;
+  sigemptyset(&none);
+  sigemptyset(&usual);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&usual, signal);
+  return posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
+         posix_spawnattr_setpgroup(&attributes, 0) == 0 && posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
+         posix_spawnattr_setsigdefault(&attributes, &usual) == 0 &&
+         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                                   POSIX_SPAWN_SETSIGDEF) == 0;
+}
+
+}  // namespace
+
 PlatformRun Platform_Run(const char* const* argv, int timeoutMs) {
   posix_spawn_file_actions_t files;
   posix_spawnattr_t attributes;
@@ -245,7 +249,7 @@ PlatformRun Platform_Run(const char* const* argv, int timeoutMs) {
     int status = 0;
     const pid_t ended = waitpid(pid, &status, WNOHANG);
     if (ended == pid) return Ended(status);
-    if (ended < 0 && errno != EINTR) break;
+    if (ended < 0 && errno != EINTR) return {PLATFORM_RUN_NOT_STARTED, errno};  // someone else reaped it
     nanosleep(&step, nullptr);
   }
   kill(-pid, SIGKILL);

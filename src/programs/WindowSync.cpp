@@ -66,9 +66,9 @@ bool Failure(const PlatformRun& run, int timeoutMs, char* out, std::size_t size)
       std::snprintf(out, size, "no answer within %d ms: velmo-cli sync was stopped", timeoutMs);
       return true;
     case PLATFORM_RUN_NOT_STARTED:
-      std::snprintf(out, size, "cannot start velmo-cli: %s", std::strerror(run.status));
+      std::snprintf(out, size, "cannot run velmo-cli: %s", std::strerror(run.status));
       return true;
-    case PLATFORM_RUN_UNAVAILABLE: std::snprintf(out, size, "this build cannot start velmo-cli"); return true;
+    case PLATFORM_RUN_UNAVAILABLE: std::snprintf(out, size, "this build cannot run velmo-cli"); return true;
   }
   return true;
 }

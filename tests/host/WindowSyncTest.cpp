@@ -164,7 +164,7 @@ TEST(WindowSync, WhichVelmoCliRunsAndWhenNone) {
 
   const RunResult none = Window(folder, "--test-keys keys.txt", std::string(kDummy) + " env PATH=/nowhere", "bin2");
   EXPECT_EQ(none.status, 0) << none.errors;
-  EXPECT_EQ(Count(none.errors, std::string(kStartFailed) + "cannot start velmo-cli: No such file or directory\n"), 1)
+  EXPECT_EQ(Count(none.errors, std::string(kStartFailed) + "cannot run velmo-cli: No such file or directory\n"), 1)
       << none.errors;
   EXPECT_EQ(Count(none.errors, kNoticeUtf8), 1) << none.errors;
   EXPECT_EQ(Count(folder.File("runs").value_or(""), "|sync|free\n"), 4);
