@@ -35,7 +35,14 @@ constexpr const char* kTail =
     "Quit with q (saving), or close the window.\n"
     "With sync.conf beside the record file, velmo-cli sync runs before start and after shutdown.\n";
 
-enum VelmoOption { OPT_SCALE = FOLDER_OPTIONS_NEXT, OPT_NO_SYNC, OPT_SYNC_TIMEOUT, OPT_SHOT, OPT_TEST_KEYS, OPT_VERSION };
+enum VelmoOption {
+  OPT_SCALE = FOLDER_OPTIONS_NEXT,
+  OPT_NO_SYNC,
+  OPT_SYNC_TIMEOUT,
+  OPT_SHOT,
+  OPT_TEST_KEYS,
+  OPT_VERSION,
+};
 constexpr OptionRow kOptions[] = {
     FolderOptions_kFolder,
     FolderOptions_kWhere,
@@ -77,7 +84,8 @@ int main(int argc, char** argv) {
         break;
       case OPT_NO_SYNC: noSync = true; break;
       case OPT_SYNC_TIMEOUT:
-        if (!WindowSync_ReadTimeout(item.value, syncMs)) return Usage(("--sync-timeout wants milliseconds from 1 to " + std::to_string(cap::kWindowSyncMaxMs)).c_str());
+        if (!WindowSync_ReadTimeout(item.value, syncMs))
+          return Usage(("--sync-timeout wants 1 to " + std::to_string(cap::kWindowSyncMaxMs) + " ms").c_str());
         break;
       case OPT_SHOT: options.shotAtExit = item.value; break;
       case OPT_TEST_KEYS: options.testKeys = item.value; break;
