@@ -33,7 +33,7 @@ constexpr MomentRow kMoments[] = {
     {"after saving", nullptr},
 };
 
-// path, the folder part of the record file's name followed by name.
+// out: the folder part of the record file's name, then name.
 bool BesideRecord(const char* name, char* out, std::size_t size) {
   Settings_Load();
   const char* record = Record_Path();

@@ -1,12 +1,12 @@
 // velmo: Velmo in a window on the desktop; the SDL host handed the
 // application's entry point.
 //
-//   velmo [--folder DIR] [--scale N] [--no-sync] [--shot-at-exit FILE.png] [-- ARGS...]
+//   velmo [--folder DIR] [--scale N] [--no-sync] [--sync-timeout MS] [--shot-at-exit FILE.png] [-- ARGS...]
 //
 // ARGS go to the application (velmo -- -sjistoeuc). With sync.conf beside
-// the record file it syncs before start and after shutdown (WindowSync.h). Exit status: the
-// application's own; 1 when no window can be opened, the display is lost or
-// the data folder cannot be used; 2 for bad options.
+// the record file it syncs before start and after shutdown (WindowSync.h).
+// Exit status: the application's own; 1 when no window can be opened, the
+// display is lost or the data folder cannot be used; 2 for bad options.
 #include <cstdio>
 #include <cstring>
 #include <string>
