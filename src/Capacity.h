@@ -21,6 +21,8 @@ inline constexpr std::size_t kLabelNameBuffer = 16;    // one label name
 // Files
 inline constexpr std::size_t kFileName = 256;          // file-name buffers
 inline constexpr std::size_t kSettingsLine = 256;      // continuation-file line
+inline constexpr std::size_t kHeldNotices = 2;         // data notices kept until the screen shows them
+inline constexpr int kRunPollMs = 10;                  // how often the wait for another program looks
 
 // Toolkit
 inline constexpr std::size_t kEventQueue = 128;        // message ring
@@ -74,5 +76,9 @@ inline constexpr int kSyncTimeoutMs = 30000;                // one request, conn
 inline constexpr int kSyncConnectTimeoutMs = 10000;
 inline constexpr int kSyncRedirects = 5;                    // redirects followed by one request
 inline constexpr std::size_t kSyncStateBatch = 50;         // changes carried out between two saves of the state
+
+// The window program's sync at start and after shutdown (velmo-cli sync)
+inline constexpr int kWindowSyncMs = 5000;     // the longest wait for each, unless --sync-timeout
+inline constexpr int kWindowSyncMaxMs = 60000;  // the most --sync-timeout may ask
 
 }  // namespace cap

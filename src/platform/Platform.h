@@ -83,3 +83,23 @@ struct PlatformLock {
 // without waiting.
 PlatformLockResult Platform_Lock(const char* lockPath, const char* likePath, PlatformLock& lock);
 void Platform_Unlock(PlatformLock& lock);
+
+// Another program, started and awaited with a limit. argv[0] is a path, or a
+// bare name looked up on PATH; standard input is the null device, standard
+// output and error are shared. Past timeoutMs the program is killed with all
+// it started (POSIX: it runs in a process group of its own) and reaped.
+enum PlatformRunResult {
+  PLATFORM_RUN_EXITED,       // status: its exit status
+  PLATFORM_RUN_SIGNALLED,    // status: the signal that ended it
+  PLATFORM_RUN_TIMED_OUT,    // killed at the limit
+  PLATFORM_RUN_NOT_STARTED,  // status: errno (no such program, not executable; or not to be awaited)
+  PLATFORM_RUN_UNAVAILABLE,  // this build starts no programs (Windows, the browser)
+};
+struct PlatformRun {
+  PlatformRunResult result = PLATFORM_RUN_UNAVAILABLE;
+  int status = 0;
+};
+PlatformRun Platform_Run(const char* const* argv, int timeoutMs);
+// The folder of the running program's executable (no trailing separator);
+// false where the system does not tell it or it does not fit in size bytes.
+bool Platform_ProgramFolder(char* out, std::size_t size);

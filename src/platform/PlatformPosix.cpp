@@ -3,14 +3,20 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <initializer_list>
 
 #include "Capacity.h"
 
@@ -193,4 +199,74 @@ void Platform_Unlock(PlatformLock& lock) {
   close(fd);
   lock.handle = -1;
 }
+
+#ifdef __EMSCRIPTEN__
+PlatformRun Platform_Run(const char* const*, int) { return {}; }
+bool Platform_ProgramFolder(char*, std::size_t) { return false; }
+#else
+namespace {
+
+// A program's end as its wait status tells it.
+PlatformRun Ended(int status) {
+  if (WIFEXITED(status)) return {PLATFORM_RUN_EXITED, WEXITSTATUS(status)};
+  return {PLATFORM_RUN_SIGNALLED, WIFSIGNALED(status) ? WTERMSIG(status) : 0};
+}
+
+// The program gets what a program started from a shell gets: no signal
+// blocked (the window host blocks some for its own watcher thread) and the
+// usual reaction to those a parent may have ignored.
+bool PrepareSpawn(posix_spawn_file_actions_t& files, posix_spawnattr_t& attributes) {
+  sigset_t none, usual;
+  sigemptyset(&none);
+  sigemptyset(&usual);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&usual, signal);
+  return posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
+         posix_spawnattr_setpgroup(&attributes, 0) == 0 && posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
+         posix_spawnattr_setsigdefault(&attributes, &usual) == 0 &&
+         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                                   POSIX_SPAWN_SETSIGDEF) == 0;
+}
+
+}  // namespace
+
+PlatformRun Platform_Run(const char* const* argv, int timeoutMs) {
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&files);
+  posix_spawnattr_init(&attributes);
+  char* const* args = const_cast<char* const*>(argv);
+  pid_t pid = 0;
+  int started = EINVAL;
+  if (PrepareSpawn(files, attributes))
+    started = std::strchr(argv[0], '/') != nullptr ? posix_spawn(&pid, argv[0], &files, &attributes, args, environ)
+                                                   : posix_spawnp(&pid, argv[0], &files, &attributes, args, environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&files);
+  if (started != 0) return {PLATFORM_RUN_NOT_STARTED, started};
+  // Counted in steps, not read from the clock: the limit is a bound, not a time.
+  const timespec step{0, cap::kRunPollMs * 1000000L};
+  for (int waited = 0; waited < timeoutMs; waited += cap::kRunPollMs) {
+    int status = 0;
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid) return Ended(status);
+    if (ended < 0 && errno != EINTR) return {PLATFORM_RUN_NOT_STARTED, errno};  // someone else reaped it
+    nanosleep(&step, nullptr);
+  }
+  kill(-pid, SIGKILL);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return {PLATFORM_RUN_TIMED_OUT, 0};
+}
+
+bool Platform_ProgramFolder(char* out, std::size_t size) {
+  const ssize_t n = readlink("/proc/self/exe", out, size);
+  if (n <= 0 || static_cast<std::size_t>(n) >= size) return false;
+  out[n] = '\0';
+  char* slash = std::strrchr(out, '/');
+  if (slash == nullptr) return false;
+  *(slash == out ? slash + 1 : slash) = '\0';
+  return true;
+}
+#endif
 #endif

@@ -180,4 +180,7 @@ void Platform_Unlock(PlatformLock& lock) {
   CloseHandle(h);
   lock.handle = -1;
 }
+// The Windows build does not sync: it starts no other program.
+PlatformRun Platform_Run(const char* const*, int) { return {}; }
+bool Platform_ProgramFolder(char*, std::size_t) { return false; }
 #endif

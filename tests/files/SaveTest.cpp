@@ -278,7 +278,10 @@ TEST_F(SaveTest, ADamagedFileIsKeptWholeBeforeTheFirstSave) {
   EXPECT_EQ(notices.size(), 1u);
 }
 
-TEST_F(SaveTest, ANoticeBeforeAnyHookWaitsForIt) {
+// Start-up can tell two things before the screen is up (a failed sync, then
+// a damaged record file): both are shown, in order; beyond that the latest
+// takes the last place.
+TEST_F(SaveTest, NoticesBeforeAnyHookWaitForItInOrder) {
   Data_SetNoticeHook(nullptr);
   Data_Notice("early");
   EXPECT_TRUE(notices.empty());
@@ -286,6 +289,17 @@ TEST_F(SaveTest, ANoticeBeforeAnyHookWaitsForIt) {
   EXPECT_EQ(notices, std::vector<std::string>{"early"});
   Data_SetNoticeHook(Collect);
   EXPECT_EQ(notices.size(), 1u);
+
+  notices.clear();
+  Data_SetNoticeHook(nullptr);
+  for (const char* text : {"sync", "damaged"}) Data_Notice(text);
+  Data_SetNoticeHook(Collect);
+  EXPECT_EQ(notices, (std::vector<std::string>{"sync", "damaged"}));
+  notices.clear();
+  Data_SetNoticeHook(nullptr);
+  for (const char* text : {"one", "two", "three"}) Data_Notice(text);
+  Data_SetNoticeHook(Collect);
+  EXPECT_EQ(notices, (std::vector<std::string>{"one", "three"}));
 }
 
 TEST_F(SaveTest, ABackupNameTooLongForItsBufferIsRefused) {

@@ -49,6 +49,14 @@ struct Picture {
         if (Grey(i, j) != other.Grey(i, j)) return false;
     return true;
   }
+  // Whether the two agree everywhere but in the title line's clock (576, 0,
+  // 36 x 20), which shows the real time in a window.
+  bool SameButClock(const Picture& other) const {
+    constexpr int kClockX = 576, kClockW = 36, kTitleH = 20;
+    if (!Valid() || width != other.width || height != other.height || width < kClockX + kClockW) return false;
+    return SameIn(other, 0, 0, kClockX, height) && SameIn(other, kClockX, kTitleH, kClockW, height - kTitleH) &&
+           SameIn(other, kClockX + kClockW, 0, width - kClockX - kClockW, height);
+  }
   bool operator==(const Picture& other) const = default;
 };
 
@@ -153,5 +161,14 @@ class HeadlessFolder {
  private:
   std::filesystem::path dir_;
 };
+
+// What the headless runner shows after keys on a folder holding only record
+// (none when empty), at the real time: what a window should have shown.
+inline Picture HeadlessShot(const std::string& keys, const std::string& record = "") {
+  HeadlessFolder folder;
+  if (!record.empty()) folder.Write("record", record);
+  if (folder.Run(keys + "shot s.png\n", {.now = ""}).status != 0) return {};
+  return folder.Shot("s.png");
+}
 
 }  // namespace velmo_test
