@@ -73,7 +73,7 @@ add_library(velmo_host_headless STATIC ${CMAKE_SOURCE_DIR}/src/host/headless/Hea
 velmo_layer_headers(velmo_host_headless src/host/headless)
 target_link_libraries(velmo_host_headless PUBLIC velmo_host_win32)
 velmo_warnings(velmo_host_headless)
-velmo_win32_tests(toolkit_tests DIRS tests/toolkit LIBS velmo_toolkit velmo_host_headless)
+velmo_win32_tests(toolkit_tests DIRS tests/toolkit tests/host/win32 LIBS velmo_toolkit velmo_host_headless)
 
 # velmo.exe under wine on a private X server, checked against the Linux
 # build's velmo-headless and velmo-cli (VELMO_LINUX_BUILD).
@@ -81,5 +81,5 @@ add_test(NAME Win32_WindowRun
          COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/window-run $<TARGET_FILE:velmo> "${VELMO_LINUX_BUILD}")
 # Alone: a wine session begun by a program without a display cannot show
 # windows, so this test starts its own session on its own X server.
-set_tests_properties(Win32_WindowRun PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 150
+set_tests_properties(Win32_WindowRun PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 240
                      RUN_SERIAL ON ENVIRONMENT ${VELMO_WINE_ENV})
