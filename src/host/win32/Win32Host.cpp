@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
 
 #include "Capacity.h"
@@ -261,8 +262,10 @@ void OnCommand(HWND window, int id) {
   }
 }
 
-BOOL CALLBACK CloseBox(HWND box, LPARAM) {
-  PostMessageW(box, WM_CLOSE, 0, 0);
+// A message box is a dialog; closing one with an OK button answers OK.
+BOOL CALLBACK CloseBox(HWND window, LPARAM) {
+  wchar_t name[16];
+  if (GetClassNameW(window, name, 16) > 0 && std::wcscmp(name, L"#32770") == 0) PostMessageW(window, WM_CLOSE, 0, 0);
   return TRUE;
 }
 
@@ -290,7 +293,6 @@ void OnDestroy() {
   ZebGlyph_Close();
   PostQuitMessage(host.status.load());
 }
-
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

@@ -5,7 +5,7 @@
 namespace {
 
 constexpr unsigned kHighFirst = 0xD800, kLowFirst = 0xDC00, kLowEnd = 0xE000;
-constexpr unsigned kGeta = 0x81AC;  // 〓
+constexpr unsigned kGeta = static_cast<unsigned char>(CP932_GETA[0]) << 8 | static_cast<unsigned char>(CP932_GETA[1]);
 
 bool IsHigh(unsigned unit) { return unit >= kHighFirst && unit < kLowFirst; }
 bool IsLow(unsigned unit) { return unit >= kLowFirst && unit < kLowEnd; }

@@ -36,8 +36,6 @@ constexpr std::array<const wchar_t*, 9> kFaces{
     L"MS Gothic", L"BIZ UDGothic", L"Meiryo", L"Yu Gothic", L"IPAGothic", L"IPAexGothic",
     L"VL Gothic", L"Noto Sans Mono CJK JP", L"TakaoGothic",
 };
-// What a double-byte code without a character is drawn as, as on Linux: 〓.
-constexpr wchar_t kGeta = 0x3013;
 
 enum SlotState : std::uint8_t { SLOT_EMPTY, SLOT_GLYPH, SLOT_MISSING };
 
@@ -108,11 +106,12 @@ void ChooseFace(HDC dc) {
 }
 
 // The UTF-16 of a code; false when a single byte stands for no character.
+// A double-byte code without one is drawn as 〓, as on Linux.
 bool CharOf(unsigned code, wchar_t& ch) {
   unsigned cp = 0;
   if (!Cp932_ToUnicode(code, cp) || cp > 0xFFFF) {
     if (code < 256) return false;
-    cp = kGeta;
+    Cp932_ToUnicode(ZEB_GLYPH_GETA, cp);
   }
   ch = static_cast<wchar_t>(cp);
   return true;
