@@ -73,13 +73,17 @@ add_library(velmo_host_headless STATIC ${CMAKE_SOURCE_DIR}/src/host/headless/Hea
 velmo_layer_headers(velmo_host_headless src/host/headless)
 target_link_libraries(velmo_host_headless PUBLIC velmo_host_win32)
 velmo_warnings(velmo_host_headless)
-velmo_win32_tests(toolkit_tests DIRS tests/toolkit LIBS velmo_toolkit velmo_host_headless)
+velmo_win32_tests(toolkit_tests DIRS tests/toolkit tests/host/win32 LIBS velmo_toolkit velmo_host_headless)
 
 # velmo.exe under wine on a private X server, checked against the Linux
 # build's velmo-headless and velmo-cli (VELMO_LINUX_BUILD).
+# post_text types through WM_CHAR what the X keymap lacks.
+add_executable(post_text ${CMAKE_SOURCE_DIR}/tests/win32/post_text.cpp)
+velmo_warnings(post_text)
 add_test(NAME Win32_WindowRun
-         COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/window-run $<TARGET_FILE:velmo> "${VELMO_LINUX_BUILD}")
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/window-run $<TARGET_FILE:velmo> "${VELMO_LINUX_BUILD}"
+                 $<TARGET_FILE:post_text>)
 # Alone: a wine session begun by a program without a display cannot show
 # windows, so this test starts its own session on its own X server.
-set_tests_properties(Win32_WindowRun PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 150
+set_tests_properties(Win32_WindowRun PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 240
                      RUN_SERIAL ON ENVIRONMENT ${VELMO_WINE_ENV})

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "FolderOptions.h"
+#include "NowOption.h"
 #include "calendar/Date.h"
 #include "dialogs/Notice.h"
 #include "files/DataFolder.h"
@@ -62,7 +63,7 @@ enum HeadlessOption { OPT_NOW = FOLDER_OPTIONS_NEXT, OPT_SCRIPT, OPT_GLYPHS, OPT
 constexpr OptionRow kOptions[] = {
     FolderOptions_kFolder,
     FolderOptions_kWhere,
-    {OPT_NOW, "--now", "YYYY-MM-DDTHH:MM[:SS]", "the virtual clock's start (default now)"},
+    NowOption_Row(OPT_NOW, "the virtual clock's start (default now)"),
     {OPT_SCRIPT, "--script", "FILE", "the key script (default standard input)"},
     {OPT_GLYPHS, "--glyphs", "none|block", "draw no text, or blocks, in place of the fonts"},
     {OPT_VERSION, "--version", nullptr, "the release"},
@@ -126,26 +127,11 @@ bool ParseOptions(int argc, char** argv, Options& o, int& status) {
   return false;
 }
 
-bool InRange(int v, int low, int high) { return v >= low && v <= high; }
-
-// A real date that has a day number (1 January 1900 .. 5 June 2079).
-bool IsDay(int y, int mo, int d) {
-  if (!InRange(y, DATE_FIRST_YEAR, DATE_LAST_YEAR) || !InRange(mo, 1, 12) || !InRange(d, 1, 31)) return false;
-  const auto year = static_cast<std::uint16_t>(y), month = static_cast<std::uint16_t>(mo),
-             mday = static_cast<std::uint16_t>(d);
-  std::uint16_t y2 = 0, m2 = 0, d2 = 0;
-  const DayNo day = Date_ToDayNo(year, month, mday);
-  DayNo_ToDate(day, y2, m2, d2);
-  return day != DAY_NONE && y2 == year && m2 == month && d2 == mday;
-}
-
-// YYYY-MM-DDTHH:MM[:SS], local time.
+// Local time.
 bool SetNow(const char* text) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, used = 0;
-  const int n = std::sscanf(text, "%4d-%2d-%2dT%2d:%2d%n:%2d%n", &y, &mo, &d, &h, &mi, &used, &s, &used);
-  if (n < 5 || text[used] != '\0') return false;
-  if (!IsDay(y, mo, d) || !InRange(h, 0, 23) || !InRange(mi, 0, 59) || !InRange(s, 0, 59)) return false;
-  Headless_SetLocalTime(y, mo, d, h, mi, s);
+  NowFields now{};
+  if (!NowOption_Read(text, now)) return false;
+  Headless_SetLocalTime(now.year, now.month, now.mday, now.hour, now.minute, now.second);
   return true;
 }
 
@@ -214,7 +200,7 @@ int main(int argc, char** argv) {
   if (!options.now) {
     SetNowFromSystem();
   } else if (!SetNow(options.now)) {
-    return Usage("--now wants YYYY-MM-DDTHH:MM[:SS]");
+    return Usage(NOW_OPTION_WANTS);
   }
   Script script;
   if (!ReadScript(options.script, script)) return kExitUsage;

@@ -1,9 +1,10 @@
 // velmo.exe: Velmo in a window on Windows; the Win32 host handed the
 // application's entry point.
 //
-//   velmo [--scale N] [-- ARGS...]
+//   velmo [--scale N] [--now YYYY-MM-DDTHH:MM[:SS]] [-- ARGS...]
 //
-// ARGS go to the application (velmo -- -sjistoeuc). Exit status: the
+// ARGS go to the application (velmo -- -sjistoeuc). --now, for the tests,
+// starts the clock at that local time. Exit status: the
 // application's own; 0 when no window can be made; 2 for bad options.
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "NowOption.h"
 #include "Scale.h"
 #include "host/win32/Win32Host.h"
 #include "options/Options.h"
@@ -20,15 +22,16 @@ namespace {
 
 constexpr int kExitUsage = 2;
 
-enum Win32Option { OPT_SCALE = 1, OPT_TEST_INFO };
+enum Win32Option { OPT_SCALE = 1, OPT_NOW, OPT_TEST_INFO };
 constexpr OptionRow kOptions[] = {
     {OPT_SCALE, "--scale", "N", "window N times the 640 x 240 screen (1..8)"},
+    NowOption_Row(OPT_NOW, "the clock's start, for the tests (default now)"),
     {OPT_TEST_INFO, "--test-info", "FILE", "the window's place, for the tests"},
 };
 
 int Usage(const char* why) {
   char text[256];
-  std::snprintf(text, sizeof text, "%s\n\nusage: velmo [--scale N] [-- ARGS...]", why);
+  std::snprintf(text, sizeof text, "%s\n\nusage: velmo [--scale N] [--now YYYY-MM-DDTHH:MM[:SS]] [-- ARGS...]", why);
   MessageBoxA(nullptr, text, "Velmo", MB_OK | MB_ICONERROR);
   return kExitUsage;
 }
@@ -61,6 +64,12 @@ int main(int argc, char** argv) {
       case OPT_SCALE:
         if (!Scale_Read(item.value, options.scale)) return Usage("--scale wants a whole number from 1 to 8");
         break;
+      case OPT_NOW: {
+        NowFields now{};
+        if (!NowOption_Read(item.value, now)) return Usage(NOW_OPTION_WANTS);
+        Win32Host_SetNow(now.year, now.month, now.mday, now.hour, now.minute, now.second);
+        break;
+      }
       case OPT_TEST_INFO: options.testInfo = item.value; break;
       case OPTION_HELP: Usage("Velmo for Windows"); return 0;
       default:

@@ -1,10 +1,14 @@
 // frame_compare CAPTURE.xwd X Y NOTEXT.png BLOCKS.png
+// frame_compare --same CAPTURE.xwd X Y OTHER.xwd X2 Y2
 //
 // Checks the 640 x 240 area at (X, Y) of an X screen dump (Xvfb -fbdir)
 // against two velmo-headless shots of the same screen, one drawn without
 // text and one with every glyph a solid block: the area holds only the four
-// greys, and every pixel outside the cells text covers (where the two shots
-// agree) equals the shot. Prints what differs; exit status 0 when all holds.
+// greys, every pixel outside the cells text covers (where the two shots
+// agree) equals the shot, and inside them the glyphs are drawn, not boxes:
+// at most kMostInk of the cells' pixels are ink. With --same, the two areas
+// must be equal pixel for pixel, text and all. Prints what differs; exit
+// status 0 when all holds.
 #include <png.h>
 
 #include <cstdint>
@@ -19,6 +23,8 @@ namespace {
 
 constexpr int kW = 640;
 constexpr int kH = 240;
+// Glyphs ink a third of their cells or so; boxes in place of glyphs, all.
+constexpr double kMostInk = 0.6;
 
 std::uint32_t Big32(const std::vector<unsigned char>& b, std::size_t at) {
   return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
@@ -78,11 +84,37 @@ bool ReadPng(const char* path, std::vector<unsigned char>& grey) {
   return png_image_finish_read(&image, nullptr, grey.data(), 0, nullptr) != 0;
 }
 
+bool InCapture(const Capture& c, int x0, int y0) {
+  if (x0 >= 0 && y0 >= 0 && x0 + kW <= int(c.width) && y0 + kH <= int(c.height)) return true;
+  std::fprintf(stderr, "frame_compare: the area lies outside the screen\n");
+  return false;
+}
+
+int CompareCaptures(char** argv) {
+  Capture a, b;
+  const int ax = std::atoi(argv[3]), ay = std::atoi(argv[4]), bx = std::atoi(argv[6]), by = std::atoi(argv[7]);
+  if (!ReadXwd(argv[2], a) || !ReadXwd(argv[5], b)) {
+    std::fprintf(stderr, "frame_compare: cannot read the pictures\n");
+    return 2;
+  }
+  if (!InCapture(a, ax, ay) || !InCapture(b, bx, by)) return 1;
+  long differ = 0;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const int ga = GreyAt(a, ax + x, ay + y), gb = GreyAt(b, bx + x, by + y);
+      if (ga != gb && differ++ < 5) std::fprintf(stderr, "differs at %d,%d: %d and %d\n", x, y, ga, gb);
+    }
+  std::printf("compared %d pixels of the two screens: %ld differ\n", kW * kH, differ);
+  return differ == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 8 && std::string(argv[1]) == "--same") return CompareCaptures(argv);
   if (argc != 6) {
-    std::fprintf(stderr, "usage: frame_compare CAPTURE.xwd X Y NOTEXT.png BLOCKS.png\n");
+    std::fprintf(stderr, "usage: frame_compare CAPTURE.xwd X Y NOTEXT.png BLOCKS.png\n"
+                         "       frame_compare --same CAPTURE.xwd X Y OTHER.xwd X2 Y2\n");
     return 2;
   }
   Capture capture;
@@ -92,11 +124,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "frame_compare: cannot read the pictures\n");
     return 2;
   }
-  if (x0 < 0 || y0 < 0 || x0 + kW > int(capture.width) || y0 + kH > int(capture.height)) {
-    std::fprintf(stderr, "frame_compare: the area lies outside the screen\n");
-    return 1;
-  }
-  long notGrey = 0, differ = 0, compared = 0;
+  if (!InCapture(capture, x0, y0)) return 1;
+  long notGrey = 0, differ = 0, compared = 0, text = 0, ink = 0;
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
       const int g = GreyAt(capture, x0 + x, y0 + y);
@@ -105,11 +134,17 @@ int main(int argc, char** argv) {
         continue;
       }
       const std::size_t i = std::size_t(y) * kW + std::size_t(x);
-      if (plain[i] != blocks[i]) continue;  // a text cell
+      if (plain[i] != blocks[i]) {  // a text cell
+        ++text;
+        if (g == blocks[i]) ++ink;
+        continue;
+      }
       ++compared;
       if (g != plain[i] && differ++ < 5) std::fprintf(stderr, "differs at %d,%d: %d, headless %d\n", x, y, g, plain[i]);
     }
-  std::printf("compared %ld pixels outside text: %ld differ; %ld not one of the four greys\n", compared, differ,
-              notGrey);
-  return notGrey == 0 && differ == 0 && compared > kW * kH / 2 ? 0 : 1;
+  const double inked = text > 0 ? double(ink) / double(text) : 0;
+  std::printf("compared %ld pixels outside text: %ld differ; %ld not one of the four greys; text cells %.0f%% ink\n",
+              compared, differ, notGrey, inked * 100);
+  if (inked > kMostInk) std::fprintf(stderr, "the text cells are filled: boxes, not glyphs\n");
+  return notGrey == 0 && differ == 0 && compared > kW * kH / 2 && inked <= kMostInk ? 0 : 1;
 }

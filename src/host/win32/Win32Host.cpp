@@ -2,25 +2,28 @@
 
 #include <imm.h>
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
 
 #include "Capacity.h"
+#include "calendar/Date.h"
 #include "graphics/Zeb.h"
 #include "graphics/ZebHost.h"
 #include "graphics/ZebKey.h"
 #include "host/common/Host.h"
 #include "host/common/ZebGlyph.h"
+#include "host/win32/Win32Input.h"
+#include "host/win32/Win32Text.h"
 
 namespace {
 
 constexpr int kW = cap::kScreenWidth;
 constexpr int kH = cap::kScreenHeight;
-constexpr const char* kClassName = "MainClass";
+constexpr const wchar_t* kClassName = L"MainClass";
 constexpr const char* kDebugTitle = "Zeb Debug Message";
 constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nWin32 host";
@@ -60,14 +63,13 @@ struct Host {
   HANDLE thread = nullptr;
   DWORD threadId = 0;
   std::atomic<bool> appDone{false};
+  std::atomic<bool> closing{false};  // a close was asked: no box may hold the shutdown up
   std::atomic<int> status{0};
   char caption[ZEB_CAPTION_BYTES] = "";  // as last posted (application thread only)
 };
 
 Screen screen;
 Host host;
-
-bool KeyHeld(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 // --- host operations (application thread) --------------------------------
 
@@ -76,7 +78,7 @@ void PostCaptionIfChanged() {
   ZebHost_Caption(caption, sizeof caption);
   if (std::strcmp(caption, host.caption) == 0) return;
   std::memcpy(host.caption, caption, sizeof caption);
-  PostMessageA(host.window, WM_APP_CAPTION, 0, 0);
+  PostMessageW(host.window, WM_APP_CAPTION, 0, 0);
 }
 
 void Transfer() {
@@ -99,7 +101,7 @@ void Transfer() {
 // reads and sets it.
 bool AskIme(WPARAM toggle) {
   DWORD_PTR open = 0;
-  if (!SendMessageTimeoutA(host.window, WM_APP_IME, toggle, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, kImeAskMs, &open))
+  if (!SendMessageTimeoutW(host.window, WM_APP_IME, toggle, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, kImeAskMs, &open))
     return false;
   return open != 0;
 }
@@ -107,25 +109,43 @@ bool AskIme(WPARAM toggle) {
 bool IsImeOpen() { return AskIme(0); }
 void ToggleIme() { AskIme(1); }
 
-// Every box of the host; the tests read what it said from the boxes log.
-void ShowBox(HWND owner, const char* text, const char* title) {
-  if (host.options.testInfo != nullptr) {
-    char path[MAX_PATH];
-    std::snprintf(path, sizeof path, "%s.boxes", host.options.testInfo);
-    if (std::FILE* f = std::fopen(path, "ab")) {
-      std::fprintf(f, "%s: %s\n", title, text);
-      std::fclose(f);
-    }
+// Every text of the host's boxes; the tests read what was said from the boxes log.
+void LogBox(const char* text, const char* title) {
+  if (host.options.testInfo == nullptr) return;
+  char path[MAX_PATH];
+  std::snprintf(path, sizeof path, "%s.boxes", host.options.testInfo);
+  if (std::FILE* f = std::fopen(path, "ab")) {
+    std::fprintf(f, "%s: %s\n", title, text);
+    std::fclose(f);
   }
-  MessageBoxA(owner, text, title, MB_OK);
 }
 
-void DebugMessage(const char* text) { ShowBox(host.window, text ? text : "", kDebugTitle); }
+void ShowBox(HWND owner, const char* text, const char* title) {
+  LogBox(text, title);
+  wchar_t wideText[kBoxBytes], wideTitle[kBoxBytes];
+  Win32Text_ToWide(text, wideText, kBoxBytes);
+  Win32Text_ToWide(title, wideTitle, kBoxBytes);
+  MessageBoxW(owner, wideText, wideTitle, MB_OK);
+}
+
+// Once a close is asked, a text goes to the debugger, not into a box that
+// would hold the application's shutdown up.
+void DebugMessage(const char* text) {
+  if (text == nullptr) text = "";
+  if (!host.closing.load()) {
+    ShowBox(host.window, text, kDebugTitle);
+    return;
+  }
+  LogBox(text, kDebugTitle);
+  char line[kBoxBytes];
+  std::snprintf(line, sizeof line, "%s: %s\n", kDebugTitle, text);
+  OutputDebugStringA(line);
+}
 
 DWORD WINAPI AppThread(LPVOID) {
   host.status = host.options.appMain(host.options.appArgc, host.options.appArgv);
   host.appDone = true;
-  PostMessageA(host.window, WM_APP_DONE, 0, 0);
+  PostMessageW(host.window, WM_APP_DONE, 0, 0);
   return 0;
 }
 
@@ -205,10 +225,16 @@ void OnPaint(HWND window) {
   EndPaint(window, &ps);
 }
 
-void SetCaption(HWND window) {
+void CaptionOf(wchar_t (&wide)[ZEB_CAPTION_BYTES]) {
   char caption[ZEB_CAPTION_BYTES];
   ZebHost_Caption(caption, sizeof caption);
-  SetWindowTextA(window, caption);
+  Win32Text_ToWide(caption, wide, ZEB_CAPTION_BYTES);
+}
+
+void SetCaption(HWND window) {
+  wchar_t caption[ZEB_CAPTION_BYTES];
+  CaptionOf(caption);
+  SetWindowTextW(window, caption);
 }
 
 void ShowAbout(HWND window) {
@@ -226,7 +252,7 @@ void OnCommand(HWND window, int id) {
       ShowBox(window, kNotImplemented, kDebugTitle);
       return;
     case WIN32_CMD_EXIT:
-      SendMessageA(window, WM_CLOSE, 0, 0);
+      SendMessageW(window, WM_CLOSE, 0, 0);
       return;
     case WIN32_CMD_ABOUT:
       ShowAbout(window);
@@ -236,11 +262,22 @@ void OnCommand(HWND window, int id) {
   }
 }
 
+// A message box is a dialog; closing one with an OK button answers OK.
+BOOL CALLBACK CloseBox(HWND window, LPARAM) {
+  wchar_t name[16];
+  if (GetClassNameW(window, name, 16) > 0 && std::wcscmp(name, L"#32770") == 0) PostMessageW(window, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
 // The application finishes its own way (saving, the continuation file)
 // before the window goes: closing asks it to end, and its end destroys the
 // window. The user's close (ask) lets it ask first about typed text and go on.
+// A box the application thread shows is closed, as OK, so it cannot hold that up.
 void AskAppToFinish(bool ask = false) {
-  if (!host.appDone.load()) Host_PushKey(ask ? KEY_HOST_CLOSE_REQUEST : KEY_HOST_CLOSE);
+  host.closing = true;
+  if (host.appDone.load()) return;
+  if (host.threadId != 0) EnumThreadWindows(host.threadId, CloseBox, 0);
+  Host_PushKey(ask ? KEY_HOST_CLOSE_REQUEST : KEY_HOST_CLOSE);
 }
 
 void WaitForApp() {
@@ -257,39 +294,18 @@ void OnDestroy() {
   PostQuitMessage(host.status.load());
 }
 
-void PushKey(int code) {
-  if (code >= 0) Host_PushKey(code);
-}
-
-// A double-byte character comes as one message, its lead byte high.
-void PushImeChar(WPARAM ch) {
-  if (ch > 0xFF) {
-    if (Host_KeyCount() + 2 > static_cast<int>(cap::kKeyQueue)) return;  // never half a character
-    Host_PushKey(static_cast<int>((ch >> 8) & 0xFF));
-    Host_PushKey(static_cast<int>(ch & 0xFF));
-    return;
-  }
-  PushKey(Win32Host_CharCode(static_cast<unsigned>(ch), KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL)));
-}
-
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_PAINT: OnPaint(window); return 0;
-    case WM_KEYDOWN:
-      PushKey(Win32Host_KeyCode(static_cast<unsigned>(wParam), KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL)));
-      return 0;
+    case WM_KEYDOWN: Win32Input_KeyDown(static_cast<unsigned>(wParam)); return 0;
     case WM_SYSKEYDOWN:
       // F10 is a system key: without this it would only open the menu bar.
-      if (wParam == VK_F10 && !KeyHeld(VK_MENU)) {
-        PushKey(Win32Host_KeyCode(VK_F10, KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL)));
-        return 0;
-      }
-      return DefWindowProcA(window, message, wParam, lParam);
+      if (Win32Input_SystemKeyDown(static_cast<unsigned>(wParam))) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_CHAR:
-      PushKey(Win32Host_CharCode(static_cast<unsigned>(wParam), KeyHeld(VK_SHIFT), KeyHeld(VK_CONTROL)));
-      return 0;
-    case WM_IME_CHAR: PushImeChar(wParam); return 0;
+    case WM_IME_CHAR: Win32Input_Unit(static_cast<unsigned>(wParam)); return 0;
+    case WM_IME_COMPOSITION: return Win32Input_ImeComposition(window, wParam, lParam);
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     case WM_CLOSE:
       if (host.appDone.load()) {
@@ -306,24 +322,24 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_APP_CAPTION: SetCaption(window); return 0;
     case WM_APP_IME: return ImeState(window, wParam != 0) ? 1 : 0;
     case WM_DESTROY: OnDestroy(); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
 bool RegisterMainClass(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = 0;
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, "ZebIcon");
-  wc.hIconSm = static_cast<HICON>(LoadImageA(instance, "ZebIcon", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+  wc.hIcon = LoadIconW(instance, L"ZebIcon");
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"ZebIcon", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszMenuName = "ZebMenu";
+  wc.lpszMenuName = L"ZebMenu";
   wc.lpszClassName = kClassName;
-  return RegisterClassExA(&wc) != 0;
+  return RegisterClassExW(&wc) != 0;
 }
 
 void InstallHost() {
@@ -348,44 +364,48 @@ void WriteTestInfo(HWND window, const char* path) {
   std::fclose(f);
 }
 
-struct VirtualKey {
-  unsigned vk;
-  int code;
+struct FixedClock {
+  std::int64_t startMs = 0;  // local time as milliseconds since day number 0
+  ULONGLONG startTick = 0;
 };
-constexpr std::array<VirtualKey, 22> kSpecialKeys{{
-    {VK_CONVERT, KEY_CONVERT}, {VK_NONCONVERT, KEY_NOCONVERT}, {VK_PRIOR, KEY_PAGEUP}, {VK_NEXT, KEY_PAGEDOWN},
-    {VK_END, KEY_END},         {VK_HOME, KEY_HOME},            {VK_LEFT, KEY_LEFT},    {VK_UP, KEY_UP},
-    {VK_RIGHT, KEY_RIGHT},     {VK_DOWN, KEY_DOWN},            {VK_INSERT, KEY_INSERT}, {VK_DELETE, KEY_DELETE},
-    {VK_F1, KEY_F1},           {VK_F2, KEY_F2},                {VK_F3, KEY_F3},        {VK_F4, KEY_F4},
-    {VK_F5, KEY_F5},           {VK_F6, KEY_F6},                {VK_F7, KEY_F7},        {VK_F8, KEY_F8},
-    {VK_F9, KEY_F9},           {VK_F10, KEY_F10},
-}};
+FixedClock fixedClock;
+
+constexpr std::int64_t kMsPerDay = 86400000;
+
+void ReadFixedClock(DateClock& out) {
+  const std::int64_t nowMs = fixedClock.startMs + static_cast<std::int64_t>(GetTickCount64() - fixedClock.startTick);
+  const std::int64_t inDay = nowMs % kMsPerDay / 1000;
+  std::uint16_t year = 0, month = 0, mday = 0;
+  DayNo_ToDate(static_cast<DayNo>(nowMs / kMsPerDay), year, month, mday);
+  out.seconds = (nowMs - Date_ToDayNo(1970, 1, 1) * kMsPerDay) / 1000;
+  out.micros = static_cast<std::int32_t>(nowMs % 1000 * 1000);
+  out.year = year;
+  out.month = static_cast<std::uint8_t>(month);
+  out.mday = static_cast<std::uint8_t>(mday);
+  out.hour = static_cast<std::uint8_t>(inDay / 3600);
+  out.minute = static_cast<std::uint8_t>(inDay / 60 % 60);
+  out.second = static_cast<std::uint8_t>(inDay % 60);
+}
 
 }  // namespace
 
-int Win32Host_KeyCode(unsigned vk, bool shift, bool ctrl) {
-  for (const VirtualKey& k : kSpecialKeys)
-    if (k.vk == vk) return Key_Special(k.code, shift, ctrl);
-  return -1;
-}
-
-int Win32Host_CharCode(unsigned ch, bool shift, bool ctrl) {
-  if (ch == 0 || ch > 0xFF) return -1;
-  if (ch == KEY_TAB && shift) return KEY_SHIFT_TAB;
-  const bool control = ch <= 26 && ch != KEY_BACKSPACE && ch != KEY_TAB && ch != KEY_RETURN;
-  if (control && ctrl && shift) return KEY_CTRL_SHIFT_MARK | static_cast<int>(ch);
-  return static_cast<int>(ch);
+void Win32Host_SetNow(int year, int month, int mday, int hour, int minute, int second) {
+  const std::int64_t day = Date_ToDayNo(static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month),
+                                        static_cast<std::uint16_t>(mday));
+  fixedClock.startMs = day * kMsPerDay + (hour * 3600 + minute * 60 + second) * 1000;
+  fixedClock.startTick = GetTickCount64();
+  Date_SetClock(ReadFixedClock);
 }
 
 int Win32Host_Run(HINSTANCE instance, int show, const Win32Options& options) {
   host.options = options;
   InstallHost();
   if (!RegisterMainClass(instance)) return 0;
-  char caption[ZEB_CAPTION_BYTES];
-  ZebHost_Caption(caption, sizeof caption);
+  wchar_t caption[ZEB_CAPTION_BYTES];
+  CaptionOf(caption);
   RECT frame{0, 0, kW * options.scale, kH * options.scale};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, TRUE);
-  HWND window = CreateWindowExA(0, kClassName, caption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+  HWND window = CreateWindowExW(0, kClassName, caption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                                 nullptr);
   if (window == nullptr) return 0;
@@ -393,9 +413,9 @@ int Win32Host_Run(HINSTANCE instance, int show, const Win32Options& options) {
   UpdateWindow(window);
   if (options.testInfo) WriteTestInfo(window, options.testInfo);
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
 }

@@ -25,8 +25,6 @@ inline constexpr int WIN32_CMD_ABOUT = 103;
 // exit status: the application's own, 0 when the window cannot be made.
 int Win32Host_Run(HINSTANCE instance, int show, const Win32Options& options);
 
-// The key code of a key-down of virtual key vk with SHIFT and CTRL held, or
-// -1 when the key arrives as a character or not at all.
-int Win32Host_KeyCode(unsigned vk, bool shift, bool ctrl);
-// The key code of a character of WM_CHAR, or -1 for none.
-int Win32Host_CharCode(unsigned ch, bool shift, bool ctrl);
+// Starts the clock at a local date and time, from which it runs on with the
+// system's ticks (for the tests: no time zone is consulted).
+void Win32Host_SetNow(int year, int month, int mday, int hour, int minute, int second);

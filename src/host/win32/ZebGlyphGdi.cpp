@@ -1,17 +1,25 @@
 // The Win32 glyph source (host/common/ZebGlyph.h): each character drawn by
-// GDI with TextOutA into a 32 x 32 8-bit grey image, in a font made for it
-// (CreateFontA: the glyph size high, half as wide, SHIFTJIS_CHARSET,
-// PROOF_QUALITY, FIXED_PITCH | FF_MODERN, no face name); any non-zero pixel
-// is ink. Every mask is rendered at most once and kept in a table per glyph
-// size indexed by code, like the Linux source.
+// GDI with ExtTextOutW into a 32 x 32 8-bit grey image, in a font made for it
+// (the glyph size high, half as wide, SHIFTJIS_CHARSET, PROOF_QUALITY,
+// FIXED_PITCH | FF_MODERN); any non-zero pixel is ink. The character goes
+// through the one Shift-JIS table to UTF-16, never through the system code
+// page, and the font names the first Japanese face with both scripts that the
+// system has: a font asked for by character set alone may, under a
+// non-Japanese code page, fall on a face without Latin glyphs. Every mask is
+// rendered at most once and kept in a table per glyph size indexed by code,
+// like the Linux source.
 #include "host/common/ZebGlyph.h"
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <memory>
+
+#include "text/Cp932.h"
 
 namespace {
 
@@ -21,6 +29,13 @@ constexpr int kImageSide = 32;
 constexpr unsigned kLeadFirst = 0x81, kLeadLast = 0xFC, kTrailFirst = 0x40, kTrailLast = 0xFC;
 constexpr unsigned kTrails = kTrailLast - kTrailFirst + 1;
 constexpr unsigned kSlots = 256 + (kLeadLast - kLeadFirst + 1) * kTrails;
+
+// Japanese faces with Latin letters too: those Windows ships, fixed pitch
+// first, then those of the free desktops (what wine finds through fontconfig).
+constexpr std::array<const wchar_t*, 9> kFaces{
+    L"MS Gothic", L"BIZ UDGothic", L"Meiryo", L"Yu Gothic", L"IPAGothic", L"IPAexGothic",
+    L"VL Gothic", L"Noto Sans Mono CJK JP", L"TakaoGothic",
+};
 
 enum SlotState : std::uint8_t { SLOT_EMPTY, SLOT_GLYPH, SLOT_MISSING };
 
@@ -44,6 +59,7 @@ struct GlyphImage {
   HGDIOBJ previous = nullptr;
   std::uint8_t* bits = nullptr;
   long renders = 0;
+  wchar_t face[LF_FACESIZE] = L"";  // empty: none found, the character set alone
   SizeTable tables[ZEB_MAX_GLYPH + 1];
 };
 
@@ -70,19 +86,56 @@ bool EnsureTable(int size) {
   return false;
 }
 
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+void ChooseFace(HDC dc) {
+  image.face[0] = L'\0';
+  for (const wchar_t* name : kFaces) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    std::wcsncpy(wanted.lfFaceName, name, LF_FACESIZE - 1);
+    bool found = false;
+    EnumFontFamiliesExW(dc, &wanted, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    if (!found) continue;
+    std::wcsncpy(image.face, name, LF_FACESIZE - 1);
+    return;
+  }
+}
+
+// The UTF-16 of a code; false when a single byte stands for no character.
+// A double-byte code without one is drawn as 〓, as on Linux.
+bool CharOf(unsigned code, wchar_t& ch) {
+  unsigned cp = 0;
+  if (!Cp932_ToUnicode(code, cp) || cp > 0xFFFF) {
+    if (code < 256) return false;
+    Cp932_ToUnicode(ZEB_GLYPH_GETA, cp);
+  }
+  ch = static_cast<wchar_t>(cp);
+  return true;
+}
+
 // Draws the character into the image and reads its mask into rows.
 bool Draw(unsigned code, int size, int width, std::uint32_t* rows) {
-  HFONT font = CreateFontA(size, size / 2, 0, 0, 0, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, PROOF_QUALITY,
-                           FIXED_PITCH | FF_MODERN, nullptr);
+  wchar_t ch = 0;
+  if (!CharOf(code, ch)) return false;
+  LOGFONTW wanted{};
+  wanted.lfHeight = size;
+  wanted.lfWidth = size / 2;
+  wanted.lfCharSet = SHIFTJIS_CHARSET;
+  wanted.lfQuality = PROOF_QUALITY;
+  wanted.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  std::wcsncpy(wanted.lfFaceName, image.face, LF_FACESIZE - 1);
+  HFONT font = CreateFontIndirectW(&wanted);
   if (font == nullptr) return false;
   HGDIOBJ old = SelectObject(image.dc, font);
   PatBlt(image.dc, 0, 0, kImageSide, kImageSide, BLACKNESS);
   SetBkMode(image.dc, OPAQUE);
   SetBkColor(image.dc, RGB(0, 0, 0));
   SetTextColor(image.dc, RGB(255, 255, 255));
-  char text[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-  if (code < 256) text[0] = static_cast<char>(code);
-  TextOutA(image.dc, 0, 0, text, code < 256 ? 1 : 2);
+  ExtTextOutW(image.dc, 0, 0, 0, nullptr, &ch, 1, nullptr);
   SelectObject(image.dc, old);
   DeleteObject(font);
   GdiFlush();
@@ -119,6 +172,7 @@ bool ZebGlyph_Open(const char** failure) {
   }
   image.bits = static_cast<std::uint8_t*>(bits);
   image.previous = SelectObject(image.dc, image.bitmap);
+  ChooseFace(image.dc);
   return true;
 }
 
