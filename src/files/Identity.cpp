@@ -1,6 +1,9 @@
 #include "files/Identity.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -273,14 +276,8 @@ Side side;
 
 bool ParsePrint(const char* p, std::size_t length, std::uint64_t& out) {
   if (length != kPrintDigits) return false;
-  out = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    const char c = p[i];
-    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-    if (digit < 0) return false;
-    out = out << 4 | static_cast<std::uint64_t>(digit);
-  }
-  return true;
+  const auto [end, error] = std::from_chars(p, p + length, out, 16);
+  return error == std::errc() && end == p + length;
 }
 
 // "UID<TAB>print"; anything else (no tab, a bad print, a control character
@@ -299,11 +296,13 @@ SideLine ParseLine(std::size_t length, bool overlong) {
   return out;
 }
 
+// Reads as many lines as the record can have entries, and no more than
+// they can take up: a hostile file costs time in proportion to a real one.
 void ReadLines(std::FILE* f) {
   side.count = 0;
-  std::size_t n = 0;
+  std::size_t n = 0, left = cap::kEntries * sizeof side.line;
   bool overlong = false;
-  for (int c; side.count < cap::kEntries && (c = std::getc(f)) != EOF;) {
+  for (int c; side.count < cap::kEntries && left-- > 0 && (c = std::getc(f)) != EOF;) {
     if (c != '\n') {
       if (n < sizeof side.line) side.line[n++] = static_cast<char>(c);
       overlong = overlong || n == sizeof side.line;
@@ -415,7 +414,9 @@ bool Identity_SidePath(char* out, std::size_t size) {
 void Identity_ReadSide(std::uint16_t first, std::uint16_t count) {
   Fresh();
   char path[cap::kFileName + sizeof kSideSuffix];
-  if (count == 0 || !Identity_SidePath(path, sizeof path)) return;
+  // Only a plain file: a pipe or a device there would never end.
+  struct stat st{};
+  if (count == 0 || !Identity_SidePath(path, sizeof path) || stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return;
   std::FILE* f = std::fopen(path, "rb");
   if (f == nullptr) return;
   Compact();  // the lines' UIDs go in as read, with no compaction between

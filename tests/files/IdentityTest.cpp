@@ -296,6 +296,13 @@ TEST_F(IdentityFiles, ADamagedOrHostileSideFileCostsUidsNeverEntries) {
   Load();
   EXPECT_EQ(Store_Count(), 5u);
   EXPECT_EQ(Uids()[4], "velmo-" + prints[4] + "@velmo");
+#ifndef _WIN32
+  // A pipe there is never waited on.
+  std::filesystem::remove("record.uids");
+  ASSERT_EQ(mkfifo("record.uids", 0600), 0);
+  Load();
+  EXPECT_EQ(Store_Count(), 5u);
+#endif
 }
 
 }  // namespace
