@@ -85,13 +85,13 @@ std::uint64_t Print(const Entry& e) {
   Record_KindPart(e, part);
   if (e.kind == KIND_TASK) part[0] = part[1] = 0;  // the task word is kept, never shown
   h.Bytes(part, sizeof part);
-  const bool done = e.doneLen != 0;
-  h.U8(done ? 1 : 0);
-  h.U16(done && e.done != nullptr ? e.done[0] : 0);
   h.U16(e.textLen);
   if (e.textLen != 0 && e.text != nullptr) h.Bytes(e.text, e.textLen);
   h.U16(e.linkLen);
   if (e.linkLen != 0 && e.link != nullptr) h.Bytes(e.link, e.linkLen);
+  // Last and only when done: an open entry's print is the one earlier
+  // releases wrote for imported items, so their UIDs carry over.
+  if (e.doneLen != 0) h.U8(1), h.U16(e.done != nullptr ? e.done[0] : 0);
   return h.h;
 }
 

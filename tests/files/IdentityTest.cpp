@@ -248,6 +248,17 @@ TEST_F(IdentityFiles, TheSideFileFollowsEverySaveAndGivesTheUidsBack) {
   EXPECT_EQ(Uids()[1], "velmo-" + Print(*Store_At(1)) + "@velmo");
 }
 
+// Earlier releases kept only imported items' UIDs there, in no set order,
+// with the print of the entry as it was imported; an open entry's print is
+// the same today, so an upgrade keeps them.
+TEST_F(IdentityFiles, ASideFileOfEarlierReleasesKeepsTheImportedUids) {
+  WriteRecord({Task("a"), Task("b")});
+  Write("record.uids", "gone@peer\tdeadbeefdeadbeef\nserver-a\tff5846ea5ac9e2a6\n");
+  Load();
+  EXPECT_EQ(Print(*Store_At(0)), "ff5846ea5ac9e2a6");
+  EXPECT_EQ(Uids(), (std::vector<std::string>{"server-a", "velmo-" + Print(*Store_At(1)) + "@velmo"}));
+}
+
 #ifndef _WIN32
 TEST_F(IdentityFiles, TheSideFileHasTheRecordFilesBitsAndItsFailureIsAFailedSave) {
   WriteRecord({Task("one")});
