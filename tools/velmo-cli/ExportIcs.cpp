@@ -16,6 +16,7 @@
 #include "IcsZones.h"
 #include "Sjis.h"
 #include "files/Files.h"
+#include "files/Identity.h"
 #include "options/Options.h"
 #include "store/Find.h"
 #include "store/Label.h"
@@ -308,8 +309,10 @@ int Cli_ExportIcs(int argc, char** argv) {
   if (const int status = CliData_Read(kCommand); status != CLI_EXIT_OK) return status;
   const std::size_t count = Store_Count();
   std::vector<std::string> uid(count);
-  IcsUids uids;
-  IcsShared_LoadUids(uids, uid.data(), count);
+  std::uint16_t at = Store_First();
+  for (std::size_t i = 0; const Entry* e = Store_Next(at); ++i) {
+    if (e->kind != KIND_DELETED) uid[i] = Identity_Of(e);
+  }
   Exporter x{icalcomponent_new_vcalendar()};
   icalcomponent_add_property(x.calendar, icalproperty_new_version("2.0"));
   icalcomponent_add_property(x.calendar, icalproperty_new_prodid(ICS_PRODID));

@@ -40,7 +40,6 @@ struct IcsImport {
   IcsArgs args;
   std::vector<IcsComponent> calendars;
   std::vector<IcsItem> items;
-  IcsUids uids;
   unsigned already = 0, skipped = 0;
   std::vector<std::string> added;  // told once they are written
   bool nothingToWrite = false;     // read and checked, but nothing new
@@ -57,7 +56,7 @@ void IcsImport_Report(const IcsWhere& where, const std::string& what);
 
 // The entry's own fields from an item (not its text, link or done mark).
 void IcsImport_Fill(Entry& e, const IcsItem& item);
-// The fingerprints an item's entries will have, to compare with those remembered.
+// The fingerprints an item's entries will have, to compare with the record's.
 std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries);
 
 // Every VEVENT and VTODO of the calendars into im.items.
