@@ -1,8 +1,6 @@
-// What iCalendar export and import share: the entries' UIDs, the side file
-// that remembers the UIDs of imported items, and the local time zone.
+// What iCalendar export and import share: the entries' UIDs and the side
+// file that remembers the UIDs of imported items.
 #pragma once
-
-#include <libical/ical.h>
 
 #include <map>
 #include <set>
@@ -31,8 +29,3 @@ void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry = nullptr, std::siz
 // Writes "<record>.uids" whole (temporary file, then rename); false on failure.
 bool IcsShared_SaveUids(const IcsUids& uids);
 std::string IcsShared_UidsPath();
-
-// The local time zone's name ("Asia/Tokyo"), and libical's zone for it; UTC
-// (null name) when the zone is UTC or libical does not know it.
-const char* IcsShared_ZoneName();
-icaltimezone* IcsShared_Zone();
