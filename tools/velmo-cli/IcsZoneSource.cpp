@@ -31,12 +31,6 @@ std::string ZoneFromFile() {
   return line;
 }
 
-bool IsUtc(const std::string& name) {
-  return name.empty() || name == "UTC" || name == "Etc/UTC" || name == "Etc/Universal" ||
-         name == "Universal" || name == "Zulu" || name == "Etc/Zulu" || name == "GMT" ||
-         name == "Etc/GMT" || name == "UCT" || name == "Etc/UCT";
-}
-
 struct Zone {
   bool resolved = false;
   std::string name;
@@ -54,7 +48,7 @@ Zone& LocalZone() {
   if (tz == nullptr && name.empty()) name = ZoneFromFile();
   // libical's zones are named without a prefix from here on.
   icaltimezone_set_tzid_prefix("");
-  if (!IsUtc(name)) z.zone = icaltimezone_get_builtin_timezone(name.c_str());
+  if (!IcsZones_IsUtcName(name)) z.zone = icaltimezone_get_builtin_timezone(name.c_str());
   if (z.zone == nullptr) {
     z.zone = icaltimezone_get_utc_timezone();
     name.clear();

@@ -66,6 +66,12 @@ std::string NoObservances(const IcsComponent& c) {
 
 }  // namespace
 
+bool IcsZones_IsUtcName(const std::string& name) {
+  return name.empty() || name == "UTC" || name == "Etc/UTC" || name == "Etc/Universal" ||
+         name == "Universal" || name == "Zulu" || name == "Etc/Zulu" || name == "GMT" ||
+         name == "Etc/GMT" || name == "UCT" || name == "Etc/UCT";
+}
+
 IcsZone IcsZones_Scan(const std::function<int(IcsSeconds)>& offsetAt) {
   IcsZone z;
   IcsSeconds prev = IcsSeconds{Date_ToDayNo(kTableFromYear, 1, 1)} * kDaySeconds;

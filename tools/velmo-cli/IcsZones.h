@@ -17,6 +17,8 @@ struct IcsZone {
   std::vector<int> offset;     // seconds east of UTC: offset[0] before at[0], offset[i + 1] from at[i]
 };
 
+// Whether a zone's name (empty too) names UTC.
+bool IcsZones_IsUtcName(const std::string& name);
 // A zone's table from its offset (seconds east of UTC) at UTC instants: day
 // by day over Velmo's days, each change found to the minute.
 IcsZone IcsZones_Scan(const std::function<int(IcsSeconds)>& offsetAt);
