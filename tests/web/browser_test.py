@@ -18,7 +18,8 @@ protocol, checked against the Linux build's velmo-headless and velmo-cli:
      export-ics writes for the same record (the zone's VTIMEZONE aside) and
      imports into velmo-cli as the same agenda; .ics files opened from the
      computer (VTIMEZONE, weekly rules) give the agenda velmo-cli import-ics
-     gives, and what the import tells is shown;
+     gives, and what the import tells is shown; a file that is no calendar
+     is told and nothing written;
   8. q ends Velmo as on Linux: the continuation file is written and kept,
      and the page says how to start again;
   9. everything the page loads, each file gzipped at level 9, stays under
@@ -49,7 +50,8 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file_
 PAGE_FILES = ('index.html', 'page.js', 'velmo.js', 'velmo.wasm', 'velmo.data')
 SIZE_GOAL = 1000000
 ZONE = 'America/New_York'  # summer time, and not this machine's zone
-CALENDARS = ('web-calendar.ics', 'desktop-mail.ics')  # VTIMEZONEs, a weekly rule, an Outlook zone
+# VTIMEZONEs (an Outlook zone, a prefixed TZID), a weekly rule, moved occurrences
+CALENDARS = ('web-calendar.ics', 'desktop-mail.ics', 'server.ics')
 AGENDA = ('--from', '2023-06-01', '--days', '1200')
 
 
@@ -314,6 +316,18 @@ def case_icalendar(tab, source, linux, work):
         got = page_folder(tab, work, 'ics-page-' + name)
         if tab.eval("FS.analyzePath('/velmo/import').exists") or agenda(linux, got) != agenda(linux, want):
             raise cdp.Failed('%s opened on the page gives another agenda than velmo-cli import-ics' % name)
+    bad = os.path.join(work, 'no-calendar.ics')
+    with open(bad, 'w') as f:
+        f.write('BEGIN:VEVENT\r\nEND:VEVENT\r\n')
+    before = tab.file_bytes('/velmo/record')
+    tab.choose_file('#open-file', bad)
+    time.sleep(1)
+    started(tab)
+    tab.wait("[...document.querySelectorAll('.velmo-dialog')].some(d => d.textContent.includes('nothing written'))",
+             'the import to refuse a file that is no calendar')
+    tab.eval("document.querySelectorAll('.velmo-dialog button').forEach(b => b.click())")
+    if tab.file_bytes('/velmo/record') != before:
+        raise cdp.Failed('a refused .ics changed the record file')
 
 
 def case_open_file(tab, source, linux, work):
