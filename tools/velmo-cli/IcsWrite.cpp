@@ -19,20 +19,6 @@ void PutLine(std::string& out, const std::string& line) {
   out.append(line, at, std::string::npos).append("\r\n");
 }
 
-void Put(std::string& out, const IcsComponent& c) {
-  PutLine(out, "BEGIN:" + c.name);
-  for (const IcsLine& l : c.lines) {
-    std::string line = l.name;
-    for (const IcsParam& p : l.params) {
-      const bool quote = p.value.find_first_of(";:,") != std::string::npos;
-      line.append(";").append(p.name).append("=").append(quote ? "\"" : "").append(p.value).append(quote ? "\"" : "");
-    }
-    PutLine(out, line.append(":").append(l.value));
-  }
-  for (const IcsComponent& k : c.children) Put(out, k);
-  PutLine(out, "END:" + c.name);
-}
-
 std::string Escaped(std::string_view text, std::string_view special) {
   std::string out;
   for (char c : text) {
@@ -50,8 +36,13 @@ std::string Escaped(std::string_view text, std::string_view special) {
 }  // namespace
 
 std::string IcsWrite_Component(const IcsComponent& c) {
+  // Values hold no line ends (TEXT escapes them), so each CRLF ends a content line.
+  const std::string lines = IcsLines_Write(c);
   std::string out;
-  Put(out, c);
+  for (std::size_t at = 0, end; at < lines.size(); at = end + 2) {
+    end = lines.find("\r\n", at);
+    PutLine(out, lines.substr(at, end - at));
+  }
   return out;
 }
 
