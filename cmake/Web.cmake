@@ -25,6 +25,7 @@ add_library(velmo_ics_web STATIC ${web_ics_srcs} ${CMAKE_SOURCE_DIR}/tools/velmo
 target_include_directories(velmo_ics_web PUBLIC ${CMAKE_SOURCE_DIR}/tools/velmo-cli PRIVATE ${VELMO_GENERATED})
 target_link_libraries(velmo_ics_web PUBLIC velmo_data velmo_options)
 velmo_warnings(velmo_ics_web)
+target_compile_options(velmo_ics_web PRIVATE -Os)
 
 # The imports that wait for the browser: a key or a time-out, and the
 # storage's flush after a save.

@@ -1,8 +1,9 @@
 #include "IcsShared.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
 
+#include "IcsLines.h"
 #include "files/Files.h"
 #include "files/Record.h"
 
@@ -49,10 +50,12 @@ std::string IcsShared_Fingerprint(const Entry& e) {
 std::string IcsShared_UidsPath() { return std::string(Record_Path()) + ".uids"; }
 
 void IcsShared_LoadUids(IcsUids& uids, std::string* perEntry, std::size_t count) {
-  std::ifstream in(IcsShared_UidsPath());
-  std::string line;
+  std::string text;
+  IcsLines_ReadFile(IcsShared_UidsPath().c_str(), text);  // a missing file is empty
   std::multimap<std::string, std::string> byPrint;  // fingerprint -> remembered UID
-  while (std::getline(in, line)) {
+  for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+    end = std::min(text.find('\n', at), text.size());
+    const std::string line = text.substr(at, end - at);
     const std::size_t tab = line.find('\t');
     if (tab == std::string::npos || tab == 0) continue;
     const std::string uid = line.substr(0, tab), print = line.substr(tab + 1);
