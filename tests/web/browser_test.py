@@ -303,9 +303,15 @@ def case_icalendar(tab, source, linux, work):
     result = cli(linux, fresh, 'import-ics', os.path.join(work, 'downloads', 'velmo.ics'))
     if result.returncode != 0 or agenda(linux, fresh) != agenda(linux, page):
         raise cdp.Failed('the page\'s iCalendar export imports into another agenda: %s' % result.stderr.decode())
-    for name in CALENDARS:
+    # A zone named without its VTIMEZONE: the browser's zone data on the page, the system's in velmo-cli.
+    system_zone = os.path.join(work, 'system-zone.ics')
+    with open(system_zone, 'w') as f:
+        f.write('BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:berlin\r\n'
+                'DTSTART;TZID=Europe/Berlin:20240301T090000\r\nDTEND;TZID=Europe/Berlin:20240301T100000\r\n'
+                'RRULE:FREQ=WEEKLY;COUNT=8\r\nSUMMARY:berlin\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n')
+    for name in CALENDARS + (system_zone,):
         file = os.path.join(source, 'tests', 'tools', 'ics', name)
-        want = page_folder(tab, work, 'ics-native-' + name)
+        want = page_folder(tab, work, 'ics-native-' + os.path.basename(name))
         told = cli(linux, want, 'import-ics', file).stdout.decode('utf-8').strip().split('\n')[-1]
         tab.choose_file('#open-file', file)
         time.sleep(1)
@@ -313,7 +319,7 @@ def case_icalendar(tab, source, linux, work):
         tab.wait("[...document.querySelectorAll('.velmo-dialog')].some(d => d.textContent.includes(%s))"
                  % json.dumps(told), 'the import to tell "%s"' % told)
         tab.eval("document.querySelectorAll('.velmo-dialog button').forEach(b => b.click())")
-        got = page_folder(tab, work, 'ics-page-' + name)
+        got = page_folder(tab, work, 'ics-page-' + os.path.basename(name))
         if tab.eval("FS.analyzePath('/velmo/import').exists") or agenda(linux, got) != agenda(linux, want):
             raise cdp.Failed('%s opened on the page gives another agenda than velmo-cli import-ics' % name)
     bad = os.path.join(work, 'no-calendar.ics')
