@@ -8,10 +8,10 @@
 
 #include "CliData.h"
 #include "Cli.h"
-#include "IcsGroup.h"
-#include "IcsShared.h"
 #include "IcsExport.h"
+#include "IcsGroup.h"
 #include "IcsRecur.h"
+#include "IcsShared.h"
 #include "IcsWrite.h"
 #include "IcsZoneSource.h"
 #include "IcsZones.h"
