@@ -15,11 +15,23 @@ target_link_libraries(velmo_host_web PUBLIC velmo_graphics velmo_calendar)
 target_link_libraries(velmo_host_web PRIVATE velmo_platform)
 velmo_warnings(velmo_host_web)
 
+# velmo-cli's iCalendar import and export, for the page's buttons: the
+# mapping velmo-cli runs, with the browser's time zones (tools/velmo-cli/web)
+# in place of libical's.
+velmo_sources(web_ics_srcs tools/velmo-cli)
+list(FILTER web_ics_srcs INCLUDE REGEX "/(Ics[A-Za-z]+|ImportIcs|ExportIcs|CliData|Sjis)\\.cpp$")
+list(FILTER web_ics_srcs EXCLUDE REGEX "/IcsZoneSource\\.cpp$")
+add_library(velmo_ics_web STATIC ${web_ics_srcs} ${CMAKE_SOURCE_DIR}/tools/velmo-cli/web/IcsZoneSource.cpp)
+target_include_directories(velmo_ics_web PUBLIC ${CMAKE_SOURCE_DIR}/tools/velmo-cli PRIVATE ${VELMO_GENERATED})
+target_link_libraries(velmo_ics_web PUBLIC velmo_data velmo_options)
+velmo_warnings(velmo_ics_web)
+target_compile_options(velmo_ics_web PRIVATE -Os)
+
 # The imports that wait for the browser: a key or a time-out, and the
 # storage's flush after a save.
 set(VELMO_WEB_ASYNC "['velmo_web_wait','velmo_web_flush']")
 add_executable(velmo-web ${CMAKE_SOURCE_DIR}/src/programs/velmo-web.cpp)
-target_link_libraries(velmo-web PRIVATE velmo_app velmo_host_web)
+target_link_libraries(velmo-web PRIVATE velmo_app velmo_host_web velmo_ics_web)
 velmo_warnings(velmo-web)
 set_target_properties(velmo-web PROPERTIES OUTPUT_NAME velmo SUFFIX .js)
 set(VELMO_GLYPHS ${VELMO_LINUX_BUILD}/generated/glyphs.bin)

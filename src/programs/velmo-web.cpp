@@ -1,20 +1,62 @@
 // velmo-web: Velmo on a web page (velmo.js and velmo.wasm, loaded by
 // index.html and page.js); the browser host handed the application's entry
-// point. The page mounts the working folder, kept in the browser's storage,
-// before main runs.
+// point and velmo-cli's iCalendar commands. The page mounts the working
+// folder, kept in the browser's storage, before main runs.
 //
 //   arguments (from the page's address): [--now YYYY-MM-DDTHH:MM]
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "Cli.h"
+#include "CliData.h"
+#include "IcsExport.h"
 #include "host/web/WebHost.h"
 #include "shell/Velmo.h"
 
 namespace {
 
 constexpr const char* kFolder = "/velmo";
+// The calendar files the page's "open" put here before it reloaded (page.js).
+constexpr const char* kImports = "/velmo/import";
+constexpr const char* kImportTitle = "iCalendar import";
+
+// Each waiting calendar file into the record as velmo-cli import-ics does,
+// before Velmo starts on it; what the import tells is shown on the page.
+void ImportWaiting() {
+  DIR* dir = opendir(kImports);
+  if (dir == nullptr) return;
+  std::vector<std::string> names;
+  while (const dirent* d = readdir(dir)) {
+    if (d->d_name[0] != '.') names.emplace_back(d->d_name);
+  }
+  closedir(dir);
+  CliData_SetFolderOption(kFolder);
+  for (std::string& name : names) {
+    // From the calendars' folder, so that what is told names the file as the user chose it.
+    if (chdir(kImports) != 0) break;
+    WebHost_BeginOutput(kImportTitle);
+    char* args[] = {name.data(), nullptr};
+    Cli_ImportIcs(1, args);
+    WebHost_ShowOutput();
+    std::remove((std::string(kImports) + "/" + name).c_str());
+  }
+  rmdir(kImports);
+  WebHost_Flush();
+}
+
+// The record in the store as the iCalendar file velmo-cli export-ics writes.
+bool ExportIcs(const char* path) {
+  const std::string text = IcsExport_Text();
+  std::FILE* f = std::fopen(path, "wb");
+  if (f == nullptr) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && written;
+}
 
 // YYYY-MM-DDTHH:MM, the browser's local time.
 bool SetNow(const char* text) {
@@ -33,7 +75,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "velmo: --now wants YYYY-MM-DDTHH:MM; the clock is the browser's\n");
     }
   }
+  ImportWaiting();
   if (chdir(kFolder) != 0) std::fprintf(stderr, "velmo: no working folder %s\n", kFolder);
+  WebHost_SetExportHook(ExportIcs);
   static char program[] = "velmo";
   char* appArgs[] = {program, nullptr};
   const int status = Velmo_Main(1, appArgs);

@@ -480,6 +480,49 @@ TEST(IcsImport, NothingIsWrongInSilence) {
   EXPECT_NE(Read("out").find("0 added, 5 already in the record"), std::string::npos) << Read("out");
 }
 
+// RRULE and DURATION values are read whole by their grammar: every part of a
+// rule counts (an empty part between two ';' ends nothing), and what is no
+// rule or no duration is told and left out.
+TEST(IcsImport, RulesAndDurationsAreReadWholeByTheirGrammar) {
+  savefolder::Folder folder;
+  std::string ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+  const char* rules[] = {"freq=weekly;byday=mo", "FREQ=WEEKLY;;BYDAY=MO;INTERVAL=2;WKST=SU",
+                         "FREQ=WEEKLY;BYDAY=MO;X-FOO=1", "FREQ=WEEKLY;COUNT=2;UNTIL=20240301",
+                         "FREQ=WEEKLY;INTERVAL=0", "FREQ=MONTHLY;BYMONTHDAY=32", "BYDAY=MO",
+                         "FREQ=WEEKLY;UNTIL=20240301T090000Z;UNTIL=20240401", "FREQ=WEEKLY;BYDAY=MO,",
+                         "FREQ=WEEKLY;RSCALE=GREGORIAN;UNTIL=20240226", "FREQ=HOURLY"};
+  for (int i = 0; const char* rule : rules) {
+    ics += "BEGIN:VEVENT\r\nUID:r" + std::to_string(i) + "\r\nDTSTART:20240101T100000\r\nDTEND:20240101T110000\r\nRRULE:" +
+           rule + "\r\nSUMMARY:r" + std::to_string(i) + "\r\nEND:VEVENT\r\n";
+    ++i;
+  }
+  for (int i = 0; const char* duration : {"PT1H30M", "+PT45M", "P1DT2H", "PT", "PT1.5H", "-PT1H"}) {
+    ics += "BEGIN:VEVENT\r\nUID:d" + std::to_string(i) + "\r\nDTSTART:20240102T100000\r\nDURATION:" + duration +
+           "\r\nSUMMARY:d" + std::to_string(i) + "\r\nEND:VEVENT\r\n";
+    ++i;
+  }
+  Write("rules.ics", ics + "END:VCALENDAR\r\n");
+  Cli("v", "import-ics ../rules.ics");
+  ASSERT_EQ(Status(), 0) << Read("err");
+  const std::string out = Read("out"), err = Read("err");
+  for (const char* added : {"2024-01-01..open 10:00-11:00 repeat weekly:mon r0\n",
+                            "2024-01-01..open 10:00-11:00 repeat weekly:mon/2 r1\n",
+                            "2024-01-01..2024-02-26 10:00-11:00 repeat weekly:mon r9\n", "2024-01-01 10:00-11:00 r10\n",
+                            "2024-01-02 10:00-11:30 d0\n", "2024-01-02 10:00-10:45 d1\n"}) {
+    EXPECT_NE(out.find(std::string("added schedule ") + added), std::string::npos) << added << out;
+  }
+  for (int i : {2, 3, 4, 5, 6, 7, 8}) {
+    EXPECT_NE(err.find("UID r" + std::to_string(i) + ": RRULE \"" + rules[i] + "\" cannot be read; left out"),
+              std::string::npos) << rules[i] << err;
+  }
+  EXPECT_NE(err.find("UID r10: not kept: FREQ=HOURLY; added without its repeat rule"), std::string::npos) << err;
+  EXPECT_NE(err.find("UID d2: spans several days; Velmo shows 10:00-12:00 on each of them"), std::string::npos) << err;
+  for (const char* no : {"d3: DURATION \"PT\"", "d4: DURATION \"PT1.5H\""}) {
+    EXPECT_NE(err.find(std::string(no) + " is no duration; left out"), std::string::npos) << no << err;
+  }
+  EXPECT_NE(out.find("8 added, 0 already in the record, 9 left out"), std::string::npos) << out;
+}
+
 TEST(IcsImport, BadICalendarIsRefusedWithAClearErrorAndNothingIsWritten) {
   savefolder::Folder folder;
   WriteRecord("v", EveryKindAndRule());

@@ -14,9 +14,15 @@ protocol, checked against the Linux build's velmo-headless and velmo-cli:
   6. a record file opened from the computer becomes the record after a
      restart, the one it replaced kept beside it; a damaged one is kept and
      Velmo starts;
-  7. q ends Velmo as on Linux: the continuation file is written and kept,
+  7. in another time zone, the iCalendar download is what velmo-cli
+     export-ics writes for the same record (the zone's VTIMEZONE aside) and
+     imports into velmo-cli as the same agenda; .ics files opened from the
+     computer (VTIMEZONE, weekly rules) give the agenda velmo-cli import-ics
+     gives, and what the import tells is shown; a file that is no calendar
+     is told and nothing written;
+  8. q ends Velmo as on Linux: the continuation file is written and kept,
      and the page says how to start again;
-  8. everything the page loads, each file gzipped at level 9, stays under
+  9. everything the page loads, each file gzipped at level 9, stays under
      1,000,000 bytes.
 One browser for all; the page is served from 127.0.0.1 on a free port.
 Usage: browser_test.py WEB_BUILD LINUX_BUILD [SHOT.png]
@@ -24,7 +30,9 @@ Exit status 77 (skipped) where Chromium cannot start."""
 import functools
 import gzip
 import http.server
+import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -41,6 +49,10 @@ SKIP = 77
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PAGE_FILES = ('index.html', 'page.js', 'velmo.js', 'velmo.wasm', 'velmo.data')
 SIZE_GOAL = 1000000
+ZONE = 'America/New_York'  # summer time, and not this machine's zone
+# VTIMEZONEs (an Outlook zone, a prefixed TZID), a weekly rule, moved occurrences
+CALENDARS = ('web-calendar.ics', 'desktop-mail.ics', 'server.ics')
+AGENDA = ('--from', '2023-06-01', '--days', '1200')
 
 
 def skip(why):
@@ -238,6 +250,92 @@ def check_sizes(web):
         raise cdp.Failed('the page loads %d bytes gzipped, over %d' % (total, SIZE_GOAL))
 
 
+def cli(linux, folder, *args):
+    return subprocess.run([os.path.join(linux, 'velmo-cli'), '--folder', folder] + list(args), capture_output=True,
+                          timeout=120, env=dict(os.environ, TZ=ZONE))
+
+
+def agenda(linux, folder):
+    result = cli(linux, folder, 'agenda', *AGENDA)
+    if result.returncode != 0:
+        raise cdp.Failed('velmo-cli agenda in %s: %s' % (folder, result.stderr.decode(errors='replace')))
+    return result.stdout.decode('utf-8', errors='replace')
+
+
+def page_folder(tab, work, name):
+    """The page's record file and its UIDs, in a folder of their own."""
+    folder = os.path.join(work, name)
+    os.makedirs(folder)
+    for file in ('record', 'record.uids'):
+        data = tab.file_bytes('/velmo/' + file)
+        if data is not None:
+            with open(os.path.join(folder, file), 'wb') as f:
+                f.write(data)
+    return folder
+
+
+def without_zone(text):
+    """The zone's VTIMEZONE comes from the browser on the page, from libical in velmo-cli."""
+    return re.sub(r'BEGIN:VTIMEZONE\r\n.*?END:VTIMEZONE\r\n', '', text, flags=re.S)
+
+
+def downloaded(path, what):
+    for _ in range(100):
+        if os.path.exists(path) and os.path.getsize(path) > 0:
+            time.sleep(0.3)
+            return open(path, 'rb').read().decode('utf-8')
+        time.sleep(0.1)
+    raise cdp.Failed('no %s downloaded' % what)
+
+
+def case_icalendar(tab, source, linux, work):
+    tab.call('Emulation.setTimezoneOverride', timezoneId=ZONE)
+    tab.call('Page.reload')
+    started(tab)
+    tab.eval("document.getElementById('download-ics').click()")
+    ics = downloaded(os.path.join(work, 'downloads', 'velmo.ics'), 'iCalendar export')
+    page = page_folder(tab, work, 'ics-page')
+    native = cli(linux, page, 'export-ics').stdout.decode('utf-8')
+    if 'TZID:' + ZONE not in ics or without_zone(ics) != without_zone(native):
+        raise cdp.Failed('the page\'s iCalendar export differs from velmo-cli export-ics:\n' + ics[:3000])
+    fresh = os.path.join(work, 'ics-fresh')
+    os.makedirs(fresh)
+    result = cli(linux, fresh, 'import-ics', os.path.join(work, 'downloads', 'velmo.ics'))
+    if result.returncode != 0 or agenda(linux, fresh) != agenda(linux, page):
+        raise cdp.Failed('the page\'s iCalendar export imports into another agenda: %s' % result.stderr.decode())
+    # A zone named without its VTIMEZONE: the browser's zone data on the page, the system's in velmo-cli.
+    system_zone = os.path.join(work, 'system-zone.ics')
+    with open(system_zone, 'w') as f:
+        f.write('BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:berlin\r\n'
+                'DTSTART;TZID=Europe/Berlin:20240301T090000\r\nDTEND;TZID=Europe/Berlin:20240301T100000\r\n'
+                'RRULE:FREQ=WEEKLY;COUNT=8\r\nSUMMARY:berlin\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n')
+    for name in CALENDARS + (system_zone,):
+        file = os.path.join(source, 'tests', 'tools', 'ics', name)
+        want = page_folder(tab, work, 'ics-native-' + os.path.basename(name))
+        told = cli(linux, want, 'import-ics', file).stdout.decode('utf-8').strip().split('\n')[-1]
+        tab.choose_file('#open-file', file)
+        time.sleep(1)
+        started(tab)
+        tab.wait("[...document.querySelectorAll('.velmo-dialog')].some(d => d.textContent.includes(%s))"
+                 % json.dumps(told), 'the import to tell "%s"' % told)
+        tab.eval("document.querySelectorAll('.velmo-dialog button').forEach(b => b.click())")
+        got = page_folder(tab, work, 'ics-page-' + os.path.basename(name))
+        if tab.eval("FS.analyzePath('/velmo/import').exists") or agenda(linux, got) != agenda(linux, want):
+            raise cdp.Failed('%s opened on the page gives another agenda than velmo-cli import-ics' % name)
+    bad = os.path.join(work, 'no-calendar.ics')
+    with open(bad, 'w') as f:
+        f.write('BEGIN:VEVENT\r\nEND:VEVENT\r\n')
+    before = tab.file_bytes('/velmo/record')
+    tab.choose_file('#open-file', bad)
+    time.sleep(1)
+    started(tab)
+    tab.wait("[...document.querySelectorAll('.velmo-dialog')].some(d => d.textContent.includes('nothing written'))",
+             'the import to refuse a file that is no calendar')
+    tab.eval("document.querySelectorAll('.velmo-dialog button').forEach(b => b.click())")
+    if tab.file_bytes('/velmo/record') != before:
+        raise cdp.Failed('a refused .ics changed the record file')
+
+
 def case_open_file(tab, source, linux, work):
     demo = open(os.path.join(source, 'share', 'demo', 'record'), 'rb').read()
     before = tab.file_bytes('/velmo/record')
@@ -309,6 +407,8 @@ def main():
         print('two tabs: the second waits')
         case_composition(tab, linux, work)
         print('composition: Japanese committed')
+        case_icalendar(tab, SOURCE, linux, work)
+        print('iCalendar: the download and opened .ics files as velmo-cli does them')
         case_open_file(tab, SOURCE, linux, work)
         print('open a file: it is the record, the replaced one kept')
         case_quit(tab)

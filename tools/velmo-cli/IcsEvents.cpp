@@ -14,9 +14,9 @@ void Tell(const IcsWhere& w, const std::string& what) { IcsImport_Report(w, what
 // The last day of the rule in the item's own zone: UNTIL's date, one earlier
 // when UNTIL's time falls before the start time that day. An UNTIL without a
 // zone is read in the start's zone.
-DayNo UntilDay(const icalrecurrencetype& r, const IcsEvent& ev) {
-  const icaltimetype u = r.until;
-  if (icaltime_is_null_time(u) || u.year > DATE_LAST_YEAR) return DAY_OPEN_END;
+DayNo UntilDay(const IcsRecur& r, const IcsEvent& ev) {
+  const IcsUntil& u = r.until;
+  if (!u.set || u.year > DATE_LAST_YEAR) return DAY_OPEN_END;
   if (u.year < DATE_FIRST_YEAR || u.month < 1 || u.month > 12 || u.day < 1 ||
       u.day > Date_MonthLength(static_cast<std::uint16_t>(u.year), static_cast<std::uint16_t>(u.month))) {
     return DAY_NONE;
@@ -24,10 +24,10 @@ DayNo UntilDay(const icalrecurrencetype& r, const IcsEvent& ev) {
   IcsWhen t;
   t.day = Date_ToDayNo(static_cast<std::uint16_t>(u.year), static_cast<std::uint16_t>(u.month),
                        static_cast<std::uint16_t>(u.day));
-  t.isDate = u.is_date != 0;
+  t.isDate = u.isDate;
   t.second = t.isDate ? 0 : u.hour * 3600 + u.minute * 60 + u.second;
   if (!t.isDate) {
-    t.zone = icaltime_is_utc(u) ? &IcsZones_Utc() : ev.start.zone;
+    t.zone = u.utc ? &IcsZones_Utc() : ev.start.zone;
     t = IcsTimes_In(t, ev.start.zone);
   }
   if (!t.isDate && !ev.start.isDate && t.second < ev.start.second) return static_cast<DayNo>(t.day - 1);
@@ -101,8 +101,8 @@ bool IcsEvents_Rule(const IcsImport& im, const IcsWhere& w, const IcsComponent& 
   IcsSeries s;
   IcsRule rule;
   if (rrule != nullptr) {
-    const icalrecurrencetype r = icalrecurrencetype_from_string(rrule->value.c_str());
-    if (r.freq == ICAL_NO_RECURRENCE) {
+    IcsRecur r;
+    if (!IcsRecur_Read(rrule->value, r)) {
       Tell(IcsWhere{rrule->lineNo, w.uid}, "RRULE \"" + rrule->value + "\" cannot be read; left out");
       return false;
     }

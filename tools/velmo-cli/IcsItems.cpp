@@ -118,10 +118,9 @@ bool ReadEvent(const IcsComponent& c, IcsEvent& ev, std::string& why) {
     if (!IcsTimes_Read(*dtend, ev.end, why)) return false;
     ev.hasEnd = true;
   } else if (const IcsLine* duration = c.First("DURATION")) {
-    const icaldurationtype d = icaldurationtype_from_string(duration->value.c_str());
-    if (icaldurationtype_is_bad_duration(d)) return why = "DURATION \"" + duration->value + "\" is no duration", false;
+    IcsSeconds seconds = 0;
+    if (!IcsTimes_Duration(duration->value, seconds)) return why = "DURATION \"" + duration->value + "\" is no duration", false;
     ev.end = ev.start;
-    const int seconds = icaldurationtype_as_int(d);
     if (ev.start.isDate) {
       ev.end.day = static_cast<DayNo>(ev.start.day + seconds / 86400);
     } else {

@@ -1,5 +1,7 @@
 #include "IcsLines.h"
 
+#include <cstdio>
+
 #include "Sjis.h"
 
 namespace {
@@ -195,6 +197,17 @@ bool IcsLines_Read(std::string_view text, std::vector<IcsComponent>& calendars, 
     return false;
   }
   return true;
+}
+
+bool IcsLines_ReadFile(const char* path, std::string& out) {
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) return false;
+  out.clear();
+  char block[4096];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;) out.append(block, n);
+  const bool read = std::ferror(f) == 0;
+  std::fclose(f);
+  return read;
 }
 
 std::string IcsLines_Unescape(std::string_view v) {

@@ -39,6 +39,10 @@ struct IcsComponent {
 bool IcsLines_Read(std::string_view text, std::vector<IcsComponent>& calendars, std::string& why,
                    std::vector<std::string>& skipped);
 
+// The whole of a file (stdio, not streams: the browser build stays small);
+// false when it cannot be read.
+bool IcsLines_ReadFile(const char* path, std::string& out);
+
 // A TEXT value with its escapes undone (RFC 5545 3.3.11).
 std::string IcsLines_Unescape(std::string_view value);
 // Splits a value list at commas that are not escaped.

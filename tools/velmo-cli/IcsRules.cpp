@@ -9,23 +9,14 @@ constexpr std::uint8_t kEveryWeek = 0x1F;  // weeks 1..4 and the last: every suc
 constexpr const char* kDayNames[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 constexpr const char* kWeekNames[5] = {"1", "2", "3", "4", "last"};
 
-int Count(const short* values, int size) {
-  int n = 0;
-  while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX) ++n;
-  return n;
-}
-
-// Sunday 0 .. Saturday 6 from libical's weekday (Sunday 1).
-int Weekday(short code) { return static_cast<int>(icalrecurrencetype_day_day_of_week(code)) - 1; }
-
 // BYDAY as Velmo's weeks and weekdays; false when it is not their product.
-bool WeeksAndDays(const icalrecurrencetype& r, std::uint8_t& weeks, std::uint8_t& days, std::string& notKept) {
+bool WeeksAndDays(const IcsRecur& r, std::uint8_t& weeks, std::uint8_t& days, std::string& notKept) {
   weeks = days = 0;
-  const int n = Count(r.by_day, ICAL_BY_DAY_SIZE);
+  const int n = static_cast<int>(r.byDay.size());
   bool plain = false, numbered = false;
-  for (int i = 0; i < n; ++i) {
-    const int pos = icalrecurrencetype_day_position(r.by_day[i]);
-    const int w = Weekday(r.by_day[i]);
+  for (const IcsByDay& d : r.byDay) {
+    const int pos = d.position;
+    const int w = d.weekday;
     if (w < 0 || w > 6) return IcsRules_Note(notKept, "BYDAY"), false;
     days |= WeekdayBit(static_cast<std::uint16_t>(w));
     if (pos == 0) {
@@ -53,26 +44,24 @@ bool WeeksAndDays(const icalrecurrencetype& r, std::uint8_t& weeks, std::uint8_t
 // Weeks of interval > 1 group days as the week start says; Velmo's weeks
 // start on Sunday. The same days come out when all of them lie on one side
 // of the week start.
-bool SameWeeks(const icalrecurrencetype& r, std::uint8_t days) {
+bool SameWeeks(const IcsRecur& r, std::uint8_t days) {
   if (r.interval <= 1) return true;
-  const int start = static_cast<int>(r.week_start) - 1;  // Sunday 0
+  const int start = r.weekStart;  // Sunday 0
   if (start <= 0 || start > 6) return true;
   const std::uint8_t before = static_cast<std::uint8_t>((1u << start) - 1);
   return (days & before) == 0 || (days & ~before & 0x7F) == 0;
 }
 
-void MonthOrYear(const icalrecurrencetype& r, DayNo start, IcsRule& out) {
+void MonthOrYear(const IcsRecur& r, DayNo start, IcsRule& out) {
   std::uint16_t year, month, mday;
   DayNo_ToDate(start, year, month, mday);
-  const bool yearly = r.freq == ICAL_YEARLY_RECURRENCE;
-  const int months = Count(r.by_month, ICAL_BY_MONTH_SIZE);
-  const int monthDays = Count(r.by_month_day, ICAL_BY_MONTHDAY_SIZE);
-  const int byDays = Count(r.by_day, ICAL_BY_DAY_SIZE);
+  const bool yearly = r.freq == ICS_YEARLY;
+  const std::size_t months = r.byMonth.size(), monthDays = r.byMonthDay.size(), byDays = r.byDay.size();
   std::string& n = out.notKept;
-  if (months > 1 || (months == 1 && r.by_month[0] != month)) IcsRules_Note(n, "BYMONTH other than DTSTART's month");
+  if (months > 1 || (months == 1 && r.byMonth[0] != month)) IcsRules_Note(n, "BYMONTH other than DTSTART's month");
   if (months && !yearly) IcsRules_Note(n, "BYMONTH on a monthly rule");
   if (monthDays > 1) IcsRules_Note(n, "several BYMONTHDAY");
-  if (monthDays == 1 && r.by_month_day[0] != mday) IcsRules_Note(n, "BYMONTHDAY other than DTSTART's day");
+  if (monthDays == 1 && r.byMonthDay[0] != mday) IcsRules_Note(n, "BYMONTHDAY other than DTSTART's day");
   if (monthDays && byDays) IcsRules_Note(n, "BYMONTHDAY with BYDAY");
   if (byDays && yearly && months == 0) IcsRules_Note(n, "BYDAY on a yearly rule without BYMONTH");
   if (byDays == 0) {
@@ -119,28 +108,26 @@ void IcsRules_Note(std::string& list, const std::string& what) {
   list += what;
 }
 
-IcsRule IcsRules_Map(const icalrecurrencetype& r, DayNo start) {
+IcsRule IcsRules_Map(const IcsRecur& r, DayNo start) {
   IcsRule out;
   std::string& n = out.notKept;
-  if (Count(r.by_second, ICAL_BY_SECOND_SIZE)) IcsRules_Note(n, "BYSECOND");
-  if (Count(r.by_minute, ICAL_BY_MINUTE_SIZE)) IcsRules_Note(n, "BYMINUTE");
-  if (Count(r.by_hour, ICAL_BY_HOUR_SIZE)) IcsRules_Note(n, "BYHOUR");
-  if (Count(r.by_year_day, ICAL_BY_YEARDAY_SIZE)) IcsRules_Note(n, "BYYEARDAY");
-  if (Count(r.by_week_no, ICAL_BY_WEEKNO_SIZE)) IcsRules_Note(n, "BYWEEKNO");
-  if (Count(r.by_set_pos, ICAL_BY_SETPOS_SIZE)) IcsRules_Note(n, "BYSETPOS");
+  if (!r.bySecond.empty()) IcsRules_Note(n, "BYSECOND");
+  if (!r.byMinute.empty()) IcsRules_Note(n, "BYMINUTE");
+  if (!r.byHour.empty()) IcsRules_Note(n, "BYHOUR");
+  if (!r.byYearDay.empty()) IcsRules_Note(n, "BYYEARDAY");
+  if (!r.byWeekNo.empty()) IcsRules_Note(n, "BYWEEKNO");
+  if (!r.bySetPos.empty()) IcsRules_Note(n, "BYSETPOS");
   if (r.interval > kMaxInterval) IcsRules_Note(n, "INTERVAL above 255");
-  const int months = Count(r.by_month, ICAL_BY_MONTH_SIZE);
-  const int monthDays = Count(r.by_month_day, ICAL_BY_MONTHDAY_SIZE);
-  const int byDays = Count(r.by_day, ICAL_BY_DAY_SIZE);
+  const std::size_t months = r.byMonth.size(), monthDays = r.byMonthDay.size(), byDays = r.byDay.size();
   out.interval = r.interval < 1 ? 1 : r.interval;
   const std::uint8_t weekday = WeekdayBit(DayNo_Weekday(start));
   switch (r.freq) {
-    case ICAL_DAILY_RECURRENCE:
+    case ICS_DAILY:
       if (months || monthDays || byDays) IcsRules_Note(n, "BYMONTH, BYMONTHDAY or BYDAY on a daily rule");
       out.repeat = REPEAT_DAYS;
       out.daily = out.interval == 1;
       break;
-    case ICAL_WEEKLY_RECURRENCE: {
+    case ICS_WEEKLY: {
       if (months || monthDays) IcsRules_Note(n, "BYMONTH or BYMONTHDAY on a weekly rule");
       std::uint8_t weeks = 0, days = weekday;
       if (byDays && (!WeeksAndDays(r, weeks, days, n) || weeks != kEveryWeek)) {
@@ -152,9 +139,9 @@ IcsRule IcsRules_Map(const icalrecurrencetype& r, DayNo start) {
       out.weekMask = days;
       break;
     }
-    case ICAL_MONTHLY_RECURRENCE:
-    case ICAL_YEARLY_RECURRENCE: MonthOrYear(r, start, out); break;
-    default: IcsRules_Note(n, std::string("FREQ=") + icalrecur_freq_to_string(r.freq));
+    case ICS_MONTHLY:
+    case ICS_YEARLY: MonthOrYear(r, start, out); break;
+    default: IcsRules_Note(n, std::string("FREQ=") + IcsRecur_FreqName(r.freq));
   }
   return out;
 }

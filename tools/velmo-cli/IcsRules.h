@@ -1,9 +1,9 @@
 // RRULEs in Velmo's seven rules, and Velmo's rules in words.
 #pragma once
 
-#include <libical/ical.h>
-
 #include <string>
+
+#include "IcsRecur.h"
 
 #include "store/Store.h"
 
@@ -19,7 +19,7 @@ void IcsRules_Note(std::string& list, const std::string& what);
 
 // The rule of an item starting on day start, in the days of the zone the
 // item is written in. COUNT and UNTIL are the caller's.
-IcsRule IcsRules_Map(const icalrecurrencetype& r, DayNo start);
+IcsRule IcsRules_Map(const IcsRecur& r, DayNo start);
 
 // The same rule seen shift days later (-1..1): weekly rules move their
 // weekdays, the others keep their fields (checked day by day by the caller).

@@ -63,6 +63,41 @@ bool IcsTimes_Read(const IcsLine& line, IcsWhen& out, std::string& why) {
   return true;
 }
 
+bool IcsTimes_Duration(std::string_view v, IcsSeconds& out) {
+  // Each unit once, in this order; W, D before T, H, M, S after it.
+  constexpr struct {
+    char unit;
+    bool timed;
+    IcsSeconds seconds;
+  } kUnits[] = {{'W', false, 7 * kDaySeconds}, {'D', false, kDaySeconds}, {'H', true, 3600}, {'M', true, 60}, {'S', true, 1}};
+  const bool negative = !v.empty() && v[0] == '-';
+  if (!v.empty() && (v[0] == '-' || v[0] == '+')) v.remove_prefix(1);
+  if (v.empty() || v[0] != 'P') return false;
+  v.remove_prefix(1);
+  out = 0;
+  bool timed = false, any = false;
+  std::size_t next = 0;
+  while (!v.empty()) {
+    if (v[0] == 'T' && !timed) {
+      timed = true;
+      v.remove_prefix(1);
+      if (v.empty()) return false;
+      continue;
+    }
+    IcsSeconds n = 0;
+    std::size_t digits = 0;
+    while (digits < v.size() && v[digits] >= '0' && v[digits] <= '9' && digits < 9) n = n * 10 + (v[digits++] - '0');
+    if (digits == 0 || digits == v.size()) return false;
+    while (next < std::size(kUnits) && (kUnits[next].unit != v[digits] || kUnits[next].timed != timed)) ++next;
+    if (next == std::size(kUnits)) return false;
+    out += n * kUnits[next++].seconds;
+    any = true;
+    v.remove_prefix(digits + 1);
+  }
+  if (negative) out = -out;
+  return any;
+}
+
 IcsWhen IcsTimes_In(const IcsWhen& t, const IcsZone* zone) {
   if (t.isDate || t.zone == nullptr || (zone != nullptr && IcsZones_Same(*t.zone, *zone))) return t;
   IcsWhen out = t;

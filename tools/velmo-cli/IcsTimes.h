@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "IcsLines.h"
 #include "IcsZones.h"
@@ -23,6 +24,9 @@ bool IcsTimes_Value(const std::string& value, bool dateOnly, const std::string& 
                     std::string& why);
 // A property's value (VALUE=DATE and TZID heeded).
 bool IcsTimes_Read(const IcsLine& line, IcsWhen& out, std::string& why);
+// A DURATION value ("PT1H30M", "-P1W", "P1DT12H") in seconds; false for
+// what is no duration.
+bool IcsTimes_Duration(std::string_view value, IcsSeconds& out);
 // The same moment in the given zone's days (null: local); dates stay.
 IcsWhen IcsTimes_In(const IcsWhen& t, const IcsZone* zone);
 // The first and last day an imported entry may have: what the window's dialogs accept.

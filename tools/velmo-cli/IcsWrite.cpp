@@ -1,7 +1,5 @@
 #include "IcsWrite.h"
 
-#include <cstdlib>
-
 namespace {
 
 constexpr std::size_t kLineOctets = 75;  // RFC 5545 3.1, without the CRLF
@@ -21,42 +19,33 @@ void PutLine(std::string& out, const std::string& line) {
   out.append(line, at, std::string::npos).append("\r\n");
 }
 
-std::string Taken(char* text) {
-  std::string out = text != nullptr ? text : "";
-  std::free(text);
+std::string Escaped(std::string_view text, std::string_view special) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      out += "\\n";
+    } else {
+      if (special.find(c) != std::string_view::npos) out += '\\';
+      out += c;
+    }
+  }
   return out;
-}
-
-void Put(std::string& out, icalcomponent* c) {
-  const std::string name = icalcomponent_kind_to_string(icalcomponent_isa(c));
-  PutLine(out, "BEGIN:" + name);
-  for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_ANY_PROPERTY); p != nullptr;
-       p = icalcomponent_get_next_property(c, ICAL_ANY_PROPERTY)) {
-    std::string line = icalproperty_get_property_name(p);
-    for (icalparameter* a = icalproperty_get_first_parameter(p, ICAL_ANY_PARAMETER); a != nullptr;
-         a = icalproperty_get_next_parameter(p, ICAL_ANY_PARAMETER)) {
-      line.append(";").append(Taken(icalparameter_as_ical_string_r(a)));
-    }
-    // A value of another type than the property's own says so (VALUE=DATE).
-    const icalvalue_kind kind = icalvalue_isa(icalproperty_get_value(p));
-    if (kind != icalproperty_kind_to_value_kind(icalproperty_isa(p)) && kind != ICAL_NO_VALUE &&
-        icalproperty_get_first_parameter(p, ICAL_VALUE_PARAMETER) == nullptr) {
-      line.append(";VALUE=").append(icalvalue_kind_to_string(kind));
-    }
-    line.append(":").append(Taken(icalproperty_get_value_as_string_r(p)));
-    PutLine(out, line);
-  }
-  for (icalcomponent* k = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); k != nullptr;
-       k = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT)) {
-    Put(out, k);
-  }
-  PutLine(out, "END:" + name);
 }
 
 }  // namespace
 
-std::string IcsWrite_Component(icalcomponent* c) {
+std::string IcsWrite_Component(const IcsComponent& c) {
+  // Values hold no line ends (TEXT escapes them), so each CRLF ends a content line.
+  const std::string lines = IcsLines_Write(c);
   std::string out;
-  Put(out, c);
+  for (std::size_t at = 0, end; at < lines.size(); at = end + 2) {
+    end = lines.find("\r\n", at);
+    PutLine(out, lines.substr(at, end - at));
+  }
   return out;
 }
+
+std::string IcsWrite_Text(std::string_view text) { return Escaped(text, "\\,;"); }
+
+std::string IcsWrite_List(std::string_view text) { return Escaped(text, "\\"); }

@@ -1,9 +1,14 @@
-// A libical component as iCalendar text: content lines folded at 75 octets
-// between UTF-8 characters, every line ended by CRLF.
+// A component as iCalendar text: content lines folded at 75 octets between
+// UTF-8 characters, every line ended by CRLF; and TEXT values escaped.
 #pragma once
 
-#include <libical/ical.h>
-
 #include <string>
+#include <string_view>
 
-std::string IcsWrite_Component(icalcomponent* c);
+#include "IcsLines.h"
+
+std::string IcsWrite_Component(const IcsComponent& c);
+// A TEXT value: backslash, comma, semicolon and line feed escaped, carriage returns dropped.
+std::string IcsWrite_Text(std::string_view text);
+// One value of a list (CATEGORIES): its commas and semicolons stay as they are.
+std::string IcsWrite_List(std::string_view text);

@@ -1,12 +1,10 @@
 #include "IcsZones.h"
 
-#include <libical/ical.h>
-
 #include <algorithm>
 #include <map>
-#include <memory>
 
-#include "IcsShared.h"
+#include "IcsRecur.h"
+#include "IcsZoneSource.h"
 #include "calendar/Date.h"
 
 namespace {
@@ -17,13 +15,9 @@ constexpr std::uint16_t kTableFromYear = 1969;
 constexpr int kDaysAWeek = 7;
 constexpr std::size_t kRepeatingObservances = 64;  // real zones have two per era
 
-struct FreeComponent {
-  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
-};
-
 struct FileZone {
   std::string refused;  // why the zone is not used; empty when it is
-  std::unique_ptr<icalcomponent, FreeComponent> component;
+  const IcsComponent* component = nullptr;  // the file's, read for as long as the import runs
 };
 
 struct Zones {
@@ -38,39 +32,59 @@ Zones& All() {
   return z;
 }
 
-icaltimetype UtcTime(IcsSeconds s) {
-  std::uint16_t y, m, d;
-  DayNo_ToDate(static_cast<DayNo>(s / kDaySeconds), y, m, d);
-  icaltimetype t = icaltime_null_time();
-  const int rest = static_cast<int>(s % kDaySeconds);
-  t.year = y;
-  t.month = m;
-  t.day = d;
-  t.hour = rest / 3600;
-  t.minute = rest / 60 % 60;
-  t.zone = icaltimezone_get_utc_timezone();
-  return t;
+// At most this many changes a year for each observance: one weekday in one
+// month, or the seven days that find "the first Sunday on or after the 8th".
+bool FewAYear(const IcsRecur& r) {
+  return r.byMonth.size() <= 1 && r.byDay.size() <= 1 && r.byMonthDay.size() <= kDaysAWeek && r.byYearDay.empty() &&
+         r.byWeekNo.empty() && r.byHour.empty() && r.byMinute.empty() && r.bySecond.empty();
 }
 
-int OffsetAt(icaltimezone* zone, IcsSeconds s) {
-  icaltimetype t = UtcTime(s);
-  return icaltimezone_get_utc_offset_of_utc_time(zone, &t, nullptr);
+// Observances repeating more often would list changes without end
+// (FREQ=SECONDLY) or by the hundred thousand.
+std::string Bounded(const IcsComponent& vtimezone) {
+  std::size_t repeating = 0;
+  for (const IcsComponent& o : vtimezone.children) {
+    if (!o.fault.empty()) return "line " + std::to_string(o.faultLine) + ": " + o.fault;
+    for (const IcsLine& l : o.lines) {
+      if (l.name != "RRULE") continue;
+      const std::string where = "line " + std::to_string(l.lineNo) + ": its " + o.name + " repeats ";
+      IcsRecur r;
+      if (!IcsRecur_Read(l.value, r)) return where + "by an unreadable rule";
+      if (r.freq != ICS_YEARLY) return where + "FREQ=" + IcsRecur_FreqName(r.freq) + ", more often than yearly";
+      if (!FewAYear(r)) return where + "on more days a year than a time zone changes";
+      if (++repeating > kRepeatingObservances) {
+        return where + "beside more than " + std::to_string(kRepeatingObservances) + " other repeating observances";
+      }
+    }
+  }
+  return "";
 }
 
-// Day by day, each change found to the minute.
-IcsZone Table(icaltimezone* zone) {
+std::string NoObservances(const IcsComponent& c) {
+  return "line " + std::to_string(c.lineNo) + ": a VTIMEZONE without observances";
+}
+
+}  // namespace
+
+bool IcsZones_IsUtcName(const std::string& name) {
+  return name.empty() || name == "UTC" || name == "Etc/UTC" || name == "Etc/Universal" ||
+         name == "Universal" || name == "Zulu" || name == "Etc/Zulu" || name == "GMT" ||
+         name == "Etc/GMT" || name == "UCT" || name == "Etc/UCT";
+}
+
+IcsZone IcsZones_Scan(const std::function<int(IcsSeconds)>& offsetAt) {
   IcsZone z;
   IcsSeconds prev = IcsSeconds{Date_ToDayNo(kTableFromYear, 1, 1)} * kDaySeconds;
-  int before = OffsetAt(zone, prev);
+  int before = offsetAt(prev);
   z.offset.push_back(before);
   for (IcsSeconds day = prev / kDaySeconds + 1; day <= DAY_OPEN_END; ++day) {
     const IcsSeconds now = day * kDaySeconds;
-    const int after = OffsetAt(zone, now);
+    const int after = offsetAt(now);
     if (after != before) {
       IcsSeconds lo = prev, hi = now;  // before at lo, after at hi
       while (hi - lo > 60) {
         const IcsSeconds mid = lo + (hi - lo) / 120 * 60;
-        (OffsetAt(zone, mid) == before ? lo : hi) = mid;
+        (offsetAt(mid) == before ? lo : hi) = mid;
       }
       z.at.push_back(hi);
       z.offset.push_back(after);
@@ -81,48 +95,10 @@ IcsZone Table(icaltimezone* zone) {
   return z;
 }
 
-int Count(const short* values, int size) {
-  int n = 0;
-  while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX) ++n;
-  return n;
-}
-
-// At most this many changes a year for each observance: one weekday in one
-// month, or the seven days that find "the first Sunday on or after the 8th".
-bool FewAYear(const icalrecurrencetype& r) {
-  return Count(r.by_month, ICAL_BY_MONTH_SIZE) <= 1 && Count(r.by_day, ICAL_BY_DAY_SIZE) <= 1 &&
-         Count(r.by_month_day, ICAL_BY_MONTHDAY_SIZE) <= kDaysAWeek && Count(r.by_year_day, ICAL_BY_YEARDAY_SIZE) == 0 &&
-         Count(r.by_week_no, ICAL_BY_WEEKNO_SIZE) == 0 && Count(r.by_hour, ICAL_BY_HOUR_SIZE) == 0 &&
-         Count(r.by_minute, ICAL_BY_MINUTE_SIZE) == 0 && Count(r.by_second, ICAL_BY_SECOND_SIZE) == 0;
-}
-
-// Observances repeating more often would make libical list changes without
-// end (FREQ=SECONDLY) or by the hundred thousand.
-std::string Bounded(const IcsComponent& vtimezone) {
-  std::size_t repeating = 0;
-  for (const IcsComponent& o : vtimezone.children) {
-    if (!o.fault.empty()) return "line " + std::to_string(o.faultLine) + ": " + o.fault;
-    for (const IcsLine& l : o.lines) {
-      if (l.name != "RRULE") continue;
-      const std::string where = "line " + std::to_string(l.lineNo) + ": its " + o.name + " repeats ";
-      const icalrecurrencetype r = icalrecurrencetype_from_string(l.value.c_str());
-      if (r.freq == ICAL_NO_RECURRENCE) return where + "by an unreadable rule";
-      if (r.freq != ICAL_YEARLY_RECURRENCE) {
-        return where + "FREQ=" + icalrecur_freq_to_string(r.freq) + ", more often than yearly";
-      }
-      if (!FewAYear(r)) return where + "on more days a year than a time zone changes";
-      if (++repeating > kRepeatingObservances) {
-        return where + "beside more than " + std::to_string(kRepeatingObservances) + " other repeating observances";
-      }
-    }
-  }
-  return "";
-}
-
-}  // namespace
-
 void IcsZones_Take(const std::vector<IcsComponent>& calendars) {
   Zones& z = All();
+  z.file.clear();  // another file's zones of the same names are not this one's
+  std::erase_if(z.tables, [](const auto& t) { return t.first.starts_with("file:"); });
   for (const IcsComponent& cal : calendars) {
     for (const IcsComponent& c : cal.children) {
       if (c.name != "VTIMEZONE") continue;
@@ -130,12 +106,8 @@ void IcsZones_Take(const std::vector<IcsComponent>& calendars) {
       if (tzid == nullptr || z.file.count(tzid->value) != 0) continue;
       FileZone& f = z.file[tzid->value];
       f.refused = !c.fault.empty() ? "line " + std::to_string(c.faultLine) + ": " + c.fault : Bounded(c);
-      if (!f.refused.empty()) continue;
-      f.component.reset(icalparser_parse_string(IcsLines_Write(c).c_str()));
-      if (f.component == nullptr ||
-          icalcomponent_get_first_component(f.component.get(), ICAL_ANY_COMPONENT) == nullptr) {
-        f.refused = "line " + std::to_string(c.lineNo) + ": a VTIMEZONE without observances";
-      }
+      f.component = &c;
+      if (f.refused.empty() && c.children.empty()) f.refused = NoObservances(c);
     }
   }
 }
@@ -154,31 +126,24 @@ const IcsZone* IcsZones_Find(const std::string& tzid, std::string& why) {
     why = "names a time zone beyond the " + std::to_string(kMaxZones) + " one file may use";
     return nullptr;
   }
-  icaltimezone* zone = nullptr;
-  if (file != z.file.end()) {
-    zone = icaltimezone_new();
-    if (icaltimezone_set_component(zone, icalcomponent_new_clone(file->second.component.get())) == 0) {
-      icaltimezone_free(zone, 1);
-      zone = nullptr;
-    }
-  } else {
-    IcsShared_Zone();  // libical's zones are named without a prefix from here on
-    zone = icaltimezone_get_builtin_timezone(tzid.c_str());
+  IcsZone table;
+  if (file != z.file.end() && !IcsZoneSource_File(*file->second.component, table)) {
+    file->second.refused = NoObservances(*file->second.component);
+    why = "names the time zone \"" + tzid + "\", which is refused (" + file->second.refused + ")";
+    return nullptr;
   }
-  if (zone == nullptr) {
+  if (file == z.file.end() && !IcsZoneSource_System(tzid, table)) {
     why = "names the time zone \"" + tzid + "\", which is neither in the file nor known to the system";
     return nullptr;
   }
-  const IcsZone& table = z.tables[key] = Table(zone);
-  if (file != z.file.end()) icaltimezone_free(zone, 1);
-  return &table;
+  return &(z.tables[key] = std::move(table));
 }
 
 const IcsZone& IcsZones_Local() {
   Zones& z = All();
   if (!z.haveLocal) {
     z.haveLocal = true;
-    z.local = IcsShared_ZoneName() != nullptr ? Table(IcsShared_Zone()) : z.utc;
+    z.local = IcsZoneSource_Local();
   }
   return z.local;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,14 @@ struct IcsZone {
   std::vector<int> offset;     // seconds east of UTC: offset[0] before at[0], offset[i + 1] from at[i]
 };
 
-// Takes the file's VTIMEZONEs; one the import cannot use bounded is refused
+// Whether a zone's name (empty too) names UTC.
+bool IcsZones_IsUtcName(const std::string& name);
+// A zone's table from its offset (seconds east of UTC) at UTC instants: day
+// by day over Velmo's days, each change found to the minute.
+IcsZone IcsZones_Scan(const std::function<int(IcsSeconds)>& offsetAt);
+
+// Takes the file's VTIMEZONEs (kept by reference: calendars outlive the
+// import); one the import cannot use bounded is refused
 // here and reported when an item names it.
 void IcsZones_Take(const std::vector<IcsComponent>& calendars);
 // The zone named by a TZID; null with why when there is none to use.

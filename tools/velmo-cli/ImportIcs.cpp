@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "CliData.h"
 #include "Cli.h"
@@ -43,10 +41,7 @@ bool ReadFile(const char* name, std::string& out) {
   if (static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
     return Fail("larger than " + std::to_string(kMaxFileBytes >> 20) + " MB");
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return Fail("cannot be read");
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  return IcsLines_ReadFile(name, out) || Fail("cannot be read");
 }
 
 // Fills e as the item's entry, text, link and done day pointing into the item.

@@ -36,6 +36,9 @@ EM_JS(void, velmo_web_dialog, (const char* title, const char* text),
       { Module.velmoDialog(UTF8ToString(title), UTF8ToString(text)); });
 EM_JS(void, velmo_web_caption, (const char* text), { Module.velmoCaption(UTF8ToString(text)); });
 EM_JS(void, velmo_web_ended, (int status), { Module.velmoEnded(status); });
+EM_JS(void, velmo_web_download, (const char* path, const char* name),
+      { Module.velmoDownload(UTF8ToString(path), UTF8ToString(name)); });
+EM_JS(void, velmo_web_output, (const char* title), { Module.velmoOutput(title ? UTF8ToString(title) : null); });
 
 namespace {
 
@@ -45,10 +48,16 @@ constexpr std::size_t kBoxBytes = 1024;
 constexpr const char* kDebugTitle = "Zeb Debug Message";
 constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nbrowser host (canvas)";
+constexpr const char* kExportPath = "/tmp/velmo.ics";  // outside the kept folder
+constexpr const char* kExportName = "velmo.ics";
+constexpr const char* kExportTitle = "iCalendar export";
+// A wait with no time-out still lets the browser run this often, so that a
+// loop polling for keys does not freeze the page.
+constexpr double kYieldEveryMs = 50;
 constexpr const char* kNotImplemented = "\x96\xa2\x8e\xc0\x91\x95\x82\xc5\x82\xb7\x81\x42 m(__)m";
 
 // What velmo_web_next hands over.
-enum PageEvent { PAGE_NONE, PAGE_KEY, PAGE_TEXT, PAGE_ALT };
+enum PageEvent { PAGE_NONE, PAGE_KEY, PAGE_TEXT, PAGE_ALT, PAGE_EXPORT };
 
 struct State {
   std::uint8_t grey[kW * kH] = {};
@@ -57,6 +66,8 @@ struct State {
   char caption[ZEB_CAPTION_BYTES] = {};
   std::time_t nowBase = 0;    // the fixed clock's start (0: the system clock)
   double nowStartMs = 0;
+  double yieldedMs = 0;  // when the browser last ran
+  WebHostWriteFn exportIcs = nullptr;
 };
 
 State state;
@@ -129,6 +140,20 @@ void RunShortcut(const char* name) {
   }
 }
 
+// The record as iCalendar, handed to the page as a download.
+void Export() {
+  if (state.exportIcs == nullptr) return;
+  WebHost_BeginOutput(kExportTitle);
+  const bool written = state.exportIcs(kExportPath);
+  WebHost_ShowOutput();
+  if (written) velmo_web_download(kExportPath, kExportName);
+}
+
+void Yield(int ms) {
+  velmo_web_wait(ms);
+  state.yieldedMs = emscripten_get_now();
+}
+
 // Takes the page's next event into the key queue; false when there was none.
 // Only an empty queue takes one, so a committed text always fits.
 bool TakePageEvent() {
@@ -143,6 +168,7 @@ bool TakePageEvent() {
       return true;
     case PAGE_TEXT: PushText(text); return true;
     case PAGE_ALT: RunShortcut(text); return true;
+    case PAGE_EXPORT: Export(); return true;
     default: return false;
   }
 }
@@ -154,10 +180,16 @@ int WaitKey(int ms) {
     while (TakePageEvent() && Host_KeyCount() == 0) {
     }
     const int key = Host_PopKey();
-    if (key >= 0 || ms == ZEB_NO_WAIT) return key;
-    const double left = end - emscripten_get_now();
+    if (key >= 0) return key;
+    const double now = emscripten_get_now();
+    if (ms == ZEB_NO_WAIT) {
+      if (now - state.yieldedMs < kYieldEveryMs) return -1;
+      Yield(0);
+      continue;  // once more for what the browser brought; the next poll returns
+    }
+    const double left = end - now;
     if (ms > 0 && left <= 0) return -1;
-    velmo_web_wait(ms < 0 ? -1 : static_cast<int>(std::ceil(left)));
+    Yield(ms < 0 ? -1 : static_cast<int>(std::ceil(left)));
   }
 }
 
@@ -213,6 +245,20 @@ bool WebHost_SetNow(int year, int month, int mday, int hour, int minute) {
   state.nowStartMs = emscripten_get_now();
   Date_SetClock(FixedClock);
   return true;
+}
+
+void WebHost_SetExportHook(WebHostWriteFn write) { state.exportIcs = write; }
+
+void WebHost_BeginOutput(const char* title) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  velmo_web_output(title);
+}
+
+void WebHost_ShowOutput() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  velmo_web_output(nullptr);
 }
 
 void WebHost_Flush() { velmo_web_flush(); }

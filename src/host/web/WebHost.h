@@ -14,6 +14,16 @@ bool WebHost_Install(const char** failure);
 // it runs on with the page's time; false for a time that is no real one.
 bool WebHost_SetNow(int year, int month, int mday, int hour, int minute);
 
+// What the page's "download the iCalendar export" asks of the program: the
+// export written to path; false when there is nothing to download.
+using WebHostWriteFn = bool (*)(const char* path);
+void WebHost_SetExportHook(WebHostWriteFn write);
+
+// What the program writes on its output from Begin to Show is shown as one
+// page dialog with title (nothing when it wrote nothing).
+void WebHost_BeginOutput(const char* title);
+void WebHost_ShowOutput();
+
 // Writes the folder to the browser's storage and waits for it.
 void WebHost_Flush();
 

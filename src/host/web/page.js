@@ -1,14 +1,16 @@
 // Velmo's page: starts velmo.js once this tab holds the record (Web Locks),
 // mounts the working folder kept in IndexedDB, hands the program keys and
 // committed text, draws its picture on the canvas, and moves the record file
-// in and out. What the program calls on the page is Module.velmo*.
+// in and out (as a record file or iCalendar). What the program calls on the
+// page is Module.velmo*.
 'use strict';
 (function () {
   const W = 640, H = 240;
   const FOLDER = '/velmo';
   const RECORD = FOLDER + '/record';
   const KEPT = FOLDER + '/record.replaced';  // the records opened files replaced: .1, .2 ... after it
-  const EV_KEY = 1, EV_TEXT = 2, EV_ALT = 3;  // as the host's PageEvent
+  const IMPORTS = FOLDER + '/import';  // calendar files the program imports when it starts (velmo-web.cpp)
+  const EV_KEY = 1, EV_TEXT = 2, EV_ALT = 3, EV_EXPORT = 4;  // as the host's PageEvent
   // The browser's key names to the key names of Velmo's scripts.
   const NAMES = {
     Enter: 'RET', Escape: 'ESC', Tab: 'TAB', Backspace: 'BS', Delete: 'DEL', Insert: 'INS',
@@ -25,6 +27,7 @@
   const ime = document.getElementById('ime');
   const queue = [];
   let wake = null, timer = null, scale = 1, spot = null, composing = false, running = false, imeOpen = false;
+  let output = null;  // the program's output lines while a command runs, and the title they are shown under
   window.velmoSaved = 0;
 
   const params = new URLSearchParams(location.search);
@@ -154,8 +157,16 @@
   // The chosen file becomes the record file and Velmo starts again on it,
   // which checks it as at every start (a damaged file is kept and told); the
   // record it replaced is kept beside it.
+  // A calendar file (.ics) is imported into the record as velmo-cli
+  // import-ics does, when Velmo starts again on it.
   async function openFile(file) {
     const bytes = new Uint8Array(await file.arrayBuffer());
+    if (/\.ics$/i.test(file.name)) {
+      if (!FS.analyzePath(IMPORTS).exists) FS.mkdir(IMPORTS);
+      FS.writeFile(IMPORTS + '/' + file.name.replace(/[\/\x00-\x1f]/g, '_').replace(/^\./, '_'), bytes);
+      flush(() => location.reload());
+      return;
+    }
     let kept = KEPT;
     for (let n = 1; FS.analyzePath(kept).exists; ++n) kept = KEPT + '.' + n;
     if (FS.analyzePath(RECORD).exists) FS.writeFile(kept, FS.readFile(RECORD));
@@ -176,8 +187,14 @@
       });
     }],
     onRuntimeInitialized: () => { running = true; },
-    print: (t) => console.log(t),
-    printErr: (t) => console.error(t),
+    print: (t) => { if (output) output.lines.push(t); console.log(t); },
+    printErr: (t) => { if (output) output.lines.push(t); console.error(t); },
+    velmoOutput: (title) => {
+      if (title !== null) { output = { title, lines: [] }; return; }
+      if (output && output.lines.length) dialog(output.title, output.lines.join('\n'));
+      output = null;
+    },
+    velmoDownload: download,
     velmoWait: (ms, w) => {
       if (queue.length) { w(); return; }
       wake = w;
@@ -230,6 +247,7 @@
     // A click on the screen leaves the input method's field where it was.
     canvas.addEventListener('mousedown', (e) => { e.preventDefault(); (imeOpen ? ime : canvas).focus(); });
     document.getElementById('download-record').addEventListener('click', () => download(RECORD, 'record'));
+    document.getElementById('download-ics').addEventListener('click', () => post(EV_EXPORT, ''));
     document.getElementById('open-file').addEventListener('change', (e) => {
       if (e.target.files.length) openFile(e.target.files[0]);
     });
