@@ -80,6 +80,7 @@ inline constexpr std::size_t kSyncMultigetBatch = 200;      // items asked for i
 inline constexpr int kSyncTimeoutMs = 30000;                // one request, connecting included
 inline constexpr int kSyncConnectTimeoutMs = 10000;
 inline constexpr int kSyncRedirects = 5;                    // redirects followed by one request
+inline constexpr int kSyncReportRounds = 1000;             // a sync report cut short, asked on from its token
 inline constexpr std::size_t kSyncStateBatch = 50;         // changes carried out between two saves of the state
 
 // The window program's sync at start and after shutdown (velmo-cli sync)

@@ -163,6 +163,15 @@ TEST(CalDavStubTest, BadAnswersAndAServerThatIsDown) {
   std::string token;
   EXPECT_EQ(dav.Changes(stub.Root() + "/status500/", "t", members, token), CALDAV_FALLBACK);
   EXPECT_EQ(dav.Changes(stub.Root() + "/truncated/", "t", members, token), CALDAV_ERROR);
+  // A report cut short (507) is asked on from its token until it is whole;
+  // one that never ends is an error, not a loop.
+  ASSERT_EQ(dav.Changes(stub.Root() + "/cut/cal/", "", members, token), CALDAV_OK) << dav.Error();
+  ASSERT_EQ(members.size(), 2u);
+  EXPECT_EQ(members[0].href, "/cut/cal/a.ics");
+  EXPECT_EQ(members[1].href, "/cut/cal/b.ics");
+  EXPECT_EQ(token, "http://stub/2");
+  EXPECT_EQ(dav.Changes(stub.Root() + "/cutloop/cal/", "", members, token), CALDAV_ERROR);
+  EXPECT_NE(dav.Error().find("cut short"), std::string::npos) << dav.Error();
   std::string etag;
   EXPECT_EQ(dav.Put(stub.Root() + "/status500/", "x.ics", Event("x", "x"), etag), CALDAV_ERROR);
   EXPECT_NE(dav.Error().find("PUT answered 500"), std::string::npos) << dav.Error();

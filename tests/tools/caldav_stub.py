@@ -9,6 +9,8 @@ The first part of the path chooses the answer:
   /huge/       a 207 of 11 MB
   /status500/  500 to everything
   /digest/     a calendar, behind Digest authentication (alice, secret)
+  /cut/        a sync report cut short (507) once, then whole
+  /cutloop/    a sync report cut short every time with the same token
 """
 import hashlib
 import re
@@ -22,6 +24,18 @@ CALENDAR = b"""<?xml version="1.0" encoding="utf-8"?>
 <resourcetype><collection/><C:calendar/></resourcetype></prop>
 <status>HTTP/1.1 200 OK</status></propstat></response></multistatus>
 """
+
+
+def cut_report(mode, member, token, cut):
+    """A sync report of one member, cut short (507 on the collection) or not."""
+    self_part = ("<response><href>/%s/cal/</href><status>HTTP/1.1 507 Insufficient Storage</status>"
+                 "</response>" % mode) if cut else ""
+    return ("<?xml version='1.0'?><multistatus xmlns='DAV:'><sync-token>%s</sync-token>"
+            "<response><href>/%s/cal/%s</href><propstat><prop><getetag>\"1\"</getetag></prop>"
+            "<status>HTTP/1.1 200 OK</status></propstat></response>%s</multistatus>"
+            % (token, mode, member, self_part)).encode()
+
+
 REALM, NONCE = "velmo-stub", "0123456789abcdef"
 
 
@@ -51,8 +65,7 @@ class Handler(BaseHTTPRequestHandler):
 
     def handle_any(self):
         length = int(self.headers.get("Content-Length", "0") or 0)
-        if length:
-            self.rfile.read(length)
+        body = self.rfile.read(length) if length else b""
         mode = self.path.strip("/").split("/")[0]
         if mode == "truncated":
             self.answer(207, CALENDAR[: len(CALENDAR) // 2])
@@ -62,6 +75,13 @@ class Handler(BaseHTTPRequestHandler):
             self.answer(207, b"<?xml version='1.0'?><html xmlns='http://www.w3.org/1999/xhtml'/>")
         elif mode == "huge":
             self.answer(207, b"<?xml version='1.0'?><multistatus xmlns='DAV:'>" + b" " * (11 << 20))
+        elif mode == "cut":
+            if b"http://stub/1" in body:
+                self.answer(207, cut_report(mode, "b.ics", "http://stub/2", False))
+            else:
+                self.answer(207, cut_report(mode, "a.ics", "http://stub/1", True))
+        elif mode == "cutloop":
+            self.answer(207, cut_report(mode, "a.ics", "http://stub/1", True))
         elif mode == "digest":
             if self.digest_ok():
                 self.answer(207, CALENDAR)

@@ -3,6 +3,8 @@
 #include "Capacity.h"
 #include "Xml.h"
 
+#include <map>
+
 namespace {
 
 bool IsXml(const std::string& type) {
@@ -96,20 +98,38 @@ CalDavResult CalDav::Discover(const std::string& url, std::string& collection) {
 
 CalDavResult CalDav::Changes(const std::string& collection, const std::string& token,
                              std::vector<CalDavMember>& members, std::string& newToken) {
-  const std::string body = Xml_SyncCollectionBody(token);
-  HttpRequest ask{.method = "REPORT", .url = collection, .body = body,
-                  .contentType = "application/xml; charset=utf-8", .depth = "0"};
-  DavMultiStatus found;
-  const CalDavResult result = MultiStatus(ask, found, true);
-  if (result != CALDAV_OK) return result;
-  if (found.syncToken.empty()) return Fail(collection + ": the sync report names no new token");
   members.clear();
-  for (const DavResponse& r : found.responses) {
-    if (IsSelf(collection, r.href)) continue;
-    members.push_back(CalDavMember{r.href, r.etag, r.status == 404});
+  // A server may cut a long report short (507 on the collection itself) with
+  // a token to go on from: asked again until the report is whole.
+  std::string from = token;
+  std::map<std::string, std::size_t> where;  // href -> its place in members
+  for (int round = 0; round < cap::kSyncReportRounds; ++round) {
+    const std::string body = Xml_SyncCollectionBody(from);
+    HttpRequest ask{.method = "REPORT", .url = collection, .body = body,
+                    .contentType = "application/xml; charset=utf-8", .depth = "0"};
+    DavMultiStatus found;
+    const CalDavResult result = MultiStatus(ask, found, true);
+    if (result != CALDAV_OK) return result;
+    if (found.syncToken.empty()) return Fail(collection + ": the sync report names no new token");
+    bool cut = false;
+    for (const DavResponse& r : found.responses) {
+      if (IsSelf(collection, r.href)) {
+        cut = cut || r.status == 507;
+        continue;
+      }
+      // A later part of the report says what became of a member since.
+      const auto [at, added] = where.emplace(r.href, members.size());
+      const CalDavMember member{r.href, r.etag, r.status == 404};
+      if (added) members.push_back(member);
+      else members[at->second] = member;
+    }
+    newToken = found.syncToken;
+    if (!cut) return CALDAV_OK;
+    if (newToken == from) return Fail(collection + ": the sync report was cut short with no token to go on from");
+    from = newToken;
   }
-  newToken = found.syncToken;
-  return CALDAV_OK;
+  return Fail(collection + ": the sync report was still cut short after " + std::to_string(cap::kSyncReportRounds) +
+              " requests");
 }
 
 CalDavResult CalDav::List(const std::string& collection, std::vector<CalDavMember>& members) {
