@@ -191,7 +191,7 @@ TEST(Identity, UidsAreMadeSetInheritedAndFound) {
 
 TEST(Identity, TheUidSpaceFullRefusesASetAndKeepsEveryUidGiven) {
   std::vector<Rec> recs;
-  for (int i = 0; i < 1200; ++i) recs.push_back(Task("t" + std::to_string(i)));
+  for (int i = 0; i < 1200; ++i) recs.push_back(Task(std::string("t").append(std::to_string(i))));
   const std::vector<std::uint8_t> bytes = recordbytes::File(recs);
   Store_Init();
   ASSERT_TRUE(Record_LoadSpan(bytes));
