@@ -569,6 +569,25 @@ TEST(IcsImport, NothingIsWrongInSilence) {
   EXPECT_EQ(Read("v/record"), record);
   Cli("v", "import-ics ../in.ics");
   EXPECT_NE(Read("out").find("0 added, 5 already in the record"), std::string::npos) << Read("out");
+  // The record written but its UIDs not (record.uids a folder): said so, not "unchanged".
+  std::system("rm -f v/record.uids && mkdir v/record.uids");
+  Write("new.ics", head + "BEGIN:VEVENT\r\nUID:new\r\nDTSTART:20260110T100000\r\nSUMMARY:new\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  Cli("v", "import-ics ../new.ics");
+  EXPECT_EQ(Status(), 6);
+  EXPECT_EQ(Read("err"), "velmo-cli import-ics: record: written, but its UIDs could not be kept: record.uids could not be written\n");
+  Cli("v", "agenda --from 2026-01-10 --days 1");
+  EXPECT_NE(Read("out").find("schedule 10:00 [\xe5\x85\xb1\xe9\x80\x9a] new"), std::string::npos) << Read("out");
+  Cli("v", "add schedule 2026-01-11 gone --time 10:00");
+  EXPECT_EQ(Status(), 6);
+  EXPECT_NE(Read("err").find("written, but its UIDs could not be kept"), std::string::npos) << Read("err");
+  // A record that could not be written at all is still told as unchanged.
+  std::system("rmdir v/record.uids && chmod a-w v/record");
+  const std::string kept = Read("v/record");
+  Cli("v", "add task 2026-01-12 refused");
+  EXPECT_EQ(Status(), 6);
+  EXPECT_NE(Read("err").find("could not be saved; it is unchanged"), std::string::npos) << Read("err");
+  EXPECT_EQ(Read("v/record"), kept);
+  std::system("chmod u+w v/record");
 }
 
 // RRULE and DURATION values are read whole by their grammar: every part of a
