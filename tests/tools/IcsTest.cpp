@@ -202,7 +202,8 @@ std::vector<std::string> Entries(const std::string& dir) {
   std::vector<std::string> out;
   std::istringstream lines(Read("out"));
   const std::regex drop(
-      "\"(index|offset|size|stampSeq|stampDay|stampHour|stampMinute|reserved[123]|extraLen)\":\\d+,?|\"extra\":\\[[0-9,]*\\],?");
+      "\"(index|offset|size|stampSeq|stampDay|stampHour|stampMinute|reserved[123]|extraLen)\":\\d+,?"
+      "|\"extra\":\\[[0-9,]*\\],?");
   for (std::string line; std::getline(lines, line);) out.push_back(std::regex_replace(line, drop, ""));
   return out;
 }
@@ -341,14 +342,16 @@ std::vector<Rec> EveryFieldVelmoOwns() {
   add(Repeat(Schedule(Day(2026, 8, 5), Day(2027, 8, 5), 0, 0, 0, 0, "daily, masks"), 1, 2, 0x04, 0x08));
   add(Repeat(Schedule(Day(2026, 8, 6), Day(2026, 8, 6), 11, 0, 12, 0, "no rule, interval 5"), 0, 5, 0x10, 0x20));
   add(Repeat(Schedule(Day(2026, 8, 2), Day(2027, 8, 2), 0, 0, 0, 0, "starts on a day it skips"), 2, 2, 0x08));
-  add(Repeat(Schedule(Day(2026, 8, 1), Day(2027, 8, 1), 0, 0, 0, 0, "month week bits 0x20..0x80"), 4, 1, 0x02 | 0xE0, 0x08 | 0x80));
+  add(Repeat(Schedule(Day(2026, 8, 1), Day(2027, 8, 1), 0, 0, 0, 0, "month week bits 0x20..0x80"), 4, 1,
+             0x02 | 0xE0, 0x08 | 0x80));
   // Texts: the first and last codes of each Shift-JIS range, controls, bytes
   // that start no character; a link with blanks, a tab and a line feed.
   const std::string ends = "\x81\x40\x81\xFC\x82\x4F\x88\x9F\x9F\xFC\xE0\x40\xEA\xA4\x87\x40\x87\x9C"
                            "\xED\x40\xEE\xFC\xFA\x40\xFC\x4B\xF0\x40\xF9\xFC\xA1\xDF\x20\x7E\x5C";
   add(Schedule(Day(2026, 9, 1), Day(2026, 9, 1), 9, 0, 10, 0, " " + ends + " \n " + ends + " "));
-  add(Schedule(Day(2026, 9, 2), Day(2026, 9, 2), 9, 0, 10, 0, std::string("\x01\x1F\x7F\r\r\n\x80\xA0\xFD\xFF\x81", 11)));
-  add(Schedule(Day(2026, 9, 3), Day(2026, 9, 3), 9, 0, 10, 0, "\x81\x60\x81\x5C\x81\x7C\x81\x91 tilde, dash, minus, cent"));
+  const std::string controls("\x01\x1F\x7F\r\r\n\x80\xA0\xFD\xFF\x81", 11);
+  add(Schedule(Day(2026, 9, 2), Day(2026, 9, 2), 9, 0, 10, 0, controls));
+  add(Schedule(Day(2026, 9, 3), Day(2026, 9, 3), 9, 0, 10, 0, "\x81\x60\x81\x5C\x81\x7C\x81\x91 tilde, dash"));
   recs.back().link = " a\tb\nc.txt ";
   add(Schedule(Day(2026, 9, 4), Day(2026, 9, 4), 9, 0, 10, 0, std::string(3000, 'x') + " long"));
   return recs;
@@ -393,7 +396,9 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   std::vector<std::string> before = Entries("v"), after = Entries("w");
   // A timed schedule over several days comes back as the range it was.
   ASSERT_EQ(after.size(), before.size());
-  for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i], before[i]) << i << (i < ordinary ? "" : " (owned field)");
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i], before[i]) << i << (i < ordinary ? "" : " (owned field)");
+  }
   const std::string record = Read("w/record");
   Cli("w", "import-ics ../out.ics");
   EXPECT_EQ(Status(), 0);
@@ -407,6 +412,36 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   Cli("w", "export-ics ../again.ics");
   EXPECT_EQ(UidsIn(Read("again.ics")), UidsIn(Read("out.ics")));
   EXPECT_EQ(Read("again.ics"), Read("out.ics"));
+  // Changed by another calendar, an item is read by its ordinary properties:
+  // what Velmo wrote beside them no longer speaks for it.
+  std::string changed = Read("out.ics");
+  const auto edit = [&changed](const std::string& from, const std::string& to) {
+    const std::size_t at = changed.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    changed.replace(at, from.size(), to);
+  };
+  edit("DTSTART;VALUE=DATE:20260601\r\nDTEND;VALUE=DATE:20260602\r\n",
+       "DTSTART;TZID=Asia/Tokyo:20260601T110000\r\nDTEND;TZID=Asia/Tokyo:20260601T120000\r\n");
+  edit("0000c800\r\nDUE;VALUE=DATE:20260613\r\nPRIORITY:9\r\nSTATUS:NEEDS-ACTION",
+       "0000c800\r\nDUE;VALUE=DATE:20260613\r\nPRIORITY:4\r\nSTATUS:NEEDS-ACTION");
+  edit("SUMMARY: \xE3\x80\x80", "SUMMARY:edited\xE3\x80\x80");
+  edit("DTSTART;VALUE=DATE:20260805\r\nDTEND;VALUE=DATE:20260806\r\nRRULE:FREQ=WEEKLY",
+       "DTSTART;VALUE=DATE:20260812\r\nDTEND;VALUE=DATE:20260813\r\nRRULE:FREQ=WEEKLY");
+  Write("changed.ics", changed);
+  Cli("x", "import-ics ../changed.ics");
+  EXPECT_EQ(Status(), 0) << Read("err");
+  const std::vector<std::string> read = Entries("x");
+  const auto entry = [&read](const std::string& text) {
+    for (const std::string& line : read) {
+      if (line.find("\"text\":\"" + text) != std::string::npos) return line;
+    }
+    return std::string("none: ") + text;
+  };
+  EXPECT_NE(entry("start time, end 00:00").find("\"startHour\":11,\"startMinute\":0,\"endHour\":12"),
+            std::string::npos);
+  EXPECT_NE(entry("open, rank 200").find("\"rank\":4"), std::string::npos);
+  EXPECT_NE(entry("edited\xE3\x80\x80").find("\"textLen\":"), std::string::npos);
+  EXPECT_NE(entry("starts on a day it skips").find("\"startDate\":\"2026-08-12\""), std::string::npos);
 }
 
 TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted) {
@@ -571,10 +606,13 @@ TEST(IcsImport, NothingIsWrongInSilence) {
   EXPECT_NE(Read("out").find("0 added, 5 already in the record"), std::string::npos) << Read("out");
   // The record written but its UIDs not (record.uids a folder): said so, not "unchanged".
   std::system("rm -f v/record.uids && mkdir v/record.uids");
-  Write("new.ics", head + "BEGIN:VEVENT\r\nUID:new\r\nDTSTART:20260110T100000\r\nSUMMARY:new\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  Write("new.ics", head + "BEGIN:VEVENT\r\nUID:new\r\nDTSTART:20260110T100000\r\nSUMMARY:new\r\nEND:VEVENT\r\n"
+                          "END:VCALENDAR\r\n");
   Cli("v", "import-ics ../new.ics");
   EXPECT_EQ(Status(), 6);
-  EXPECT_EQ(Read("err"), "velmo-cli import-ics: record: written, but its UIDs could not be kept: record.uids could not be written\n");
+  EXPECT_EQ(Read("err"),
+            "velmo-cli import-ics: record: written, but its UIDs could not be kept: "
+            "record.uids could not be written\n");
   Cli("v", "agenda --from 2026-01-10 --days 1");
   EXPECT_NE(Read("out").find("schedule 10:00 [\xe5\x85\xb1\xe9\x80\x9a] new"), std::string::npos) << Read("out");
   Cli("v", "add schedule 2026-01-11 gone --time 10:00");
