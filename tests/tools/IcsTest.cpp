@@ -430,7 +430,7 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   Write("changed.ics", changed);
   Cli("x", "import-ics ../changed.ics");
   EXPECT_EQ(Status(), 0) << Read("err");
-  const std::vector<std::string> read = Entries("x");
+  std::vector<std::string> read = Entries("x");
   const auto entry = [&read](const std::string& text) {
     for (const std::string& line : read) {
       if (line.find("\"text\":\"" + text) != std::string::npos) return line;
@@ -442,6 +442,11 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   EXPECT_NE(entry("open, rank 200").find("\"rank\":4"), std::string::npos);
   EXPECT_NE(entry("edited\xE3\x80\x80").find("\"textLen\":"), std::string::npos);
   EXPECT_NE(entry("starts on a day it skips").find("\"startDate\":\"2026-08-12\""), std::string::npos);
+  // Read in another zone, a task keeps the day it was done (COMPLETED is a moment).
+  Cli("y", "import-ics ../out.ics", "America/New_York");
+  read = Entries("y");
+  EXPECT_NE(entry("done, rank 200").find("\"done\":[" + std::to_string(Day(2026, 6, 20)) + "]"), std::string::npos)
+      << entry("done, rank 200");
 }
 
 TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted) {

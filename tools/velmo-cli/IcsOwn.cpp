@@ -18,6 +18,7 @@ constexpr const char* kLabel = "X-VELMO-LABEL";
 constexpr const char* kRule = "X-VELMO-RULE";
 constexpr const char* kText = "X-VELMO-TEXT";
 constexpr const char* kLink = "X-VELMO-LINK";
+constexpr const char* kDone = "X-VELMO-DONE";
 constexpr int kHighestPriority = 9;
 constexpr const char* kHolidayCategory = "\xe4\xbc\x91\xe6\x97\xa5";  // 休日 (UTF-8)
 
@@ -84,6 +85,26 @@ bool PartCarried(const Entry& e) {
     case KIND_TASK: return e.taskWord == 0 && e.rank <= kHighestPriority;
     default: return false;
   }
+}
+
+std::string DateText(DayNo day) {
+  std::uint16_t y, m, d;
+  DayNo_ToDate(day, y, m, d);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u%02u%02u", unsigned{y}, unsigned{m}, unsigned{d});
+  return text;
+}
+
+// YYYYMMDD as a day Velmo holds; DAY_NONE when it is none.
+DayNo DayOf(std::string_view text) {
+  long n[1];
+  if (text.size() != 8 || !Numbers(text, n, 99999999)) return DAY_NONE;
+  const long y = n[0] / 10000, m = n[0] / 100 % 100, d = n[0] % 100;
+  if (y < DATE_FIRST_YEAR || y > DATE_LAST_YEAR || m < 1 || m > 12 || d < 1 ||
+      d > Date_MonthLength(static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m))) {
+    return DAY_NONE;
+  }
+  return Date_ToDayNo(static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d));
 }
 
 bool HasRuleBytes(const Entry& e) { return e.repeat != 0 || e.interval != 0 || e.weekMask != 0 || e.weekdayMask != 0; }
@@ -189,12 +210,14 @@ void IcsOwn_Put(IcsComponent& c, const Entry& e) {
   }
   if (e.label != 0 && !NamedLabel(e.label)) c.lines.push_back(Line(kLabel, std::to_string(e.label)));
   if (HasRuleBytes(e)) {
-    std::uint16_t y, m, d;
-    DayNo_ToDate(e.startDay, y, m, d);
-    char text[48];
-    std::snprintf(text, sizeof text, "%u,%u,%u,%u,%04u%02u%02u", unsigned{e.repeat}, unsigned{e.interval},
-                  unsigned{e.weekMask}, unsigned{e.weekdayMask}, unsigned{y}, unsigned{m}, unsigned{d});
-    c.lines.push_back(Line(kRule, text));
+    char text[24];
+    std::snprintf(text, sizeof text, "%u,%u,%u,%u,", unsigned{e.repeat}, unsigned{e.interval},
+                  unsigned{e.weekMask}, unsigned{e.weekdayMask});
+    c.lines.push_back(Line(kRule, text + DateText(e.startDay)));
+  }
+  // COMPLETED is a moment: read in another zone it may fall on another day.
+  if (e.kind == KIND_TASK && e.doneLen >= 2 && e.done != nullptr) {
+    c.lines.push_back(Line(kDone, DateText(e.done[0])));
   }
   const std::string_view text = e.textLen != 0 ? std::string_view(e.text, e.textLen) : "";
   unsigned missing = 0;
@@ -217,20 +240,17 @@ IcsOwn IcsOwn_Read(const IcsComponent& c) {
   if (const IcsLine* l = c.First(kLabel); l != nullptr && Numbers(l->value, std::span(n, 1), 0xFFFF)) {
     own.label = static_cast<int>(n[0]);
   }
-  if (const IcsLine* l = c.First(kRule); l != nullptr && Numbers(l->value, std::span(n, 5), 99999999)) {
-    const long y = n[4] / 10000, m = n[4] / 100 % 100, d = n[4] % 100;
-    own.hasRule = n[0] <= 0xFF && n[1] <= 0xFF && n[2] <= 0xFF && n[3] <= 0xFF && y >= DATE_FIRST_YEAR &&
-                  y <= DATE_LAST_YEAR && m >= 1 && m <= 12 && d >= 1 &&
-                  d <= Date_MonthLength(static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m));
+  if (const IcsLine* l = c.First(kRule); l != nullptr && l->value.size() > 9 &&
+                                          Numbers(std::string_view(l->value).substr(0, l->value.size() - 9),
+                                                  std::span(n, 4), 0xFF)) {
     own.rule.repeat = static_cast<RepeatType>(n[0]);
     own.rule.interval = static_cast<std::uint8_t>(n[1]);
     own.rule.weekMask = static_cast<std::uint8_t>(n[2]);
     own.rule.weekdayMask = static_cast<std::uint8_t>(n[3]);
-    if (own.hasRule) {
-      own.rule.startDay = Date_ToDayNo(static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m),
-                                       static_cast<std::uint16_t>(d));
-    }
+    own.rule.startDay = DayOf(std::string_view(l->value).substr(l->value.size() - 8));
+    own.hasRule = own.rule.startDay != DAY_NONE && l->value[l->value.size() - 9] == ',';
   }
+  if (const IcsLine* l = c.First(kDone)) own.done = DayOf(l->value);
   if (const IcsLine* l = c.First(kText)) own.hasText = Unhex(l->value, own.text);
   if (const IcsLine* l = c.First(kLink)) own.hasLink = Unhex(l->value, own.link);
   return own;
@@ -242,6 +262,12 @@ void IcsOwn_Apply(const IcsOwn& own, bool timed, std::span<IcsItem> items) {
     if (own.label >= 0) item.label = static_cast<std::uint16_t>(own.label);
   }
   if (own.hasRule && items.size() == 1) ApplyRule(own, items.front());
+  // The done day as Velmo wrote it, while COMPLETED still names that day
+  // in some zone (a day either side).
+  for (IcsItem& item : items) {
+    const int by = static_cast<int>(item.done) - static_cast<int>(own.done);
+    if (own.done != DAY_NONE && item.done != DAY_NONE && by >= -1 && by <= 1) item.done = own.done;
+  }
 }
 
 void IcsOwn_SetKindPart(Entry& e, const std::uint8_t part[4]) {

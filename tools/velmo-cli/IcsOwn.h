@@ -35,6 +35,7 @@ struct IcsOwn {
   std::uint8_t part[4] = {0, 0, 0, 0};
   int label = -1;
   Entry rule{};  // repeat, interval, masks and startDay
+  DayNo done = DAY_NONE;
   std::string text, link;  // Shift-JIS
 };
 IcsOwn IcsOwn_Read(const IcsComponent& c);
