@@ -447,6 +447,28 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   read = Entries("y");
   EXPECT_NE(entry("done, rank 200").find("\"done\":[" + std::to_string(Day(2026, 6, 20)) + "]"), std::string::npos)
       << entry("done, rank 200");
+  // Velmo's own properties count in Velmo's own export only, and only with
+  // values an entry may hold: no repeat type past 6, no hour past 24.
+  const std::string item = "BEGIN:VEVENT\r\nUID:h\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:h\r\n"
+                           "X-VELMO-RULE:9,1,0,0,20260301\r\nX-VELMO-KIND-PART:c8c80000\r\nEND:VEVENT\r\n"
+                           "BEGIN:VEVENT\r\nUID:f\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:f\r\n"
+                           "X-VELMO-KIND:7\r\nX-VELMO-KIND-PART:01020304\r\nX-VELMO-LABEL:6\r\nEND:VEVENT\r\n";
+  const std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:";
+  Write("own.ics",
+        calendar + "-//Velmo//velmo-cli//EN\r\n" + item.substr(0, item.find("BEGIN", 1)) + "END:VCALENDAR\r\n");
+  Write("foreign.ics", calendar + "-//t//t//EN\r\n" + std::regex_replace(item, std::regex("UID:"), "UID:t") +
+                           "END:VCALENDAR\r\n");
+  Cli("z", "import-ics ../own.ics");
+  Cli("z", "import-ics ../foreign.ics");
+  EXPECT_EQ(Status(), 0) << Read("err");
+  read = Entries("z");
+  ASSERT_EQ(read.size(), 3u);
+  for (const std::string& line : read) {
+    EXPECT_NE(line.find("\"kind\":6,\"label\":0,\"startDay\":" + std::to_string(Day(2026, 3, 1)) + ",\"endDay\":" +
+                        std::to_string(Day(2026, 3, 1)) + ",\"repeat\":0,\"interval\":0"),
+              std::string::npos) << line;
+    EXPECT_NE(line.find("\"kindPart\":\"00000000\""), std::string::npos) << line;
+  }
 }
 
 TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted) {

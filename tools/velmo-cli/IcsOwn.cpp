@@ -139,6 +139,8 @@ void SetRule(IcsItem& item, const Entry& rule) {
 // The rule bytes as written, where they fall on the days the ordinary RRULE
 // gave this one entry (tasks have no RRULE: their own day must agree).
 void ApplyRule(const IcsOwn& own, IcsItem& item) {
+  // Any other repeat type stops the month expansion.
+  if (own.rule.repeat > REPEAT_YEAR_WEEKDAY) return;
   if (item.kind == KIND_TASK) {
     if (own.rule.startDay == item.start) SetRule(item, own.rule);
     return;
@@ -151,7 +153,7 @@ void ApplyRule(const IcsOwn& own, IcsItem& item) {
   kept.weekMask = own.rule.weekMask;
   kept.weekdayMask = own.rule.weekdayMask;
   kept.startDay = own.rule.startDay;
-  if (kept.startDay == DAY_NONE || kept.startDay > read.startDay || kept.repeat > REPEAT_YEAR_WEEKDAY) return;
+  if (kept.startDay == DAY_NONE || kept.startDay > read.startDay) return;
   IcsRules_Derive(kept);
   if (!(CanonOf(kept) == CanonOf(read)) || Entry_FirstDay(kept) != read.startDay) return;
   SetRule(item, own.rule);
@@ -160,15 +162,17 @@ void ApplyRule(const IcsOwn& own, IcsItem& item) {
 // The kind-part bytes as written, where the ordinary times and rank agree.
 void ApplyPart(const IcsOwn& own, bool timed, IcsItem& item) {
   const std::uint8_t* p = own.part;
+  // Clock times stay clock times, whatever a file says.
+  const bool clock = p[0] <= 24 && p[1] <= 59 && p[2] <= 24 && p[3] <= 59;
   bool agrees = false;
   if (own.kind == KIND_OPAQUE) {
     agrees = !timed && item.kind == KIND_SCHEDULE;
   } else if (own.kind == KIND_TIMED) {
-    agrees = timed && item.kind == KIND_SCHEDULE && item.startHour == p[0] && item.startMinute == p[1];
+    agrees = clock && timed && item.kind == KIND_SCHEDULE && item.startHour == p[0] && item.startMinute == p[1];
   } else if (own.kind != 0) {
     return;
   } else if (item.kind == KIND_SCHEDULE) {
-    agrees = timed ? item.startHour == p[0] && item.startMinute == p[1] : p[2] == 0 && p[3] == 0;
+    agrees = clock && (timed ? item.startHour == p[0] && item.startMinute == p[1] : p[2] == 0 && p[3] == 0);
   } else if (item.kind == KIND_TASK) {
     agrees = std::min<int>(p[2], kHighestPriority) == item.rank;
   }
