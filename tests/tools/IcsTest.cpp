@@ -195,12 +195,15 @@ void NewCalcurseFolder(const std::string& dir) {
   Write(dir + "/conf", "format.outputdate=%Y-%m-%d\n");
 }
 
-// The fields that make an entry, from velmo-cli dump (offsets, sizes and stamps left out).
+// The fields that make an entry, from velmo-cli dump. Left out: what Velmo
+// keeps without owning it (offsets, sizes, stamps, reserved words, extra words).
 std::vector<std::string> Entries(const std::string& dir) {
   Cli(dir, "dump");
   std::vector<std::string> out;
   std::istringstream lines(Read("out"));
-  const std::regex drop("\"(index|offset|size|stampSeq|stampDay|stampHour|stampMinute)\":\\d+,?");
+  const std::regex drop(
+      "\"(index|offset|size|stampSeq|stampDay|stampHour|stampMinute|reserved[123]|extraLen)\":\\d+,?"
+      "|\"extra\":\\[[0-9,]*\\],?");
   for (std::string line; std::getline(lines, line);) out.push_back(std::regex_replace(line, drop, ""));
   return out;
 }
@@ -266,6 +269,94 @@ TEST(IcsImport, CalcurseExportReadsIntoTheSameAgenda) {
 }
 
 // The UIDs of an iCalendar text, in order.
+// What only a record file or the dialog's corners hold, field by field: the
+// kinds made only by files (5 timed, 7 kept as read), labels past the four
+// named ones, a start time with the end 00:00 or after the end, ranks past
+// iCalendar's 9, the task word, every repeat type with interval 0, 1 and n
+// and with mask bits its type ignores, open ends, starts the rule skips, and
+// texts and links iCalendar cannot carry byte for byte.
+std::vector<Rec> EveryFieldVelmoOwns() {
+  std::vector<Rec> recs;
+  const auto add = [&recs](Rec r) { recs.push_back(r); };
+  add(Schedule(Day(2026, 6, 1), Day(2026, 6, 1), 9, 30, 0, 0, "start time, end 00:00"));
+  add(Schedule(Day(2026, 6, 2), Day(2026, 6, 4), 22, 0, 2, 0, "end before start"));
+  add(Schedule(Day(2026, 6, 5), Day(2026, 6, 5), 0, 0, 0, 0, "untimed"));
+  for (const int label : {5, 6, 7, 9, 300}) {
+    add(Schedule(Day(2026, 6, 6), Day(2026, 6, 6), 8, 0, 9, 0, "label " + std::to_string(label)));
+    recs.back().label = static_cast<std::uint16_t>(label);
+  }
+  Rec timed = Schedule(Day(2026, 6, 7), Day(2026, 6, 9), 10, 15, 0, 0, "kind 5");
+  timed.kind = 5;
+  add(timed);
+  timed.part[0] = timed.part[1] = 0;
+  timed.text = "kind 5 at midnight";
+  add(timed);
+  Rec opaque = Schedule(Day(2026, 6, 10), Day(2026, 6, 12), 0x34, 0x12, 0x56, 0x78, "kind 7");
+  opaque.kind = 7;
+  opaque.label = 2;
+  add(opaque);
+  add(Repeat(opaque, 2, 1, 0x08));
+  recs.back().text = "kind 7, weekly";
+  recs.back().endDay = Day(2026, 8, 31);
+  Rec task;
+  task.kind = 8;
+  task.startDay = Day(2026, 6, 13);
+  task.text = "open, rank 0, task word";
+  task.part[0] = 0xCD;
+  task.part[1] = 0xAB;
+  add(task);
+  task.part[0] = task.part[1] = 0;
+  task.part[2] = 200;
+  task.text = "open, rank 200";
+  add(task);
+  task.done = recordbytes::Word(Day(2026, 6, 20));
+  task.text = "done, rank 200";
+  add(task);
+  task.part[2] = 5;
+  task.done = recordbytes::Word(Day(2026, 6, 10));  // done before its day
+  task.text = "done early";
+  task.label = 7;
+  add(task);
+  // Every repeat type with interval 0, 1 and 3, bounded and open-ended.
+  struct Shape {
+    int repeat, weekMask, weekdayMask;
+    std::uint16_t start;
+  };
+  const Shape shapes[] = {
+      {1, 0, 0, Day(2026, 7, 1)},       {2, 0x02 | 0x40, 0, Day(2026, 7, 6)}, {3, 0, 0, Day(2026, 7, 31)},
+      {4, 0x01 | 0x10, 0x02, Day(2026, 7, 6)}, {5, 0, 0, Day(2026, 7, 15)},  {6, 0x04, 0x20 | 0x40, Day(2026, 7, 17)},
+  };
+  for (const Shape& s : shapes) {
+    for (const int interval : {0, 1, 3}) {
+      for (const bool open : {false, true}) {
+        Rec r = Repeat(Schedule(s.start, open ? 65535 : Day(2029, 12, 31), 7, 0, 8, 0, ""), s.repeat, interval,
+                       s.weekMask, s.weekdayMask);
+        r.text = "repeat " + std::to_string(s.repeat) + " every " + std::to_string(interval) + (open ? " open" : "");
+        add(r);
+      }
+    }
+  }
+  // Mask bits the type ignores, an interval without a rule, a start the rule skips.
+  add(Repeat(Schedule(Day(2026, 8, 3), Day(2027, 8, 3), 0, 0, 0, 0, "weekly, bit 0x80"), 2, 1, 0x02 | 0x80));
+  add(Repeat(Schedule(Day(2026, 8, 4), Day(2027, 8, 4), 0, 0, 0, 0, "monthly, masks"), 3, 2, 0x1F, 0x7F));
+  add(Repeat(Schedule(Day(2026, 8, 5), Day(2027, 8, 5), 0, 0, 0, 0, "daily, masks"), 1, 2, 0x04, 0x08));
+  add(Repeat(Schedule(Day(2026, 8, 6), Day(2026, 8, 6), 11, 0, 12, 0, "no rule, interval 5"), 0, 5, 0x10, 0x20));
+  add(Repeat(Schedule(Day(2026, 8, 2), Day(2027, 8, 2), 0, 0, 0, 0, "starts on a day it skips"), 2, 2, 0x08));
+  add(Repeat(Schedule(Day(2026, 8, 1), Day(2027, 8, 1), 0, 0, 0, 0, "month week bits 0x20..0x80"), 4, 1,
+             0x02 | 0xE0, 0x08 | 0x80));
+  // Texts: the first and last codes of each Shift-JIS range, controls, bytes
+  // that start no character; a link with blanks, a tab and a line feed.
+  const std::string ends = "\x81\x40\x81\xFC\x82\x4F\x88\x9F\x9F\xFC\xE0\x40\xEA\xA4\x87\x40\x87\x9C"
+                           "\xED\x40\xEE\xFC\xFA\x40\xFC\x4B\xF0\x40\xF9\xFC\xA1\xDF\x20\x7E\x5C";
+  add(Schedule(Day(2026, 9, 1), Day(2026, 9, 1), 9, 0, 10, 0, " " + ends + " \n " + ends + " "));
+  const std::string controls("\x01\x1F\x7F\r\r\n\x80\xA0\xFD\xFF\x81", 11);
+  add(Schedule(Day(2026, 9, 2), Day(2026, 9, 2), 9, 0, 10, 0, controls));
+  add(Schedule(Day(2026, 9, 3), Day(2026, 9, 3), 9, 0, 10, 0, "\x81\x60\x81\x5C\x81\x7C\x81\x91 tilde, dash"));
+  recs.back().link = " a\tb\nc.txt ";
+  add(Schedule(Day(2026, 9, 4), Day(2026, 9, 4), 9, 0, 10, 0, std::string(3000, 'x') + " long"));
+  return recs;
+}
+
 std::vector<std::string> UidsIn(const std::string& ics) {
   std::vector<std::string> out;
   for (std::size_t at = 0; (at = ics.find("\r\nUID:", at)) != std::string::npos; at += 7) {
@@ -291,31 +382,93 @@ TEST(IcsImport, RoundTripGivesTheSameEntriesAndASecondImportAddsNothing) {
   recs.push_back(holiday);
   recs.push_back(Repeat(holiday, 6, 1, 0x10, 0x02));
   recs.back().startDay = Day(2026, 5, 25);
+  const std::size_t ordinary = recs.size();
+  for (const Rec& r : EveryFieldVelmoOwns()) recs.push_back(r);
   WriteRecord("v", recs);
   Cli("v", "export-ics ../out.ics");
   Cli("w", "import-ics ../out.ics --dry-run");
   EXPECT_EQ(Status(), 0);
-  EXPECT_NE(Read("out").find("24 to add"), std::string::npos) << Read("out");
+  const std::string count = std::to_string(recs.size());
+  EXPECT_NE(Read("out").find(count + " to add"), std::string::npos) << Read("out");
   EXPECT_FALSE(Exists("w/record"));
   Cli("w", "import-ics ../out.ics");
   EXPECT_EQ(Status(), 0) << Read("err");
   std::vector<std::string> before = Entries("v"), after = Entries("w");
   // A timed schedule over several days comes back as the range it was.
   ASSERT_EQ(after.size(), before.size());
-  for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i], before[i]) << i;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i], before[i]) << i << (i < ordinary ? "" : " (owned field)");
+  }
   const std::string record = Read("w/record");
   Cli("w", "import-ics ../out.ics");
   EXPECT_EQ(Status(), 0);
-  EXPECT_NE(Read("out").find("0 added, 24 already in the record"), std::string::npos) << Read("out");
+  EXPECT_NE(Read("out").find("0 added, " + count + " already in the record"), std::string::npos) << Read("out");
   EXPECT_EQ(Read("w/record"), record);
   // Importing its own export into the record it came from adds nothing either.
   Cli("v", "import-ics ../out.ics");
-  EXPECT_NE(Read("out").find("0 added, 24 already"), std::string::npos) << Read("out");
+  EXPECT_NE(Read("out").find("0 added, " + count + " already"), std::string::npos) << Read("out");
   EXPECT_EQ(Read("err"), "");
   // The items keep their UIDs: exported again from the copy, the file is the same.
   Cli("w", "export-ics ../again.ics");
   EXPECT_EQ(UidsIn(Read("again.ics")), UidsIn(Read("out.ics")));
   EXPECT_EQ(Read("again.ics"), Read("out.ics"));
+  // Changed by another calendar, an item is read by its ordinary properties:
+  // what Velmo wrote beside them no longer speaks for it.
+  std::string changed = Read("out.ics");
+  const auto edit = [&changed](const std::string& from, const std::string& to) {
+    const std::size_t at = changed.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    changed.replace(at, from.size(), to);
+  };
+  edit("DTSTART;VALUE=DATE:20260601\r\nDTEND;VALUE=DATE:20260602\r\n",
+       "DTSTART;TZID=Asia/Tokyo:20260601T110000\r\nDTEND;TZID=Asia/Tokyo:20260601T120000\r\n");
+  edit("0000c800\r\nDUE;VALUE=DATE:20260613\r\nPRIORITY:9\r\nSTATUS:NEEDS-ACTION",
+       "0000c800\r\nDUE;VALUE=DATE:20260613\r\nPRIORITY:4\r\nSTATUS:NEEDS-ACTION");
+  edit("SUMMARY: \xE3\x80\x80", "SUMMARY:edited\xE3\x80\x80");
+  edit("DTSTART;VALUE=DATE:20260805\r\nDTEND;VALUE=DATE:20260806\r\nRRULE:FREQ=WEEKLY",
+       "DTSTART;VALUE=DATE:20260812\r\nDTEND;VALUE=DATE:20260813\r\nRRULE:FREQ=WEEKLY");
+  Write("changed.ics", changed);
+  Cli("x", "import-ics ../changed.ics");
+  EXPECT_EQ(Status(), 0) << Read("err");
+  std::vector<std::string> read = Entries("x");
+  const auto entry = [&read](const std::string& text) {
+    for (const std::string& line : read) {
+      if (line.find("\"text\":\"" + text) != std::string::npos) return line;
+    }
+    return std::string("none: ") + text;
+  };
+  EXPECT_NE(entry("start time, end 00:00").find("\"startHour\":11,\"startMinute\":0,\"endHour\":12"),
+            std::string::npos);
+  EXPECT_NE(entry("open, rank 200").find("\"rank\":4"), std::string::npos);
+  EXPECT_NE(entry("edited\xE3\x80\x80").find("\"textLen\":"), std::string::npos);
+  EXPECT_NE(entry("starts on a day it skips").find("\"startDate\":\"2026-08-12\""), std::string::npos);
+  // Read in another zone, a task keeps the day it was done (COMPLETED is a moment).
+  Cli("y", "import-ics ../out.ics", "America/New_York");
+  read = Entries("y");
+  EXPECT_NE(entry("done, rank 200").find("\"done\":[" + std::to_string(Day(2026, 6, 20)) + "]"), std::string::npos)
+      << entry("done, rank 200");
+  // Velmo's own properties count in Velmo's own export only, and only with
+  // values an entry may hold: no repeat type past 6, no hour past 24.
+  const std::string item = "BEGIN:VEVENT\r\nUID:h\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:h\r\n"
+                           "X-VELMO-RULE:9,1,0,0,20260301\r\nX-VELMO-KIND-PART:c8c80000\r\nEND:VEVENT\r\n"
+                           "BEGIN:VEVENT\r\nUID:f\r\nDTSTART;VALUE=DATE:20260301\r\nSUMMARY:f\r\n"
+                           "X-VELMO-KIND:7\r\nX-VELMO-KIND-PART:01020304\r\nX-VELMO-LABEL:6\r\nEND:VEVENT\r\n";
+  const std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:";
+  Write("own.ics",
+        calendar + "-//Velmo//velmo-cli//EN\r\n" + item.substr(0, item.find("BEGIN", 1)) + "END:VCALENDAR\r\n");
+  Write("foreign.ics", calendar + "-//t//t//EN\r\n" + std::regex_replace(item, std::regex("UID:"), "UID:t") +
+                           "END:VCALENDAR\r\n");
+  Cli("z", "import-ics ../own.ics");
+  Cli("z", "import-ics ../foreign.ics");
+  EXPECT_EQ(Status(), 0) << Read("err");
+  read = Entries("z");
+  ASSERT_EQ(read.size(), 3u);
+  for (const std::string& line : read) {
+    EXPECT_NE(line.find("\"kind\":6,\"label\":0,\"startDay\":" + std::to_string(Day(2026, 3, 1)) + ",\"endDay\":" +
+                        std::to_string(Day(2026, 3, 1)) + ",\"repeat\":0,\"interval\":0"),
+              std::string::npos) << line;
+    EXPECT_NE(line.find("\"kindPart\":\"00000000\""), std::string::npos) << line;
+  }
 }
 
 TEST(IcsImport, RulesVelmoCannotKeepAreReportedByUidAndZonesAndTextAreConverted) {
@@ -478,6 +631,28 @@ TEST(IcsImport, NothingIsWrongInSilence) {
   EXPECT_EQ(Read("v/record"), record);
   Cli("v", "import-ics ../in.ics");
   EXPECT_NE(Read("out").find("0 added, 5 already in the record"), std::string::npos) << Read("out");
+  // The record written but its UIDs not (record.uids a folder): said so, not "unchanged".
+  std::system("rm -f v/record.uids && mkdir v/record.uids");
+  Write("new.ics", head + "BEGIN:VEVENT\r\nUID:new\r\nDTSTART:20260110T100000\r\nSUMMARY:new\r\nEND:VEVENT\r\n"
+                          "END:VCALENDAR\r\n");
+  Cli("v", "import-ics ../new.ics");
+  EXPECT_EQ(Status(), 6);
+  EXPECT_EQ(Read("err"),
+            "velmo-cli import-ics: record: written, but its UIDs could not be kept: "
+            "record.uids could not be written\n");
+  Cli("v", "agenda --from 2026-01-10 --days 1");
+  EXPECT_NE(Read("out").find("schedule 10:00 [\xe5\x85\xb1\xe9\x80\x9a] new"), std::string::npos) << Read("out");
+  Cli("v", "add schedule 2026-01-11 gone --time 10:00");
+  EXPECT_EQ(Status(), 6);
+  EXPECT_NE(Read("err").find("written, but its UIDs could not be kept"), std::string::npos) << Read("err");
+  // A record that could not be written at all is still told as unchanged.
+  std::system("rmdir v/record.uids && chmod a-w v/record");
+  const std::string kept = Read("v/record");
+  Cli("v", "add task 2026-01-12 refused");
+  EXPECT_EQ(Status(), 6);
+  EXPECT_NE(Read("err").find("could not be saved; it is unchanged"), std::string::npos) << Read("err");
+  EXPECT_EQ(Read("v/record"), kept);
+  std::system("chmod u+w v/record");
 }
 
 // RRULE and DURATION values are read whole by their grammar: every part of a

@@ -10,6 +10,7 @@
 #include "Cli.h"
 #include "IcsExport.h"
 #include "IcsGroup.h"
+#include "IcsOwn.h"
 #include "IcsRecur.h"
 #include "IcsShared.h"
 #include "IcsWrite.h"
@@ -110,7 +111,7 @@ void Report(Exporter& x, const std::string& uid, const char* what) {
 }
 
 void AddText(IcsComponent& c, const Entry& e) {
-  const std::string text = Sjis_ToUtf8(e.textLen != 0 ? std::string_view(e.text, e.textLen) : "");
+  const std::string text = IcsOwn_Utf8Text(e.textLen != 0 ? std::string_view(e.text, e.textLen) : "");
   const std::size_t feed = text.find('\n');
   c.lines.push_back(Line("SUMMARY", IcsWrite_Text(text.substr(0, feed))));
   if (feed != std::string::npos) c.lines.push_back(Line("DESCRIPTION", IcsWrite_Text(text.substr(feed + 1))));
@@ -123,7 +124,8 @@ void AddCommon(IcsComponent& c, const Entry& e, const std::string& uid) {
   if (e.kind == KIND_HOLIDAY) c.lines.push_back(Line("CATEGORIES", kHolidayCategory));
   const std::string label = Sjis_ToUtf8(CliData_LabelName(e.label));
   if (!label.empty()) c.lines.push_back(Line("CATEGORIES", IcsWrite_List(label)));
-  if (e.linkLen != 0) c.lines.push_back(Line("ATTACH", Sjis_ToUtf8(std::string_view(e.link, e.linkLen))));
+  if (e.linkLen != 0) c.lines.push_back(Line("ATTACH", IcsOwn_LinkValue(std::string_view(e.link, e.linkLen))));
+  IcsOwn_Put(c, e);
 }
 
 void AddByDays(IcsRecur& r, const Entry& e, bool withWeeks) {
@@ -300,7 +302,8 @@ std::string IcsExport_Text() {
       case KIND_TASK: AddTask(x, *e, name); break;
       case KIND_HOLIDAY:
       case KIND_TIMED:
-      case KIND_SCHEDULE: AddEvent(x, *e, name); break;
+      case KIND_SCHEDULE:
+      case KIND_OPAQUE: AddEvent(x, *e, name); break;
       default: Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
     }
   }

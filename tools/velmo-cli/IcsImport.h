@@ -34,6 +34,8 @@ struct IcsItem {
   std::uint8_t rank = ICS_DEFAULT_RANK;
   DayNo done = DAY_NONE;
   std::string text, link;  // Shift-JIS
+  std::uint8_t part[4] = {0, 0, 0, 0};  // the kind part as Velmo wrote it, when ownPart
+  bool ownPart = false;
 };
 
 struct IcsImport {

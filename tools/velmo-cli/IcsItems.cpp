@@ -6,6 +6,7 @@
 
 #include "CliData.h"
 #include "IcsEvents.h"
+#include "IcsOwn.h"
 #include "IcsText.h"
 #include "IcsTimes.h"
 #include "Sjis.h"
@@ -15,6 +16,8 @@ namespace {
 
 constexpr std::size_t kTextCapacity = cap::kEntryDialogText;
 constexpr std::size_t kLinkCapacity = cap::kFileName - 1;
+// Velmo's own export holds what a record file held: a block of the store.
+constexpr std::size_t kOwnCapacity = cap::kPoolBlockBytes;
 constexpr int kHighestRank = 9;
 constexpr const char* kHolidayCategory = "\xe4\xbc\x91\xe6\x97\xa5";  // 休日 (UTF-8)
 
@@ -22,7 +25,7 @@ using Report = IcsWhere;
 
 void Tell(const Report& w, const std::string& what) { IcsImport_Report(w, what); }
 
-void SetText(const Report& w, IcsItem& item, const IcsComponent& c, bool own) {
+void SetText(const Report& w, IcsItem& item, const IcsComponent& c, bool own, const IcsOwn& kept) {
   const IcsLine* summary = c.First("SUMMARY");
   const IcsLine* description = c.First("DESCRIPTION");
   std::string text = summary != nullptr ? IcsLines_Unescape(summary->value) : "";
@@ -31,15 +34,15 @@ void SetText(const Report& w, IcsItem& item, const IcsComponent& c, bool own) {
   if (description != nullptr && (!description->value.empty() || own)) {
     text.append("\n").append(IcsLines_Unescape(description->value));
   }
-  std::string plain;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    plain += text[i] == '\r' ? '\n' : text[i];
+  // The bytes Velmo wrote beside the text, while the text is still theirs.
+  if (kept.hasText && kept.text.size() <= kOwnCapacity && IcsOwn_Utf8Text(kept.text) == text) {
+    item.text = kept.text;
+    return;
   }
   unsigned missing = 0;
-  std::string sjis = IcsText_ToSjis(plain, missing);
+  std::string sjis = IcsOwn_SjisText(text, missing);
   if (missing != 0) Tell(w, std::to_string(missing) + " character(s) Shift-JIS lacks written as \xe3\x80\x93");
-  const std::size_t cut = Sjis_CutLength(sjis, kTextCapacity);
+  const std::size_t cut = Sjis_CutLength(sjis, own ? kOwnCapacity : kTextCapacity);
   if (cut < sjis.size()) {
     Tell(w, "text cut from " + std::to_string(sjis.size()) + " to " + std::to_string(cut) + " bytes");
     sjis.resize(cut);
@@ -47,17 +50,21 @@ void SetText(const Report& w, IcsItem& item, const IcsComponent& c, bool own) {
   item.text = sjis;
 }
 
-void SetLink(const Report& w, IcsItem& item, const IcsComponent& c) {
+void SetLink(const Report& w, IcsItem& item, const IcsComponent& c, bool own, const IcsOwn& kept) {
   const IcsLine* attach = c.First("ATTACH");
   if (attach == nullptr) return;
   const std::string* type = attach->Param("VALUE");
   if ((type != nullptr && *type == "BINARY") || attach->Param("ENCODING") != nullptr) {
     return Tell(w, "an attachment that is no link left out");
   }
+  if (kept.hasLink && kept.link.size() <= kOwnCapacity && IcsOwn_LinkValue(kept.link) == attach->value) {
+    item.link = kept.link;
+    return;
+  }
   unsigned missing = 0;
   std::string link = IcsText_ToSjis(attach->value, missing);
   if (missing != 0) Tell(w, std::to_string(missing) + " character(s) of the link Shift-JIS lacks written as \xe3\x80\x93");
-  const std::size_t cut = Sjis_CutLength(link, kLinkCapacity);
+  const std::size_t cut = Sjis_CutLength(link, own ? kOwnCapacity : kLinkCapacity);
   if (cut < link.size()) Tell(w, "link cut to " + std::to_string(cut) + " bytes");
   link.resize(cut);
   item.link = link;
@@ -153,8 +160,9 @@ bool TakeEvent(const IcsImport& im, const Report& w, const IcsComponent& c,
   const IcsWhen start = IcsTimes_In(ev.start, nullptr);
   if (OutOfRange(w, "starts", start.day)) return false;
   const bool holiday = SetCategories(item, c);
-  SetText(w, item, c, im.ownExport);
-  SetLink(w, item, c);
+  const IcsOwn kept = im.ownExport ? IcsOwn_Read(c) : IcsOwn{};
+  SetText(w, item, c, im.ownExport, kept);
+  SetLink(w, item, c, im.ownExport, kept);
   if (ev.start.isDate) {
     item.kind = holiday ? KIND_HOLIDAY : KIND_SCHEDULE;
     item.start = item.end = start.day;
@@ -162,14 +170,19 @@ bool TakeEvent(const IcsImport& im, const Report& w, const IcsComponent& c,
   } else {
     item.kind = KIND_SCHEDULE;
     SetTimes(item, start, IcsEvents_LocalEnd(ev), ev.hasEnd);
-    // Without an end time a timed item would show as untimed.
-    if (item.endHour == 0 && item.endMinute == 0 && item.startHour == 0 && item.startMinute == 0) {
+    // Without an end time a timed item would show as untimed (an entry
+    // with a start time only shows as timed).
+    if (item.endHour == 0 && item.endMinute == 0 && item.startHour == 0 && item.startMinute == 0 &&
+        kept.kind != KIND_TIMED) {
       item.endHour = 24;
       Tell(w, "starts at midnight without an end; kept as 00:00-24:00");
     }
   }
   if (OutOfRange(w, "ends", item.end)) return false;
-  return IcsEvents_Rule(im, w, c, ev, moved, item, out);
+  const std::size_t first = out.size();
+  if (!IcsEvents_Rule(im, w, c, ev, moved, item, out)) return false;
+  IcsOwn_Apply(kept, !ev.start.isDate, std::span(out).subspan(first));
+  return true;
 }
 
 bool TakeTask(const IcsImport& im, const Report& w, const IcsComponent& c, std::vector<IcsItem>& out) {
@@ -190,8 +203,9 @@ bool TakeTask(const IcsImport& im, const Report& w, const IcsComponent& c, std::
   }
   day = IcsTimes_In(day, nullptr);
   if (OutOfRange(w, "due", day.day)) return false;
-  SetText(w, item, c, im.ownExport);
-  SetLink(w, item, c);
+  const IcsOwn kept = im.ownExport ? IcsOwn_Read(c) : IcsOwn{};
+  SetText(w, item, c, im.ownExport, kept);
+  SetLink(w, item, c, im.ownExport, kept);
   SetCategories(item, c);
   item.kind = KIND_TASK;
   item.start = day.day;
@@ -207,6 +221,7 @@ bool TakeTask(const IcsImport& im, const Report& w, const IcsComponent& c, std::
     item.done = completed != nullptr && IcsTimes_Read(*completed, done, why) ? IcsTimes_In(done, nullptr).day : day.day;
   }
   if (c.First("RRULE") != nullptr) Tell(w, "not kept: RRULE (tasks do not repeat)");
+  IcsOwn_Apply(kept, false, std::span(&item, 1));
   out.push_back(item);
   return true;
 }

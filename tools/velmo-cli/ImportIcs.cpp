@@ -14,6 +14,7 @@
 #include "CliData.h"
 #include "Cli.h"
 #include "IcsImport.h"
+#include "IcsOwn.h"
 #include "IcsRules.h"
 #include "IcsZones.h"
 #include "files/Identity.h"
@@ -184,7 +185,7 @@ void IcsImport_Fill(Entry& e, const IcsItem& item) {
   e.startDay = item.start;
   e.endDay = item.end;
   e.repeat = item.repeat;
-  e.interval = static_cast<std::uint8_t>(item.repeat != REPEAT_NONE ? item.interval : 0);
+  e.interval = static_cast<std::uint8_t>(item.interval);
   e.weekMask = item.weekMask;
   e.weekdayMask = item.weekdayMask;
   if (item.kind == KIND_TASK) {
@@ -195,6 +196,7 @@ void IcsImport_Fill(Entry& e, const IcsItem& item) {
     e.endHour = static_cast<std::uint8_t>(item.endHour);
     e.endMinute = static_cast<std::uint8_t>(item.endMinute);
   }
+  if (item.ownPart) IcsOwn_SetKindPart(e, item.part);
 }
 
 std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries) {
