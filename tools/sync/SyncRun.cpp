@@ -232,9 +232,11 @@ struct Run {
     }
     if (o.dryRun || !FetchPatched()) return;
     state.collection = collection;
-    for (const SyncAction& a : report.plan.actions) {
-      if (!Carry(a)) return;
+    const std::size_t total = report.plan.actions.size();
+    for (std::size_t done = 0; done < total; ++done) {
+      if (!Carry(report.plan.actions[done])) return;
       if (++undone >= cap::kSyncStateBatch && !Save()) return;
+      if (o.progress != nullptr) o.progress(o.progressContext, done + 1, total);
     }
     TokenAfterWrites();
     state.token = token;

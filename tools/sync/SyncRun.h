@@ -45,6 +45,9 @@ struct SyncRunOptions {
   SyncInit init = SYNC_INIT_NONE;
   bool forceDelete = false;
   bool dryRun = false;    // plan only: nothing changed anywhere
+  // Told after each step of the plan carried out (done of total); may be null.
+  void (*progress)(void* context, std::size_t done, std::size_t total) = nullptr;
+  void* progressContext = nullptr;
 };
 
 enum SyncOutcome {

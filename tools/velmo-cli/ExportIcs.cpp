@@ -10,6 +10,7 @@
 
 #include "CliData.h"
 #include "Cli.h"
+#include "IcsExport.h"
 #include "IcsGroup.h"
 #include "IcsShared.h"
 #include "IcsWrite.h"
@@ -284,12 +285,47 @@ void AddTimeZone(Exporter& x) {
   icalcomponent_add_component(x.calendar, zone);
 }
 
+// A calendar with Velmo's header and its time zone, for the items to go in.
+Exporter NewCalendar() {
+  Exporter x{icalcomponent_new_vcalendar()};
+  icalcomponent_add_property(x.calendar, icalproperty_new_version("2.0"));
+  icalcomponent_add_property(x.calendar, icalproperty_new_prodid(ICS_PRODID));
+  AddTimeZone(x);
+  return x;
+}
+
+void AddEntry(Exporter& x, const Entry& e, const std::string& name) {
+  switch (e.kind) {
+    case KIND_TASK: AddTask(x, e, name); break;
+    case KIND_HOLIDAY:
+    case KIND_TIMED:
+    case KIND_SCHEDULE: AddEvent(x, e, name); break;
+    default: Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
+  }
+}
+
 bool WriteOut(const char* file, const char* text) {
   if (file == nullptr) return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0;
   return Files_ReplaceWhole(file, nullptr, [text](std::FILE* f) { return std::fputs(text, f) >= 0; });
 }
 
 }  // namespace
+
+bool IcsExport_Item(const std::vector<const Entry*>& entries, const std::string& uid, std::string& ics) {
+  IcsGroup joined;
+  const bool one = entries.size() == 1;
+  if (!one && !IcsGroup_Join(entries, joined)) return false;
+  Exporter x = NewCalendar();
+  if (one) {
+    AddEntry(x, *entries.front(), uid);
+  } else {
+    AddGroup(x, joined, uid);
+  }
+  const bool written = icalcomponent_get_first_real_component(x.calendar) != nullptr;
+  if (written) ics = IcsWrite_Component(x.calendar);
+  icalcomponent_free(x.calendar);
+  return written;
+}
 
 int Cli_ExportIcs(int argc, char** argv) {
   if (!CliData_TakeNow(argc, argv, kCommand)) return CLI_EXIT_USAGE;
@@ -310,10 +346,7 @@ int Cli_ExportIcs(int argc, char** argv) {
   std::vector<std::string> uid(count);
   IcsUids uids;
   IcsShared_LoadUids(uids, uid.data(), count);
-  Exporter x{icalcomponent_new_vcalendar()};
-  icalcomponent_add_property(x.calendar, icalproperty_new_version("2.0"));
-  icalcomponent_add_property(x.calendar, icalproperty_new_prodid(ICS_PRODID));
-  AddTimeZone(x);
+  Exporter x = NewCalendar();
   std::map<std::string, std::vector<const Entry*>> byUid;  // the entries of each item
   std::uint16_t pos = Store_First();
   for (std::size_t i = 0; const Entry* e = Store_Next(pos); ++i) {
@@ -332,14 +365,7 @@ int Cli_ExportIcs(int argc, char** argv) {
       continue;
     }
     if (n > group.size()) continue;
-    const std::string name = n > 1 ? uid[i] + "/" + std::to_string(n) : uid[i];
-    switch (e->kind) {
-      case KIND_TASK: AddTask(x, *e, name); break;
-      case KIND_HOLIDAY:
-      case KIND_TIMED:
-      case KIND_SCHEDULE: AddEvent(x, *e, name); break;
-      default: Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
-    }
+    AddEntry(x, *e, n > 1 ? uid[i] + "/" + std::to_string(n) : uid[i]);
   }
   const std::string text = IcsWrite_Component(x.calendar);
   const bool done = WriteOut(file.empty() ? nullptr : file.c_str(), text.c_str());

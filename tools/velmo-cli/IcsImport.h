@@ -54,9 +54,16 @@ struct IcsWhere {
   std::string uid;
 };
 void IcsImport_Report(const IcsWhere& where, const std::string& what);
+// Whose reports they are (the command, the file or server item), and how
+// many were made: an item read with none is one Velmo holds exactly.
+void IcsImport_SetSource(const char* command, const char* file);
+unsigned IcsImport_Reported();
 
 // The entry's own fields from an item (not its text, link or done mark).
 void IcsImport_Fill(Entry& e, const IcsItem& item);
+// A new entry of the store for an item, done mark included, not yet
+// registered; null when the pools are full.
+Entry* IcsImport_NewEntry(const IcsItem& item);
 // The fingerprints an item's entries will have, to compare with those remembered.
 std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries);
 
