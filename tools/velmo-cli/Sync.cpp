@@ -169,7 +169,8 @@ int Run(Job& job) {
   SyncRunOptions options{url, statePath, Record_Path(), job.init, job.forceDelete, job.dryRun, Progress, nullptr};
   const SyncReport report = SyncRun(dav, local, options);
   const int status = Tell(report, store, job.dryRun);
-  if (!job.dryRun && report.outcome != SYNC_FAILED && (job.url != nullptr || job.user != nullptr)) {
+  const bool synced = report.outcome == SYNC_DONE || report.outcome == SYNC_DONE_CONFLICTS;
+  if (!job.dryRun && synced && (job.url != nullptr || job.user != nullptr)) {
     if ((job.url == nullptr || SyncConf_Set(conf, "url", url)) && (job.user == nullptr || SyncConf_Set(conf, "user", user)) &&
         !SyncConf_Save(confPath.c_str(), Record_Path(), conf)) {
       Refuse(confPath + ": could not be written; give --url and --user again next time", 0);
