@@ -269,6 +269,27 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
   EXPECT_EQ(r.out, "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
   EXPECT_NE(Phone("todos").find("COMPLETED 買い物"), std::string::npos);
 
+  // What Velmo cannot hold at all (a day before 1970) is left alone on both
+  // sides and blocks nothing; an alarm is not kept here, and survives there
+  // when the item is changed here.
+  Phone("put birthday@phone 誕生日 19650505 RRULE:FREQ=YEARLY");
+  Phone("todo alarm@phone 鳴るタスク 20261202 "
+        "'BEGIN:VALARM\\nACTION:DISPLAY\\nDESCRIPTION:x\\nTRIGGER:-PT15M\\nEND:VALARM'");
+  r = Sync("a");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  EXPECT_NE(r.err.find("outside 1970-2050"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("left as it is"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("UID alarm@phone: not kept: VALARM"), std::string::npos) << r.err;
+  Window("a", 46358, "n\nSPC\nq\n");  // 2026-12-02: that task alone
+  r = Sync("a");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  const std::string alarmed = Phone("raw alarm@phone");
+  EXPECT_NE(alarmed.find("TRIGGER:-PT15M"), std::string::npos) << alarmed;
+  EXPECT_NE(alarmed.find("STATUS:COMPLETED"), std::string::npos) << alarmed;
+  EXPECT_NE(Phone("list").find("birthday@phone 誕生日"), std::string::npos);
+
   // Killed after the upload, before the state is saved: the next run adds no second one.
   ASSERT_EQ(Cli("a", "add schedule 2026-12-21 二度目はない").status, 0);
   r = Sync("a", "", "VELMO_SYNC_TEST_KILL_AT_SAVE=1");

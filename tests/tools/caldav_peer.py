@@ -1,7 +1,11 @@
 #!/usr/bin/python3
 """A second CalDAV client (python3-caldav) for the sync tests: the phone.
 
-caldav_peer.py COLLECTION USER PASSWORD put UID SUMMARY   add or replace an event
+caldav_peer.py COLLECTION USER PASSWORD put UID SUMMARY [DATE [LINES]]
+                                   add or replace an event (all day on DATE, YYYYMMDD; 20261208
+                                   without), LINES ("\n" between them) added to it
+caldav_peer.py COLLECTION USER PASSWORD todo UID SUMMARY DATE [LINES]   add or replace a to-do
+caldav_peer.py COLLECTION USER PASSWORD raw UID           the item of UID as the server holds it
 caldav_peer.py COLLECTION USER PASSWORD delete UID        delete the event of UID
 caldav_peer.py COLLECTION USER PASSWORD list              UID and SUMMARY, one a line, by UID
 caldav_peer.py COLLECTION USER PASSWORD days FROM TO      each day's events, repeats expanded:
@@ -21,12 +25,32 @@ PRODID:-//velmo tests//peer//EN
 BEGIN:VEVENT
 UID:{uid}
 DTSTAMP:20261207T090000Z
-DTSTART;VALUE=DATE:20261208
-DTEND;VALUE=DATE:20261209
+DTSTART;VALUE=DATE:{date}
 SUMMARY:{summary}
-END:VEVENT
+{lines}END:VEVENT
 END:VCALENDAR
 """
+TODO = """BEGIN:VCALENDAR
+VERSION:2.0
+PRODID:-//velmo tests//peer//EN
+BEGIN:VTODO
+UID:{uid}
+DTSTAMP:20261207T090000Z
+DUE;VALUE=DATE:{date}
+SUMMARY:{summary}
+{lines}END:VTODO
+END:VCALENDAR
+"""
+
+
+def save(calendar, uid, text):
+    """Adds the item of uid, or replaces it."""
+    try:
+        item = calendar.object_by_uid(uid)
+        item.data = text
+        item.save()
+    except caldav.error.NotFoundError:
+        calendar.save_event(text) if "VEVENT" in text else calendar.save_todo(text)
 
 
 def items(calendar):
@@ -39,14 +63,13 @@ def main(argv):
     url, user, password, action = argv[1:5]
     client = caldav.DAVClient(url, username=user or None, password=password or None)
     calendar = caldav.Calendar(client=client, url=url)
-    if action == "put":
+    if action in ("put", "todo"):
         uid, summary = argv[5], argv[6]
-        try:
-            event = calendar.event_by_uid(uid)
-            event.data = EVENT.format(uid=uid, summary=summary)
-            event.save()
-        except caldav.error.NotFoundError:
-            calendar.save_event(EVENT.format(uid=uid, summary=summary))
+        date = argv[7] if len(argv) > 7 else "20261208"
+        lines = argv[8].replace("\\n", "\n") + "\n" if len(argv) > 8 else ""
+        save(calendar, uid, (EVENT if action == "put" else TODO).format(uid=uid, summary=summary, date=date, lines=lines))
+    elif action == "raw":
+        print(calendar.object_by_uid(argv[5]).data)
     elif action == "delete":
         calendar.object_by_uid(argv[5]).delete()
     elif action == "list":
