@@ -343,11 +343,12 @@ TEST_P(SyncCommandTest, RefusalsChangeNothing) {
   Server stub(Server::STUB);
   const std::string down = "http://127.0.0.1:" + std::to_string(caldavharness::FreePort()) + "/";
   const std::string urls[] = {down, stub.Root() + "/truncated/", stub.Root() + "/html/", stub.Root() + "/huge/",
-                              stub.Root() + "/status500/"};
+                              stub.Root() + "/status500/", stub.Root() + "/badics/"};
   for (const std::string& url : urls) {
     r = Sync("a", "--force-delete --url '" + url + "'");
     EXPECT_EQ(r.status, 5) << url << r.err;
     EXPECT_NE(r.err.find("nothing changed here"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;  // one line saying why
     EXPECT_EQ(FilesOf("a"), before) << url;
   }
 

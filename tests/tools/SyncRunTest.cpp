@@ -51,7 +51,8 @@ SyncLocal LocalOf(Side& side) {
     print = Field(ics, "SUMMARY");
     inexact = ics.find("X-RICH") != std::string::npos;
     why = "no iCalendar item Velmo can read";
-    return !uid.empty() && print != "poison";
+    if (print == "poison") uid.clear();
+    return !uid.empty() || print == "poison";
   };
   l.write = [](void* c, const std::string& uid, const std::string& copy, std::string& ics, std::string&) {
     const std::string text = static_cast<Side*>(c)->entries.at(uid);

@@ -9,6 +9,7 @@ The first part of the path chooses the answer:
   /huge/       a 207 of 11 MB
   /status500/  500 to everything
   /digest/     a calendar, behind Digest authentication (alice, secret)
+  /badics/     a calendar whose one item is no iCalendar
 """
 import hashlib
 import re
@@ -20,6 +21,18 @@ CALENDAR = b"""<?xml version="1.0" encoding="utf-8"?>
 <multistatus xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav">
 <response><href>/digest/cal/</href><propstat><prop>
 <resourcetype><collection/><C:calendar/></resourcetype></prop>
+<status>HTTP/1.1 200 OK</status></propstat></response></multistatus>
+"""
+BADICS_CAL = CALENDAR.replace(b"/digest/", b"/badics/")
+BADICS_LIST = b"""<?xml version="1.0" encoding="utf-8"?>
+<multistatus xmlns="DAV:"><sync-token>http://stub/1</sync-token>
+<response><href>/badics/cal/x.ics</href><propstat><prop><getetag>"1"</getetag></prop>
+<status>HTTP/1.1 200 OK</status></propstat></response></multistatus>
+"""
+BADICS_BODY = b"""<?xml version="1.0" encoding="utf-8"?>
+<multistatus xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav">
+<response><href>/badics/cal/x.ics</href><propstat><prop><getetag>"1"</getetag>
+<C:calendar-data>this is no calendar</C:calendar-data></prop>
 <status>HTTP/1.1 200 OK</status></propstat></response></multistatus>
 """
 REALM, NONCE = "velmo-stub", "0123456789abcdef"
@@ -51,8 +64,7 @@ class Handler(BaseHTTPRequestHandler):
 
     def handle_any(self):
         length = int(self.headers.get("Content-Length", "0") or 0)
-        if length:
-            self.rfile.read(length)
+        body = self.rfile.read(length) if length else b""
         mode = self.path.strip("/").split("/")[0]
         if mode == "truncated":
             self.answer(207, CALENDAR[: len(CALENDAR) // 2])
@@ -62,6 +74,11 @@ class Handler(BaseHTTPRequestHandler):
             self.answer(207, b"<?xml version='1.0'?><html xmlns='http://www.w3.org/1999/xhtml'/>")
         elif mode == "huge":
             self.answer(207, b"<?xml version='1.0'?><multistatus xmlns='DAV:'>" + b" " * (11 << 20))
+        elif mode == "badics":
+            if self.command == "PROPFIND":
+                self.answer(207, BADICS_CAL)
+            else:
+                self.answer(207, BADICS_BODY if b"calendar-multiget" in body else BADICS_LIST)
         elif mode == "digest":
             if self.digest_ok():
                 self.answer(207, CALENDAR)

@@ -77,7 +77,8 @@ struct Run {
       std::string uid, print, why;
       bool rich = false;
       const std::string path = PathOf(collection, b.href);
-      if (!local.read(local.context, b.ics, uid, print, rich, why)) {
+      if (!local.read(local.context, b.ics, uid, print, rich, why)) return Fail(b.href + ": " + why);
+      if (uid.empty()) {
         LeaveAlone(path, b.href + ": " + why);
         continue;
       }

@@ -101,9 +101,12 @@ bool Items(void* context, std::map<std::string, std::string>& out, std::string&)
 }
 
 // The entries a server's item becomes, through import-ics's own reading.
-bool Parse(const std::string& ics, IcsImport& im, bool& inexact, std::string& why) {
+// False with why when it is no iCalendar at all (taken stays true) or holds
+// nothing Velmo can keep (taken false).
+bool Parse(const std::string& ics, IcsImport& im, bool& inexact, bool& taken, std::string& why) {
   std::vector<std::string> ignored;
-  if (!IcsLines_Read(ics, im.calendars, why, ignored)) return false;
+  taken = false;
+  if (!IcsLines_Read(ics, im.calendars, why, ignored)) return why = "no iCalendar: " + why, taken = true, false;
   IcsZones_Take(im.calendars);
   const IcsLine* prodid = im.calendars.front().First("PRODID");
   im.ownExport = prodid != nullptr && prodid->value == ICS_PRODID;
@@ -112,7 +115,7 @@ bool Parse(const std::string& ics, IcsImport& im, bool& inexact, std::string& wh
   inexact = IcsImport_Reported() != before || !ignored.empty() || im.skipped != 0;
   if (im.overflow) return why = "the record has no room for its entries", false;
   if (im.items.empty()) return why = "it holds no event or to-do Velmo can keep", false;
-  return true;
+  return taken = true;
 }
 
 // The fingerprint the item's entry will have, without making it.
@@ -134,7 +137,9 @@ std::string PrintOf(const IcsItem& item) {
 bool Read(void* context, const std::string& ics, std::string& uid, std::string& print, bool& inexact,
           std::string& why) {
   IcsImport im;
-  if (!Parse(ics, im, inexact, why)) return false;
+  uid.clear();
+  bool taken = false;
+  if (!Parse(ics, im, inexact, taken, why)) return !taken;  // left alone, unless no iCalendar at all
   uid = im.items.front().uid;
   std::vector<std::string> prints;
   for (const IcsItem& item : im.items) {
@@ -168,8 +173,8 @@ bool Apply(void* context, const std::string& uid, const std::string& ics, std::s
   SyncStore& s = StoreOf(context);
   if (s.read.count(uid) == 0) {
     IcsImport im;
-    bool inexact = false;
-    if (!Parse(ics, im, inexact, why)) return false;
+    bool inexact = false, taken = false;
+    if (!Parse(ics, im, inexact, taken, why)) return false;
     s.read[uid] = std::move(im.items);
   }
   std::vector<Entry*> made;
