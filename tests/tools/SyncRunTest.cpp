@@ -18,6 +18,9 @@
 namespace {
 
 using caldavharness::Event;
+using caldavharness::Field;
+using caldavharness::PhoneItem;
+using caldavharness::PhoneView;
 using caldavharness::MakeCalendar;
 using caldavharness::Peer;
 using caldavharness::Server;
@@ -29,15 +32,6 @@ struct Side {
   bool failCommit = false;  // as if killed after the server was written
   int copies = 0;
 };
-
-std::string Field(const std::string& ics, const std::string& name) {
-  const std::size_t at = ics.find("\n" + name + ":");
-  if (at == std::string::npos) return {};
-  const std::size_t from = at + name.size() + 2;
-  std::string v = ics.substr(from, ics.find('\n', from) - from);
-  if (!v.empty() && v.back() == '\r') v.pop_back();
-  return v;
-}
 
 SyncLocal LocalOf(Side& side) {
   SyncLocal l;
@@ -274,30 +268,6 @@ TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
 
 namespace {
 
-// The server's items as the phone sees them: UID -> href, ETag, text.
-struct PhoneItem {
-  std::string href, etag, text;
-};
-
-std::map<std::string, PhoneItem> PhoneView(CalDav& dav, const std::string& collection) {
-  std::map<std::string, PhoneItem> out;
-  std::vector<CalDavMember> members;
-  std::vector<CalDavBody> bodies;
-  EXPECT_EQ(dav.List(collection, members), CALDAV_OK) << dav.Error();
-  std::vector<std::string> hrefs;
-  std::map<std::string, std::string> etags;
-  for (const CalDavMember& m : members) {
-    hrefs.push_back(m.href);
-    etags[m.href] = m.etag;
-  }
-  EXPECT_EQ(dav.Fetch(collection, hrefs, bodies), CALDAV_OK) << dav.Error();
-  for (const CalDavBody& b : bodies) {
-    const std::string uid = Field(b.ics, "UID");
-    EXPECT_EQ(out.count(uid), 0u) << "UID twice on the server: " << uid;
-    out[uid] = PhoneItem{b.href, b.etag.empty() ? etags[b.href] : b.etag, Field(b.ics, "SUMMARY")};
-  }
-  return out;
-}
 
 std::map<std::string, std::string> Texts(const std::map<std::string, PhoneItem>& items) {
   std::map<std::string, std::string> out;
