@@ -67,6 +67,11 @@ inline constexpr std::size_t kDialogFields = 24;       // fields one dialog regi
 // Record file
 inline constexpr std::size_t kRecordReadMax = 4u << 20;  // a load never consumes more of a file
 
+// Entry identities (UIDs) and their side file
+inline constexpr std::size_t kUidBytes = 1024;          // longest UID kept (servers' can be long)
+inline constexpr std::size_t kIdentitySlots = 16384;    // entries with a UID, live and deleted (power of 2)
+inline constexpr std::size_t kIdentityText = 1u << 20;  // bytes of every UID together
+
 // CalDAV sync (velmo-cli)
 inline constexpr std::size_t kSyncAnswerBytes = 10u << 20;  // a server's answer is refused beyond this
 inline constexpr std::size_t kSyncMultigetBatch = 200;      // items asked for in one calendar-multiget

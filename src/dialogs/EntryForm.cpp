@@ -12,6 +12,7 @@
 #include "dialogs/EntryDialog.h"
 #include "dialogs/EntryLayout.h"
 #include "dialogs/Notice.h"
+#include "files/Identity.h"
 #include "files/Save.h"
 #include "files/Settings.h"
 #include "store/Label.h"
@@ -339,8 +340,12 @@ bool StoreEntry(EntryDialog& d) {
     Failed(d);
     return false;
   }
-  // The old entry goes only once the new one is in, and both in one save.
-  if (change) Store_Delete(edited);
+  // The old entry goes only once the new one is in, and both in one save;
+  // to other calendars the change is the same item changed.
+  if (change) {
+    Identity_Inherit(e, edited);
+    Store_Delete(edited);
+  }
   Data_Changed();
   return true;
 }

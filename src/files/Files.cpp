@@ -12,7 +12,8 @@ constexpr char kTempSuffix[] = ".tmp";
 
 bool Write(const char* path, const char* like, FilesWriter writer, void* context, bool replace) {
   if (path == nullptr || writer == nullptr) return false;
-  char temp[cap::kFileName + sizeof kTempSuffix];
+  // Room for a file beside the record file (".uids") of a name that fills its buffer.
+  char temp[cap::kFileName + 8 + sizeof kTempSuffix];
   const int n = std::snprintf(temp, sizeof temp, "%s%s", path, kTempSuffix);
   if (n <= 0 || static_cast<std::size_t>(n) >= sizeof temp) return false;
   // A temporary a kill left behind (or a link planted there) is removed, never

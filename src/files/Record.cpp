@@ -10,6 +10,7 @@
 
 #include "Capacity.h"
 #include "files/Files.h"
+#include "files/Identity.h"
 #include "platform/Platform.h"
 #include "store/Store.h"
 
@@ -256,9 +257,9 @@ std::uint8_t* PutEntry(std::uint8_t* p, Entry& e) {
   return PutBlock(p, e.link, e.linkLen);
 }
 
-bool Saved(const Entry& e, bool dropDeleted) { return !(dropDeleted && e.kind == KIND_DELETED); }
-
 }  // namespace
+
+bool Record_Saved(const Entry& e) { return !(Store_DropDeleted() && e.kind == KIND_DELETED); }
 
 // A private record file stays private in every copy: the new file gets its
 // bits from the start, so no byte is ever readable under wider ones.
@@ -334,15 +335,18 @@ bool Record_Load(RecordEntryFn onEntry, void* context) {
   const int error = std::ferror(f) != 0 ? (errno != 0 ? errno : EIO) : 0;
   std::fclose(f);
   if (error != 0) return FinishUnread(error);
-  return Record_LoadSpan(std::span<const std::uint8_t>(buffer.get(), got), onEntry, context);
+  const std::uint16_t first = Store_Count();
+  const bool loaded = Record_LoadSpan(std::span<const std::uint8_t>(buffer.get(), got), onEntry, context);
+  // The entries of a load stopped short keep their identities too.
+  Identity_ReadSide(first, lastLoad.loaded);
+  return loaded;
 }
 
 std::span<const std::uint8_t> Record_BuildImage() {
-  const bool drop = Store_DropDeleted();
   std::size_t total = kEndRecordBytes;
   std::uint16_t pos = Store_First();
   while (const Entry* e = Store_Next(pos)) {
-    if (!Saved(*e, drop)) continue;
+    if (!Record_Saved(*e)) continue;
     if (ENTRY_FILE_HEADER + DataLength(*e) > 0xFFFF) return {};  // size would not fit its field
     total += EncodedLength(*e);
   }
@@ -355,7 +359,7 @@ std::span<const std::uint8_t> Record_BuildImage() {
   std::uint8_t* p = image.get();
   pos = Store_First();
   while (Entry* e = Store_Next(pos)) {
-    if (Saved(*e, drop)) p = PutEntry(p, *e);
+    if (Record_Saved(*e)) p = PutEntry(p, *e);
   }
   p = Put16(p, kEndRecordBytes);
   Put16(p, KIND_END);
@@ -372,5 +376,6 @@ bool Record_WriteWhole(const char* path, std::span<const std::uint8_t> bytes) {
 bool Record_Save() {
   // The rename would replace a file the user cannot write.
   if (!Record_Writable()) return false;
-  return Record_WriteWhole(recordPath, Record_BuildImage());
+  // The identities follow the record file: a save is whole only with both.
+  return Record_WriteWhole(recordPath, Record_BuildImage()) && Identity_WriteSide();
 }

@@ -33,9 +33,10 @@ using RecordEntryFn = void (*)(const Entry& e, std::uint32_t offset, void* conte
 bool Record_SetPath(const char* name);  // false (path unchanged) for null or longer than 255
 const char* Record_Path();              // default "record"
 
-// Reads the whole file named by Record_Path and parses it into the store.
+// Reads the whole file named by Record_Path and parses it into the store,
+// and the loaded entries' identities from its side file (files/Identity.h).
 bool Record_Load(RecordEntryFn onEntry = nullptr, void* context = nullptr);
-// Parses a file image already in memory; never reads outside it.
+// Parses a file image already in memory; never reads outside it. No side file.
 bool Record_LoadSpan(std::span<const std::uint8_t> bytes, RecordEntryFn onEntry = nullptr,
                      void* context = nullptr);
 const RecordLoadInfo& Record_LastLoad();
@@ -47,8 +48,11 @@ const char* Record_StopText(RecordStop stop);  // short English reason
 // temporary file beside the record file, syncs it and renames it over. On any
 // failure (a read-only record file included) the old file is untouched, the
 // temporary removed, and false returned.
-// Recomputes each saved entry's size.
+// Recomputes each saved entry's size. Then writes the identities' side file
+// (files/Identity.h); false when either could not be written.
 bool Record_Save();
+// Whether a save writes e (deleted entries are left out when the drop switch is on).
+bool Record_Saved(const Entry& e);
 // Writes bytes as the file path in one step (Files_ReplaceWhole, with the
 // record file's bits). A failure leaves an older file at path untouched and
 // no temporary behind.

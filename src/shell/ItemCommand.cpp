@@ -8,6 +8,7 @@
 #include "dialogs/Search.h"
 #include "files/Csv.h"
 #include "files/Euc.h"
+#include "files/Identity.h"
 #include "files/Save.h"
 #include "graphics/ZebKey.h"
 #include "shell/Help.h"
@@ -272,6 +273,8 @@ bool ItemCommand_Paste(DayNo day) {
   if (!MoveDates(*e, day)) return false;
   ReanchorRepeat(*e, day);
   if (!Store_Register(e)) return false;
+  // A cut entry pasted is the same item moved; a copy is a new one.
+  if (from.kind == KIND_DELETED) Identity_Inherit(e, &from);
   Data_Changed();
   return true;
 }

@@ -25,6 +25,7 @@ struct Store {
 
 Store store;
 StoreChangeHook changeHook = nullptr;
+std::uint32_t epoch = 0;
 
 void ReleasePool(Pool& p) {
   for (std::uint16_t i = 0; i < p.blockCount; ++i) std::free(p.blocks[i]);
@@ -67,6 +68,7 @@ bool Store_Init() {
   store.count = 0;
   store.dropDeleted = false;
   ResetFilter();
+  ++epoch;
   return true;
 }
 
@@ -76,8 +78,11 @@ bool Store_Shutdown() {
   ReleasePool(store.bytes);
   store.count = 0;
   ++store.filter.generation;
+  ++epoch;
   return true;
 }
+
+std::uint32_t Store_Epoch() { return epoch; }
 
 Entry* Store_AllocEntries(std::size_t count) {
   return static_cast<Entry*>(Take(store.entries, count, sizeof(Entry), kEntryBlockBytes));

@@ -103,6 +103,9 @@ StoreFilter& Store_Filter();
 
 bool Store_Init();
 bool Store_Shutdown();
+// Changes with every Store_Init and Store_Shutdown: what is kept elsewhere
+// about entries by their address is stale once it differs.
+std::uint32_t Store_Epoch();
 
 // Pools. A request of more than one block (256 entries, 8192 words, 16384
 // bytes) or of 0 units, or past 48 blocks, is refused with null.

@@ -119,7 +119,8 @@ TEST_F(SaveTest, EverySaveTellsTheSavedHookOnceItsFileIsInPlace) {
   AddTask("two");
   Platform_SetSavedHook(nullptr);
   AddTask("three");  // no hook: not told
-  ASSERT_EQ(savedNames, (std::vector<std::string>{"record.bak", "record"}));
+  // The identities follow the record file, in the same save.
+  ASSERT_EQ(savedNames, (std::vector<std::string>{"record.bak", "record", "record.uids"}));
   EXPECT_EQ(savedBytes[0], Bytes({Task("one")}));
   EXPECT_EQ(savedBytes[1], Bytes({Task("one"), Task("two")}));
 }
@@ -141,7 +142,8 @@ TEST_F(SaveTest, EveryOtherFileWrittenTellsTheSavedHookToo) {
   EXPECT_TRUE(exported);
   EXPECT_TRUE(continued);
   EXPECT_EQ(savedNames,
-            (std::vector<std::string>{"record.damaged", "record.bak", "record", "task.csv", Settings_ContinuePath()}));
+            (std::vector<std::string>{"record.damaged", "record.bak", "record", "record.uids", "task.csv",
+                                      Settings_ContinuePath()}));
 }
 #endif
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,20 @@ class ItemCommandRun : public ::testing::Test {
     ASSERT_EQ(run.status, 0) << run.errors;
   }
   std::vector<Item> Record() { return Items(folder.File("record").value_or("")); }
+  // What velmo-cli export-ics writes of each item: its first text line -> its UID.
+  std::multimap<std::string, std::string> Exported() {
+    const std::string command = "cd " + velmo_test::Quote(folder.Dir().string()) + " && VELMO_DIR=. TZ=UTC '" +
+                                VELMO_BINARY_DIR "/velmo-cli' export-ics out.ics";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const std::string ics = folder.File("out.ics").value_or("");
+    std::multimap<std::string, std::string> out;
+    for (std::size_t at = 0; (at = ics.find("\r\nUID:", at)) != std::string::npos; ++at) {
+      const std::size_t summary = ics.find("\r\nSUMMARY:", at);
+      const auto Line = [&ics](std::size_t from) { return ics.substr(from, ics.find("\r\n", from) - from); };
+      out.emplace(Line(summary + 10), Line(at + 6));
+    }
+    return out;
+  }
   HeadlessFolder folder;
   std::string original;
 };
@@ -162,6 +177,59 @@ TEST_F(ItemCommandRun, ReturnOnTheSelectedItemChangesIt) {
   EXPECT_EQ(items[0].text, "todo");
   EXPECT_EQ(items[1].text, "meet");
   EXPECT_EQ(items[1].start, kDay);
+}
+
+// To other calendars an item changed, marked done or moved is the same item:
+// its UID stays through every change and restart; a copy is a new item.
+TEST_F(ItemCommandRun, AnItemKeepsItsUidThroughChangesDoneMarksMovesAndRestarts) {
+  Start({{KIND_SCHEDULE, kDay, kDay, "meet"}, {KIND_TASK, kDay, DAY_OPEN_END, "todo"},
+         {KIND_SCHEDULE, kDay, kDay, "meet"}});
+  const auto before = Exported();
+  ASSERT_EQ(before.size(), 3u);
+  ASSERT_EQ(before.count("todo"), 1u);
+  const std::string todo = before.find("todo")->second;
+  // The first meeting's text replaced in the dialog and the task marked
+  // done; then, after a restart, the changed meeting cut and pasted a day later.
+  Run("n\nRET\ntext call\nRET\nn\nn\nn\nSPC\nq\n");
+  Run("n\nn\nC-x\nRIGHT\nC-v\nq\n");
+  auto after = Exported();
+  ASSERT_EQ(after.size(), 3u) << folder.File("out.ics").value_or("");
+  ASSERT_TRUE(after.count("todo") == 1 && after.count("call") == 1 && after.count("meet") == 1)
+      << folder.File("out.ics").value_or("");
+  EXPECT_EQ(after.find("todo")->second, todo);
+  const auto meet = before.equal_range("meet");
+  const std::string first = meet.first->second, second = std::next(meet.first)->second;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(after.find("call")->second, first);
+  EXPECT_EQ(after.find("meet")->second, second);
+  const std::vector<Item> items = Record();
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].done, kDay);
+  EXPECT_EQ(items[2].text, "call");
+  EXPECT_EQ(items[2].start, kDay + 1);
+  // velmo-cli add rewrites the record: every other item keeps its UID.
+  const std::string add = "cd " + velmo_test::Quote(folder.Dir().string()) + " && VELMO_DIR=. '" +
+                          VELMO_BINARY_DIR "/velmo-cli' add task 2024-03-01 new >/dev/null";
+  ASSERT_EQ(std::system(add.c_str()), 0);
+  auto added = Exported();
+  ASSERT_EQ(added.count("new"), 1u);
+  added.erase("new");
+  EXPECT_EQ(added, after);
+  // The task open again, the moved meeting copied a day later: the copy is
+  // an item of its own.
+  folder.Write("continue", "CurrentDate: " + std::to_string(kDay) + "\nCurrentView: 4\n");
+  Run("n\nn\nSPC\nRIGHT\nn\nC-c\nRIGHT\nC-v\nq\n");
+  after = Exported();
+  ASSERT_EQ(after.size(), 5u) << folder.File("out.ics").value_or("");
+  ASSERT_TRUE(after.count("todo") == 1 && after.count("call") == 2 && after.count("meet") == 1)
+      << folder.File("out.ics").value_or("");
+  EXPECT_EQ(after.find("todo")->second, todo);
+  EXPECT_EQ(after.find("meet")->second, second);
+  const auto calls = after.equal_range("call");
+  const std::string one = calls.first->second, other = std::next(calls.first)->second;
+  EXPECT_TRUE(one == first || other == first) << one << " " << other;
+  EXPECT_NE(one, other);
+  EXPECT_EQ(Record()[0].done, 0);
 }
 
 TEST_F(ItemCommandRun, TheAddDialogRegistersTheTypedEntry) {

@@ -17,6 +17,7 @@
 #include "IcsZones.h"
 #include "Sjis.h"
 #include "files/Files.h"
+#include "files/Identity.h"
 #include "options/Options.h"
 #include "store/Find.h"
 #include "store/Label.h"
@@ -344,8 +345,10 @@ int Cli_ExportIcs(int argc, char** argv) {
   if (const int status = CliData_Read(kCommand); status != CLI_EXIT_OK) return status;
   const std::size_t count = Store_Count();
   std::vector<std::string> uid(count);
-  IcsUids uids;
-  IcsShared_LoadUids(uids, uid.data(), count);
+  std::uint16_t at = Store_First();
+  for (std::size_t i = 0; const Entry* e = Store_Next(at); ++i) {
+    if (e->kind != KIND_DELETED) uid[i] = Identity_Of(e);
+  }
   Exporter x = NewCalendar();
   std::map<std::string, std::vector<const Entry*>> byUid;  // the entries of each item
   std::uint16_t pos = Store_First();

@@ -40,12 +40,12 @@ struct IcsImport {
   IcsArgs args;
   std::vector<IcsComponent> calendars;
   std::vector<IcsItem> items;
-  IcsUids uids;
   unsigned already = 0, skipped = 0;
   std::vector<std::string> added;  // told once they are written
   bool nothingToWrite = false;     // read and checked, but nothing new
   bool overflow = false;           // more entries than the entry table holds; the rest not read
   bool ownExport = false;          // written by velmo-cli export-ics (its PRODID)
+  bool checkRecord = true;         // false: every item read, whatever the record holds (a sync)
 };
 
 // Where a report points: the component's first line and its UID.
@@ -64,7 +64,7 @@ void IcsImport_Fill(Entry& e, const IcsItem& item);
 // A new entry of the store for an item, done mark included, not yet
 // registered; null when the pools are full.
 Entry* IcsImport_NewEntry(const IcsItem& item);
-// The fingerprints an item's entries will have, to compare with those remembered.
+// The fingerprints an item's entries will have, to compare with the record's.
 std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries);
 
 // Every VEVENT and VTODO of the calendars into im.items.

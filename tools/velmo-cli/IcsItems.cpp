@@ -9,6 +9,7 @@
 #include "IcsText.h"
 #include "IcsTimes.h"
 #include "Sjis.h"
+#include "files/Identity.h"
 
 namespace {
 
@@ -227,17 +228,32 @@ std::string UidOf(const IcsComponent& c) {
   return made;
 }
 
-// The item's entries against those imported before under its UID.
-void Known(IcsImport& im, const Report& w, const std::vector<IcsItem>& entries) {
+// Whether the record holds the item: live entries with its UID (in
+// holders), or those a piece "UID/n" of an item export wrote one by one
+// stands for.
+bool Held(const std::string& uid, std::vector<const Entry*>& holders) {
+  holders.resize(Identity_Holders(uid, {}));
+  if (!holders.empty()) return Identity_Holders(uid, holders), true;
+  const std::size_t slash = uid.rfind('/');
+  if (slash == std::string::npos || slash == 0 || slash + 1 == uid.size() || uid.size() - slash > 6) return false;
+  if (uid.find_first_not_of("0123456789", slash + 1) != std::string::npos) return false;
+  const unsigned long n = std::stoul(uid.substr(slash + 1));
+  return n >= 2 && Identity_Holders(std::string_view(uid).substr(0, slash), {}) >= n;
+}
+
+// The item's entries against the record's under its UID.
+void Known(IcsImport& im, const Report& w, const std::vector<IcsItem>& entries, const std::vector<const Entry*>& holders) {
   ++im.already;
-  const auto [from, to] = im.uids.remembered.equal_range(w.uid);
-  if (from == to) return;  // Velmo's own export: its UIDs are made of the entries
-  std::multiset<std::string> before;
-  for (auto it = from; it != to; ++it) before.insert(it->second);
-  if (im.uids.present.count(w.uid) == 0) {
-    Tell(w, "changed or deleted in Velmo since it was imported; left as it is");
-  } else if (!entries.empty() && IcsImport_Prints(entries) != before) {
-    Tell(w, "changed in the file since it was imported; the record keeps the entries imported then");
+  if (entries.empty() || holders.empty()) return;
+  std::multiset<std::string> record;
+  for (const Entry* e : holders) {
+    char print[17];
+    Identity_Fingerprint(*e, print);
+    record.insert(print);
+  }
+  if (IcsImport_Prints(entries) != record) {
+    Tell(w, "the record's entries of this UID differ (changed in Velmo or in the file since it was imported); the "
+            "record keeps its own");
   }
 }
 
@@ -306,15 +322,14 @@ void IcsItems_Take(IcsImport& im) {
       }
       entries.insert(entries.end(), one.begin(), one.end());
     }
-    if (im.uids.known.count(uid) != 0) {
-      Known(im, Report{s.master != nullptr ? s.master->lineNo : 0, uid}, entries);
+    if (std::vector<const Entry*> holders; im.checkRecord && Held(uid, holders)) {
+      Known(im, Report{s.master != nullptr ? s.master->lineNo : 0, uid}, entries, holders);
       continue;
     }
     if (entries.empty()) {
       ++im.skipped;
       continue;
     }
-    im.uids.known.insert(uid);
     im.items.insert(im.items.end(), entries.begin(), entries.end());
   }
 }

@@ -18,6 +18,7 @@
 #include "IcsImport.h"
 #include "IcsRules.h"
 #include "IcsZones.h"
+#include "files/Identity.h"
 #include "options/Options.h"
 #include "store/MonthRec.h"
 
@@ -50,7 +51,7 @@ bool ReadFile(const char* name, std::string& out) {
   return true;
 }
 
-// Fills e as the item's entry, text and link pointing into the item.
+// Fills e as the item's entry, text, link and done day pointing into the item.
 void AsEntry(Entry& e, const IcsItem& item) {
   e = Entry{};
   IcsImport_Fill(e, item);
@@ -58,6 +59,16 @@ void AsEntry(Entry& e, const IcsItem& item) {
   e.textLen = static_cast<std::uint16_t>(item.text.size());
   e.link = const_cast<char*>(item.link.data());
   e.linkLen = static_cast<std::uint16_t>(item.link.size());
+  if (item.done != DAY_NONE) {
+    e.done = const_cast<DayNo*>(&item.done);
+    e.doneLen = 2;
+  }
+}
+
+std::string Print(const Entry& e) {
+  char print[17];
+  Identity_Fingerprint(e, print);
+  return print;
 }
 
 // gcc 12 warns falsely (-Wrestrict) about "literal" + std::string at -O3: appends only.
@@ -88,7 +99,11 @@ bool Register(IcsImport& im) {
       return Fail("its " + std::to_string(im.items.size()) + " entries do not fit: the entry table is full (" +
                   std::to_string(cap::kEntries) + " entries)");
     }
-    im.uids.remembered.emplace(item.uid, IcsShared_Fingerprint(*e));
+    // A UID Velmo cannot keep costs the item its identity, not its entry.
+    if (!Identity_Set(e, item.uid)) {
+      IcsImport_Report(IcsWhere{item.lineNo, item.uid}, "its UID cannot be kept (longer than " +
+                                                            std::to_string(cap::kUidBytes) + " bytes); a new one is made");
+    }
     im.added.push_back(Describe(*e));
   }
   Store_Invalidate();
@@ -97,7 +112,6 @@ bool Register(IcsImport& im) {
 
 bool AddAll(void* context) {
   auto& im = *static_cast<IcsImport*>(context);
-  IcsShared_LoadUids(im.uids);
   IcsItems_Take(im);
   if (!Register(im)) return false;
   im.nothingToWrite = im.items.empty();
@@ -112,13 +126,6 @@ void TellAdded(const IcsImport& im, bool written) {
   }
   std::printf("%zu %s, %u already in the record, %u left out\n", written ? im.items.size() : 0,
               im.args.dryRun ? "to add" : "added", im.already, im.skipped);
-}
-
-bool SaveUids(void* context) {
-  if (IcsShared_SaveUids(static_cast<IcsImport*>(context)->uids)) return true;
-  std::fprintf(stderr, "velmo-cli %s: %s: could not be written; importing again would add the items twice\n",
-               kCommand, IcsShared_UidsPath().c_str());
-  return false;
 }
 
 enum ImportOption { OPT_DRY_RUN = 1, OPT_SKIP_INEXACT };
@@ -216,7 +223,7 @@ std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries)
   for (const IcsItem& item : entries) {
     Entry e;
     AsEntry(e, item);
-    out.insert(IcsShared_Fingerprint(e));
+    out.insert(Print(e));
   }
   return out;
 }
@@ -237,7 +244,7 @@ int Cli_ImportIcs(int argc, char** argv) {
         TellAdded(im, status == CLI_EXIT_OK);
       }
     } else {
-      status = CliData_Write(kCommand, AddAll, &im, SaveUids);
+      status = CliData_Write(kCommand, AddAll, &im);
       // Nothing new is no failure.
       if (status == CLI_EXIT_NO_MATCH && im.nothingToWrite) status = CLI_EXIT_OK;
       if (status == CLI_EXIT_OK) TellAdded(im, true);

@@ -108,7 +108,7 @@ void Progress(void*, std::size_t done, std::size_t total) {
 }
 
 // What a plan would do, one line a step; deletions here with their days and texts.
-void PrintPlan(const SyncPlan& plan, const SyncStore& store) {
+void PrintPlan(const SyncPlan& plan) {
   for (const SyncAction& a : plan.actions) {
     switch (a.kind) {
       case SYNC_UPLOAD: std::printf("plan: up %s\n", a.uid.c_str()); break;
@@ -116,7 +116,7 @@ void PrintPlan(const SyncPlan& plan, const SyncStore& store) {
       case SYNC_DELETE_REMOTE: std::printf("plan: delete there %s\n", a.uid.c_str()); break;
       case SYNC_CONFLICT: std::printf("plan: keep both %s\n", a.uid.c_str()); break;
       case SYNC_DELETE_LOCAL:
-        for (const std::string& line : SyncLocal_Describe(store, a.uid)) std::printf("plan: delete here %s\n", line.c_str());
+        for (const std::string& line : SyncLocal_Describe(a.uid)) std::printf("plan: delete here %s\n", line.c_str());
         break;
       default: break;
     }
@@ -128,7 +128,7 @@ int Tell(const SyncReport& r, const SyncStore& store, bool dryRun) {
   if (r.outcome == SYNC_FAILED) {
     return Refuse(r.why + (store.changed ? "" : "; nothing changed here"), CLI_EXIT_SYNC_SERVER);
   }
-  if (dryRun || r.outcome == SYNC_STOPPED) PrintPlan(r.plan, store);
+  if (dryRun || r.outcome == SYNC_STOPPED) PrintPlan(r.plan);
   std::printf("%s\n", SyncPlan_Summary(r.plan).c_str());
   if (r.raced > 0) Refuse(std::to_string(r.raced) + " item(s) changed on the server meanwhile; the next sync takes them", 0);
   switch (r.plan.stop) {

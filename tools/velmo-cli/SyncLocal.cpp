@@ -7,6 +7,7 @@
 #include "IcsExport.h"
 #include "IcsShared.h"
 #include "IcsZones.h"
+#include "files/Identity.h"
 #include "files/Record.h"
 #include "files/Save.h"
 
@@ -27,76 +28,72 @@ std::uint64_t Hash(const std::string& bytes) {
   return h;
 }
 
-// What makes an entry itself, its done mark included: a task marked done
-// is a change the other side must see.
 std::string EntryPrint(const Entry& e) {
-  const DayNo done = e.doneLen >= 2 && e.done != nullptr ? e.done[0] : DAY_NONE;
-  return IcsShared_Fingerprint(e) + ":" + std::to_string(done);
+  char print[17];
+  Identity_Fingerprint(e, print);
+  return print;
 }
 
-// An item's fingerprint: its entries' in a fixed order, so that the order
-// the store or the server keeps them in does not matter.
-std::string ItemPrint(std::vector<std::string> prints) {
-  std::sort(prints.begin(), prints.end());
+// An item's fingerprint: its entries' (done marks included) in a fixed
+// order, so that the order the store or the server keeps them in does not matter.
+std::string ItemPrint(const std::multiset<std::string>& prints) {
   std::string all;
   for (const std::string& p : prints) all.append(p).append(",");
   return Hex(Hash(all));
 }
 
+// What the sync carries: what export-ics writes.
 bool Synced(const Entry& e) {
   return e.kind == KIND_HOLIDAY || e.kind == KIND_TIMED || e.kind == KIND_SCHEDULE || e.kind == KIND_TASK;
 }
 
 SyncStore& StoreOf(void* context) { return *static_cast<SyncStore*>(context); }
 
-std::vector<const Entry*> EntriesOf(const SyncStore& s, const std::string& uid) {
-  std::vector<const Entry*> out;
-  for (const auto& [e, id] : s.uid) {
-    if (id == uid && e->kind != KIND_DELETED) out.push_back(e);
+template <typename Fn>
+void EachSynced(Fn&& fn) {
+  std::uint16_t pos = Store_First();
+  while (Entry* e = Store_Next(pos)) {
+    if (e->kind != KIND_DELETED && Synced(*e)) fn(e);
   }
-  // Table order, as export-ics writes them.
-  std::sort(out.begin(), out.end(), [](const Entry* a, const Entry* b) { return a < b; });
+}
+
+// The entries of uid, in table order (as export-ics writes them).
+std::vector<const Entry*> EntriesOf(const std::string& uid) {
+  std::vector<const Entry*> out;
+  EachSynced([&](const Entry* e) {
+    if (Identity_Of(e) == uid) out.push_back(e);
+  });
   return out;
 }
 
-bool Known(const SyncStore& s, const std::string& uid) {
-  for (const auto& [e, id] : s.uid) {
-    if (id == uid) return true;
-  }
-  return s.uids.known.count(uid) != 0;
-}
-
-// A UID no entry and no imported item has, made of seed.
-std::string FreshUid(const SyncStore& s, const std::string& seed) {
+// A UID no entry holds, made of seed.
+std::string FreshUid(const std::string& seed) {
   for (unsigned n = 0;; ++n) {
     const std::string uid = "velmo-" + Hex(Hash(seed + "#" + std::to_string(n))) + "@velmo";
-    if (!Known(s, uid)) return uid;
+    if (Identity_Holders(uid, {}) == 0) return uid;
   }
 }
 
 // Entries of one UID that are no one item any more (one of its pieces
 // changed here) become items of their own, so that each can be written.
-void SplitLoose(SyncStore& s) {
-  std::map<std::string, std::vector<const Entry*>> byUid;
-  for (const auto& [e, id] : s.uid) byUid[id].push_back(e);
-  for (auto& [uid, entries] : byUid) {
+void SplitLoose(SyncStore& s, const std::map<std::string, std::vector<const Entry*>>& byUid) {
+  for (const auto& [uid, entries] : byUid) {
     std::string ignored;
-    if (entries.size() < 2 || IcsExport_Item(EntriesOf(s, uid), uid, ignored)) continue;
-    const std::vector<const Entry*> ordered = EntriesOf(s, uid);
-    for (std::size_t i = 1; i < ordered.size(); ++i) {
-      s.uid[ordered[i]] = FreshUid(s, uid + EntryPrint(*ordered[i]));
-      s.changed = true;
+    if (entries.size() < 2 || IcsExport_Item(entries, uid, ignored)) continue;
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      if (Identity_Set(entries[i], FreshUid(uid + EntryPrint(*entries[i])))) s.changed = true;
     }
   }
 }
 
 bool Items(void* context, std::map<std::string, std::string>& out, std::string&) {
-  SyncStore& s = StoreOf(context);
-  SplitLoose(s);
-  std::map<std::string, std::vector<std::string>> prints;
-  for (const auto& [e, id] : s.uid) prints[id].push_back(EntryPrint(*e));
+  std::map<std::string, std::vector<const Entry*>> byUid;
+  EachSynced([&](const Entry* e) { byUid[Identity_Of(e)].push_back(e); });
+  SplitLoose(StoreOf(context), byUid);
+  std::map<std::string, std::multiset<std::string>> prints;
+  EachSynced([&](const Entry* e) { prints[Identity_Of(e)].insert(EntryPrint(*e)); });
   out.clear();
-  for (auto& [id, list] : prints) out[id] = ItemPrint(std::move(list));
+  for (const auto& [uid, list] : prints) out[uid] = ItemPrint(list);
   return true;
 }
 
@@ -106,6 +103,7 @@ bool Items(void* context, std::map<std::string, std::string>& out, std::string&)
 bool Parse(const std::string& ics, IcsImport& im, bool& inexact, bool& taken, std::string& why) {
   std::vector<std::string> ignored;
   taken = false;
+  im.checkRecord = false;
   if (!IcsLines_Read(ics, im.calendars, why, ignored)) return why = "no iCalendar: " + why, taken = true, false;
   IcsZones_Take(im.calendars);
   const IcsLine* prodid = im.calendars.front().First("PRODID");
@@ -118,54 +116,30 @@ bool Parse(const std::string& ics, IcsImport& im, bool& inexact, bool& taken, st
   return taken = true;
 }
 
-// The fingerprint the item's entry will have, without making it.
-std::string PrintOf(const IcsItem& item) {
-  Entry e{};
-  IcsImport_Fill(e, item);
-  e.text = const_cast<char*>(item.text.data());
-  e.textLen = static_cast<std::uint16_t>(item.text.size());
-  e.link = const_cast<char*>(item.link.data());
-  e.linkLen = static_cast<std::uint16_t>(item.link.size());
-  std::uint16_t done[1] = {item.done};
-  if (item.done != DAY_NONE) {
-    e.done = done;
-    e.doneLen = 2;
-  }
-  return EntryPrint(e);
-}
-
 bool Read(void* context, const std::string& ics, std::string& uid, std::string& print, bool& inexact,
           std::string& why) {
   IcsImport im;
   uid.clear();
   bool taken = false;
   if (!Parse(ics, im, inexact, taken, why)) return !taken;  // left alone, unless no iCalendar at all
-  uid = im.items.front().uid;
-  std::vector<std::string> prints;
   for (const IcsItem& item : im.items) {
-    if (item.uid != uid) return why = "it holds more than one UID", false;
-    prints.push_back(PrintOf(item));
+    if (item.uid != im.items.front().uid) return why = "it holds more than one UID", uid.clear(), true;
   }
-  print = ItemPrint(std::move(prints));
+  uid = im.items.front().uid;
+  print = ItemPrint(IcsImport_Prints(im.items));
   StoreOf(context).read[uid] = std::move(im.items);
   return true;
 }
 
-bool Write(void* context, const std::string& uid, const std::string& serverCopy, std::string& ics,
-           std::string& why) {
-  const SyncStore& s = StoreOf(context);
+bool Write(void*, const std::string& uid, const std::string& serverCopy, std::string& ics, std::string& why) {
   std::string ours;
-  if (!IcsExport_Item(EntriesOf(s, uid), uid, ours)) return why = "its entries cannot be written as one item", false;
-  if (serverCopy.empty()) return ics = std::move(ours), true;
-  ics = SyncLocal_Patch(serverCopy, ours);
+  if (!IcsExport_Item(EntriesOf(uid), uid, ours)) return why = "its entries cannot be written as one item", false;
+  ics = serverCopy.empty() ? std::move(ours) : SyncLocal_Patch(serverCopy, ours);
   return true;
 }
 
 void Delete(SyncStore& s, const std::string& uid) {
-  for (const Entry* e : EntriesOf(s, uid)) {
-    Store_Delete(const_cast<Entry*>(e));
-    s.uid.erase(e);
-  }
+  for (const Entry* e : EntriesOf(uid)) Store_Delete(const_cast<Entry*>(e));
   s.changed = true;
 }
 
@@ -186,7 +160,7 @@ bool Apply(void* context, const std::string& uid, const std::string& ics, std::s
   Delete(s, uid);
   for (Entry* e : made) {
     if (!Store_Register(e)) return why = "the entry table is full", false;
-    s.uid[e] = uid;
+    if (!Identity_Set(e, uid)) return why = "the UID cannot be kept", false;
   }
   Store_Invalidate();
   return true;
@@ -194,32 +168,32 @@ bool Apply(void* context, const std::string& uid, const std::string& ics, std::s
 
 bool Remove(void* context, const std::string& uid, std::string&) {
   SyncStore& s = StoreOf(context);
-  for (const std::string& line : SyncLocal_Describe(s, uid)) s.deletedLines.push_back(line);
+  for (const std::string& line : SyncLocal_Describe(uid)) s.deletedLines.push_back(line);
   Delete(s, uid);
-  s.removed.insert(uid);
   Store_Invalidate();
   return true;
 }
 
-bool Rename(void* context, const std::string& from, const std::string& to, std::string&) {
-  SyncStore& s = StoreOf(context);
-  for (const Entry* e : EntriesOf(s, from)) s.uid[e] = to;
-  s.changed = true;
+bool Rename(void* context, const std::string& from, const std::string& to, std::string& why) {
+  for (const Entry* e : EntriesOf(from)) {
+    if (!Identity_Set(e, to)) return why = "the UID cannot be kept", false;
+  }
+  StoreOf(context).changed = true;
   return true;
 }
 
 bool Copy(void* context, const std::string& uid, std::string& newUid, std::string& why) {
-  SyncStore& s = StoreOf(context);
-  const std::vector<const Entry*> entries = EntriesOf(s, uid);
+  const std::vector<const Entry*> entries = EntriesOf(uid);
   std::string seed = uid;
   for (const Entry* e : entries) seed += EntryPrint(*e);
-  newUid = FreshUid(s, seed);
+  newUid = FreshUid(seed);
   for (const Entry* from : entries) {
     Entry* e = CliData_NewEntry(from->textLen != 0 ? std::string_view(from->text, from->textLen) : "",
                                 from->linkLen != 0 ? std::string_view(from->link, from->linkLen) : "");
     std::uint16_t* done = e != nullptr && from->doneLen >= 2 ? Store_AllocWords(1) : nullptr;
     if (e == nullptr || (from->doneLen >= 2 && done == nullptr)) return why = "the entry store is full", false;
     Entry copy = *from;
+    copy.size = ENTRY_NEW_SIZE;
     copy.text = e->text;
     copy.link = e->link;
     copy.extra = nullptr;
@@ -227,29 +201,13 @@ bool Copy(void* context, const std::string& uid, std::string& newUid, std::strin
     copy.done = done;
     copy.doneLen = done != nullptr ? 2 : 0;
     if (done != nullptr) done[0] = from->done[0];
-    copy.size = ENTRY_NEW_SIZE;
     *e = copy;
     if (!Store_Register(e)) return why = "the entry table is full", false;
-    s.uid[e] = newUid;
+    if (!Identity_Set(e, newUid)) return why = "the UID cannot be kept", false;
   }
-  s.changed = true;
+  StoreOf(context).changed = true;
   Store_Invalidate();
   return true;
-}
-
-// The side file names every entry the sync named; an imported item deleted
-// here stays in it, so that importing its file again does not bring it back.
-bool SaveUids(const SyncStore& s) {
-  IcsUids out;
-  std::set<std::string> now;
-  for (const auto& [e, id] : s.uid) {
-    out.remembered.emplace(id, IcsShared_Fingerprint(*e));
-    now.insert(id);
-  }
-  for (const auto& [id, print] : s.uids.remembered) {
-    if (now.count(id) == 0) out.remembered.emplace(id, print);
-  }
-  return IcsShared_SaveUids(out);
 }
 
 bool Commit(void* context, std::string& why) {
@@ -257,7 +215,6 @@ bool Commit(void* context, std::string& why) {
   if (!s.changed) return true;
   Data_SetModified(true);
   if (!Data_SaveIfModified()) return why = std::string(Record_Path()) + ": could not be saved", false;
-  if (!SaveUids(s)) return why = IcsShared_UidsPath() + ": could not be written", false;
   for (const std::string& line : s.deletedLines) std::printf("deleted here: %s\n", line.c_str());
   s.deletedLines.clear();
   s.changed = false;
@@ -268,18 +225,14 @@ bool Commit(void* context, std::string& why) {
 
 SyncLocal SyncLocal_Of(SyncStore& store) {
   IcsImport_SetSource("sync", "server");
-  const std::size_t count = Store_Count();
-  std::vector<std::string> perEntry(count);
-  IcsShared_LoadUids(store.uids, perEntry.data(), count);
-  std::uint16_t pos = Store_First();
-  for (std::size_t i = 0; const Entry* e = Store_Next(pos); ++i) {
-    if (e->kind != KIND_DELETED && Synced(*e)) store.uid[e] = perEntry[i];
-  }
+  // A UID made now for an entry that had none is one the server will hold:
+  // the first save keeps it beside the record.
+  EachSynced([&](const Entry* e) { store.changed = store.changed || !Identity_Has(e); });
   return SyncLocal{&store, Items, Read, Write, Apply, Remove, Rename, Copy, Commit};
 }
 
-std::vector<std::string> SyncLocal_Describe(const SyncStore& store, const std::string& uid) {
+std::vector<std::string> SyncLocal_Describe(const std::string& uid) {
   std::vector<std::string> out;
-  for (const Entry* e : EntriesOf(store, uid)) out.push_back(CliData_DateText(e->startDay) + " " + CliData_Text(*e));
+  for (const Entry* e : EntriesOf(uid)) out.push_back(CliData_DateText(e->startDay) + " " + CliData_Text(*e));
   return out;
 }
