@@ -101,6 +101,15 @@ class SyncCommandTest : public ::testing::TestWithParam<Server::Kind> {
     ASSERT_EQ(run.status, 0) << run.err;
   }
 
+  // The UID export-ics gives the entry whose text is text.
+  std::string UidOf(const std::string& dir, const std::string& text) {
+    const std::string ics = Cli(dir, "export-ics").out;
+    const std::size_t summary = ics.find("SUMMARY:" + text + "\r\n");
+    const std::size_t uid = ics.rfind("\nUID:", summary) + 5;
+    EXPECT_NE(summary, std::string::npos) << text;
+    return ics.substr(uid, ics.find('\r', uid) - uid);
+  }
+
   savefolder::Folder folder_;
   Server* server_ = nullptr;
   std::string calendar_;
@@ -243,14 +252,7 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
 
   // Both sides change one item: the phone's keeps it, Velmo's is kept beside it.
   Window("a", kDec9, "n\nSPC\nq\n");  // open again here
-  std::string todoUid;
-  {
-    const std::string dump = Cli("a", "export-ics").out;
-    const std::size_t at = dump.find("BEGIN:VTODO");
-    ASSERT_NE(at, std::string::npos);
-    const std::size_t uid = dump.find("UID:", at) + 4;
-    todoUid = dump.substr(uid, dump.find('\r', uid) - uid);
-  }
+  const std::string todoUid = UidOf("a", "買い物");
   Phone("put " + todoUid + " 電話で変えた");
   r = Sync("a");
   EXPECT_EQ(r.status, 1) << r.err;
@@ -262,11 +264,7 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
   EXPECT_NE(Phone("todos").find("NEEDS-ACTION 買い物"), std::string::npos);
 
   // Changed here, deleted there: the change wins and goes up again.
-  const std::string copyUid = [&] {
-    const std::string dump = Cli("a", "export-ics").out;
-    const std::size_t uid = dump.find("UID:", dump.find("BEGIN:VTODO")) + 4;
-    return dump.substr(uid, dump.find('\r', uid) - uid);
-  }();
+  const std::string copyUid = UidOf("a", "買い物");
   Window("a", kDec9, "n\nn\nSPC\nq\n");
   Phone("delete " + copyUid);
   r = Sync("a");
@@ -294,6 +292,33 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
   EXPECT_NE(alarmed.find("TRIGGER:-PT15M"), std::string::npos) << alarmed;
   EXPECT_NE(alarmed.find("STATUS:COMPLETED"), std::string::npos) << alarmed;
   EXPECT_NE(Phone("list").find("birthday@phone 誕生日"), std::string::npos);
+
+  // A 412 race: the phone changes both of two tasks while Velmo writes its
+  // own changes of them; the one written after is refused, never written
+  // over, and the next run keeps both versions of it.
+  ASSERT_EQ(Cli("a", "add task 2026-11-30 一").status, 0);
+  ASSERT_EQ(Cli("a", "add task 2026-11-30 二").status, 0);
+  ASSERT_EQ(Sync("a").status, 0);
+  Window("a", 46355, "n\nSPC\nq\n");  // each run marks the first open one done
+  Window("a", 46355, "n\nSPC\nq\n");
+  std::string race;
+  for (const char* text : {"一", "二"}) {
+    race += std::string(race.empty() ? "" : " && ") + caldavharness::kPython + " '" + VELMO_SOURCE_DIR +
+            "/tests/tools/caldav_peer.py' '" + calendar_ + "' '" + server_->User() + "' '" + server_->Password() +
+            "' todo " + UidOf("a", text) + " " + text + "電話 20261130";
+  }
+  r = Sync("a", "", "VELMO_SYNC_TEST_AFTER_FIRST_WRITE=\"" + race + "\"");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out, "sync: 2 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  EXPECT_NE(r.err.find("1 item(s) changed on the server meanwhile"), std::string::npos) << r.err;
+  r = Sync("a");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.out, "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 1 conflicts\n");
+  const std::string todos = Phone("todos");
+  EXPECT_NE(todos.find("  一電話\n"), std::string::npos) << todos;
+  EXPECT_NE(todos.find("  二電話\n"), std::string::npos) << todos;
+  EXPECT_NE(todos.find("COMPLETED 一") == std::string::npos, todos.find("COMPLETED 二") == std::string::npos) << todos;
+  EXPECT_EQ(Sync("a").out, "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
 
   // Killed after the upload, before the state is saved: the next run adds no second one.
   ASSERT_EQ(Cli("a", "add schedule 2026-12-21 二度目はない").status, 0);

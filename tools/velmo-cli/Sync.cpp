@@ -33,8 +33,11 @@ constexpr const char* kTail =
     "5 server, network or credentials failed (nothing changed here), 6 needs --init or --force-delete.\n";
 constexpr std::size_t kProgressFrom = 300;  // steps before a terminal shows a bar
 constexpr int kProgressWidth = 40;
-// Tests stop a run dead where a kill hurts most: the server written, the state not.
+// Tests stop a run dead where a kill hurts most: the server written, the
+// state not; and run a command after the first write, as a phone changing
+// the calendar while the run writes (a 412 race).
 constexpr const char* kKillEnv = "VELMO_SYNC_TEST_KILL_AT_SAVE";
+constexpr const char* kRaceEnv = "VELMO_SYNC_TEST_AFTER_FIRST_WRITE";
 
 enum SyncOption { OPT_URL = 1, OPT_USER, OPT_DRY_RUN, OPT_INIT, OPT_FORCE_DELETE };
 constexpr OptionRow kOptions[] = {
@@ -100,6 +103,9 @@ int Refuse(const std::string& why, int status) {
 }
 
 void Progress(void*, std::size_t done, std::size_t total) {
+  if (const char* race = std::getenv(kRaceEnv); race != nullptr && done == 1 && std::system(race) != 0) {
+    std::fprintf(stderr, "velmo-cli %s: %s failed\n", kCommand, kRaceEnv);
+  }
   if (total < kProgressFrom || isatty(STDERR_FILENO) == 0) return;
   const int filled = static_cast<int>(done * kProgressWidth / total);
   std::fprintf(stderr, "\rsync [%.*s%*s] %zu/%zu", filled, "########################################",
