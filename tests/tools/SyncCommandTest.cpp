@@ -320,6 +320,17 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
   EXPECT_NE(todos.find("COMPLETED 一") == std::string::npos, todos.find("COMPLETED 二") == std::string::npos) << todos;
   EXPECT_EQ(Sync("a").out, "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
 
+  // A sync token the server no longer knows: the run lists the calendar instead.
+  std::string state = savefolder::Read("a/record.sync");
+  const std::size_t token = state.find("\ntoken\t");
+  ASSERT_NE(token, std::string::npos) << state;
+  state.insert(state.find('\n', token + 1), "-stale");
+  savefolder::Write("a/record.sync", state);
+  Phone("put p3@phone 古い印のあと");
+  r = Sync("a");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+
   // Killed after the upload, before the state is saved: the next run adds no second one.
   ASSERT_EQ(Cli("a", "add schedule 2026-12-21 二度目はない").status, 0);
   r = Sync("a", "", "VELMO_SYNC_TEST_KILL_AT_SAVE=1");
@@ -525,6 +536,27 @@ TEST_P(SyncCommandTest, RandomRoundsThroughVelmoCliKeepBothSidesInStep) {
   }
   EXPECT_GT(syncs, 50);
   RecordProperty("conflicts", conflicts);
+}
+
+// A sync that moves hundreds of items shows a progress bar on a terminal,
+// and none when standard error is a file. The bar is the command's, not the
+// server's: one server (the faster at writing) is enough.
+TEST_P(SyncCommandTest, ManyItemsShowProgressOnATerminal) {
+  if (GetParam() != Server::RADICALE) return;
+  std::string ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Velmo//tests//JA\r\n";
+  for (int i = 0; i < 320; ++i) {
+    ics += "BEGIN:VEVENT\r\nUID:many-" + std::to_string(i) + "\r\nDTSTAMP:20261207T090000Z\r\n"
+           "DTSTART;VALUE=DATE:20261208\r\nSUMMARY:item " + std::to_string(i) + "\r\nEND:VEVENT\r\n";
+  }
+  savefolder::Write("many.ics", ics + "END:VCALENDAR\r\n");
+  ASSERT_EQ(Cli("a", "import-ics many.ics").status, 0);
+  ASSERT_EQ(First("a", "--dry-run").err, "");
+  const std::string command = "HOME=\"$PWD\" NETRC=/nonexistent VELMO_SYNC_PASSWORD=secret " + Bin("velmo-cli") +
+                              " --folder a sync --url '" + calendar_ + "' --user alice";
+  const ShellRun r = velmo_test::Shell("script -qec \"" + command + "\" /dev/null");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("sync [########################################] 320/320"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("sync: 320 up, 0 down"), std::string::npos) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SyncCommandTest, ::testing::Values(Server::RADICALE, Server::XANDIKOS),
