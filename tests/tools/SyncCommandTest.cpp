@@ -538,9 +538,9 @@ TEST_P(SyncCommandTest, RandomRoundsThroughVelmoCliKeepBothSidesInStep) {
   RecordProperty("conflicts", conflicts);
 }
 
-// A sync that moves hundreds of items shows a progress bar on a terminal,
-// and none when standard error is a file. The bar is the command's, not the
-// server's: one server (the faster at writing) is enough.
+// A sync that moves hundreds of items shows a progress bar on a terminal.
+// The bar is the command's, not the server's: one server (the faster at
+// writing) is enough.
 TEST_P(SyncCommandTest, ManyItemsShowProgressOnATerminal) {
   if (GetParam() != Server::RADICALE) return;
   std::string ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Velmo//tests//JA\r\n";

@@ -19,26 +19,15 @@ import caldav
 import icalendar
 import recurring_ical_events
 
-EVENT = """BEGIN:VCALENDAR
+ITEM = """BEGIN:VCALENDAR
 VERSION:2.0
 PRODID:-//velmo tests//peer//EN
-BEGIN:VEVENT
+BEGIN:{kind}
 UID:{uid}
 DTSTAMP:20261207T090000Z
-DTSTART;VALUE=DATE:{date}
+{day};VALUE=DATE:{date}
 SUMMARY:{summary}
-{lines}END:VEVENT
-END:VCALENDAR
-"""
-TODO = """BEGIN:VCALENDAR
-VERSION:2.0
-PRODID:-//velmo tests//peer//EN
-BEGIN:VTODO
-UID:{uid}
-DTSTAMP:20261207T090000Z
-DUE;VALUE=DATE:{date}
-SUMMARY:{summary}
-{lines}END:VTODO
+{lines}END:{kind}
 END:VCALENDAR
 """
 
@@ -67,7 +56,8 @@ def main(argv):
         uid, summary = argv[5], argv[6]
         date = argv[7] if len(argv) > 7 else "20261208"
         lines = argv[8].replace("\\n", "\n") + "\n" if len(argv) > 8 else ""
-        save(calendar, uid, (EVENT if action == "put" else TODO).format(uid=uid, summary=summary, date=date, lines=lines))
+        kind, day = ("VEVENT", "DTSTART") if action == "put" else ("VTODO", "DUE")
+        save(calendar, uid, ITEM.format(kind=kind, day=day, uid=uid, summary=summary, date=date, lines=lines))
     elif action == "raw":
         print(calendar.object_by_uid(argv[5]).data)
     elif action == "delete":
