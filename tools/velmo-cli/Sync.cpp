@@ -132,7 +132,8 @@ void PrintPlan(const SyncPlan& plan) {
 int Tell(const SyncReport& r, const SyncStore& store, bool dryRun) {
   for (const std::string& note : r.notes) Refuse(note, 0);
   if (r.outcome == SYNC_FAILED) {
-    return Refuse(r.why + (store.changed ? "" : "; nothing changed here"), CLI_EXIT_SYNC_SERVER);
+    const char* here = store.saved ? "; what was done before is saved, run it again" : "; nothing changed here";
+    return Refuse(r.why + here, CLI_EXIT_SYNC_SERVER);
   }
   if (dryRun || r.outcome == SYNC_STOPPED) PrintPlan(r.plan);
   std::printf("%s\n", SyncPlan_Summary(r.plan).c_str());

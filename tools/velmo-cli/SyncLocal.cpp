@@ -218,6 +218,7 @@ bool Commit(void* context, std::string& why) {
   for (const std::string& line : s.deletedLines) std::printf("deleted here: %s\n", line.c_str());
   s.deletedLines.clear();
   s.changed = false;
+  s.saved = true;
   return true;
 }
 

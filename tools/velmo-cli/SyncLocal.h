@@ -16,6 +16,7 @@ struct SyncStore {
   std::map<std::string, std::vector<IcsItem>> read;  // UID -> the server's item, as read last
   std::vector<std::string> deletedLines;             // told once they are saved
   bool changed = false;                              // the store (or a UID) changed since the last save
+  bool saved = false;                                // the record file was saved by this run
 };
 
 // The local side over the loaded store.
