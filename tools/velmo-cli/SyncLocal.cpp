@@ -57,12 +57,11 @@ void EachSynced(Fn&& fn) {
   }
 }
 
-// The entries of uid, in table order (as export-ics writes them).
+// The entries of uid the sync carries.
 std::vector<const Entry*> EntriesOf(const std::string& uid) {
-  std::vector<const Entry*> out;
-  EachSynced([&](const Entry* e) {
-    if (Identity_Of(e) == uid) out.push_back(e);
-  });
+  std::vector<const Entry*> out(Identity_Holders(uid, {}));
+  Identity_Holders(uid, out);
+  std::erase_if(out, [](const Entry* e) { return !Synced(*e); });
   return out;
 }
 
