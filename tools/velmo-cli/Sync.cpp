@@ -81,7 +81,9 @@ bool ParseArgs(int argc, char** argv, Job& job, int& status) {
         if (job.init != SYNC_INIT_NONE) break;
         status = Options_Refuse(kProgram, "--init takes merge, keep-local or keep-remote", CLI_EXIT_USAGE);
         return std::fputs(kUsage, stderr), false;
-      default: status = Options_Refuse(kProgram, "takes no operands", CLI_EXIT_USAGE); return std::fputs(kUsage, stderr), false;
+      default:
+        status = Options_Refuse(kProgram, "takes no operands", CLI_EXIT_USAGE);
+        return std::fputs(kUsage, stderr), false;
     }
   }
   if (reader.status == OPTIONS_END) return true;
@@ -137,7 +139,9 @@ int Tell(const SyncReport& r, const SyncStore& store, bool dryRun) {
   }
   if (dryRun || r.outcome == SYNC_STOPPED) PrintPlan(r.plan);
   std::printf("%s\n", SyncPlan_Summary(r.plan).c_str());
-  if (r.raced > 0) Refuse(std::to_string(r.raced) + " item(s) changed on the server meanwhile; the next sync takes them", 0);
+  if (r.raced > 0) {
+    Refuse(std::to_string(r.raced) + " item(s) changed on the server meanwhile; the next sync takes them", 0);
+  }
   switch (r.plan.stop) {
     case SYNC_NEEDS_INIT:
       return Refuse("the calendar holds items and has never been synced with this record: run again with "
@@ -178,8 +182,9 @@ int Run(Job& job) {
   const int status = Tell(report, store, job.dryRun);
   const bool synced = report.outcome == SYNC_DONE || report.outcome == SYNC_DONE_CONFLICTS;
   if (!job.dryRun && synced && (job.url != nullptr || job.user != nullptr)) {
-    if ((job.url == nullptr || SyncConf_Set(conf, "url", url)) && (job.user == nullptr || SyncConf_Set(conf, "user", user)) &&
-        !SyncConf_Save(confPath.c_str(), Record_Path(), conf)) {
+    const bool set = (job.url == nullptr || SyncConf_Set(conf, "url", url)) &&
+                     (job.user == nullptr || SyncConf_Set(conf, "user", user));
+    if (set && !SyncConf_Save(confPath.c_str(), Record_Path(), conf)) {
       Refuse(confPath + ": could not be written; give --url and --user again next time", 0);
     }
   }
