@@ -36,9 +36,11 @@ void Identity_Inherit(const Entry* heir, const Entry* from);
 
 // Whether e has a UID already (none is made).
 bool Identity_Has(const Entry* e);
-// The first live entry (in the order they got it) holding uid; null when none.
+// A live entry holding uid (made UIDs included); null when none. Where
+// several hold it (one imported item), which one is not set.
 const Entry* Identity_Find(std::string_view uid);
-// The live entries holding uid, as many as fit in out; returns how many hold it.
+// The live entries holding uid, in no set order, as many as fit in out;
+// returns how many hold it.
 std::size_t Identity_Holders(std::string_view uid, std::span<const Entry*> out);
 
 // The side file's name, "<record>.uids"; false when it does not fit.
