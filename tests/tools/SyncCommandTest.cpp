@@ -183,6 +183,7 @@ TEST_P(SyncCommandTest, EveryKindAndRuleGoesUpAndComesBackDayByDay) {
       "schedule 2026-12-07..2027-03-31 --repeat monthly/2 --time 08:00-08:30 点検",
   };
   for (const char* add : adds) ASSERT_EQ(Cli("a", std::string("add ") + add).status, 0) << add;
+  ASSERT_EQ(chmod("a/record", 0600), 0);  // a private record: the sync's files stay private too
   ShellRun r = First("a");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "sync: 13 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
@@ -194,8 +195,9 @@ TEST_P(SyncCommandTest, EveryKindAndRuleGoesUpAndComesBackDayByDay) {
     struct stat st{};
     return stat(path, &st) == 0 ? st.st_mode & 0777 : 0u;
   };
-  EXPECT_EQ(mode("a/record.sync"), mode("a/record"));
-  EXPECT_EQ(mode("a/sync.conf"), mode("a/record"));
+  EXPECT_EQ(mode("a/record"), 0600u);
+  EXPECT_EQ(mode("a/record.sync"), 0600u);
+  EXPECT_EQ(mode("a/sync.conf"), 0600u);
 
   // A second device: the calendar holds items, so it needs --init; then it holds the same days.
   r = Sync("b", "--url '" + calendar_ + "'" + (*server_->User() ? " --user alice" : ""));
