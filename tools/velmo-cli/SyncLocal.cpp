@@ -126,7 +126,7 @@ bool Read(void* context, const std::string& ics, std::string& uid, std::string& 
   }
   uid = im.items.front().uid;
   print = ItemPrint(IcsImport_Prints(im.items));
-  StoreOf(context).read[uid] = std::move(im.items);
+  StoreOf(context).read[ics] = std::move(im.items);
   return true;
 }
 
@@ -144,14 +144,14 @@ void Delete(SyncStore& s, const std::string& uid) {
 
 bool Apply(void* context, const std::string& uid, const std::string& ics, std::string& why) {
   SyncStore& s = StoreOf(context);
-  if (s.read.count(uid) == 0) {
+  if (s.read.count(ics) == 0) {
     IcsImport im;
     bool inexact = false, taken = false;
     if (!Parse(ics, im, inexact, taken, why)) return false;
-    s.read[uid] = std::move(im.items);
+    s.read[ics] = std::move(im.items);
   }
   std::vector<Entry*> made;
-  for (const IcsItem& item : s.read[uid]) {
+  for (const IcsItem& item : s.read[ics]) {
     Entry* e = IcsImport_NewEntry(item);
     if (e == nullptr) return why = "the entry store is full", false;
     made.push_back(e);

@@ -13,7 +13,7 @@
 #include "SyncRun.h"
 
 struct SyncStore {
-  std::map<std::string, std::vector<IcsItem>> read;  // UID -> the server's item, as read last
+  std::map<std::string, std::vector<IcsItem>> read;  // a server's item -> its entries, as read
   std::vector<std::string> deletedLines;             // told once they are saved
   bool changed = false;                              // the store (or a UID) changed since the last save
   bool saved = false;                                // the record file was saved by this run
