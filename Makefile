@@ -16,7 +16,7 @@ APPSTREAM_ID  = $(shell sed -n 's/^VELMO_APPSTREAM_ID:STRING=//p' $(BUILD)/CMake
 
 .PHONY: all deps deps-win32 deps-web build run run-demo test test-linux test-win32 test-web win32 web serve-web \
         test-sanitize fuzz bench \
-        bench-build bench-peers install uninstall screenshots clean
+        bench-build bench-peers bench-sync install uninstall screenshots clean
 
 all: build
 
@@ -108,6 +108,12 @@ bench: bench-build
 bench-peers: bench-build
 	@bash setup/install.sh setup/packages-peers.txt
 	@bash bench/peers.sh $(BENCH_BUILD)
+
+# velmo-cli sync against a local Radicale, beside vdirsyncer on the same
+# items; the servers and clients come from setup/packages.txt.
+bench-sync: bench-build
+	@bash setup/install.sh setup/packages.txt
+	@bash bench/sync.sh $(BENCH_BUILD)
 
 # Without a display the window targets give the hint and stop before
 # building, copying or deleting anything.

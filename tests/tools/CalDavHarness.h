@@ -20,6 +20,11 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "CalDav.h"
 #include "Http.h"
 #include "files/SaveFolder.h"
 
@@ -196,6 +201,43 @@ inline std::string Event(const std::string& uid, const std::string& summary) {
   return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Velmo//tests//JA\r\nBEGIN:VEVENT\r\nUID:" + uid +
          "\r\nDTSTAMP:20261207T090000Z\r\nDTSTART;VALUE=DATE:20261208\r\nDTEND;VALUE=DATE:20261209\r\nSUMMARY:" +
          summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+// The value of the item's first property name, unfolded lines assumed.
+inline std::string Field(const std::string& ics, const std::string& name) {
+  const std::size_t at = ics.find("\n" + name + ":");
+  if (at == std::string::npos) return {};
+  const std::size_t from = at + name.size() + 2;
+  std::string v = ics.substr(from, ics.find('\n', from) - from);
+  if (!v.empty() && v.back() == '\r') v.pop_back();
+  return v;
+}
+
+// The server's items as the phone sees them: UID -> href, ETag, text, done.
+struct PhoneItem {
+  std::string href, etag, text;
+  bool done = false;
+};
+
+inline std::map<std::string, PhoneItem> PhoneView(CalDav& dav, const std::string& collection) {
+  std::map<std::string, PhoneItem> out;
+  std::vector<CalDavMember> members;
+  std::vector<CalDavBody> bodies;
+  EXPECT_EQ(dav.List(collection, members), CALDAV_OK) << dav.Error();
+  std::vector<std::string> hrefs;
+  std::map<std::string, std::string> etags;
+  for (const CalDavMember& m : members) {
+    hrefs.push_back(m.href);
+    etags[m.href] = m.etag;
+  }
+  EXPECT_EQ(dav.Fetch(collection, hrefs, bodies), CALDAV_OK) << dav.Error();
+  for (const CalDavBody& b : bodies) {
+    const std::string uid = Field(b.ics, "UID");
+    EXPECT_EQ(out.count(uid), 0u) << "UID twice on the server: " << uid;
+    out[uid] = PhoneItem{b.href, b.etag.empty() ? etags[b.href] : b.etag, Field(b.ics, "SUMMARY"),
+                         Field(b.ics, "STATUS") == "COMPLETED"};
+  }
+  return out;
 }
 
 }  // namespace caldavharness

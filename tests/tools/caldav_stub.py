@@ -11,6 +11,7 @@ The first part of the path chooses the answer:
   /digest/     a calendar, behind Digest authentication (alice, secret)
   /cut/        a sync report cut short (507) once, then whole
   /cutloop/    a sync report cut short every time with the same token
+  /badics/     a calendar whose one item is no iCalendar
 """
 import hashlib
 import re
@@ -36,6 +37,18 @@ def cut_report(mode, member, token, cut):
             % (token, mode, member, self_part)).encode()
 
 
+BADICS_CAL = CALENDAR.replace(b"/digest/", b"/badics/")
+BADICS_LIST = b"""<?xml version="1.0" encoding="utf-8"?>
+<multistatus xmlns="DAV:"><sync-token>http://stub/1</sync-token>
+<response><href>/badics/cal/x.ics</href><propstat><prop><getetag>"1"</getetag></prop>
+<status>HTTP/1.1 200 OK</status></propstat></response></multistatus>
+"""
+BADICS_BODY = b"""<?xml version="1.0" encoding="utf-8"?>
+<multistatus xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav">
+<response><href>/badics/cal/x.ics</href><propstat><prop><getetag>"1"</getetag>
+<C:calendar-data>this is no calendar</C:calendar-data></prop>
+<status>HTTP/1.1 200 OK</status></propstat></response></multistatus>
+"""
 REALM, NONCE = "velmo-stub", "0123456789abcdef"
 
 
@@ -82,6 +95,11 @@ class Handler(BaseHTTPRequestHandler):
                 self.answer(207, cut_report(mode, "a.ics", "http://stub/1", True))
         elif mode == "cutloop":
             self.answer(207, cut_report(mode, "a.ics", "http://stub/1", True))
+        elif mode == "badics":
+            if self.command == "PROPFIND":
+                self.answer(207, BADICS_CAL)
+            else:
+                self.answer(207, BADICS_BODY if b"calendar-multiget" in body else BADICS_LIST)
         elif mode == "digest":
             if self.digest_ok():
                 self.answer(207, CALENDAR)

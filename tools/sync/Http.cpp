@@ -184,6 +184,18 @@ std::string Http_Path(const std::string& url) {
   return Http_Escape(decoded, true);
 }
 
+std::string Http_Host(const std::string& url) {
+  Url u;
+  char* text = nullptr;
+  if (u.u == nullptr || curl_url_set(u.u, CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+      curl_url_get(u.u, CURLUPART_HOST, &text, 0) != CURLUE_OK) {
+    return {};
+  }
+  const std::string host(text);
+  curl_free(text);
+  return host;
+}
+
 std::string Http_Escape(std::string_view text, bool keepSlash) {
   std::string out;
   for (const char ch : text) {

@@ -65,5 +65,8 @@ std::string Http_Resolve(const std::string& base, const std::string& reference);
 // server wrote it ("/cal/a@b.ics" too), so that equal paths compare equal;
 // empty when it is no URL.
 std::string Http_Path(const std::string& url);
+// The host a URL names ("127.0.0.1", "dav.example.org"), as ~/.netrc names
+// machines; empty when it is no URL.
+std::string Http_Host(const std::string& url);
 // Every byte but letters, digits, "-._~" (and with keepSlash "/") as %XX.
 std::string Http_Escape(std::string_view text, bool keepSlash);

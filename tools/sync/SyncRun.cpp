@@ -58,6 +58,17 @@ struct Run {
     return true;
   }
 
+  // An item Velmo cannot hold at all (a day outside its years, no event or
+  // to-do) is left as it is on both sides: it blocks no other item, and a
+  // version agreed before stays agreed, so nothing here is deleted for it
+  // and nothing there is written over it.
+  void LeaveAlone(const std::string& path, const std::string& why) {
+    report.notes.push_back(why + "; left as it is");
+    for (const auto& [uid, item] : state.items) {
+      if (item.href == path) remote[uid] = SyncRemote{path, item.etag, item.fingerprint, false};
+    }
+  }
+
   // The bodies of these hrefs, read; the UIDs they hold go to remote.
   bool Fetch(const std::vector<std::string>& hrefs) {
     std::vector<CalDavBody> got;
@@ -65,8 +76,12 @@ struct Run {
     for (CalDavBody& b : got) {
       std::string uid, print, why;
       bool rich = false;
-      if (!local.read(local.context, b.ics, uid, print, rich, why)) return Fail(b.href + ": " + why);
       const std::string path = PathOf(collection, b.href);
+      if (!local.read(local.context, b.ics, uid, print, rich, why)) return Fail(b.href + ": " + why);
+      if (uid.empty()) {
+        LeaveAlone(path, b.href + ": " + why);
+        continue;
+      }
       const auto seen = remote.find(uid);
       if (seen != remote.end() && !seen->second.deleted && seen->second.href != path) {
         report.notes.push_back(b.href + ": UID " + uid + " twice on the server; this one is left as it is");
@@ -232,9 +247,11 @@ struct Run {
     }
     if (o.dryRun || !FetchPatched()) return;
     state.collection = collection;
-    for (const SyncAction& a : report.plan.actions) {
-      if (!Carry(a)) return;
+    const std::size_t total = report.plan.actions.size();
+    for (std::size_t done = 0; done < total; ++done) {
+      if (!Carry(report.plan.actions[done])) return;
       if (++undone >= cap::kSyncStateBatch && !Save()) return;
+      if (o.progress != nullptr) o.progress(o.progressContext, done + 1, total);
     }
     TokenAfterWrites();
     state.token = token;

@@ -19,7 +19,9 @@ struct SyncLocal {
   // UID -> fingerprint of every entry now.
   bool (*items)(void* context, std::map<std::string, std::string>& out, std::string& why);
   // Reads an item of the server: its UID, its fingerprint in Velmo's terms,
-  // and whether Velmo can hold it exactly. False when it is no item Velmo can read.
+  // and whether Velmo can hold it exactly. False when it is no iCalendar at
+  // all, which no CalDAV server may send (the run fails); an empty uid (why
+  // saying so) when it holds nothing Velmo can keep (the item is left alone).
   bool (*read)(void* context, const std::string& ics, std::string& uid, std::string& fingerprint, bool& inexact,
                std::string& why);
   // The entry of uid as iCalendar; with serverCopy, only the properties Velmo
@@ -45,6 +47,9 @@ struct SyncRunOptions {
   SyncInit init = SYNC_INIT_NONE;
   bool forceDelete = false;
   bool dryRun = false;    // plan only: nothing changed anywhere
+  // Told after each step of the plan carried out (done of total); may be null.
+  void (*progress)(void* context, std::size_t done, std::size_t total) = nullptr;
+  void* progressContext = nullptr;
 };
 
 enum SyncOutcome {

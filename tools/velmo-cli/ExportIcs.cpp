@@ -259,12 +259,50 @@ void AddTask(Exporter& x, const Entry& e, const std::string& uid) {
   x.calendar.children.push_back(std::move(c));
 }
 
+// A calendar with Velmo's header and its time zone, for the items to go in.
+Exporter NewCalendar() {
+  Exporter x;
+  x.calendar.name = "VCALENDAR";
+  x.calendar.lines.push_back(Line("VERSION", "2.0"));
+  x.calendar.lines.push_back(Line("PRODID", ICS_PRODID));
+  IcsComponent zone;
+  if (IcsZoneSource_LocalComponent(zone)) x.calendar.children.push_back(std::move(zone));
+  return x;
+}
+
+void AddEntry(Exporter& x, const Entry& e, const std::string& name) {
+  switch (e.kind) {
+    case KIND_TASK: AddTask(x, e, name); break;
+    case KIND_HOLIDAY:
+    case KIND_TIMED:
+    case KIND_SCHEDULE:
+    case KIND_OPAQUE: AddEvent(x, e, name); break;
+    default: Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
+  }
+}
+
 bool WriteOut(const char* file, const char* text) {
   if (file == nullptr) return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0;
   return Files_ReplaceWhole(file, nullptr, [text](std::FILE* f) { return std::fputs(text, f) >= 0; });
 }
 
 }  // namespace
+
+bool IcsExport_Item(const std::vector<const Entry*>& entries, const std::string& uid, std::string& ics) {
+  IcsGroup joined;
+  const bool one = entries.size() == 1;
+  if (!one && !IcsGroup_Join(entries, joined)) return false;
+  Exporter x = NewCalendar();
+  const std::size_t before = x.calendar.children.size();  // the time zone
+  if (one) {
+    AddEntry(x, *entries.front(), uid);
+  } else {
+    AddGroup(x, joined, uid);
+  }
+  const bool written = x.calendar.children.size() > before;
+  if (written) ics = IcsWrite_Component(x.calendar);
+  return written;
+}
 
 std::string IcsExport_Text() {
   const std::size_t count = Store_Count();
@@ -273,12 +311,7 @@ std::string IcsExport_Text() {
   for (std::size_t i = 0; const Entry* e = Store_Next(at); ++i) {
     if (e->kind != KIND_DELETED) uid[i] = Identity_Of(e);
   }
-  Exporter x;
-  x.calendar.name = "VCALENDAR";
-  x.calendar.lines.push_back(Line("VERSION", "2.0"));
-  x.calendar.lines.push_back(Line("PRODID", ICS_PRODID));
-  IcsComponent zone;
-  if (IcsZoneSource_LocalComponent(zone)) x.calendar.children.push_back(std::move(zone));
+  Exporter x = NewCalendar();
   std::map<std::string, std::vector<const Entry*>> byUid;  // the entries of each item
   std::uint16_t pos = Store_First();
   for (std::size_t i = 0; const Entry* e = Store_Next(pos); ++i) {
@@ -297,15 +330,7 @@ std::string IcsExport_Text() {
       continue;
     }
     if (n > group.size()) continue;
-    const std::string name = n > 1 ? uid[i] + "/" + std::to_string(n) : uid[i];
-    switch (e->kind) {
-      case KIND_TASK: AddTask(x, *e, name); break;
-      case KIND_HOLIDAY:
-      case KIND_TIMED:
-      case KIND_SCHEDULE:
-      case KIND_OPAQUE: AddEvent(x, *e, name); break;
-      default: Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
-    }
+    AddEntry(x, *e, n > 1 ? uid[i] + "/" + std::to_string(n) : uid[i]);
   }
   return IcsWrite_Component(x.calendar);
 }

@@ -47,6 +47,7 @@ struct IcsImport {
   bool nothingToWrite = false;     // read and checked, but nothing new
   bool overflow = false;           // more entries than the entry table holds; the rest not read
   bool ownExport = false;          // written by velmo-cli export-ics (its PRODID)
+  bool checkRecord = true;         // false: every item read, whatever the record holds (a sync)
 };
 
 // Where a report points: the component's first line and its UID.
@@ -55,9 +56,16 @@ struct IcsWhere {
   std::string uid;
 };
 void IcsImport_Report(const IcsWhere& where, const std::string& what);
+// Whose reports they are (the command, the file or server item), and how
+// many were made: an item read with none is one Velmo holds exactly.
+void IcsImport_SetSource(const char* command, const char* file);
+unsigned IcsImport_Reported();
 
 // The entry's own fields from an item (not its text, link or done mark).
 void IcsImport_Fill(Entry& e, const IcsItem& item);
+// A new entry of the store for an item, done mark included, not yet
+// registered; null when the pools are full.
+Entry* IcsImport_NewEntry(const IcsItem& item);
 // The fingerprints an item's entries will have, to compare with the record's.
 std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries);
 

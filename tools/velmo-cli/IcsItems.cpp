@@ -336,7 +336,7 @@ void IcsItems_Take(IcsImport& im) {
       }
       entries.insert(entries.end(), one.begin(), one.end());
     }
-    if (std::vector<const Entry*> holders; Held(uid, holders)) {
+    if (std::vector<const Entry*> holders; im.checkRecord && Held(uid, holders)) {
       Known(im, Report{s.master != nullptr ? s.master->lineNo : 0, uid}, entries, holders);
       continue;
     }

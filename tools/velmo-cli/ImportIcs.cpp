@@ -29,6 +29,8 @@ constexpr const char* kUsage = "usage: velmo-cli import-ics FILE [--dry-run] [--
 constexpr std::size_t kMaxFileBytes = 8u << 20;
 
 const char* fileName = "";
+const char* reportCommand = kCommand;
+unsigned reported = 0;
 
 bool Fail(const std::string& what) {
   std::fprintf(stderr, "velmo-cli %s: %s: %s; nothing written\n", kCommand, fileName, what.c_str());
@@ -87,15 +89,8 @@ bool Register(IcsImport& im) {
                 " the record holds (" + std::to_string(Store_Count()) + " in use)");
   }
   for (const IcsItem& item : im.items) {
-    Entry* e = CliData_NewEntry(item.text, item.link);
-    std::uint16_t* done = e != nullptr && item.done != DAY_NONE ? Store_AllocWords(1) : nullptr;
-    if (e == nullptr || (item.done != DAY_NONE && done == nullptr)) return Fail("the entry store is full");
-    IcsImport_Fill(*e, item);
-    if (done != nullptr) {
-      done[0] = item.done;
-      e->done = done;
-      e->doneLen = 2;
-    }
+    Entry* e = IcsImport_NewEntry(item);
+    if (e == nullptr) return Fail("the entry store is full");
     if (!Store_Register(e)) {
       return Fail("its " + std::to_string(im.items.size()) + " entries do not fit: the entry table is full (" +
                   std::to_string(cap::kEntries) + " entries)");
@@ -174,8 +169,16 @@ bool ReadCalendars(IcsImport& im) {
 
 }  // namespace
 
+void IcsImport_SetSource(const char* command, const char* file) {
+  reportCommand = command;
+  fileName = file;
+}
+
+unsigned IcsImport_Reported() { return reported; }
+
 void IcsImport_Report(const IcsWhere& w, const std::string& what) {
-  std::fprintf(stderr, "velmo-cli %s: %s, line %zu%s%s: %s\n", kCommand, fileName, w.lineNo,
+  ++reported;
+  std::fprintf(stderr, "velmo-cli %s: %s, line %zu%s%s: %s\n", reportCommand, fileName, w.lineNo,
                w.uid.empty() ? "" : ", UID ", w.uid.c_str(), what.c_str());
 }
 
@@ -197,6 +200,19 @@ void IcsImport_Fill(Entry& e, const IcsItem& item) {
     e.endMinute = static_cast<std::uint8_t>(item.endMinute);
   }
   if (item.ownPart) IcsOwn_SetKindPart(e, item.part);
+}
+
+Entry* IcsImport_NewEntry(const IcsItem& item) {
+  Entry* e = CliData_NewEntry(item.text, item.link);
+  std::uint16_t* done = e != nullptr && item.done != DAY_NONE ? Store_AllocWords(1) : nullptr;
+  if (e == nullptr || (item.done != DAY_NONE && done == nullptr)) return nullptr;
+  IcsImport_Fill(*e, item);
+  if (done != nullptr) {
+    done[0] = item.done;
+    e->done = done;
+    e->doneLen = 2;
+  }
+  return e;
 }
 
 std::multiset<std::string> IcsImport_Prints(const std::vector<IcsItem>& entries) {

@@ -23,6 +23,7 @@ constexpr CliCommand kCommands[] = {
     {"add", Cli_Add, "add schedule|task|holiday DATE[..DATE] [OPTIONS] TEXT  add one entry"},
     {"export-ics", Cli_ExportIcs, "export-ics [FILE]  every entry as iCalendar (standard output without FILE)"},
     {"import-ics", Cli_ImportIcs, "import-ics FILE [--dry-run] [--skip-inexact]  add the file's events and to-dos"},
+    {"sync", Cli_Sync, "sync [--url URL] [--user NAME] [--dry-run] [--init HOW] [--force-delete]  with a CalDAV calendar"},
     {"dump", Cli_Dump, "dump [FILE]  the record file (or FILE) field by field"},
     {"where", Cli_Where, "where  the folder the commands work in"},
 };
