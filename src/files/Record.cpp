@@ -273,6 +273,13 @@ bool Record_SetPath(const char* name) {
 
 const char* Record_Path() { return recordPath; }
 
+bool Record_Beside(const char* name, char* out, std::size_t size) {
+  const char* slash = std::strrchr(recordPath, '/');
+  const int folder = slash != nullptr ? static_cast<int>(slash - recordPath + 1) : 0;
+  const int n = std::snprintf(out, size, "%.*s%s", folder, recordPath, name);
+  return n >= 0 && static_cast<std::size_t>(n) < size;
+}
+
 void Record_KindPart(const Entry& e, std::uint8_t out[4]) { EncodeKindPart(e, out); }
 
 const RecordLoadInfo& Record_LastLoad() { return lastLoad; }

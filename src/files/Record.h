@@ -32,6 +32,12 @@ using RecordEntryFn = void (*)(const Entry& e, std::uint32_t offset, void* conte
 
 bool Record_SetPath(const char* name);  // false (path unchanged) for null or longer than 255
 const char* Record_Path();              // default "record"
+// The sync's settings, beside the record file (velmo-cli sync keeps them; the
+// window program syncs when they are there).
+inline constexpr const char* RECORD_SYNC_CONF = "sync.conf";
+// out: the folder part of the record file's name, then name: a file that
+// lives beside the record file. False when it does not fit.
+bool Record_Beside(const char* name, char* out, std::size_t size);
 
 // Reads the whole file named by Record_Path and parses it into the store,
 // and the loaded entries' identities from its side file (files/Identity.h).

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* kConf = "sync.conf";
 constexpr const char* kCli = "velmo-cli";
 // "同期できませんでした\n手元のファイルで始めます"
 constexpr const char* kStartFailed =
@@ -36,10 +35,7 @@ constexpr MomentRow kMoments[] = {
 // out: the folder part of the record file's name, then name.
 bool BesideRecord(const char* name, char* out, std::size_t size) {
   Settings_Load();
-  const char* record = Record_Path();
-  const char* slash = std::strrchr(record, '/');
-  const int folder = slash != nullptr ? static_cast<int>(slash - record + 1) : 0;
-  const bool fits = std::snprintf(out, size, "%.*s%s", folder, record, name) < static_cast<int>(size);
+  const bool fits = Record_Beside(name, out, size);
   // As it was: Velmo's own start-up reads the file again.
   Settings_ApplyDefaults();
   return fits;
@@ -77,7 +73,7 @@ bool Failure(const PlatformRun& run, int timeoutMs, char* out, std::size_t size)
 
 bool WindowSync_Wanted() {
   char conf[cap::kFileName];
-  return BesideRecord(kConf, conf, sizeof conf) && Platform_Exists(conf);
+  return BesideRecord(RECORD_SYNC_CONF, conf, sizeof conf) && Platform_Exists(conf);
 }
 
 void WindowSync_Run(WindowSyncMoment moment, int timeoutMs) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "Capacity.h"
 #include "CliData.h"
 #include "Cli.h"
 #include "SyncConf.h"
@@ -94,9 +95,8 @@ bool ParseArgs(int argc, char** argv, Job& job, int& status) {
 
 // A file beside the record file.
 std::string Beside(const char* name) {
-  const std::string record = Record_Path();
-  const std::size_t slash = record.rfind('/');
-  return (slash == std::string::npos ? std::string() : record.substr(0, slash + 1)) + name;
+  char path[cap::kFileName + 16];
+  return Record_Beside(name, path, sizeof path) ? path : "";
 }
 
 int Refuse(const std::string& why, int status) {
@@ -158,7 +158,7 @@ int Tell(const SyncReport& r, const SyncStore& store, bool dryRun) {
 
 // The run, with the record loaded (and locked, unless dry).
 int Run(Job& job) {
-  const std::string confPath = Beside("sync.conf");
+  const std::string confPath = Beside(RECORD_SYNC_CONF);
   SyncConf conf;
   std::string why, password;
   if (!SyncConf_Load(confPath.c_str(), conf, why)) return Refuse(why, CLI_EXIT_USAGE);
