@@ -10,6 +10,7 @@
 #include "Capacity.h"
 #include "files/Files.h"
 #include "files/Record.h"
+#include "store/Find.h"
 #include "store/Store.h"
 
 namespace {
@@ -67,8 +68,6 @@ std::uint64_t HashOf(std::string_view uid) {
   return h.Bytes(uid.data(), uid.size()), h.h;
 }
 
-bool UsesWeekMask(RepeatType r) { return r == REPEAT_WEEKS || r == REPEAT_MONTH_WEEKDAY || r == REPEAT_YEAR_WEEKDAY; }
-bool UsesWeekdayMask(RepeatType r) { return r == REPEAT_MONTH_WEEKDAY || r == REPEAT_YEAR_WEEKDAY; }
 
 std::uint64_t Print(const Entry& e) {
   Hash h;
@@ -76,11 +75,11 @@ std::uint64_t Print(const Entry& e) {
   h.U16(e.label);
   h.U16(e.startDay);
   h.U16(e.endDay);
-  h.U8(e.repeat);
-  // The month expansion reads interval 0 as 1.
-  h.U8(e.repeat == REPEAT_NONE ? 0 : e.interval == 0 ? 1 : e.interval);
-  h.U8(UsesWeekMask(e.repeat) || e.repeat > REPEAT_YEAR_WEEKDAY ? e.weekMask : 0);
-  h.U8(UsesWeekdayMask(e.repeat) || e.repeat > REPEAT_YEAR_WEEKDAY ? e.weekdayMask : 0);
+  const EntryRule rule = Entry_Rule(e);  // as the month expansion reads it
+  h.U8(rule.repeat);
+  h.U8(rule.interval);
+  h.U8(rule.weekMask);
+  h.U8(rule.weekdayMask);
   std::uint8_t part[4];
   Record_KindPart(e, part);
   if (e.kind == KIND_TASK) part[0] = part[1] = 0;  // the task word is kept, never shown

@@ -57,6 +57,19 @@ bool Find_TextContains(const Entry& e, const char* text, int length, FindCase ma
   return false;
 }
 
+EntryRule Entry_Rule(const Entry& e) {
+  const std::uint8_t every = e.interval == 0 ? 1 : e.interval;
+  switch (e.repeat) {
+    case REPEAT_NONE: return EntryRule{REPEAT_NONE, 0, 0, 0};
+    case REPEAT_WEEKS: return EntryRule{e.repeat, every, static_cast<std::uint8_t>(e.weekMask & 0x7F), 0};
+    case REPEAT_MONTH_WEEKDAY:
+    case REPEAT_YEAR_WEEKDAY:
+      return EntryRule{e.repeat, every, static_cast<std::uint8_t>(e.weekMask & 0x1F),
+                       static_cast<std::uint8_t>(e.weekdayMask & 0x7F)};
+    default: return EntryRule{e.repeat, every, 0, 0};
+  }
+}
+
 DayNo Entry_FirstDay(const Entry& e) {
   if (e.kind == KIND_TASK && e.doneLen != 0) {
     // A done block too short to hold the day never shows.

@@ -18,3 +18,12 @@ bool Find_TextContains(const Entry& e, const char* text, int length, FindCase ma
 
 // The first day an entry occurs on; 0 when it never occurs.
 DayNo Entry_FirstDay(const Entry& e);
+
+// An entry's rule as the month expansion reads it: interval 0 is 1, and the
+// mask bits its repeat type does not read are 0 (no rule: all zero).
+struct EntryRule {
+  RepeatType repeat;
+  std::uint8_t interval, weekMask, weekdayMask;
+  bool operator==(const EntryRule&) const = default;
+};
+EntryRule Entry_Rule(const Entry& e);

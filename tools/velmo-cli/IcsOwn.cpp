@@ -109,23 +109,10 @@ DayNo DayOf(std::string_view text) {
 
 bool HasRuleBytes(const Entry& e) { return e.repeat != 0 || e.interval != 0 || e.weekMask != 0 || e.weekdayMask != 0; }
 
-// The days a rule falls on within a range: interval 0 is 1, mask bits the
-// rule does not read are nothing, and a rule of every day is the range itself.
-struct Canon {
-  RepeatType repeat;
-  int interval, weekMask, weekdayMask;
-  bool operator==(const Canon&) const = default;
-};
-Canon CanonOf(const Entry& e) {
-  const int every = e.interval == 0 ? 1 : e.interval;
-  switch (e.repeat) {
-    case REPEAT_NONE: return Canon{REPEAT_NONE, 0, 0, 0};
-    case REPEAT_DAYS: return every == 1 ? Canon{REPEAT_NONE, 0, 0, 0} : Canon{REPEAT_DAYS, every, 0, 0};
-    case REPEAT_WEEKS: return Canon{e.repeat, every, e.weekMask & 0x7F, 0};
-    case REPEAT_MONTH_WEEKDAY:
-    case REPEAT_YEAR_WEEKDAY: return Canon{e.repeat, every, e.weekMask & 0x1F, e.weekdayMask & 0x7F};
-    default: return Canon{e.repeat, every, 0, 0};
-  }
+// The days a rule falls on within a range: a rule of every day is the range itself.
+EntryRule CanonOf(const Entry& e) {
+  const EntryRule rule = Entry_Rule(e);
+  return rule.repeat == REPEAT_DAYS && rule.interval == 1 ? EntryRule{REPEAT_NONE, 0, 0, 0} : rule;
 }
 
 void SetRule(IcsItem& item, const Entry& rule) {
