@@ -271,14 +271,9 @@ Exporter NewCalendar() {
 }
 
 void AddEntry(Exporter& x, const Entry& e, const std::string& name) {
-  switch (e.kind) {
-    case KIND_TASK: AddTask(x, e, name); break;
-    case KIND_HOLIDAY:
-    case KIND_TIMED:
-    case KIND_SCHEDULE:
-    case KIND_OPAQUE: AddEvent(x, e, name); break;
-    default: Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
-  }
+  if (!IcsExport_Carries(e)) return Report(x, name, "an entry of a kind Velmo keeps only as read; not exported");
+  if (e.kind == KIND_TASK) return AddTask(x, e, name);
+  AddEvent(x, e, name);
 }
 
 bool WriteOut(const char* file, const char* text) {
@@ -287,6 +282,8 @@ bool WriteOut(const char* file, const char* text) {
 }
 
 }  // namespace
+
+bool IcsExport_Carries(const Entry& e) { return Entry_HasKindPart(e.kind); }
 
 bool IcsExport_Item(const std::vector<const Entry*>& entries, const std::string& uid, std::string& ics) {
   IcsGroup joined;

@@ -8,6 +8,8 @@
 
 #include "store/Store.h"
 
+// Whether export writes e (kinds 4 to 8: holidays, schedules, kept kinds, tasks).
+bool IcsExport_Carries(const Entry& e);
 // Every entry, in table order, as one iCalendar object.
 std::string IcsExport_Text();
 // The entries sharing uid as one iCalendar object, exactly as export-ics

@@ -43,9 +43,7 @@ std::string ItemPrint(const std::multiset<std::string>& prints) {
 }
 
 // What the sync carries: what export-ics writes.
-bool Synced(const Entry& e) {
-  return e.kind == KIND_HOLIDAY || e.kind == KIND_TIMED || e.kind == KIND_SCHEDULE || e.kind == KIND_TASK;
-}
+bool Synced(const Entry& e) { return IcsExport_Carries(e); }
 
 SyncStore& StoreOf(void* context) { return *static_cast<SyncStore*>(context); }
 
