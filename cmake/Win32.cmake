@@ -24,7 +24,7 @@ velmo_warnings(velmo)
 
 # Without the iCalendar commands: libical is packaged for Linux only.
 velmo_sources(cli_srcs tools/velmo-cli tools/velmo-cli/win32)
-list(FILTER cli_srcs EXCLUDE REGEX "/(ExportIcs|ImportIcs|Ics[A-Za-z]+)\\.cpp$")
+list(FILTER cli_srcs EXCLUDE REGEX "/(ExportIcs|ImportIcs|Ics[A-Za-z]+|Sync[A-Za-z]*)\\.cpp$")
 add_executable(velmo-cli ${CMAKE_SOURCE_DIR}/tools/velmo-cli/main.cpp ${cli_srcs})
 # The Shift-JIS table the Linux build takes from the C library's converter
 # (make win32 has it generated there first).
