@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "CliData.h"
 #include "IcsRules.h"
@@ -224,8 +225,9 @@ IcsOwn IcsOwn_Read(const IcsComponent& c) {
     if (n[0] == KIND_TIMED || n[0] == KIND_OPAQUE) own.kind = static_cast<EntryKind>(n[0]);
   }
   std::string bytes;
-  if (const IcsLine* l = c.First(kPart); l != nullptr && l->value.size() == 8 && Unhex(l->value, bytes)) {
-    std::copy(bytes.begin(), bytes.end(), own.part);
+  if (const IcsLine* l = c.First(kPart);
+      l != nullptr && l->value.size() == 8 && Unhex(l->value, bytes) && bytes.size() == sizeof own.part) {
+    std::memcpy(own.part, bytes.data(), sizeof own.part);
     own.hasPart = true;
   }
   if (const IcsLine* l = c.First(kLabel); l != nullptr && Numbers(l->value, std::span(n, 1), 0xFFFF)) {
