@@ -222,6 +222,19 @@ TEST_P(SyncCommandTest, EveryKindAndRuleGoesUpAndComesBackDayByDay) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
   EXPECT_EQ(Phone("todos"), "2026-12-09 2 NEEDS-ACTION 買い物\n");
+  // An item that differs on the two sides at a first sync: the side named wins, with no copy.
+  Window("b", kDec9, "n\nSPC\nq\n");  // the task done here only
+  fs::remove("b/record.sync");
+  r = Sync("b", "--init keep-remote");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  EXPECT_EQ(ByDay(Agenda("b", "2026-12-01", 31)), ByDay(Agenda("a", "2026-12-01", 31)));
+  Window("b", kDec9, "n\nSPC\nq\n");
+  fs::remove("b/record.sync");
+  r = Sync("b", "--init keep-local");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  EXPECT_EQ(Phone("todos"), "2026-12-09 2 COMPLETED 買い物\n");
 }
 
 TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
