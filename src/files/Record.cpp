@@ -26,6 +26,7 @@ static_assert(cap::kRecordReadMax >
                   ENTRY_FILE_HEADER + 4 * 0xFFFFu);
 
 char recordPath[cap::kFileName] = "record";
+bool withoutSide = false;  // the last save replaced the record file, not the UIDs beside it
 RecordLoadInfo lastLoad{};
 // The last image built; it grows as needed and is kept between saves.
 std::unique_ptr<std::uint8_t[]> image;
@@ -381,8 +382,12 @@ bool Record_WriteWhole(const char* path, std::span<const std::uint8_t> bytes) {
 }
 
 bool Record_Save() {
+  withoutSide = false;
   // The rename would replace a file the user cannot write.
-  if (!Record_Writable()) return false;
+  if (!Record_Writable() || !Record_WriteWhole(recordPath, Record_BuildImage())) return false;
   // The identities follow the record file: a save is whole only with both.
-  return Record_WriteWhole(recordPath, Record_BuildImage()) && Identity_WriteSide();
+  withoutSide = !Identity_WriteSide();
+  return !withoutSide;
 }
+
+bool Record_SavedWithoutSide() { return withoutSide; }

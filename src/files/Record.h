@@ -57,6 +57,9 @@ const char* Record_StopText(RecordStop stop);  // short English reason
 // Recomputes each saved entry's size. Then writes the identities' side file
 // (files/Identity.h); false when either could not be written.
 bool Record_Save();
+// Whether the last Record_Save failed only beside the record file: the record
+// file was replaced, its UIDs (Identity) could not be written.
+bool Record_SavedWithoutSide();
 // Whether a save writes e (deleted entries are left out when the drop switch is on).
 bool Record_Saved(const Entry& e);
 // Writes bytes as the file path in one step (Files_ReplaceWhole, with the

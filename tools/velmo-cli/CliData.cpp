@@ -1,11 +1,9 @@
 #include "CliData.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <span>
-#include <vector>
 
 #include "Sjis.h"
 #include "files/DataFolder.h"
@@ -62,18 +60,6 @@ void LoadSettings() {
   Store_SelectLabel(LABEL_COMMON);
 }
 
-// Whether the record file holds the store byte for byte: a failed save
-// then failed only beside it (the UIDs), after the record was replaced.
-bool RecordHoldsStore() {
-  const std::span<const std::uint8_t> image = Record_BuildImage();
-  std::FILE* f = std::fopen(Record_Path(), "rb");
-  if (f == nullptr) return false;
-  std::vector<std::uint8_t> bytes(image.size() + 1);
-  const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-  return !image.empty() && n == image.size() && std::equal(image.begin(), image.end(), bytes.begin());
-}
-
 int WriteLocked(const char* command, CliAddFn add, void* context, CliAddFn saved) {
   if (const int status = LoadRecord(command); status != CLI_EXIT_OK) {
     std::fprintf(stderr, "velmo-cli %s: nothing written; open the record in Velmo first\n", command);
@@ -84,7 +70,7 @@ int WriteLocked(const char* command, CliAddFn add, void* context, CliAddFn saved
   Data_SetModified(true);
   if (!Data_SaveIfModified()) {
     char side[2 * cap::kFileName];  // the record's name and a suffix
-    if (RecordHoldsStore() && Identity_SidePath(side, sizeof side)) {
+    if (Record_SavedWithoutSide() && Identity_SidePath(side, sizeof side)) {
       std::fprintf(stderr, "velmo-cli %s: %s: written, but its UIDs could not be kept: %s could not be written\n",
                    command, Record_Path(), side);
     } else {
