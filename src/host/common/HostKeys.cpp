@@ -88,6 +88,11 @@ int CharacterCode(int ch, unsigned mods) {
 
 }  // namespace
 
+int HostKeys_TextKey(unsigned char byte, bool lineFeeds) {
+  if (byte == '\n') return lineFeeds ? HostKeys_Code('j', HOSTMOD_CTRL) : ' ';
+  return byte >= 0x20 && byte != 0x7F ? byte : -1;
+}
+
 int HostKeys_Shifted(int ch) {
   if (IsLetter(ch)) return ch - 'a' + 'A';
   const std::size_t at = kUnshifted.find(static_cast<char>(ch));
