@@ -54,12 +54,13 @@ char* Cp932_ToUtf8(char* out, std::string_view sjis) {
   return out;
 }
 
-std::size_t Cp932_ToUtf8Cut(std::string_view sjis, char* out, std::size_t size) {
+std::size_t Cp932_ToUtf8Cut(std::string_view sjis, char* out, std::size_t size, unsigned unknown) {
   if (size == 0) return 0;
   std::size_t length = 0;
   for (std::size_t i = 0, used = 0; i < sjis.size(); i += used) {
+    const unsigned cp = Cp932_Next(sjis, i, used);
     char one[UTF8_MAX_BYTES];
-    const std::size_t n = static_cast<std::size_t>(Utf8_Put(one, Cp932_Next(sjis, i, used)) - one);
+    const std::size_t n = static_cast<std::size_t>(Utf8_Put(one, cp == CP932_NO_CHARACTER ? unknown : cp) - one);
     if (length + n >= size) break;
     std::memcpy(out + length, one, n);
     length += n;

@@ -30,8 +30,10 @@ inline constexpr std::size_t CP932_UTF8_GROWTH = 3;
 char* Cp932_ToUtf8(char* out, std::string_view sjis);
 
 // The same into out of size bytes, always NUL-terminated, cut at a whole
-// character when it does not fit; returns the bytes written.
-std::size_t Cp932_ToUtf8Cut(std::string_view sjis, char* out, std::size_t size);
+// character when it does not fit, undecodable bytes as unknown; returns the
+// bytes written.
+std::size_t Cp932_ToUtf8Cut(std::string_view sjis, char* out, std::size_t size,
+                            unsigned unknown = CP932_NO_CHARACTER);
 
 // UTF-8 to Shift-JIS into out, character by character: each character CP932
 // lacks, and each byte that is not UTF-8, becomes "〓" and is counted in

@@ -111,3 +111,9 @@ int Host_WaitKeyDefault(int ms) {
   }
   return TakeLocked();
 }
+
+void Host_AboutText(const char* hostLines, char* out, std::size_t size) {
+  char banner[ZEB_BANNER_BYTES];
+  ZebHost_Banner(banner, sizeof banner);
+  std::snprintf(out, size, "%s\n\n%s", banner, hostLines);
+}

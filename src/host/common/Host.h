@@ -6,6 +6,8 @@
 // is installed with Date_SetClock; the system clock is the default.
 #pragma once
 
+#include <cstddef>
+
 #include "graphics/ZebHost.h"
 
 // Wait values for Host_WaitKeyDefault.
@@ -27,3 +29,8 @@ int Host_DroppedKeys();             // keys dropped since the last Host_ClearKey
 
 // The default wait: returns as soon as a key is pushed or ms have passed.
 int Host_WaitKeyDefault(int ms);
+
+// The About box every window host shows: the application's banner, then the
+// host's own lines.
+inline constexpr const char* HOST_ABOUT_TITLE = "About";
+void Host_AboutText(const char* hostLines, char* out, std::size_t size);

@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <span>
 
 #include "graphics/ZebKey.h"
 #include "text/Cp932.h"
-#include "text/Utf8.h"
 
 namespace {
 
@@ -87,6 +85,11 @@ int CharacterCode(int ch, unsigned mods) {
 }
 
 }  // namespace
+
+int HostKeys_TextKey(unsigned char byte, bool lineFeeds) {
+  if (byte == '\n') return lineFeeds ? HostKeys_Code('j', HOSTMOD_CTRL) : ' ';
+  return byte >= 0x20 && byte != 0x7F ? byte : -1;
+}
 
 int HostKeys_Shifted(int ch) {
   if (IsLetter(ch)) return ch - 'a' + 'A';
@@ -186,19 +189,5 @@ int HostKeys_ToShiftJis(std::string_view utf8, char* out, std::size_t size) {
 }
 
 void HostKeys_ToUtf8(const char* sjis, char* out, std::size_t size) {
-  if (size == 0) return;
-  out[0] = '\0';
-  if (!sjis) return;
-  const std::string_view text(sjis);
-  std::size_t length = 0;
-  for (std::size_t i = 0, used = 0; i < text.size(); i += used) {
-    const unsigned cp = Cp932_Next(text, i, used);
-    char one[UTF8_MAX_BYTES] = {'?'};
-    // A byte that is not Shift-JIS shows as '?'.
-    const std::size_t n = cp == CP932_NO_CHARACTER ? 1 : static_cast<std::size_t>(Utf8_Put(one, cp) - one);
-    if (length + n >= size) break;
-    std::memcpy(out + length, one, n);
-    length += n;
-  }
-  out[length] = '\0';
+  Cp932_ToUtf8Cut(sjis ? sjis : "", out, size, '?');
 }

@@ -50,6 +50,11 @@ bool HostKeys_Parse(std::string_view name, int& code);
 // The same name as a key and its modifiers.
 bool HostKeys_ParseName(std::string_view name, int& key, unsigned& mods);
 
+// The key a byte of committed Shift-JIS text gives: a line feed becomes
+// Ctrl+J where the editor takes line feeds, a blank elsewhere; other control
+// bytes give none (-1).
+int HostKeys_TextKey(unsigned char byte, bool lineFeeds);
+
 // Host shortcuts (Alt with a key): the window menu's items and the commands
 // that have no key of their own.
 enum HostAction : int { HOSTACT_RESTART, HOSTACT_STOP, HOSTACT_EXIT, HOSTACT_ABOUT, HOSTACT_COMMAND };

@@ -42,7 +42,6 @@ constexpr int kIconScale = 4;
 // The Linux window's own caption; the application's names the Win32 host.
 constexpr const char* kCaption = "Velmo";
 constexpr const char* kDebugTitle = "Zeb Debug Message";
-constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nSDL2 host for Linux";
 // "未実装です。 m(__)m"
 constexpr const char* kNotImplemented = "\x96\xa2\x8e\xc0\x91\x95\x82\xc5\x82\xb7\x81\x42 m(__)m";
@@ -146,11 +145,9 @@ void Paint() {
 }
 
 void ShowAbout() {
-  char banner[ZEB_BANNER_BYTES];
-  ZebHost_Banner(banner, sizeof banner);
   char text[kBoxBytes];
-  std::snprintf(text, sizeof text, "%s\n\n%s", banner, kGraphicsBanner);
-  ShowBox(kAboutTitle, text);
+  Host_AboutText(kGraphicsBanner, text, sizeof text);
+  ShowBox(HOST_ABOUT_TITLE, text);
 }
 
 }  // namespace

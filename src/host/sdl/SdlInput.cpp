@@ -75,16 +75,11 @@ int SdlInput_FeedCount() { return static_cast<int>(feed.count); }
 
 namespace {
 
-// Shift-JIS text as byte keys; a line feed becomes Ctrl+J where the editor
-// takes line feeds, a blank elsewhere.
+// Shift-JIS text as byte keys (HostKeys_TextKey).
 void DeliverText(const char* sjis, int n, bool lineFeeds) {
   for (int i = 0; i < n; ++i) {
-    const auto byte = static_cast<unsigned char>(sjis[i]);
-    if (byte == '\n') {
-      Deliver(lineFeeds ? HostKeys_Code('j', HOSTMOD_CTRL) : ' ');
-    } else if (byte >= 0x20 && byte != 0x7F) {
-      Deliver(byte);
-    }
+    const int key = HostKeys_TextKey(static_cast<unsigned char>(sjis[i]), lineFeeds);
+    if (key >= 0) Deliver(key);
   }
 }
 

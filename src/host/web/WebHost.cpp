@@ -46,7 +46,6 @@ constexpr int kW = cap::kScreenWidth;
 constexpr int kH = cap::kScreenHeight;
 constexpr std::size_t kBoxBytes = 1024;
 constexpr const char* kDebugTitle = "Zeb Debug Message";
-constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nbrowser host (canvas)";
 constexpr const char* kExportPath = "/tmp/velmo.ics";  // outside the kept folder
 constexpr const char* kExportName = "velmo.ics";
@@ -101,28 +100,21 @@ void Transfer() {
   }
 }
 
-// Committed text as byte keys: a line feed becomes Ctrl+J where the editor
-// takes line feeds, a blank elsewhere; other control bytes are dropped.
+// Committed text as byte keys (HostKeys_TextKey).
 void PushText(std::string_view utf8) {
   char sjis[cap::kKeyQueue];
   const long n = Cp932_FromUtf8(utf8, sjis, sizeof sjis, nullptr);
   const bool lineFeeds = ZebHost_TextSpot().multiLine;
   for (long i = 0; i < n; ++i) {
-    const auto byte = static_cast<unsigned char>(sjis[i]);
-    if (byte == '\n') {
-      Host_PushKey(lineFeeds ? HostKeys_Code('j', HOSTMOD_CTRL) : ' ');
-    } else if (byte >= 0x20 && byte != 0x7F) {
-      Host_PushKey(byte);
-    }
+    const int key = HostKeys_TextKey(static_cast<unsigned char>(sjis[i]), lineFeeds);
+    if (key >= 0) Host_PushKey(key);
   }
 }
 
 void ShowAbout() {
-  char banner[ZEB_BANNER_BYTES];
-  ZebHost_Banner(banner, sizeof banner);
   char text[kBoxBytes];
-  std::snprintf(text, sizeof text, "%s\n\n%s", banner, kGraphicsBanner);
-  Dialog(kAboutTitle, text);
+  Host_AboutText(kGraphicsBanner, text, sizeof text);
+  Dialog(HOST_ABOUT_TITLE, text);
 }
 
 // The Alt keys of the Linux window's menu.

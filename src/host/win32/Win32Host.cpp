@@ -25,7 +25,6 @@ constexpr int kW = cap::kScreenWidth;
 constexpr int kH = cap::kScreenHeight;
 constexpr const wchar_t* kClassName = L"MainClass";
 constexpr const char* kDebugTitle = "Zeb Debug Message";
-constexpr const char* kAboutTitle = "About";
 constexpr const char* kGraphicsBanner = "Zeb graphics layer\nWin32 host";
 // "未実装です。 m(__)m"
 constexpr const char* kNotImplemented = "\x96\xa2\x8e\xc0\x91\x95\x82\xc5\x82\xb7\x81\x42 m(__)m";
@@ -238,11 +237,9 @@ void SetCaption(HWND window) {
 }
 
 void ShowAbout(HWND window) {
-  char banner[ZEB_BANNER_BYTES];
-  ZebHost_Banner(banner, sizeof banner);
   char text[kBoxBytes];
-  std::snprintf(text, sizeof text, "%s\n\n%s", banner, kGraphicsBanner);
-  ShowBox(window, text, kAboutTitle);
+  Host_AboutText(kGraphicsBanner, text, sizeof text);
+  ShowBox(window, text, HOST_ABOUT_TITLE);
 }
 
 void OnCommand(HWND window, int id) {
