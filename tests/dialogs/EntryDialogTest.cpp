@@ -17,6 +17,7 @@
 #include "support/AppScreen.h"
 #include "support/Headless.h"
 #include "support/SettingsEdit.h"
+#include "support/Entries.h"
 
 namespace {
 
@@ -95,12 +96,7 @@ class EntryDialog : public ::testing::Test {
     Store_SetChangeHook(nullptr);
   }
   static Entry* Add(EntryKind kind, const char* text) {
-    Entry* e = Store_AllocEntries(1);
-    std::memset(e, 0, sizeof *e);
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = kind;
-    e->startDay = browse.cursorDate;
-    e->endDay = kind == KIND_TASK ? DAY_OPEN_END : browse.cursorDate;
+    Entry* e = velmo_test::NewEntry(kind, browse.cursorDate, kind == KIND_TASK ? DAY_OPEN_END : browse.cursorDate);
     e->textLen = static_cast<std::uint16_t>(std::strlen(text));
     e->text = Store_AllocBytes(e->textLen);
     std::memcpy(e->text, text, e->textLen);
