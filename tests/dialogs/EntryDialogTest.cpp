@@ -97,9 +97,7 @@ class EntryDialog : public ::testing::Test {
   }
   static Entry* Add(EntryKind kind, const char* text) {
     Entry* e = velmo_test::NewEntry(kind, browse.cursorDate, kind == KIND_TASK ? DAY_OPEN_END : browse.cursorDate);
-    e->textLen = static_cast<std::uint16_t>(std::strlen(text));
-    e->text = Store_AllocBytes(e->textLen);
-    std::memcpy(e->text, text, e->textLen);
+    velmo_test::SetText(*e, text);
     EXPECT_TRUE(Store_Register(e));
     Store_Invalidate();
     return e;

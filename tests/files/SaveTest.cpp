@@ -69,9 +69,7 @@ class SaveTest : public ::testing::Test {
 
   static void AddTask(const char* text) {
     Entry* e = velmo_test::NewEntry(KIND_TASK, 36525, DAY_OPEN_END);  // starts as the test records
-    e->textLen = static_cast<std::uint16_t>(std::strlen(text));
-    e->text = Store_AllocBytes(e->textLen);
-    std::memcpy(e->text, text, e->textLen);
+    velmo_test::SetText(*e, text);
     ASSERT_TRUE(Store_Register(e));
     Data_Changed();
     Store_Invalidate();

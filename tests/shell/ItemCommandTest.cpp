@@ -29,9 +29,7 @@ class ItemCommand : public ViewFixture {
   }
   static Entry* Add(EntryKind kind, DayNo start, DayNo end, const char* text) {
     Entry* e = velmo_test::NewEntry(kind, start, end);
-    e->textLen = static_cast<std::uint16_t>(std::strlen(text));
-    e->text = Store_AllocBytes(e->textLen);
-    std::memcpy(e->text, text, e->textLen);
+    velmo_test::SetText(*e, text);
     EXPECT_TRUE(Store_Register(e));
     Store_Invalidate();
     return e;

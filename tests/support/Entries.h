@@ -1,7 +1,10 @@
 // Entries made in the store the way the application makes them.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "files/Record.h"
 #include "store/Store.h"
@@ -17,6 +20,13 @@ inline Entry* NewEntry(EntryKind kind, DayNo start, DayNo end) {
   e->startDay = start;
   e->endDay = end;
   return e;
+}
+
+// The entry's text, copied into the store's byte pool.
+inline void SetText(Entry& e, std::string_view text) {
+  e.textLen = static_cast<std::uint16_t>(text.size());
+  e.text = Store_AllocBytes(e.textLen);
+  std::memcpy(e.text, text.data(), e.textLen);
 }
 
 // The record file of what the store holds; the store is shut down after.

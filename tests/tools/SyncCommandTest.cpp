@@ -419,10 +419,7 @@ Texts ChangeRecord(const std::string& path, std::mt19937& random, int& serial, i
     if (e->kind != KIND_DELETED) live.push_back(e);
   }
   const auto newText = [&](Entry& e) {
-    const std::string text = "t" + std::to_string(++serial);
-    e.text = Store_AllocBytes(text.size());
-    std::memcpy(e.text, text.data(), text.size());
-    e.textLen = static_cast<std::uint16_t>(text.size());
+    velmo_test::SetText(e, "t" + std::to_string(++serial));
   };
   for (int n = 0; n < changes; ++n) {
     const int what = std::uniform_int_distribution<int>(0, 4)(random);
