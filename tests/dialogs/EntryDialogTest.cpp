@@ -15,9 +15,9 @@
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "support/AppScreen.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 #include "support/SettingsEdit.h"
-#include "support/Entries.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "store/MonthRec.h"
 #include "store/Store.h"
 #include "support/AppScreen.h"
-#include "support/Headless.h"
 #include "support/Entries.h"
+#include "support/Headless.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "calendar/Date.h"
 #include "files/Record.h"
 #include "store/Store.h"
-#include "support/Headless.h"
 #include "support/Entries.h"
+#include "support/Headless.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "files/Save.h"
 #include "graphics/ZebKey.h"
-#include "views/ViewFixture.h"
 #include "support/Entries.h"
+#include "views/ViewFixture.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "files/Record.h"
 #include "files/RecordLock.h"
 #include "store/Store.h"
-#include "support/Shell.h"
 #include "support/Entries.h"
+#include "support/Shell.h"
 
 namespace {
 

@@ -25,7 +25,6 @@ using caldavharness::MakeCalendar;
 using caldavharness::Peer;
 using caldavharness::Server;
 
-// Velmo's side: each entry a UID and one line of text, its fingerprint.
 // A run that ended in step, its plan summed up as `summary`.
 ::testing::AssertionResult Summed(const SyncReport& r, const std::string& summary) {
   if (r.outcome != SYNC_DONE) return ::testing::AssertionFailure() << "outcome " << r.outcome << ": " << r.why;
@@ -33,6 +32,7 @@ using caldavharness::Server;
   return ::testing::AssertionSuccess();
 }
 
+// Velmo's side: each entry a UID and one line of text, its fingerprint.
 struct Side {
   std::map<std::string, std::string> entries;
   int commits = 0;

@@ -12,9 +12,9 @@
 #include "store/MonthRec.h"
 #include "store/Store.h"
 #include "support/AppScreen.h"
+#include "support/Entries.h"
 #include "toolkit/nw.h"
 #include "views/View.h"
-#include "support/Entries.h"
 
 class ViewFixture : public ::testing::Test {
  protected:

@@ -5,13 +5,13 @@
 
 #include "files/Record.h"
 #include "graphics/ZebKey.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 #include "views/DayList.h"
 #include "views/ThreeMonths.h"
 #include "views/TimeTable.h"
 #include "views/ViewFixture.h"
 #include "views/Weeks.h"
-#include "support/Entries.h"
 
 namespace {
 

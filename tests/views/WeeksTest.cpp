@@ -8,11 +8,11 @@
 #include "files/Record.h"
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 #include "views/DayList.h"
 #include "views/ViewFixture.h"
 #include "support/SettingsEdit.h"
-#include "support/Entries.h"
 
 namespace {
 
