@@ -15,6 +15,7 @@
 #include "store/Label.h"
 #include "store/MonthRec.h"
 #include "support/AppScreen.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 #include "support/SettingsEdit.h"
 
@@ -95,15 +96,8 @@ class EntryDialog : public ::testing::Test {
     Store_SetChangeHook(nullptr);
   }
   static Entry* Add(EntryKind kind, const char* text) {
-    Entry* e = Store_AllocEntries(1);
-    std::memset(e, 0, sizeof *e);
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = kind;
-    e->startDay = browse.cursorDate;
-    e->endDay = kind == KIND_TASK ? DAY_OPEN_END : browse.cursorDate;
-    e->textLen = static_cast<std::uint16_t>(std::strlen(text));
-    e->text = Store_AllocBytes(e->textLen);
-    std::memcpy(e->text, text, e->textLen);
+    Entry* e = velmo_test::NewEntry(kind, browse.cursorDate, kind == KIND_TASK ? DAY_OPEN_END : browse.cursorDate);
+    velmo_test::SetText(*e, text);
     EXPECT_TRUE(Store_Register(e));
     Store_Invalidate();
     return e;

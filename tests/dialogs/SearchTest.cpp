@@ -12,6 +12,7 @@
 #include "store/MonthRec.h"
 #include "store/Store.h"
 #include "support/AppScreen.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 
 namespace {
@@ -45,12 +46,7 @@ std::vector<std::string> texts;
 Entry* Add(EntryKind kind, const std::string& text, DayNo start, DayNo end = 0) {
   texts.reserve(64);
   texts.push_back(text);
-  Entry* e = Store_AllocEntries(1);
-  *e = Entry{};
-  e->size = ENTRY_NEW_SIZE;
-  e->kind = kind;
-  e->startDay = start;
-  e->endDay = kind == KIND_TASK ? DAY_OPEN_END : (end != 0 ? end : start);
+  Entry* e = velmo_test::NewEntry(kind, start, kind == KIND_TASK ? DAY_OPEN_END : (end != 0 ? end : start));
   e->text = texts.back().data();
   e->textLen = static_cast<std::uint16_t>(texts.back().size());
   EXPECT_TRUE(Store_Register(e));
@@ -247,10 +243,7 @@ std::string Record() {
   texts.clear();
   Add(KIND_SCHEDULE, "dentist", Day(2024, 6, 10));
   Add(KIND_TASK, "call dentist", Day(2024, 7, 1));
-  const auto image = Record_BuildImage();
-  std::string bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  Store_Shutdown();
-  return bytes;
+  return velmo_test::RecordOfStore();
 }
 
 std::string CurrentDate(const velmo_test::HeadlessFolder& folder) {
@@ -283,9 +276,7 @@ TEST(SearchRun, AJumpOrASearchOutsideTheCursorRangeSaysSoAndStays) {
   Store_Init();
   texts.clear();
   Add(KIND_SCHEDULE, "old", Day(1900, 6, 1));
-  const auto image = Record_BuildImage();
-  folder.Write("record", std::string(reinterpret_cast<const char*>(image.data()), image.size()));
-  Store_Shutdown();
+  folder.Write("record", velmo_test::RecordOfStore());
   folder.Write("continue", "CurrentView: 3\n");
   const std::string today = std::to_string(Day(2024, 3, 5));
   auto run = folder.Run("f\no l d RET\nshot found.png\nRET\nq\n", {.now = "2024-03-05T10:20"});

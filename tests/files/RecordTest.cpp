@@ -15,6 +15,7 @@
 #include "files/SaveFolder.h"
 #include "store/MonthRec.h"
 #include "store/Store.h"
+#include "support/Entries.h"
 
 namespace {
 
@@ -152,17 +153,10 @@ TEST_F(RecordTest, SavingAnEmptyStoreWritesTheEndRecord) {
 }
 
 TEST_F(RecordTest, ATaskWithAThreeByteTextIsFortyThreeBytes) {
-  Entry* e = Store_AllocEntries(1);
-  *e = Entry{};
-  e->size = ENTRY_NEW_SIZE;
-  e->kind = KIND_TASK;
-  e->startDay = 36525;
-  e->endDay = DAY_OPEN_END;
+  Entry* e = velmo_test::NewEntry(KIND_TASK, 36525, DAY_OPEN_END);
   e->rank = 5;
   e->endMinute = 0x77;  // byte 3 of a task is reserved: written as 0
-  e->textLen = 3;
-  e->text = Store_AllocBytes(3);
-  std::memcpy(e->text, "abc", 3);
+  velmo_test::SetText(*e, "abc");
   ASSERT_TRUE(Store_Register(e));
   ASSERT_TRUE(Record_Save());
   const Bytes b = ReadAll(path);

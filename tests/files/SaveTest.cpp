@@ -17,6 +17,7 @@
 #include "files/SaveFolder.h"
 #include "platform/Platform.h"
 #include "store/Store.h"
+#include "support/Entries.h"
 
 namespace {
 
@@ -67,15 +68,8 @@ class SaveTest : public ::testing::Test {
   }
 
   static void AddTask(const char* text) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = KIND_TASK;
-    e->startDay = 36525;  // as the test records
-    e->endDay = DAY_OPEN_END;
-    e->textLen = static_cast<std::uint16_t>(std::strlen(text));
-    e->text = Store_AllocBytes(e->textLen);
-    std::memcpy(e->text, text, e->textLen);
+    Entry* e = velmo_test::NewEntry(KIND_TASK, 36525, DAY_OPEN_END);  // starts as the test records
+    velmo_test::SetText(*e, text);
     ASSERT_TRUE(Store_Register(e));
     Data_Changed();
     Store_Invalidate();

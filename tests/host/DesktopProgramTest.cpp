@@ -17,13 +17,10 @@
 namespace {
 
 using velmo_test::BuildDir;
+using velmo_test::Capture;
 using velmo_test::HeadlessFolder;
+using velmo_test::Output;
 using velmo_test::Quote;
-
-struct Output {
-  int status = -1;
-  std::string out;
-};
 
 // The alpha of every pixel of a PNG, row by row; empty when it cannot be read.
 std::vector<int> Alpha(const std::filesystem::path& path) {
@@ -39,17 +36,6 @@ std::vector<int> Alpha(const std::filesystem::path& path) {
   std::vector<int> alpha;
   for (std::size_t i = 1; i < pixels.size(); i += 2) alpha.push_back(pixels[i]);
   return alpha;
-}
-
-Output Capture(const std::string& command) {
-  Output result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) result.out += buffer;
-  const int raw = pclose(pipe);
-  if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
-  return result;
 }
 
 TEST(DesktopProgram, EveryProgramPrintsItsUsageAndVersionOnStandardOutput) {

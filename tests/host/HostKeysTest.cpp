@@ -1,8 +1,10 @@
 // The key names and the key codes both hosts deliver for them.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "graphics/ZebKey.h"
 #include "host/common/HostKeys.h"
@@ -14,55 +16,31 @@ int Code(const char* name) {
   return HostKeys_Parse(name, code) ? code : -1;
 }
 
+// Each name as parsed to its code.
+void ExpectCodes(std::initializer_list<std::pair<const char*, int>> codes) {
+  for (const auto& [name, code] : codes) EXPECT_EQ(Code(name), code) << name;
+}
+
 TEST(HostKeys, CharactersStandForThemselvesAndShiftGivesTheUsKeyboardCharacter) {
-  EXPECT_EQ(Code("a"), 'a');
-  EXPECT_EQ(Code("A"), 'A');
-  EXPECT_EQ(Code("S-a"), 'A');
-  EXPECT_EQ(Code("?"), '?');
-  EXPECT_EQ(Code("S-/"), '?');
-  EXPECT_EQ(Code("S-1"), '!');
-  EXPECT_EQ(Code("0"), '0');
-  EXPECT_EQ(Code("SPC"), ' ');
+  ExpectCodes({{"a", 'a'}, {"A", 'A'}, {"S-a", 'A'}, {"?", '?'}, {"S-/", '?'}, {"S-1", '!'}, {"0", '0'}, {"SPC", ' '}});
   EXPECT_EQ(HostKeys_Code('a', 0), 'a');
   EXPECT_EQ(HostKeys_Code('=', HOSTMOD_SHIFT), '+');
 }
 
 TEST(HostKeys, ControlKeysGiveControlCodesAndCtrlShiftStaysDistinct) {
-  EXPECT_EQ(Code("C-a"), 1);
-  EXPECT_EQ(Code("C-n"), 14);
-  EXPECT_EQ(Code("C-S-n"), KEY_CTRL_SHIFT_MARK | 14);
-  EXPECT_EQ(Code("S-C-p"), KEY_CTRL_SHIFT_MARK | 16);
-  EXPECT_EQ(Code("C-N"), KEY_CTRL_SHIFT_MARK | 14);
+  ExpectCodes({{"C-a", 1}, {"C-n", 14}, {"C-S-n", KEY_CTRL_SHIFT_MARK | 14}, {"S-C-p", KEY_CTRL_SHIFT_MARK | 16},
+               {"C-N", KEY_CTRL_SHIFT_MARK | 14}});
   EXPECT_NE(Code("C-S-n"), Code("C-n"));
-  EXPECT_EQ(Code("C-1"), -1);  // no character for CTRL with a digit
-  EXPECT_EQ(Code("RET"), 13);
-  EXPECT_EQ(Code("C-RET"), 10);  // CTRL+J
-  EXPECT_EQ(Code("S-RET"), 13);
-  EXPECT_EQ(Code("ESC"), 27);
-  EXPECT_EQ(Code("BS"), 8);
-  EXPECT_EQ(Code("TAB"), 9);
-  EXPECT_EQ(Code("S-TAB"), 0x0F09);
+  ExpectCodes({{"C-1", -1},  // no character for CTRL with a digit
+               {"RET", 13}, {"C-RET", 10},  // CTRL+J
+               {"S-RET", 13}, {"ESC", 27}, {"BS", 8}, {"TAB", 9}, {"S-TAB", 0x0F09}});
 }
 
 TEST(HostKeys, SpecialKeysAreScanCodesWithShiftAndCtrlBits) {
-  EXPECT_EQ(Code("F1"), 0x3B00);
-  EXPECT_EQ(Code("F10"), 0x4400);
-  EXPECT_EQ(Code("S-F3"), 0x3D0F);
-  EXPECT_EQ(Code("C-F10"), 0x44F0);
-  EXPECT_EQ(Code("UP"), 0x4800);
-  EXPECT_EQ(Code("S-UP"), 0x480F);
-  EXPECT_EQ(Code("C-UP"), 0x48F0);
-  EXPECT_EQ(Code("C-S-DOWN"), 0x50FF);
-  EXPECT_EQ(Code("LEFT"), 0x4B00);
-  EXPECT_EQ(Code("RIGHT"), 0x4D00);
-  EXPECT_EQ(Code("HOME"), 0x4700);
-  EXPECT_EQ(Code("END"), 0x4F00);
-  EXPECT_EQ(Code("PGUP"), 0x4900);
-  EXPECT_EQ(Code("PGDN"), 0x5100);
-  EXPECT_EQ(Code("INS"), 0x5200);
-  EXPECT_EQ(Code("DEL"), 0x5300);
-  EXPECT_EQ(Code("HENKAN"), 0x7900);
-  EXPECT_EQ(Code("MUHENKAN"), 0x7B00);
+  ExpectCodes({{"F1", 0x3B00}, {"F10", 0x4400}, {"S-F3", 0x3D0F}, {"C-F10", 0x44F0}, {"UP", 0x4800}, {"S-UP", 0x480F},
+               {"C-UP", 0x48F0}, {"C-S-DOWN", 0x50FF}, {"LEFT", 0x4B00}, {"RIGHT", 0x4D00}, {"HOME", 0x4700},
+               {"END", 0x4F00}, {"PGUP", 0x4900}, {"PGDN", 0x5100}, {"INS", 0x5200}, {"DEL", 0x5300},
+               {"HENKAN", 0x7900}, {"MUHENKAN", 0x7B00}});
 }
 
 TEST(HostKeys, UnknownNamesAreRefused) {

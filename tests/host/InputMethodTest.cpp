@@ -112,23 +112,13 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
 std::string StoredTexts(const std::filesystem::path& data) {
   const std::string command = "cd " + Quote(data.string()) + " && " +
                               Quote((BuildDir() / "velmo-cli").string()) + " dump 2>/dev/null";
+  std::istringstream dump(Capture(command).out);
   std::string texts;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return texts;
-  char buffer[4096];
-  while (std::fgets(buffer, sizeof buffer, pipe)) {
-    const std::string line = buffer;
+  for (std::string line; std::getline(dump, line);) {
     const auto at = line.find("\"textHex\":\"");
     if (at != std::string::npos) texts += line.substr(at + 11, line.find('"', at + 11) - at - 11) + "\n";
   }
-  pclose(pipe);
   return texts;
-}
-
-int Lines(const std::string& text) {
-  int n = 0;
-  for (char c : text) n += c == '\n' ? 1 : 0;
-  return n;
 }
 
 class InputMethod : public ::testing::TestWithParam<const Stack*> {
@@ -269,7 +259,7 @@ class InputMethod : public ::testing::TestWithParam<const Stack*> {
   // The stored texts once there are n, or what there is after the wait.
   std::string TextsWhen(int n) {
     std::string texts = StoredTexts(Path("data"));
-    for (int i = 0; i < kReadyPolls / 5 && Lines(texts) < n; ++i, Pause()) texts = StoredTexts(Path("data"));
+    for (int i = 0; i < kReadyPolls / 5 && Count(texts, "\n") < n; ++i, Pause()) texts = StoredTexts(Path("data"));
     return texts;
   }
 
@@ -297,7 +287,7 @@ TEST_P(InputMethod, RomajiIsConvertedAndCommittedIntoTheEntry) {
     ASSERT_FALSE(ShownAfter(converting).empty()) << "nothing committed: " << Log();
     Keys("Return", 0);  // accepts the dialog
     all += "89ef8b63\n";
-    ASSERT_EQ(TextsWhen(Lines(all)), all) << "\xe4\xbc\x9a\xe8\xad\xb0 in Shift-JIS; " << Log();
+    ASSERT_EQ(TextsWhen(Count(all, "\n")), all) << "\xe4\xbc\x9a\xe8\xad\xb0 in Shift-JIS; " << Log();
   }
 }
 
@@ -308,7 +298,7 @@ TEST_P(InputMethod, ABurstInDirectInputKeepsEveryKeyInEveryRun) {
     SCOPED_TRACE(burst);
     Keys(burst, 0);
     all += "6b61696769\n";
-    const std::string texts = TextsWhen(Lines(all));
+    const std::string texts = TextsWhen(Count(all, "\n"));
     ASSERT_EQ(texts, all) << "each run stores \"kaigi\"";
   }
 }

@@ -14,16 +14,10 @@ namespace {
 
 using velmo_test::HeadlessFolder;
 using velmo_test::Picture;
+using velmo_test::Value;
 
 constexpr int kClockX = 576, kClockY = 2, kClockW = 36, kClockH = 16;
 const std::string kEndRecord("\x04\x00\x02\x00", 4);
-
-std::string Value(const std::string& file, const std::string& key) {
-  const std::size_t at = file.find("\n" + key);
-  if (at == std::string::npos) return "<missing>";
-  const std::size_t start = file.find_first_not_of(' ', at + 1 + key.size());
-  return file.substr(start, file.find('\n', start) - start);
-}
 
 std::string Day(int y, int m, int d) { return std::to_string(Date_ToDayNo(y, m, d)); }
 

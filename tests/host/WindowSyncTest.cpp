@@ -20,6 +20,7 @@
 namespace {
 
 using velmo_test::BuildDir;
+using velmo_test::Count;
 using velmo_test::HeadlessFolder;
 using velmo_test::Quote;
 using velmo_test::RunOptions;
@@ -58,12 +59,6 @@ RunResult Window(const HeadlessFolder& folder, const std::string& extra, const s
                  const std::string& bin = "bin") {
   return folder.Run("", RunOptions{.program = folder.Path(bin + "/velmo").string(), .extra = extra,
                                    .environment = environment});
-}
-
-int Count(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
 }
 
 // Gone, or a zombie nobody reaps (it was killed all the same).
@@ -160,12 +155,7 @@ TEST(WindowSync, WhichVelmoCliRunsAndWhenNone) {
   EXPECT_EQ(Count(folder.File("runs").value_or(""), "|sync|free\n"), 4);
 
   // The help names both options.
-  std::string help;
-  if (FILE* pipe = popen((Quote(folder.Path("bin/velmo").string()) + " --help").c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) help += buffer;
-    pclose(pipe);
-  }
+  const std::string help = velmo_test::Capture(Quote(folder.Path("bin/velmo").string()) + " --help").out;
   EXPECT_NE(help.find("\n  --no-sync "), std::string::npos) << help;
   EXPECT_NE(help.find("\n  --sync-timeout MS "), std::string::npos) << help;
   const RunResult bad = Window(folder, "--sync-timeout 0");

@@ -102,13 +102,7 @@ class XServer {
 
   // A command on this display; its standard output.
   std::string Run(const std::string& command) const {
-    std::string out;
-    FILE* pipe = popen(("DISPLAY=" + display_ + " " + command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-    return out;
+    return Capture("DISPLAY=" + display_ + " " + command + " 2>/dev/null").out;
   }
 
   // The visible window of a process, focused once its first screen is

@@ -8,12 +8,14 @@
 #include "calendar/Date.h"
 #include "files/Record.h"
 #include "store/Store.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 
 namespace {
 
 using velmo_test::HeadlessFolder;
 using velmo_test::Picture;
+using velmo_test::Value;
 
 // Block tops and geometry of the calendar.
 constexpr int kBlockX[3] = {23, 228, 433};
@@ -22,13 +24,6 @@ constexpr int kCellW = 26, kCellH = 20;
 
 DayNo Day(int y, int m, int d) {
   return Date_ToDayNo(static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d));
-}
-
-std::string Value(const std::string& file, const std::string& key) {
-  const std::size_t at = file.find("\n" + key);
-  if (at == std::string::npos) return "<missing>";
-  const std::size_t start = file.find_first_not_of(' ', at + 1 + key.size());
-  return file.substr(start, file.find('\n', start) - start);
 }
 
 // Top-left of a day's cell, given the block that shows its month.
@@ -125,15 +120,9 @@ TEST_F(BrowseRun, TheCursorStopsAtTheEndOfTheRange) {
 
 TEST_F(BrowseRun, TodayOnASundayOrAHolidayIsShaded) {
   Store_Init();
-  Entry* e = Store_AllocEntries(1);
-  *e = Entry{};
-  e->size = ENTRY_NEW_SIZE;
-  e->kind = KIND_HOLIDAY;
-  e->startDay = e->endDay = Day(2024, 3, 20);
+  Entry* e = velmo_test::NewEntry(KIND_HOLIDAY, Day(2024, 3, 20), Day(2024, 3, 20));
   ASSERT_TRUE(Store_Register(e));
-  const auto image = Record_BuildImage();
-  folder.Write("record", std::string(reinterpret_cast<const char*>(image.data()), image.size()));
-  Store_Shutdown();
+  folder.Write("record", velmo_test::RecordOfStore());
 
   Start(Day(2024, 3, 5));
   Run("c\nshot a.png\nq\n", "2024-03-10T09:00");  // a Sunday

@@ -11,6 +11,7 @@
 #include "calendar/Date.h"
 #include "files/Record.h"
 #include "store/Store.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 
 namespace {
@@ -32,12 +33,7 @@ std::string Image(const std::vector<Item>& items) {
   texts.reserve(items.size());
   for (const Item& item : items) {
     texts.push_back(item.text);
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = item.kind;
-    e->startDay = item.start;
-    e->endDay = item.end;
+    Entry* e = velmo_test::NewEntry(item.kind, item.start, item.end);
     e->text = texts.back().data();
     e->textLen = static_cast<std::uint16_t>(texts.back().size());
     if (item.kind == KIND_SCHEDULE) e->endHour = 10;
@@ -48,10 +44,7 @@ std::string Image(const std::vector<Item>& items) {
     }
     Store_Register(e);
   }
-  const auto image = Record_BuildImage();
-  std::string bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  Store_Shutdown();
-  return bytes;
+  return velmo_test::RecordOfStore();
 }
 
 // The entries a record file holds, read back through the store.

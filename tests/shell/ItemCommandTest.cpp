@@ -7,6 +7,7 @@
 
 #include "files/Save.h"
 #include "graphics/ZebKey.h"
+#include "support/Entries.h"
 #include "views/ViewFixture.h"
 
 namespace {
@@ -27,15 +28,8 @@ class ItemCommand : public ViewFixture {
     ViewFixture::TearDown();
   }
   static Entry* Add(EntryKind kind, DayNo start, DayNo end, const char* text) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = kind;
-    e->startDay = start;
-    e->endDay = end;
-    e->textLen = static_cast<std::uint16_t>(std::strlen(text));
-    e->text = Store_AllocBytes(e->textLen);
-    std::memcpy(e->text, text, e->textLen);
+    Entry* e = velmo_test::NewEntry(kind, start, end);
+    velmo_test::SetText(*e, text);
     EXPECT_TRUE(Store_Register(e));
     Store_Invalidate();
     return e;

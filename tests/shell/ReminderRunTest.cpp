@@ -16,6 +16,7 @@
 namespace {
 
 using recordbytes::Rec;
+using velmo_test::Count;
 using velmo_test::HeadlessFolder;
 using velmo_test::Picture;
 
@@ -39,12 +40,6 @@ std::string Record() {
   const std::vector<std::uint8_t> b =
       recordbytes::File({Schedule(kMeeting, 10, 30, 11), Schedule("untimed", 0, 0, 0), Schedule("later", 13, 0, 14)});
   return std::string(b.begin(), b.end());
-}
-
-int Count(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
 }
 
 bool BoxShown(const Picture& shot, const Picture& without) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "store/Store.h"
+#include "support/Entries.h"
 
 namespace {
 
@@ -15,13 +16,7 @@ class StoreTest : public ::testing::Test {
   }
 
   static Entry* Make(DayNo start, DayNo end, EntryKind kind = KIND_SCHEDULE) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = kind;
-    e->startDay = start;
-    e->endDay = end;
-    return e;
+    return velmo_test::NewEntry(kind, start, end);
   }
 };
 

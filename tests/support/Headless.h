@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +93,38 @@ inline std::optional<std::string> ReadFile(const std::filesystem::path& path) {
 }
 
 inline std::filesystem::path BuildDir() { return VELMO_BINARY_DIR; }
+
+// How often `part` stands in `text` (overlaps counted).
+inline int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// What follows `key` on its line of a settings file; "<missing>" when no line has it.
+inline std::string Value(const std::string& file, const std::string& key) {
+  const std::size_t at = file.find("\n" + key);
+  if (at == std::string::npos) return "<missing>";
+  const std::size_t start = file.find_first_not_of(' ', at + 1 + key.size());
+  return file.substr(start, file.find('\n', start) - start);
+}
+
+struct Output {
+  int status = -1;  // exit status, or -1 when it did not exit normally
+  std::string out;  // what it wrote on standard output
+};
+
+// A shell command line; what it printed on standard output.
+inline Output Capture(const std::string& command) {
+  Output result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe)) result.out += buffer;
+  const int raw = pclose(pipe);
+  if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+  return result;
+}
 
 struct RunOptions {
   std::string now = "2024-03-05T10:20:30";  // empty: the real time

@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "CalDav.h"
 #include "Http.h"
@@ -184,16 +185,41 @@ inline std::string Peer(const std::string& args, int& status) {
 }
 
 // A user's home exists only after a first signed-in request (Radicale); then
-// a calendar is made in it. Xandikos's --defaults has one already.
-inline void MakeCalendar(HttpClient& http, const Server& server) {
-  if (server.kind() != Server::RADICALE) return;
+// a calendar is made at url.
+inline void NewCalendar(HttpClient& http, const Server& server, const std::string& url) {
   HttpAnswer answer;
   std::string error;
   HttpRequest look{.method = "PROPFIND", .url = server.Principal(), .depth = "0"};
   ASSERT_TRUE(http.Send(look, answer, error)) << error;
-  HttpRequest make{.method = "MKCALENDAR", .url = server.Principal() + "cal/"};
+  HttpRequest make{.method = "MKCALENDAR", .url = url};
   ASSERT_TRUE(http.Send(make, answer, error)) << error;
   ASSERT_EQ(answer.status, 201) << answer.body;
+}
+
+// The calendar the suites share: Xandikos's --defaults has one already.
+inline void MakeCalendar(HttpClient& http, const Server& server) {
+  if (server.kind() == Server::RADICALE) NewCalendar(http, server, server.Principal() + "cal/");
+}
+
+// What a sync of here against there, after agreeing on `agreed`, must leave on
+// both sides, and what it must leave on neither: a change on either side
+// stays; an item unchanged on both stays; one unchanged and deleted on a side
+// goes. name gives the item's text from a key and value of the maps.
+template <class Map, class Name>
+void MustAfterSync(const Map& here, const Map& there, const Map& agreed, Name name, std::set<std::string>& must,
+                   std::set<std::string>& mustNot) {
+  for (const Map* side : {&here, &there}) {
+    for (const auto& [key, value] : *side) {
+      const auto old = agreed.find(key);
+      if (old == agreed.end() || old->second != value) must.insert(name(key, value));
+    }
+  }
+  for (const auto& [key, value] : agreed) {
+    const bool inHere = here.count(key) != 0, inThere = there.count(key) != 0;
+    const bool changed = (inHere && here.at(key) != value) || (inThere && there.at(key) != value);
+    if (!changed && inHere && inThere) must.insert(name(key, value));
+    if (!changed && (!inHere || !inThere)) mustNot.insert(name(key, value));
+  }
 }
 
 // One all-day event on 2026-12-08.

@@ -1,22 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <initializer_list>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "files/RecordBytes.h"
+#include "support/Shell.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using recordbytes::Rec;
 using Object = std::map<std::string, std::string>;
 
@@ -64,6 +58,14 @@ Object ParseLine(const std::string& line) {
   return obj;
 }
 
+// The fields of a dumped line as expected; nullptr for one left out.
+void ExpectFields(const Object& line, std::initializer_list<std::pair<const char*, const char*>> fields) {
+  for (const auto& [key, value] : fields) {
+    if (value) EXPECT_EQ(line.at(key), value) << key;
+    else EXPECT_EQ(line.count(key), 0u) << key;
+  }
+}
+
 struct CliRun {
   int status;
   std::vector<Object> lines;
@@ -72,31 +74,19 @@ struct CliRun {
 
 class DumpTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/velmo-dump-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(dir / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    savefolder::Write(name, std::string(bytes.begin(), bytes.end()));
   }
 
   CliRun Dump(const std::string& args) {
-    const std::string cmd = "cd '" + dir.string() + "' && '" VELMO_BINARY_DIR "/velmo-cli' dump " +
-                            args + " >out.jsonl 2>err.txt";
-    const int raw = std::system(cmd.c_str());
-    CliRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, {}};
-    std::ifstream out(dir / "out.jsonl");
+    const velmo_test::ShellRun run = velmo_test::Shell("'" VELMO_BINARY_DIR "/velmo-cli' dump " + args);
+    CliRun r{run.status, {}, run.err};
+    std::istringstream out(run.out);
     for (std::string line; std::getline(out, line);) r.lines.push_back(ParseLine(line));
-    std::ifstream err(dir / "err.txt");
-    r.err.assign(std::istreambuf_iterator<char>(err), {});
     return r;
   }
 
-  fs::path dir;
+  savefolder::Folder folder;
 };
 
 TEST_F(DumpTest, EveryKindIsPrintedFieldByField) {
@@ -159,69 +149,26 @@ TEST_F(DumpTest, EveryKindIsPrintedFieldByField) {
   const CliRun r = Dump("");
   ASSERT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.lines.size(), 6u);
-  const Object& h = r.lines[0];
-  EXPECT_EQ(h.at("index"), "0");
-  EXPECT_EQ(h.at("offset"), "0");
-  EXPECT_EQ(h.at("size"), "40");
-  EXPECT_EQ(h.at("kind"), "4");
-  EXPECT_EQ(h.at("label"), "1");
-  EXPECT_EQ(h.at("startDate"), "2000-01-01");
-  EXPECT_EQ(h.at("endDate"), "2000-01-02");
-  EXPECT_EQ(h.at("repeat"), "5");
-  EXPECT_EQ(h.at("kindPart"), "00000000");
-  EXPECT_EQ(h.count("startHour"), 0u);
-  EXPECT_EQ(h.at("extra"), "[]");
-  EXPECT_EQ(h.at("text"), "");
-  EXPECT_EQ(h.at("textHex"), "");
+  ExpectFields(r.lines[0], {{"index", "0"}, {"offset", "0"}, {"size", "40"}, {"kind", "4"}, {"label", "1"},
+               {"startDate", "2000-01-01"}, {"endDate", "2000-01-02"}, {"repeat", "5"}, {"kindPart", "00000000"},
+               {"startHour", nullptr}, {"extra", "[]"}, {"text", ""}, {"textHex", ""}});
 
-  const Object& t5 = r.lines[1];
-  EXPECT_EQ(t5.at("offset"), "40");
-  EXPECT_EQ(t5.at("reserved1"), "1");
-  EXPECT_EQ(t5.at("reserved2"), "70000");
-  EXPECT_EQ(t5.at("reserved3"), "3");
-  EXPECT_EQ(t5.at("kindPart"), "09050000");
-  EXPECT_EQ(t5.at("startHour"), "9");
-  EXPECT_EQ(t5.at("startMinute"), "5");
-  EXPECT_EQ(t5.count("endHour"), 0u);
-  EXPECT_EQ(t5.at("extraLen"), "4");
-  EXPECT_EQ(t5.at("extra"), "[513,65535]");
-  EXPECT_EQ(t5.at("startDate"), "1900-04-10");
+  ExpectFields(r.lines[1], {{"offset", "40"}, {"reserved1", "1"}, {"reserved2", "70000"}, {"reserved3", "3"},
+               {"kindPart", "09050000"}, {"startHour", "9"}, {"startMinute", "5"}, {"endHour", nullptr},
+               {"extraLen", "4"}, {"extra", "[513,65535]"}, {"startDate", "1900-04-10"}});
 
-  const Object& s = r.lines[2];
-  EXPECT_EQ(s.at("offset"), "84");
-  EXPECT_EQ(s.at("stampSeq"), "2");
-  EXPECT_EQ(s.at("stampDay"), "39999");
-  EXPECT_EQ(s.at("stampHour"), "7");
-  EXPECT_EQ(s.at("stampMinute"), "8");
-  EXPECT_EQ(s.at("interval"), "3");
-  EXPECT_EQ(s.at("weekMask"), "16");
-  EXPECT_EQ(s.at("weekdayMask"), "2");
-  EXPECT_EQ(s.at("kindPart"), "0a1e0c00");
-  EXPECT_EQ(s.at("endHour"), "12");
-  EXPECT_EQ(s.at("endMinute"), "0");
-  EXPECT_EQ(s.at("text"), "\xE4\xBC\x9A\xE8\xAD\xB0\n\"2F\"");
-  EXPECT_EQ(s.at("textHex"), "89ef8b630a22324622");
-  EXPECT_EQ(s.at("link"), "C:\\a.txt");
-  EXPECT_EQ(s.at("linkLen"), "8");
+  ExpectFields(r.lines[2], {{"offset", "84"}, {"stampSeq", "2"}, {"stampDay", "39999"}, {"stampHour", "7"},
+               {"stampMinute", "8"}, {"interval", "3"}, {"weekMask", "16"}, {"weekdayMask", "2"},
+               {"kindPart", "0a1e0c00"}, {"endHour", "12"}, {"endMinute", "0"},
+               {"text", "\xE4\xBC\x9A\xE8\xAD\xB0\n\"2F\""}, {"textHex", "89ef8b630a22324622"}, {"link", "C:\\a.txt"},
+               {"linkLen", "8"}});
 
-  const Object& o = r.lines[3];
-  EXPECT_EQ(o.at("kindPart"), "abcdef01");
-  EXPECT_EQ(o.count("taskWord"), 0u);
+  ExpectFields(r.lines[3], {{"kindPart", "abcdef01"}, {"taskWord", nullptr}});
 
-  const Object& task8 = r.lines[4];
-  EXPECT_EQ(task8.at("kindPart"), "02010400");
-  EXPECT_EQ(task8.at("taskWord"), "258");
-  EXPECT_EQ(task8.at("rank"), "4");
-  EXPECT_EQ(task8.at("endDate"), "2079-06-05");
-  EXPECT_EQ(task8.at("done"), "[310]");
-  EXPECT_EQ(task8.at("doneLen"), "2");
-  EXPECT_EQ(task8.at("text"), "\xE8\xB2\xB7\xE3\x81\x84\xE7\x89\xA9");
+  ExpectFields(r.lines[4], {{"kindPart", "02010400"}, {"taskWord", "258"}, {"rank", "4"}, {"endDate", "2079-06-05"},
+               {"done", "[310]"}, {"doneLen", "2"}, {"text", "\xE8\xB2\xB7\xE3\x81\x84\xE7\x89\xA9"}});
 
-  const Object& d = r.lines[5];
-  EXPECT_EQ(d.at("kind"), "3");
-  EXPECT_EQ(d.at("size"), "41");
-  EXPECT_EQ(d.count("kindPart"), 0u);
-  EXPECT_EQ(d.at("index"), "5");
+  ExpectFields(r.lines[5], {{"kind", "3"}, {"size", "41"}, {"kindPart", nullptr}, {"index", "5"}});
 }
 
 TEST_F(DumpTest, InvalidShiftJisBytesBecomeReplacementCharacters) {

@@ -19,6 +19,7 @@
 #include "files/Record.h"
 #include "files/RecordLock.h"
 #include "store/Store.h"
+#include "support/Entries.h"
 #include "support/Shell.h"
 
 namespace {
@@ -31,6 +32,13 @@ using velmo_test::ShellRun;
 std::string Bin(const char* name) { return std::string("'") + VELMO_BINARY_DIR + "/" + name + "'"; }
 
 std::string Read(const std::string& path) { return fs::exists(path) ? savefolder::Read(path) : "(none)"; }
+
+// A run that ended with status 0 and printed just `out`.
+::testing::AssertionResult Printed(const ShellRun& r, const std::string& out) {
+  if (r.status != 0) return ::testing::AssertionFailure() << "status " << r.status << ": " << r.err;
+  if (r.out != out) return ::testing::AssertionFailure() << "printed\n" << r.out << "not\n" << out;
+  return ::testing::AssertionSuccess();
+}
 
 // The data folders a/ and b/ in the test's folder, and the files of one.
 struct Files {
@@ -54,15 +62,9 @@ class SyncCommandTest : public ::testing::TestWithParam<Server::Kind> {
     ASSERT_EQ(server_->Error(), "");
     // A calendar of this test's own.
     HttpClient http(HttpOptions{server_->User(), server_->Password()});
-    HttpAnswer answer;
-    std::string error;
-    HttpRequest look{.method = "PROPFIND", .url = server_->Principal(), .depth = "0"};
-    ASSERT_TRUE(http.Send(look, answer, error)) << error;
     calendar_ = server_->Principal() + (GetParam() == Server::XANDIKOS ? "calendars/" : "") + "t" +
                 std::to_string(++serial_) + "/";
-    HttpRequest make{.method = "MKCALENDAR", .url = calendar_};
-    ASSERT_TRUE(http.Send(make, answer, error)) << error;
-    ASSERT_EQ(answer.status, 201) << answer.body;
+    ASSERT_NO_FATAL_FAILURE(caldavharness::NewCalendar(http, *server_, calendar_));
     fs::create_directories("a");
     fs::create_directories("b");
   }
@@ -204,9 +206,8 @@ TEST_P(SyncCommandTest, EveryKindAndRuleGoesUpAndComesBackDayByDay) {
   EXPECT_EQ(r.status, 6) << r.err;
   EXPECT_NE(r.err.find("--init"), std::string::npos) << r.err;
   EXPECT_EQ(FilesOf("b"), (Files{"(none)", "(none)", "(none)"}));
-  r = First("b", "--init merge");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 0 up, 13 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = First("b", "--init merge"),
+                      "sync: 0 up, 13 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   for (const char* from : {"2026-12-01", "2027-03-01", "2027-06-01"}) {
     EXPECT_EQ(ByDay(Agenda("b", from, 92)), ByDay(Agenda("a", from, 92))) << from;
   }
@@ -218,22 +219,19 @@ TEST_P(SyncCommandTest, EveryKindAndRuleGoesUpAndComesBackDayByDay) {
   }
   // --init merge again on a copy with the same data adds no duplicate.
   fs::remove("b/record.sync");
-  r = Sync("b", "--init merge");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("b", "--init merge"),
+                      "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   EXPECT_EQ(Phone("todos"), "2026-12-09 2 NEEDS-ACTION 買い物\n");
   // An item that differs on the two sides at a first sync: the side named wins, with no copy.
   Window("b", kDec9, "n\nSPC\nq\n");  // the task done here only
   fs::remove("b/record.sync");
-  r = Sync("b", "--init keep-remote");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("b", "--init keep-remote"),
+                      "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   EXPECT_EQ(ByDay(Agenda("b", "2026-12-01", 31)), ByDay(Agenda("a", "2026-12-01", 31)));
   Window("b", kDec9, "n\nSPC\nq\n");
   fs::remove("b/record.sync");
-  r = Sync("b", "--init keep-local");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("b", "--init keep-local"),
+                      "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   EXPECT_EQ(Phone("todos"), "2026-12-09 2 COMPLETED 買い物\n");
 }
 
@@ -260,9 +258,7 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
 
   // The task marked done in the window goes up.
   Window("a", kDec9, "n\nSPC\nq\n");
-  r = Sync("a");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("a"), "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   EXPECT_NE(Phone("todos").find("COMPLETED 買い物"), std::string::npos);
 
   // Both sides change one item: the phone's keeps it, Velmo's is kept beside it.
@@ -282,9 +278,7 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
   const std::string copyUid = UidOf("a", "買い物");
   Window("a", kDec9, "n\nn\nSPC\nq\n");
   Phone("delete " + copyUid);
-  r = Sync("a");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("a"), "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   EXPECT_NE(Phone("todos").find("COMPLETED 買い物"), std::string::npos);
 
   // What Velmo cannot hold at all (a day before 1970) is left alone on both
@@ -293,16 +287,12 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
   Phone("put birthday@phone 誕生日 19650505 RRULE:FREQ=YEARLY");
   Phone("todo alarm@phone 鳴るタスク 20261202 "
         "'BEGIN:VALARM\\nACTION:DISPLAY\\nDESCRIPTION:x\\nTRIGGER:-PT15M\\nEND:VALARM'");
-  r = Sync("a");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("a"), "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   EXPECT_NE(r.err.find("outside 1970-2050"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("left as it is"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("UID alarm@phone: not kept: VALARM"), std::string::npos) << r.err;
   Window("a", 46358, "n\nSPC\nq\n");  // 2026-12-02: that task alone
-  r = Sync("a");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("a"), "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   const std::string alarmed = Phone("raw alarm@phone");
   EXPECT_NE(alarmed.find("TRIGGER:-PT15M"), std::string::npos) << alarmed;
   EXPECT_NE(alarmed.find("STATUS:COMPLETED"), std::string::npos) << alarmed;
@@ -342,17 +332,13 @@ TEST_P(SyncCommandTest, ThePhonesChangesReachTheAgendaAndNothingIsLost) {
   state.insert(state.find('\n', token + 1), "-stale");
   savefolder::Write("a/record.sync", state);
   Phone("put p3@phone 古い印のあと");
-  r = Sync("a");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("a"), "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
 
   // Killed after the upload, before the state is saved: the next run adds no second one.
   ASSERT_EQ(Cli("a", "add schedule 2026-12-21 二度目はない").status, 0);
   r = Sync("a", "", "VELMO_SYNC_TEST_KILL_AT_SAVE=1");
   EXPECT_NE(r.status, 0);
-  r = Sync("a");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n");
+  ASSERT_TRUE(Printed(r = Sync("a"), "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts\n"));
   const std::string days = Phone("days 2026-12-21 2026-12-21");
   EXPECT_EQ(days, "2026-12-21 二度目はない\n");
 }
@@ -433,21 +419,14 @@ Texts ChangeRecord(const std::string& path, std::mt19937& random, int& serial, i
     if (e->kind != KIND_DELETED) live.push_back(e);
   }
   const auto newText = [&](Entry& e) {
-    const std::string text = "t" + std::to_string(++serial);
-    e.text = Store_AllocBytes(text.size());
-    std::memcpy(e.text, text.data(), text.size());
-    e.textLen = static_cast<std::uint16_t>(text.size());
+    velmo_test::SetText(e, "t" + std::to_string(++serial));
   };
   for (int n = 0; n < changes; ++n) {
     const int what = std::uniform_int_distribution<int>(0, 4)(random);
     Entry* e = live.empty() ? nullptr : live[std::uniform_int_distribution<std::size_t>(0, live.size() - 1)(random)];
     if (what == 0 || e == nullptr) {
-      Entry* added = Store_AllocEntries(1);
-      *added = Entry{};
-      added->size = ENTRY_NEW_SIZE;
-      added->kind = serial % 2 == 0 ? KIND_TASK : KIND_SCHEDULE;
-      added->startDay = kDec8;
-      added->endDay = added->kind == KIND_TASK ? DAY_OPEN_END : kDec8;
+      const EntryKind kind = serial % 2 == 0 ? KIND_TASK : KIND_SCHEDULE;
+      Entry* added = velmo_test::NewEntry(kind, kDec8, kind == KIND_TASK ? DAY_OPEN_END : kDec8);
       added->rank = added->kind == KIND_TASK ? 3 : 0;
       newText(*added);
       EXPECT_TRUE(Store_Register(added));
@@ -523,19 +502,8 @@ TEST_P(SyncCommandTest, RandomRoundsThroughVelmoCliKeepBothSidesInStep) {
     if (std::uniform_int_distribution<int>(0, 2)(random) != 0 && round != 199) continue;
     const Texts before = TextsOf(there);
     std::set<std::string> must, mustNot;
-    const Texts* sides[] = {&here, &before};
-    for (const Texts* side : sides) {
-      for (const auto& [text, done] : *side) {
-        const auto old = agreed.find(text);
-        if (old == agreed.end() || old->second != done) must.insert(text);
-      }
-    }
-    for (const auto& [text, done] : agreed) {
-      const bool inHere = here.count(text) != 0, onPhone = before.count(text) != 0;
-      const bool changed = (inHere && here.at(text) != done) || (onPhone && before.at(text) != done);
-      if (!changed && inHere && onPhone) must.insert(text);
-      if (!changed && (!inHere || !onPhone)) mustNot.insert(text);
-    }
+    const auto nameOf = [](const std::string& key, bool) { return key; };
+    caldavharness::MustAfterSync(here, before, agreed, nameOf, must, mustNot);
     const ShellRun r = Sync("a", "--force-delete");
     ASSERT_LE(r.status, 1) << "round " << round << ": " << r.err;
     ++syncs;

@@ -25,6 +25,13 @@ using caldavharness::MakeCalendar;
 using caldavharness::Peer;
 using caldavharness::Server;
 
+// A run that ended in step, its plan summed up as `summary`.
+::testing::AssertionResult Summed(const SyncReport& r, const std::string& summary) {
+  if (r.outcome != SYNC_DONE) return ::testing::AssertionFailure() << "outcome " << r.outcome << ": " << r.why;
+  if (SyncPlan_Summary(r.plan) != summary) return ::testing::AssertionFailure() << SyncPlan_Summary(r.plan);
+  return ::testing::AssertionSuccess();
+}
+
 // Velmo's side: each entry a UID and one line of text, its fingerprint.
 struct Side {
   std::map<std::string, std::string> entries;
@@ -137,9 +144,7 @@ TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
   phone("put a@velmo phone");
   phone("put p@phone added");
   side.entries["b@velmo"] = "mine";
-  r = sync();
-  ASSERT_EQ(r.outcome, SYNC_DONE) << r.why;
-  EXPECT_EQ(SyncPlan_Summary(r.plan), "sync: 1 up, 2 down, 0 deleted here, 0 deleted there, 0 conflicts");
+  ASSERT_TRUE(Summed(r = sync(), "sync: 1 up, 2 down, 0 deleted here, 0 deleted there, 0 conflicts"));
   EXPECT_EQ(side.entries["a@velmo"], "phone");
   EXPECT_EQ(side.entries["p@phone"], "added");
   EXPECT_GT(side.commits, commits);
@@ -168,9 +173,7 @@ TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
   EXPECT_EQ(r.outcome, SYNC_FAILED);
   EXPECT_EQ(r.why, "killed");
   side.failCommit = false;
-  r = sync();
-  ASSERT_EQ(r.outcome, SYNC_DONE) << r.why;
-  EXPECT_EQ(SyncPlan_Summary(r.plan), "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts");
+  ASSERT_TRUE(Summed(r = sync(), "sync: 0 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts"));
   const std::string withE = "a@velmo there\nb@velmo again\nc@velmo three\ncopy-1@velmo here\nd@velmo four\n"
                             "e@velmo five\np@phone added\n";
   EXPECT_EQ(phone("list"), withE);
@@ -200,9 +203,7 @@ TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
   state.token += "-stale";
   ASSERT_TRUE(SyncState_Save("record.sync", "record", state));
   phone("put c@velmo changed");
-  r = sync();
-  ASSERT_EQ(r.outcome, SYNC_DONE) << r.why;
-  EXPECT_EQ(SyncPlan_Summary(r.plan), "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts");
+  ASSERT_TRUE(Summed(r = sync(), "sync: 0 up, 1 down, 0 deleted here, 0 deleted there, 0 conflicts"));
   EXPECT_EQ(side.entries["c@velmo"], "changed");
 
   // An item Velmo cannot read is left alone on both sides, told, and blocks
@@ -210,9 +211,7 @@ TEST_P(SyncRunTest, TwoClientsStayInStepAndNothingIsLost) {
   phone("put z@phone poison");
   phone("put c@velmo poison");
   side.entries["a@velmo"] = "unsent";
-  r = sync();
-  ASSERT_EQ(r.outcome, SYNC_DONE) << r.why;
-  EXPECT_EQ(SyncPlan_Summary(r.plan), "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts");
+  ASSERT_TRUE(Summed(r = sync(), "sync: 1 up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts"));
   ASSERT_EQ(r.notes.size(), 2u);
   EXPECT_NE(r.notes[0].find("no iCalendar item Velmo can read; left as it is"), std::string::npos) << r.notes[0];
   EXPECT_EQ(side.entries.count("z@phone"), 0u);
@@ -336,19 +335,8 @@ TEST_P(SyncRunTest, RandomRoundsKeepBothSidesInStep) {
     // What must hold after this sync.
     const std::map<std::string, std::string> before = Texts(there);
     std::set<std::string> must, mustNot;
-    const std::map<std::string, std::string>* sides[] = {&side.entries, &before};
-    for (const auto* now : sides) {
-      for (const auto& [uid, text] : *now) {
-        const auto old = agreed.find(uid);
-        if (old == agreed.end() || old->second != text) must.insert(text);
-      }
-    }
-    for (const auto& [uid, text] : agreed) {
-      const bool here = side.entries.count(uid) != 0, onPhone = before.count(uid) != 0;
-      const bool changed = (here && side.entries.at(uid) != text) || (onPhone && before.at(uid) != text);
-      if (!changed && here && onPhone) must.insert(text);
-      if (!changed && (!here || !onPhone)) mustNot.insert(text);
-    }
+    const auto nameOf = [](const std::string&, const std::string& value) { return value; };
+    caldavharness::MustAfterSync(side.entries, before, agreed, nameOf, must, mustNot);
     const SyncReport r = SyncRun(dav, local, options);
     ASSERT_NE(r.outcome, SYNC_FAILED) << r.why;
     ASSERT_NE(r.outcome, SYNC_STOPPED);

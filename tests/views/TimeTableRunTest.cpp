@@ -8,22 +8,17 @@
 #include "calendar/Date.h"
 #include "files/Record.h"
 #include "store/Store.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 
 namespace {
 
 using velmo_test::HeadlessFolder;
 using velmo_test::Picture;
+using velmo_test::Value;
 
 DayNo Day(int y, int m, int d) {
   return Date_ToDayNo(static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d));
-}
-
-std::string Value(const std::string& file, const std::string& key) {
-  const std::size_t at = file.find("\n" + key);
-  if (at == std::string::npos) return "<missing>";
-  const std::size_t start = file.find_first_not_of(' ', at + 1 + key.size());
-  return file.substr(start, file.find('\n', start) - start);
 }
 
 class TimeTableRun : public ::testing::Test {
@@ -31,17 +26,11 @@ class TimeTableRun : public ::testing::Test {
   // Tuesday 5 March 2024, 10:20; a 12:00-14:00 schedule on Wednesday 6 March.
   void SetUp() override {
     Store_Init();
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = KIND_SCHEDULE;
-    e->startDay = e->endDay = Day(2024, 3, 6);
+    Entry* e = velmo_test::NewEntry(KIND_SCHEDULE, Day(2024, 3, 6), Day(2024, 3, 6));
     e->startHour = 12;
     e->endHour = 14;
     ASSERT_TRUE(Store_Register(e));
-    const auto image = Record_BuildImage();
-    folder.Write("record", std::string(reinterpret_cast<const char*>(image.data()), image.size()));
-    Store_Shutdown();
+    folder.Write("record", velmo_test::RecordOfStore());
     folder.Write("continue", "CurrentDate: " + std::to_string(Day(2024, 3, 5)) + "\nCurrentView: 4\n");
   }
   void Run(const std::string& script) {
@@ -111,11 +100,7 @@ std::string CrowdedDay() {
   static char texts[14][4];
   for (int i = 0; i < 14; ++i) {
     std::snprintf(texts[i], sizeof texts[i], "e%02d", i);
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = KIND_SCHEDULE;
-    e->startDay = e->endDay = Day(2024, 3, 6);
+    Entry* e = velmo_test::NewEntry(KIND_SCHEDULE, Day(2024, 3, 6), Day(2024, 3, 6));
     e->startHour = static_cast<std::uint8_t>(8 + i / 2);
     e->startMinute = static_cast<std::uint8_t>(i % 2 * 30);
     e->endHour = static_cast<std::uint8_t>(e->startHour + 1);
@@ -124,9 +109,7 @@ std::string CrowdedDay() {
     e->textLen = 3;
     EXPECT_TRUE(Store_Register(e));
   }
-  const auto image = Record_BuildImage();
-  Store_Shutdown();
-  return std::string(reinterpret_cast<const char*>(image.data()), image.size());
+  return velmo_test::RecordOfStore();
 }
 
 // An hour move ends the item selection; the list scrolled for it must scroll

@@ -12,6 +12,7 @@
 #include "store/MonthRec.h"
 #include "store/Store.h"
 #include "support/AppScreen.h"
+#include "support/Entries.h"
 #include "toolkit/nw.h"
 #include "views/View.h"
 
@@ -49,12 +50,7 @@ class ViewFixture : public ::testing::Test {
 
   // A one-day entry of the given kind, registered in the store.
   static Entry* AddEntry(EntryKind kind, DayNo day) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = kind;
-    e->startDay = day;
-    e->endDay = day;
+    Entry* e = velmo_test::NewEntry(kind, day, day);
     EXPECT_TRUE(Store_Register(e));
     Store_Invalidate();
     return e;

@@ -5,6 +5,7 @@
 
 #include "files/Record.h"
 #include "graphics/ZebKey.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 #include "views/DayList.h"
 #include "views/ThreeMonths.h"
@@ -242,11 +243,7 @@ std::string RecordWithText(const std::string& text) {
   static std::string kept;
   kept = text;
   for (int timed = 0; timed < 2; ++timed) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = KIND_SCHEDULE;
-    e->startDay = e->endDay = Date_ToDayNo(2024, 3, 6);
+    Entry* e = velmo_test::NewEntry(KIND_SCHEDULE, Date_ToDayNo(2024, 3, 6), Date_ToDayNo(2024, 3, 6));
     if (timed != 0) {
       e->startHour = 10;
       e->endHour = 12;
@@ -255,9 +252,7 @@ std::string RecordWithText(const std::string& text) {
     e->textLen = static_cast<std::uint16_t>(kept.size());
     EXPECT_TRUE(Store_Register(e));
   }
-  const auto image = Record_BuildImage();
-  Store_Shutdown();
-  return std::string(reinterpret_cast<const char*>(image.data()), image.size());
+  return velmo_test::RecordOfStore();
 }
 
 // Every view with texts (grids, bars, strips, day lists), one shot each.

@@ -8,6 +8,7 @@
 #include "files/Record.h"
 #include "files/Settings.h"
 #include "graphics/ZebKey.h"
+#include "support/Entries.h"
 #include "support/Headless.h"
 #include "views/DayList.h"
 #include "views/ViewFixture.h"
@@ -195,20 +196,13 @@ std::string RecordWith(DayNo day) {
   Store_Init();
   static char text[] = "meet";
   for (EntryKind kind : {KIND_SCHEDULE, KIND_TASK, KIND_HOLIDAY}) {
-    Entry* e = Store_AllocEntries(1);
-    *e = Entry{};
-    e->size = ENTRY_NEW_SIZE;
-    e->kind = kind;
-    e->startDay = e->endDay = day;
+    Entry* e = velmo_test::NewEntry(kind, day, day);
     e->text = text;
     e->textLen = 4;
     if (kind == KIND_SCHEDULE) e->endHour = 10;
     Store_Register(e);
   }
-  const auto image = Record_BuildImage();
-  std::string bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  Store_Shutdown();
-  return bytes;
+  return velmo_test::RecordOfStore();
 }
 
 std::string Value(const velmo_test::HeadlessFolder& folder, const std::string& key) {
