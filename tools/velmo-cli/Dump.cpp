@@ -49,12 +49,8 @@ void Number(std::string& out, const char* name, unsigned long value) {
 }
 
 void Date(std::string& out, const char* name, DayNo day) {
-  std::uint16_t y, m, d;
-  DayNo_ToDate(day, y, m, d);
-  char text[24];
-  std::snprintf(text, sizeof text, "\"%04u-%02u-%02u\"", unsigned{y}, unsigned{m}, unsigned{d});
   Key(out, name);
-  out += text;
+  out.append("\"").append(CliData_DateText(day)).append("\"");
 }
 
 void Words(std::string& out, const char* name, const std::uint16_t* words, std::uint16_t bytes) {

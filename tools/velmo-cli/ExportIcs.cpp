@@ -64,16 +64,11 @@ Time Written(Time t) {
 }
 
 std::string Text(const Time& t) {
-  std::uint16_t y, m, d;
-  DayNo_ToDate(t.day, y, m, d);
+  if (t.isDate) return IcsWrite_Date(t.day);
   char text[32];
-  if (t.isDate) {
-    std::snprintf(text, sizeof text, "%04u%02u%02u", unsigned{y}, unsigned{m}, unsigned{d});
-  } else {
-    std::snprintf(text, sizeof text, "%04u%02u%02uT%02d%02d%02d%s", unsigned{y}, unsigned{m}, unsigned{d},
-                  t.second / 3600, t.second / 60 % 60, t.second % 60, t.utc ? "Z" : "");
-  }
-  return text;
+  std::snprintf(text, sizeof text, "T%02d%02d%02d%s", t.second / 3600, t.second / 60 % 60, t.second % 60,
+                t.utc ? "Z" : "");
+  return IcsWrite_Date(t.day) + text;
 }
 
 // The entry's change stamp (local), so that an unchanged entry is written

@@ -7,6 +7,7 @@
 #include "CliData.h"
 #include "IcsRules.h"
 #include "IcsText.h"
+#include "IcsWrite.h"
 #include "Sjis.h"
 #include "files/Record.h"
 #include "store/Find.h"
@@ -86,14 +87,6 @@ bool PartCarried(const Entry& e) {
     case KIND_TASK: return e.taskWord == 0 && e.rank <= kHighestPriority;
     default: return false;
   }
-}
-
-std::string DateText(DayNo day) {
-  std::uint16_t y, m, d;
-  DayNo_ToDate(day, y, m, d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04u%02u%02u", unsigned{y}, unsigned{m}, unsigned{d});
-  return text;
 }
 
 // YYYYMMDD as a day Velmo holds; DAY_NONE when it is none.
@@ -205,11 +198,11 @@ void IcsOwn_Put(IcsComponent& c, const Entry& e) {
     char text[24];
     std::snprintf(text, sizeof text, "%u,%u,%u,%u,", unsigned{e.repeat}, unsigned{e.interval},
                   unsigned{e.weekMask}, unsigned{e.weekdayMask});
-    c.lines.push_back(Line(kRule, text + DateText(e.startDay)));
+    c.lines.push_back(Line(kRule, text + IcsWrite_Date(e.startDay)));
   }
   // COMPLETED is a moment: read in another zone it may fall on another day.
   if (e.kind == KIND_TASK && e.doneLen >= 2 && e.done != nullptr) {
-    c.lines.push_back(Line(kDone, DateText(e.done[0])));
+    c.lines.push_back(Line(kDone, IcsWrite_Date(e.done[0])));
   }
   const std::string_view text = e.textLen != 0 ? std::string_view(e.text, e.textLen) : "";
   unsigned missing = 0;

@@ -1,5 +1,7 @@
 #include "IcsWrite.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr std::size_t kLineOctets = 75;  // RFC 5545 3.1, without the CRLF
@@ -49,3 +51,11 @@ std::string IcsWrite_Component(const IcsComponent& c) {
 std::string IcsWrite_Text(std::string_view text) { return Escaped(text, "\\,;"); }
 
 std::string IcsWrite_List(std::string_view text) { return Escaped(text, "\\"); }
+
+std::string IcsWrite_Date(DayNo day) {
+  std::uint16_t y, m, d;
+  DayNo_ToDate(day, y, m, d);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u%02u%02u", unsigned{y}, unsigned{m}, unsigned{d});
+  return text;
+}

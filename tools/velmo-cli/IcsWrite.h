@@ -6,9 +6,12 @@
 #include <string_view>
 
 #include "IcsLines.h"
+#include "calendar/Date.h"
 
 std::string IcsWrite_Component(const IcsComponent& c);
 // A TEXT value: backslash, comma, semicolon and line feed escaped, carriage returns dropped.
 std::string IcsWrite_Text(std::string_view text);
+// A DATE value, YYYYMMDD; a DATE-TIME value begins with it.
+std::string IcsWrite_Date(DayNo day);
 // One value of a list (CATEGORIES): its commas and semicolons stay as they are.
 std::string IcsWrite_List(std::string_view text);
