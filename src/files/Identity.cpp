@@ -341,6 +341,8 @@ SideLine* LineFor(std::uint16_t k, std::uint64_t print) {
 
 void Identity_Fingerprint(const Entry& e, char out[17]) { PrintText(Print(e), out); }
 
+void Identity_HashText(std::string_view bytes, char out[17]) { PrintText(HashOf(bytes), out); }
+
 const char* Identity_Of(const Entry* e) {
   Fresh();
   if (e == nullptr) return "";

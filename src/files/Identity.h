@@ -19,6 +19,8 @@ struct Entry;
 // the kind ignores, the task word), the done mark and its day are part of it; stamps,
 // sizes, reserved fields and extra words are not.
 void Identity_Fingerprint(const Entry& e, char out[17]);
+// The same hash of any bytes, in the same 16 hex digits (prints of items, UIDs made of a seed).
+void Identity_HashText(std::string_view bytes, char out[17]);
 // The UID of an entry (live or deleted) of the store; made on first ask when it has
 // none: "velmo-<fingerprint>@velmo", "-2", "-3"... for equal entries - deterministic, so
 // a command that only reads (export) gives the same UIDs every run.

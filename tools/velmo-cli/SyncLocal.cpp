@@ -13,19 +13,10 @@
 
 namespace {
 
-constexpr std::uint64_t kFnvOffset = 1469598103934665603ull;
-constexpr std::uint64_t kFnvPrime = 1099511628211ull;
-
-std::string Hex(std::uint64_t h) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+std::string HashText(std::string_view bytes) {
+  char text[17];
+  Identity_HashText(bytes, text);
   return text;
-}
-
-std::uint64_t Hash(const std::string& bytes) {
-  std::uint64_t h = kFnvOffset;
-  for (const char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * kFnvPrime;
-  return h;
 }
 
 std::string EntryPrint(const Entry& e) {
@@ -39,7 +30,7 @@ std::string EntryPrint(const Entry& e) {
 std::string ItemPrint(const std::multiset<std::string>& prints) {
   std::string all;
   for (const std::string& p : prints) all.append(p).append(",");
-  return Hex(Hash(all));
+  return HashText(all);
 }
 
 // What the sync carries: what export-ics writes.
@@ -66,7 +57,7 @@ std::vector<const Entry*> EntriesOf(const std::string& uid) {
 // A UID no entry holds, made of seed.
 std::string FreshUid(const std::string& seed) {
   for (unsigned n = 0;; ++n) {
-    const std::string uid = "velmo-" + Hex(Hash(seed + "#" + std::to_string(n))) + "@velmo";
+    const std::string uid = "velmo-" + HashText(seed + "#" + std::to_string(n)) + "@velmo";
     if (Identity_Holders(uid, {}) == 0) return uid;
   }
 }
